@@ -1,0 +1,2 @@
+list(APPEND CORE_SOURCES
+)

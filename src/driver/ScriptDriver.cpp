@@ -1,0 +1,267 @@
+#include "driver/ScriptDriver.h"
+
+#include "app/BlackoutController.h"
+#include "appkit/Window.h"
+#include "driver/Session.h"
+#include "driver/StateReport.h"
+#include "platform/Applications.h"
+#include "platform/ManualRunLoop.h"
+#include "platform/UserDefaults.h"
+#include "platform/sim/SimStatusItem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <ostream>
+#include <sstream>
+
+namespace driver {
+
+namespace {
+
+std::string trim(const std::string& s) {
+    auto b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos) return {};
+    auto e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+std::pair<std::string, std::string> splitWord(const std::string& s) {
+    auto t = trim(s);
+    auto sp = t.find_first_of(" \t");
+    if (sp == std::string::npos) return {t, {}};
+    return {t.substr(0, sp), trim(t.substr(sp))};
+}
+
+bool parseDisplayID(const std::string& s, uint32_t& id) {
+    try {
+        size_t used = 0;
+        unsigned long v = std::stoul(s, &used);
+        if (used != s.size() || v > 0xFFFFFFFFul) return false;
+        id = uint32_t(v);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// A path like /statusItem/toolTip or /registry/0/name into the state.
+std::optional<QJsonValue> lookup(const QJsonValue& root, const std::string& path) {
+    if (path.empty() || path[0] != '/') return std::nullopt;
+    QJsonValue v = root;
+    for (const auto& part : QString::fromStdString(path.substr(1)).split('/')) {
+        if (v.isObject()) {
+            auto o = v.toObject();
+            if (!o.contains(part)) return std::nullopt;
+            v = o.value(part);
+        } else if (v.isArray()) {
+            bool ok = false;
+            int i = part.toInt(&ok);
+            auto a = v.toArray();
+            if (!ok || i < 0 || i >= a.size()) return std::nullopt;
+            v = a.at(i);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return v;
+}
+
+QJsonValue parseLiteral(const std::string& text) {
+    auto doc = QJsonDocument::fromJson(QByteArray::fromStdString("[" + text + "]"));
+    if (doc.isArray() && doc.array().size() == 1) return doc.array().at(0);
+    return QString::fromStdString(text); // a bare word compares as a string
+}
+
+std::string compact(const QJsonValue& v) {
+    auto doc = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).toStdString();
+    return doc.substr(1, doc.size() - 2);
+}
+
+} // namespace
+
+ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& err)
+    : session_(session), out_(out), err_(err) {}
+
+int ScriptDriver::runFile(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly)) {
+        err_ << "nightlid: cannot read script " << path << "\n";
+        return 1;
+    }
+    return runText(f.readAll().toStdString(), path);
+}
+
+int ScriptDriver::runText(const std::string& text, const std::string& sourceName) {
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        auto cmd = trim(line);
+        if (cmd.empty() || cmd[0] == '#') continue;
+        std::string error;
+        if (!execute(expand(cmd), error)) {
+            err_ << sourceName << ":" << number << ": " << error << "\n    " << cmd << "\n";
+            return 1;
+        }
+        if (session_.terminated()) break;
+    }
+    return 0;
+}
+
+std::string ScriptDriver::expand(const std::string& line) const {
+    std::string out = line;
+    for (const auto& [k, v] : vars_) {
+        std::string key = "${" + k + "}";
+        for (size_t p = out.find(key); p != std::string::npos; p = out.find(key, p + v.size()))
+            out.replace(p, key.size(), v);
+    }
+    return out;
+}
+
+bool ScriptDriver::execute(const std::string& line, std::string& error) {
+    auto [cmd, rest] = splitWord(line);
+    auto& mac = session_.mac();
+    auto loop = mac.manualRunLoop();
+
+    if (cmd == "advance") {
+        double seconds = 0;
+        try {
+            seconds = std::stod(rest);
+        } catch (...) {
+            error = "advance needs a number of seconds";
+            return false;
+        }
+        if (seconds < 0) {
+            error = "advance cannot go back in time";
+            return false;
+        }
+        loop->advance(seconds);
+        return true;
+    }
+    // Everything below acts on what is already due, as a user would after a moment.
+    loop->runPending();
+
+    if (cmd == "click-status-item") {
+        auto item = mac.statusItem();
+        if (!item) {
+            error = "there is no status item";
+            return false;
+        }
+        platform::ModifierFlags mods;
+        platform::EventType type = platform::EventType::leftMouseUp;
+        if (rest == "right") type = platform::EventType::rightMouseUp;
+        else if (rest == "control") mods.control = true;
+        else if (rest != "left") {
+            error = "click-status-item takes left, right or control";
+            return false;
+        }
+        item->click(type, mods);
+    } else if (cmd == "menu") {
+        auto item = mac.statusItem();
+        if (!item || !item->lastMenu() || !item->menuIsOpen()) {
+            error = "no status menu is open (click-status-item right first)";
+            return false;
+        }
+        auto menu = *item->lastMenu();
+        item->closeMenu();
+        for (const auto& entry : menu.items) {
+            if (entry.isSeparator || entry.title != rest) continue;
+            if (entry.action) entry.action();
+            loop->runPending();
+            return true;
+        }
+        error = "the status menu has no item \"" + rest + "\"";
+        return false;
+    } else if (cmd == "plug" || cmd == "unplug") {
+        uint32_t id = 0;
+        if (!parseDisplayID(rest, id)) {
+            error = cmd + " needs a display ID";
+            return false;
+        }
+        bool ok = cmd == "plug" ? mac.plug(id) : mac.unplug(id);
+        if (!ok) {
+            error = "display " + rest + (cmd == "plug" ? " cannot be plugged in" : " is not plugged in");
+            return false;
+        }
+    } else if (cmd == "state") {
+        out_ << QJsonDocument(stateReport(session_)).toJson(QJsonDocument::Compact).toStdString()
+             << std::endl;
+    } else if (cmd == "expect") {
+        auto [path, literal] = splitWord(rest);
+        if (path.empty() || literal.empty()) {
+            error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip \"Night Lid\"";
+            return false;
+        }
+        auto state = QJsonValue(stateReport(session_));
+        auto actual = lookup(state, path);
+        auto wanted = parseLiteral(literal);
+        if (!actual) {
+            error = "expectation failed: " + path + " is not in the state";
+            return false;
+        }
+        if (*actual != wanted) {
+            error = "expectation failed: " + path + " is " + compact(*actual) + ", expected " +
+                    compact(wanted);
+            return false;
+        }
+    } else if (cmd == "default") {
+        auto [key, literal] = splitWord(rest);
+        if (key.empty() || literal.empty()) {
+            error = "default takes a key and a JSON value";
+            return false;
+        }
+        auto v = parseLiteral(literal);
+        auto& d = *mac.platform().defaults;
+        if (v.isBool()) d.set(key, v.toBool());
+        else if (v.isDouble() && v.toDouble() == double(qint64(v.toDouble())) &&
+                 literal.find('.') == std::string::npos)
+            d.set(key, int64_t(v.toDouble()));
+        else if (v.isDouble()) d.set(key, v.toDouble());
+        else if (v.isString()) d.set(key, v.toString().toStdString());
+        else if (v.isNull()) d.remove(key);
+        else {
+            error = "default takes a Bool, a number, a string or null";
+            return false;
+        }
+    } else if (cmd == "screenshot" || cmd == "screenshot-control-window") {
+        if (rest.empty()) {
+            error = cmd + " needs a file name";
+            return false;
+        }
+        QImage image;
+        if (cmd == "screenshot") {
+            if (!shooter_) {
+                error = "no simulator window to take a screenshot of";
+                return false;
+            }
+            image = shooter_();
+        } else {
+            if (!BlackoutController::hasShared() || !BlackoutController::shared().controlWindow) {
+                error = "there is no control window";
+                return false;
+            }
+            image = BlackoutController::shared().controlWindow->snapshot();
+        }
+        QFileInfo info(QString::fromStdString(rest));
+        QDir().mkpath(info.absolutePath());
+        if (!image.save(info.absoluteFilePath())) {
+            error = "cannot write " + rest;
+            return false;
+        }
+    } else if (cmd == "quit") {
+        mac.platform().applications->terminate();
+    } else {
+        error = "unknown command \"" + cmd + "\"";
+        return false;
+    }
+    loop->runPending();
+    return true;
+}
+
+} // namespace driver

@@ -1,0 +1,38 @@
+#pragma once
+// Runs the program headless from a script: one command a line, one JSON line per `state`.
+
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <string>
+
+class QImage;
+
+namespace driver {
+
+class Session;
+
+class ScriptDriver {
+  public:
+    ScriptDriver(Session& session, std::ostream& out, std::ostream& err);
+
+    // Returns the process exit code: 0, or 1 after naming the failing line.
+    int runFile(const std::string& path);
+    int runText(const std::string& text, const std::string& sourceName);
+    // Words like ${OUT} in the script are replaced by these values.
+    void setVariable(const std::string& name, const std::string& value) { vars_[name] = value; }
+    // Renders the simulator window; set by whoever owns it.
+    void setScreenshotter(std::function<QImage()> shooter) { shooter_ = std::move(shooter); }
+
+  private:
+    bool execute(const std::string& line, std::string& error);
+    std::string expand(const std::string& line) const;
+
+    Session& session_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::map<std::string, std::string> vars_;
+    std::function<QImage()> shooter_;
+};
+
+} // namespace driver

@@ -1,0 +1,110 @@
+#include "driver/StateReport.h"
+
+#include "app/BlackoutController.h"
+#include "appkit/Window.h"
+#include "display/DisplayEngine.h"
+#include "driver/Session.h"
+#include "platform/ManualRunLoop.h"
+#include "platform/UserDefaults.h"
+#include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimMonitor.h"
+#include "platform/sim/SimStatusItem.h"
+
+#include <QJsonArray>
+
+namespace driver {
+
+namespace {
+
+QJsonArray menuTitles(const platform::Menu& menu) {
+    QJsonArray out;
+    for (const auto& t : menu.titles()) out.append(QString::fromStdString(t));
+    return out;
+}
+
+QJsonValue storedValue(const platform::UserDefaults::Stored& v) {
+    if (auto b = std::get_if<bool>(&v)) return *b;
+    if (auto i = std::get_if<int64_t>(&v)) return qint64(*i);
+    if (auto d = std::get_if<double>(&v)) return *d;
+    return QString::fromStdString(std::get<std::string>(v));
+}
+
+QString hex(uint8_t code) { return QString("0x%1").arg(code, 2, 16, QChar('0')).toUpper().replace("0X", "0x"); }
+
+} // namespace
+
+QJsonObject stateReport(Session& session) {
+    auto& mac = session.mac();
+    QJsonObject state;
+    if (auto loop = mac.manualRunLoop()) state["time"] = loop->now();
+
+    QJsonArray online;
+    for (auto id : mac.onlineDisplays()) online.append(qint64(id));
+    state["online"] = online;
+
+    QJsonArray registry;
+    if (DisplayEngine::hasShared())
+        for (const auto& d : DisplayEngine::shared().displays)
+            registry.append(QJsonObject{{"id", qint64(d.id)},
+                                        {"name", QString::fromStdString(d.name)},
+                                        {"builtIn", d.isBuiltIn},
+                                        {"ddc", bool(d.ddcService)}});
+    state["registry"] = registry;
+
+    QJsonObject monitors;
+    for (const auto& d : mac.description().displays) {
+        auto m = mac.monitor(d.id);
+        if (!m) continue;
+        QJsonObject o;
+        for (uint8_t code : {uint8_t(0x10), uint8_t(0x62), uint8_t(0xD6)})
+            if (auto v = m->vcp(code))
+                o[hex(code)] = QJsonObject{{"current", v->current}, {"max", v->maximum}};
+        o["writes"] = m->writeCount();
+        o["reads"] = m->readCount();
+        monitors[QString::number(d.id)] = o;
+    }
+    state["monitors"] = monitors;
+
+    if (auto item = mac.statusItem()) {
+        QJsonObject si{{"image", item->imageSymbol() ? QString::fromStdString(*item->imageSymbol())
+                                                     : QJsonValue(QJsonValue::Null)},
+                       {"title", QString::fromStdString(item->title())},
+                       {"toolTip", QString::fromStdString(item->toolTip())},
+                       {"menuPopUps", item->menuPopUps()}};
+        if (item->lastMenu()) si["lastMenu"] = menuTitles(*item->lastMenu());
+        state["statusItem"] = si;
+    }
+
+    if (BlackoutController::hasShared()) {
+        auto& c = BlackoutController::shared();
+        if (c.statusMenu) state["statusMenu"] = menuTitles(*c.statusMenu);
+        QJsonObject cw{{"exists", bool(c.controlWindow)}};
+        if (c.controlWindow) {
+            cw["visible"] = c.controlWindow->isVisible();
+            cw["title"] = QString::fromStdString(c.controlWindow->title());
+        }
+        state["controlWindow"] = cw;
+        state["isProtecting"] = c.isProtecting;
+        state["isEnglish"] = c.isEnglish();
+        QJsonArray cached;
+        for (const auto& [id, d] : c.cachedDisplaysByID) cached.append(qint64(id));
+        state["cachedDisplays"] = cached;
+    }
+
+    QJsonArray alerts;
+    for (const auto& a : mac.alerts().shown())
+        alerts.append(QJsonObject{{"title", QString::fromStdString(a.messageText)},
+                                  {"message", QString::fromStdString(a.informativeText)}});
+    state["alerts"] = alerts;
+
+    QJsonObject defaults;
+    for (const auto& [k, v] : mac.platform().defaults->all())
+        defaults[QString::fromStdString(k)] = storedValue(v);
+    state["defaults"] = defaults;
+
+    state["updateChecks"] = mac.updateChecks();
+    state["terminated"] = session.terminated();
+    return state;
+}
+
+} // namespace driver

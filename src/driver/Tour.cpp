@@ -1,0 +1,30 @@
+#include "driver/Tour.h"
+
+namespace driver {
+
+std::string tourScript() {
+    return R"(# Launch: the control window opens, the status item sits in the menu bar.
+advance 1
+screenshot ${OUT}/01-launch.png
+screenshot-control-window ${OUT}/02-control-window.png
+# The status menu, in Korean (the machine's language).
+click-status-item right
+screenshot ${OUT}/03-status-menu-ko.png
+menu 업데이트 확인...
+# The same menu in English.
+default appLanguage "en"
+click-status-item control
+screenshot ${OUT}/04-status-menu-en.png
+menu Check for Updates...
+# A monitor is unplugged: the registry and the control window follow.
+unplug 3
+advance 1
+screenshot ${OUT}/05-unplugged.png
+screenshot-control-window ${OUT}/06-control-window-after-unplug.png
+plug 3
+advance 1
+state
+)";
+}
+
+} // namespace driver

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace driver {
+
+// The headless tour: what a new user would click first, with a screenshot after each step.
+// ${OUT} stands for the folder the screenshots go to.
+std::string tourScript();
+
+} // namespace driver

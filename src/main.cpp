@@ -1,0 +1,83 @@
+// Nightlid's entry function, run against the embedded virtual Mac (or another machine file).
+
+#include "app/AppDelegate.h"
+#include "driver/ScriptDriver.h"
+#include "driver/Session.h"
+#include "driver/Tour.h"
+#include "platform/sim/SimulatorWindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <iostream>
+
+namespace {
+
+std::string defaultProfileDir() {
+    auto base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return (base + "/nightlid/profile").toStdString();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool headless = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--script" || a == "--tour") headless = true;
+    }
+    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Nightlid");
+
+    QCommandLineParser cli;
+    cli.setApplicationDescription("Nightlid on a virtual Mac");
+    cli.addHelpOption();
+    QCommandLineOption machine("machine", "Machine description (JSON) to run on.", "FILE");
+    QCommandLineOption profile("profile", "Profile folder (defaults, system files).", "DIR");
+    QCommandLineOption script("script", "Run a script headless in virtual time.", "FILE");
+    QCommandLineOption tour("tour", "Run the headless tour, saving screenshots to DIR.", "DIR");
+    QCommandLineOption verbose("log", "Echo the system log to standard error.");
+    cli.addOptions({machine, profile, script, tour, verbose});
+    cli.process(app);
+
+    std::string error;
+    auto description = cli.isSet(machine)
+                           ? sim::VirtualMac::load(cli.value(machine).toStdString(), &error)
+                           : std::optional(sim::VirtualMac::defaultDescription());
+    if (!description) {
+        std::cerr << "nightlid: " << error << "\n";
+        return 2;
+    }
+
+    sim::VirtualMacOptions options;
+    options.virtualTime = headless;
+    options.echoLog = cli.isSet(verbose);
+    // Scripts and the tour start from a fresh profile unless one is given.
+    if (cli.isSet(profile)) options.profileDir = cli.value(profile).toStdString();
+    else if (!headless) options.profileDir = defaultProfileDir();
+
+    driver::Session session(*description, options);
+    sim::SimulatorWindow simulator(session.mac());
+
+    if (headless) {
+        driver::ScriptDriver runner(session, std::cout, std::cerr);
+        runner.setScreenshotter([&] { return simulator.snapshot(); });
+        session.launch();
+        if (cli.isSet(script)) return runner.runFile(cli.value(script).toStdString());
+        auto out = QDir(cli.value(tour)).absolutePath().toStdString();
+        runner.setVariable("OUT", out);
+        int rc = runner.runText(driver::tourScript(), "tour");
+        if (rc == 0) std::cout << "Tour screenshots saved in " << out << "\n";
+        return rc;
+    }
+
+    session.setOnTerminated([] { QApplication::quit(); });
+    simulator.show();
+    session.launch();
+    return app.exec();
+}

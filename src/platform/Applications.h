@@ -1,0 +1,35 @@
+#pragma once
+// The application object and the workspace's running applications.
+
+#include "platform/Events.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
+
+class RunningApplication {
+  public:
+    virtual ~RunningApplication() = default;
+    virtual std::string bundleIdentifier() const = 0;
+    virtual bool terminate() = 0;
+};
+
+class Applications {
+  public:
+    virtual ~Applications() = default;
+    virtual std::vector<std::shared_ptr<RunningApplication>>
+    runningApplications(const std::string& bundleIdentifier) = 0;
+    virtual void setActivationPolicy(ActivationPolicy policy) = 0;
+    virtual void activateIgnoringOtherApps() = 0;
+    // The event being dispatched, if any.
+    virtual std::optional<Event> currentEvent() = 0;
+    // Asks the application to quit: the delegate's will-terminate runs, then the loop ends.
+    virtual void terminate() = 0;
+};
+
+} // namespace platform

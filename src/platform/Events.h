@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+enum class EventType { leftMouseDown, leftMouseUp, rightMouseDown, rightMouseUp, keyDown, other };
+
+struct ModifierFlags {
+    bool command = false, shift = false, option = false, control = false;
+    bool operator==(const ModifierFlags&) const = default;
+};
+
+struct Event {
+    EventType type = EventType::other;
+    ModifierFlags modifiers;
+    uint16_t keyCode = 0;
+};
+
+} // namespace platform

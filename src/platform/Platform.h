@@ -1,0 +1,46 @@
+#pragma once
+// One instance of every OS service. The backend that builds it owns the services.
+
+namespace platform {
+
+class RunLoop;
+class Clock;
+class SystemLog;
+class UserDefaults;
+class SystemPaths;
+class Displays;
+class Screens;
+class CoreDisplayInfo;
+class IORegistry;
+class Applications;
+class StatusBar;
+class Updater;
+class Notifications;
+class LoginItems;
+class SystemLocale;
+class Alerts;
+
+struct Platform {
+    RunLoop* runLoop = nullptr;
+    Clock* clock = nullptr;
+    SystemLog* log = nullptr;
+    UserDefaults* defaults = nullptr;
+    SystemPaths* paths = nullptr;
+    Displays* displays = nullptr;
+    Screens* screens = nullptr;
+    CoreDisplayInfo* coreDisplay = nullptr;
+    IORegistry* ioRegistry = nullptr;
+    Applications* applications = nullptr;
+    StatusBar* statusBar = nullptr;
+    Updater* updater = nullptr;
+    Notifications* notifications = nullptr;
+    LoginItems* loginItems = nullptr;
+    SystemLocale* locale = nullptr;
+    Alerts* alerts = nullptr;
+};
+
+// The platform the program runs on; set once by main() (or by a test fixture).
+Platform& current();
+void setCurrent(Platform* platform);
+
+} // namespace platform

@@ -1,0 +1,99 @@
+#include "platform/SerialQueue.h"
+
+#include <future>
+
+namespace platform {
+
+SerialQueue::SerialQueue(std::string label) : label_(std::move(label)), worker_([this] { run(); }) {}
+
+SerialQueue::~SerialQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    cv_.notify_all();
+    worker_.join();
+}
+
+void SerialQueue::async(std::function<void()> task) {
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    cv_.notify_one();
+}
+
+void SerialQueue::sync(const std::function<void()>& task) {
+    if (isCurrent()) { // a nested sync would deadlock; run it in place
+        task();
+        return;
+    }
+    std::promise<void> done;
+    async([&] {
+        task();
+        done.set_value();
+    });
+    done.get_future().wait();
+}
+
+void SerialQueue::run() {
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::unique_lock lock(mutex_);
+            cv_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+            if (tasks_.empty()) return; // stopping, and everything queued has run
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+        }
+        task();
+    }
+}
+
+ConcurrentQueue::ConcurrentQueue(int workers) {
+    for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { run(); });
+}
+
+ConcurrentQueue::~ConcurrentQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    cv_.notify_all();
+    for (auto& w : workers_) w.join();
+}
+
+void ConcurrentQueue::async(std::function<void()> task) {
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    cv_.notify_one();
+}
+
+void ConcurrentQueue::drain() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return tasks_.empty() && busy_ == 0; });
+}
+
+void ConcurrentQueue::run() {
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::unique_lock lock(mutex_);
+            cv_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+            if (tasks_.empty()) return;
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+            ++busy_;
+        }
+        task();
+        {
+            std::lock_guard lock(mutex_);
+            --busy_;
+        }
+        idle_.notify_all();
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,58 @@
+#pragma once
+// A serial dispatch queue: one worker thread, tasks run in the order queued.
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace platform {
+
+class SerialQueue {
+  public:
+    explicit SerialQueue(std::string label);
+    ~SerialQueue();
+    SerialQueue(const SerialQueue&) = delete;
+    SerialQueue& operator=(const SerialQueue&) = delete;
+
+    const std::string& label() const { return label_; }
+    void async(std::function<void()> task);
+    // Waits for every task queued before, then runs this one and returns.
+    void sync(const std::function<void()>& task);
+    // Waits until every queued task has run.
+    void drain() { sync([] {}); }
+    bool isCurrent() const { return std::this_thread::get_id() == worker_.get_id(); }
+
+  private:
+    void run();
+
+    std::string label_;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::deque<std::function<void()>> tasks_;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+// A small pool for work that may run concurrently (the global queue).
+class ConcurrentQueue {
+  public:
+    explicit ConcurrentQueue(int workers = 2);
+    ~ConcurrentQueue();
+    void async(std::function<void()> task);
+    void drain();
+
+  private:
+    void run();
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::condition_variable idle_;
+    std::deque<std::function<void()>> tasks_;
+    int busy_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+} // namespace platform

@@ -1,0 +1,60 @@
+#include "platform/SystemLog.h"
+
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace platform {
+
+void SystemLog::write(const std::string& line) {
+    std::lock_guard lock(mutex_);
+    if (lines_.size() >= 20000) lines_.erase(lines_.begin(), lines_.begin() + 10000);
+    lines_.push_back(line);
+    if (echo_) std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+std::vector<std::string> SystemLog::lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+bool SystemLog::contains(const std::string& line) const {
+    std::lock_guard lock(mutex_);
+    return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
+}
+
+void SystemLog::clear() {
+    std::lock_guard lock(mutex_);
+    lines_.clear();
+}
+
+std::string vformat(const char* fmt, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    if (n <= 0) return {};
+    std::string out(size_t(n) + 1, '\0');
+    std::vsnprintf(out.data(), out.size(), fmt, args);
+    out.resize(size_t(n));
+    return out;
+}
+
+std::string format(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    auto s = vformat(fmt, args);
+    va_end(args);
+    return s;
+}
+
+void logf(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    auto s = vformat(fmt, args);
+    va_end(args);
+    current().log->write(s);
+}
+
+} // namespace platform

@@ -1,0 +1,80 @@
+#pragma once
+// What a virtual Mac is made of, as read from its JSON description.
+
+#include "platform/Displays.h"
+#include "platform/Geometry.h"
+#include "platform/Value.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+using platform::DisplayID;
+
+struct VcpFeature {
+    uint16_t current = 0;
+    uint16_t maximum = 100;
+};
+
+// How a monitor behaves on its DDC/CI link.
+struct MonitorDescription {
+    std::map<uint8_t, VcpFeature> vcp; // VCP code -> value and maximum
+    bool answers = true;               // false: every I2C operation fails
+    bool dropsWrites = false;          // writes succeed on the bus but change nothing
+    int badChecksums = 0;              // the first N replies carry a wrong checksum
+    // Virtual time each I2C operation takes on the bus, in microseconds.
+    uint32_t writeMicros = 0;
+    uint32_t readMicros = 0;
+};
+
+// One entry of the I/O registry's IOService plane.
+struct RegistryNode {
+    std::string name;
+    platform::Value properties; // a dictionary
+    std::vector<RegistryNode> children;
+    // For a "DCPAVServiceProxy": the display whose monitor answers on its I2C channel.
+    std::optional<DisplayID> avServiceDisplay;
+    bool avServiceCreationFails = false;
+};
+
+struct DisplayDescription {
+    DisplayID id = 0;
+    bool builtIn = false;
+    bool online = true;
+    bool hasScreen = true;     // false: online but no screen (a mirrored display)
+    platform::Rect frame;      // global coordinates, top left of the main display at 0,0
+    platform::Rect visibleFrame; // defaults to the frame less the menu bar on the main display
+    std::string screenName;    // the screen's localised name
+    // CoreDisplay's info dictionary; null means CoreDisplay knows nothing of the display.
+    platform::Value info;
+    // Absent for the built-in panel; a monitor that never answers has answers = false.
+    std::optional<MonitorDescription> monitor;
+};
+
+struct RunningAppDescription {
+    std::string bundleIdentifier;
+    std::string name;
+};
+
+struct MachineDescription {
+    std::string model = "MacBook Pro (14-inch)";
+    std::vector<DisplayDescription> displays; // in the system's online order
+    RegistryNode registryRoot;                // "Root" with its children
+    bool registryIteratorFails = false;
+    bool hasCoreDisplay = true;
+    bool hasAVServices = true;
+    bool onlineListFails = false;
+    std::string localeIdentifier = "ko_KR";
+    std::vector<std::string> preferredLanguages = {"ko-KR"};
+    std::vector<RunningAppDescription> runningApps;
+    bool hasMainAppService = true; // macOS 13 or later
+    bool loginItemEnabled = false;
+    bool loginItemFails = false;   // register and unregister report an error
+    bool hasStatusItemButton = true;
+};
+
+} // namespace sim

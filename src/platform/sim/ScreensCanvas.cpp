@@ -1,0 +1,252 @@
+#include "platform/sim/ScreensCanvas.h"
+
+#include "appkit/SymbolImages.h"
+#include "platform/Displays.h"
+#include "platform/Platform.h"
+#include "platform/Screens.h"
+#include "platform/sim/SimMonitor.h"
+#include "platform/sim/SimStatusItem.h"
+#include "platform/sim/VirtualMac.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+namespace sim {
+
+namespace {
+
+constexpr double kMenuBarPoints = 24;
+constexpr double kMenuRow = 22, kMenuSeparator = 9, kMenuWidth = 240;
+
+
+QString keyLabel(const std::string& key) {
+    if (key.empty()) return {};
+    if (key == "\x1b") return QStringLiteral("⌘⎋");
+    return QStringLiteral("⌘") + QString::fromStdString(key).toUpper();
+}
+
+} // namespace
+
+ScreensCanvas::ScreensCanvas(VirtualMac& mac, QWidget* parent) : QWidget(parent), mac_(mac) {
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(640, 300);
+}
+
+ScreensCanvas::Layout ScreensCanvas::layout() const {
+    Layout l;
+    double minX = 0, minY = 0, maxX = 1, maxY = 1;
+    bool first = true;
+    for (const auto& d : mac_.description().displays) {
+        if (!d.online) continue;
+        const auto& f = d.frame;
+        if (first) {
+            minX = f.x, minY = f.y, maxX = f.x + f.width, maxY = f.y + f.height;
+            first = false;
+        }
+        minX = std::min(minX, f.x), minY = std::min(minY, f.y);
+        maxX = std::max(maxX, f.x + f.width), maxY = std::max(maxY, f.y + f.height);
+    }
+    const double margin = 24, gap = 40;
+    double w = maxX - minX + gap, h = maxY - minY + gap;
+    l.scale = std::min((width() - 2 * margin) / w, (height() - 2 * margin) / h);
+    l.dx = margin + (width() - 2 * margin - w * l.scale) / 2 - minX * l.scale + gap * l.scale / 2;
+    l.dy = margin + (height() - 2 * margin - h * l.scale) / 2 - minY * l.scale + gap * l.scale / 2;
+    return l;
+}
+
+void ScreensCanvas::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), QColor(34, 36, 40));
+    auto l = layout();
+    const auto& displays = mac_.description().displays;
+    for (int i = 0; i < int(displays.size()); ++i)
+        if (displays[size_t(i)].online) paintScreen(p, l, i);
+    if (openMenu_) paintMenu(p);
+}
+
+void ScreensCanvas::paintScreen(QPainter& p, const Layout& l, int index) {
+    const auto& d = mac_.description().displays[size_t(index)];
+    // Screens are drawn with a small gap so neighbours stay distinguishable.
+    QRectF r = l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
+    QLinearGradient wallpaper(r.topLeft(), r.bottomRight());
+    wallpaper.setColorAt(0, QColor(52, 94, 160));
+    wallpaper.setColorAt(1, QColor(118, 72, 150));
+    QPainterPath frame;
+    frame.addRoundedRect(r, 6, 6);
+    p.fillPath(frame, wallpaper);
+    p.setPen(QPen(d.builtIn ? QColor(200, 200, 210) : QColor(120, 120, 130), 2));
+    p.drawPath(frame);
+
+    bool isMain = d.frame.x == 0 && d.frame.y == 0;
+    if (isMain) paintMenuBar(p, r);
+
+    // What the screen says about itself.
+    QRectF text = r.adjusted(12, isMain ? std::max(18.0, kMenuBarPoints * l.scale) + 10 : 10, -12, -10);
+    p.setPen(Qt::white);
+    QFont f = font();
+    f.setPointSizeF(11);
+    f.setBold(true);
+    p.setFont(f);
+    QString title = QString::fromStdString(d.screenName.empty() ? "(no screen)" : d.screenName);
+    p.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, title);
+    f.setBold(false);
+    f.setPointSizeF(9.5);
+    p.setFont(f);
+    QStringList lines;
+    lines << QString("ID %1 · %2").arg(d.id).arg(d.builtIn ? "built-in panel" : "external");
+    if (!d.hasScreen) lines << "online, no screen (mirrored)";
+    if (auto m = mac_.monitor(d.id)) {
+        auto vcp = [&](uint8_t code) {
+            auto v = m->vcp(code);
+            return v ? QString("%1/%2").arg(v->current).arg(v->maximum) : QString("—");
+        };
+        if (d.monitor && !d.monitor->answers)
+            lines << "DDC/CI: no answer";
+        else
+            lines << QString("DDC 0x10 brightness %1").arg(vcp(0x10))
+                  << QString("DDC 0x62 volume %1").arg(vcp(0x62))
+                  << QString("DDC 0xD6 power %1").arg(vcp(0xD6));
+        lines << QString("I2C writes %1 · reads %2").arg(m->writeCount()).arg(m->readCount());
+    }
+    QRectF body = text.adjusted(0, 34, 0, 0);
+    p.setPen(QColor(235, 235, 245));
+    p.drawText(body, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, lines.join("\n"));
+}
+
+void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
+    QRectF bar(screen.left(), screen.top(), screen.width(), std::max(18.0, kMenuBarPoints * layout().scale));
+    p.fillRect(bar, QColor(245, 245, 247, 215));
+    p.setPen(QColor(30, 30, 30));
+    QFont f = font();
+    f.setPointSizeF(9.5);
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(bar.adjusted(10, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, "Finder");
+    f.setBold(false);
+    p.setFont(f);
+    p.drawText(bar.adjusted(0, 0, -10, 0), Qt::AlignVCenter | Qt::AlignRight, "Sun 09:41");
+
+    auto item = mac_.statusItem();
+    if (!item) return;
+    QRectF r = statusItemRect();
+    if (openMenu_) {
+        p.setBrush(QColor(0, 0, 0, 40));
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(r, 4, 4);
+    }
+    if (item->imageSymbol()) {
+        if (auto img = appkit::systemSymbolImage(*item->imageSymbol(), int(r.height() - 4),
+                                                 QColor(30, 30, 30)))
+            p.drawImage(QPointF(r.center().x() - img->width() / 2.0 / img->devicePixelRatio(),
+                                r.center().y() - img->height() / 2.0 / img->devicePixelRatio()),
+                        *img);
+    } else {
+        p.setPen(QColor(30, 30, 30));
+        p.drawText(r, Qt::AlignCenter, QString::fromStdString(item->title()));
+    }
+}
+
+QRectF ScreensCanvas::statusItemRect() const {
+    auto l = layout();
+    for (const auto& d : mac_.description().displays) {
+        if (!d.online || d.frame.x != 0 || d.frame.y != 0) continue;
+        QRectF r = l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
+        double h = std::max(18.0, kMenuBarPoints * l.scale);
+        return {r.right() - 110, r.top(), 34, h};
+    }
+    return {};
+}
+
+QRectF ScreensCanvas::menuRect() const {
+    if (!openMenu_) return {};
+    double h = 8;
+    for (const auto& i : openMenu_->items) h += i.isSeparator ? kMenuSeparator : kMenuRow;
+    QRectF item = statusItemRect();
+    double x = std::min(item.left(), width() - kMenuWidth - 4.0);
+    return {x, item.bottom() + 2, kMenuWidth, h};
+}
+
+void ScreensCanvas::paintMenu(QPainter& p) {
+    QRectF r = menuRect();
+    p.setPen(QPen(QColor(0, 0, 0, 60), 1));
+    p.setBrush(QColor(236, 236, 238, 245));
+    p.drawRoundedRect(r, 7, 7);
+    double y = r.top() + 4;
+    QFont f = font();
+    f.setPointSizeF(10);
+    p.setFont(f);
+    for (const auto& i : openMenu_->items) {
+        if (i.isSeparator) {
+            p.setPen(QColor(0, 0, 0, 40));
+            p.drawLine(QPointF(r.left() + 10, y + kMenuSeparator / 2),
+                       QPointF(r.right() - 10, y + kMenuSeparator / 2));
+            y += kMenuSeparator;
+            continue;
+        }
+        QRectF row(r.left() + 14, y, r.width() - 28, kMenuRow);
+        p.setPen(i.enabled && i.action ? QColor(20, 20, 20) : QColor(150, 150, 150));
+        p.drawText(row, Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(i.title));
+        p.setPen(QColor(120, 120, 120));
+        p.drawText(row, Qt::AlignVCenter | Qt::AlignRight, keyLabel(i.keyEquivalent));
+        y += kMenuRow;
+    }
+}
+
+int ScreensCanvas::menuItemAt(QPointF pt) const {
+    if (!openMenu_) return -1;
+    QRectF r = menuRect();
+    if (!r.contains(pt)) return -1;
+    double y = r.top() + 4;
+    for (int i = 0; i < int(openMenu_->items.size()); ++i) {
+        const auto& item = openMenu_->items[size_t(i)];
+        double h = item.isSeparator ? kMenuSeparator : kMenuRow;
+        if (pt.y() >= y && pt.y() < y + h) return item.isSeparator ? -1 : i;
+        y += h;
+    }
+    return -1;
+}
+
+void ScreensCanvas::showMenu(const platform::Menu& menu) {
+    openMenu_ = menu;
+    update();
+}
+
+void ScreensCanvas::closeMenu() {
+    openMenu_.reset();
+    update();
+}
+
+void ScreensCanvas::mousePressEvent(QMouseEvent* event) { event->accept(); }
+
+void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
+    QPointF pt = event->position();
+    if (openMenu_) {
+        int index = menuItemAt(pt);
+        auto menu = *openMenu_;
+        closeMenu();
+        if (index >= 0 && menu.items[size_t(index)].action) menu.items[size_t(index)].action();
+        return;
+    }
+    auto item = mac_.statusItem();
+    if (item && statusItemRect().contains(pt)) {
+        platform::ModifierFlags mods;
+        mods.control = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+        mods.shift = event->modifiers() & Qt::ShiftModifier;
+        mods.option = event->modifiers() & Qt::AltModifier;
+        item->click(event->button() == Qt::RightButton ? platform::EventType::rightMouseUp
+                                                       : platform::EventType::leftMouseUp,
+                    mods);
+    }
+}
+
+void ScreensCanvas::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && openMenu_) closeMenu();
+    else QWidget::keyPressEvent(event);
+}
+
+} // namespace sim

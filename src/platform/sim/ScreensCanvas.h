@@ -1,0 +1,49 @@
+#pragma once
+// Paints the virtual screens, the menu bar with the status item and an open status menu.
+
+#include "platform/Menu.h"
+
+#include <QWidget>
+
+#include <optional>
+
+namespace sim {
+
+class VirtualMac;
+
+class ScreensCanvas : public QWidget {
+  public:
+    explicit ScreensCanvas(VirtualMac& mac, QWidget* parent = nullptr);
+    QSize sizeHint() const override { return {980, 420}; }
+
+    // The status menu drawn open below the status item, until an item is chosen or it closes.
+    void showMenu(const platform::Menu& menu);
+    void closeMenu();
+    bool menuOpen() const { return openMenu_.has_value(); }
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    struct Layout {
+        double scale = 1, dx = 0, dy = 0;
+        QRectF toCanvas(double x, double y, double w, double h) const {
+            return {dx + x * scale, dy + y * scale, w * scale, h * scale};
+        }
+    };
+    Layout layout() const;
+    QRectF statusItemRect() const;
+    QRectF menuRect() const;
+    int menuItemAt(QPointF p) const;
+    void paintScreen(QPainter& p, const Layout& l, int index);
+    void paintMenuBar(QPainter& p, const QRectF& screen);
+    void paintMenu(QPainter& p);
+
+    VirtualMac& mac_;
+    std::optional<platform::Menu> openMenu_;
+};
+
+} // namespace sim

@@ -1,0 +1,47 @@
+#pragma once
+// A monitor's DDC/CI port: parses Set/Get VCP Feature frames and answers with reply frames.
+// Thread-safe: the DDC queue talks to it while the UI reads it.
+
+#include "platform/IORegistry.h"
+#include "platform/sim/MachineDescription.h"
+
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace sim {
+
+class SimMonitor {
+  public:
+    explicit SimMonitor(MonitorDescription description);
+
+    platform::IOReturn writeI2C(uint32_t chipAddress, uint32_t dataAddress, const uint8_t* buffer,
+                                uint32_t length);
+    platform::IOReturn readI2C(uint32_t chipAddress, uint32_t offset, uint8_t* buffer,
+                               uint32_t length);
+
+    std::optional<VcpFeature> vcp(uint8_t code) const;
+    void setVcp(uint8_t code, VcpFeature feature);
+    void setAnswers(bool answers);
+    void setBadChecksums(int count);
+
+    // What the monitor saw.
+    int writeCount() const;
+    int readCount() const;
+    int validSetCount() const; // well-formed Set VCP frames applied
+    std::vector<std::vector<uint8_t>> writes() const; // every written buffer, oldest first
+    std::vector<uint16_t> valuesWritten(uint8_t code) const; // Set VCP values in arrival order
+    void resetCounters();
+    uint32_t writeMicros() const;
+    uint32_t readMicros() const;
+
+  private:
+    mutable std::mutex mutex_;
+    MonitorDescription d_;
+    std::optional<uint8_t> pendingRead_;
+    int writes_ = 0, reads_ = 0, validSets_ = 0;
+    std::vector<std::vector<uint8_t>> log_;
+    std::vector<std::pair<uint8_t, uint16_t>> sets_;
+};
+
+} // namespace sim

@@ -1,0 +1,37 @@
+#pragma once
+// The simulator window: the virtual screens as their user would see them, laid out by their
+// bounds, with the menu bar and the status item. It never covers the host's real screens.
+
+#include "platform/Events.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class QComboBox;
+class QLabel;
+
+namespace sim {
+
+class VirtualMac;
+class ScreensCanvas;
+
+class SimulatorWindow : public QWidget {
+  public:
+    explicit SimulatorWindow(VirtualMac& mac, QWidget* parent = nullptr);
+    // Re-reads the machine (called on every change the machine reports).
+    void refresh();
+    // The whole window as an image, for screenshots.
+    QImage snapshot();
+    ScreensCanvas* canvas() const { return canvas_; }
+
+  private:
+    void rebuildDisplayChoices();
+
+    VirtualMac& mac_;
+    ScreensCanvas* canvas_;
+    QComboBox* displayChoice_;
+    QLabel* statusLine_;
+};
+
+} // namespace sim

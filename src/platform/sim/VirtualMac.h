@@ -1,0 +1,85 @@
+#pragma once
+// The virtual Mac: a simulated machine and an implementation of every platform interface over
+// it. Built from a JSON description; hardware events are injected through it.
+
+#include "platform/Platform.h"
+#include "platform/sim/MachineDescription.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+class ManualRunLoop;
+class VirtualClock;
+class SystemLog;
+} // namespace platform
+
+namespace sim {
+
+class SimMonitor;
+class SimStatusItem;
+class SimAlerts;
+
+struct VirtualMacOptions {
+    // The profile folder: defaults file and the machine's root for system paths.
+    // Empty: a fresh temporary folder, removed with the machine.
+    std::string profileDir;
+    // Manual virtual-time run loop (tests, scripts) or Qt's event loop (interactive).
+    bool virtualTime = true;
+    bool echoLog = false;
+};
+
+class VirtualMac {
+  public:
+    VirtualMac(MachineDescription description, VirtualMacOptions options = {});
+    ~VirtualMac();
+
+    // Parses a JSON description; absent with *error set on bad input.
+    static std::optional<MachineDescription> parse(const std::string& json, std::string* error);
+    static std::optional<MachineDescription> load(const std::string& path, std::string* error);
+    // The embedded default machine.
+    static MachineDescription defaultDescription();
+
+    platform::Platform& platform();
+    // Installs this machine as platform::current().
+    void makeCurrent();
+
+    const MachineDescription& description() const;
+    platform::ManualRunLoop* manualRunLoop(); // null with Qt time
+    platform::VirtualClock& clock();
+    platform::SystemLog& log();
+    const std::string& profileDir() const;
+
+    // Hardware events. Both fire the screen-parameters notification on the main queue.
+    bool plug(DisplayID id);
+    bool unplug(DisplayID id);
+    std::vector<DisplayID> onlineDisplays() const;
+
+    // The simulated monitor of an external display, or null.
+    SimMonitor* monitor(DisplayID id);
+    SimStatusItem* statusItem(); // null before the program made one
+    SimAlerts& alerts();
+
+    // Running applications of the workspace, and what was asked of them.
+    std::vector<std::string> runningBundleIdentifiers() const;
+    int terminateRequests(const std::string& bundleIdentifier) const;
+    int updateChecks() const;
+    bool updaterStarted() const;
+    bool notificationAuthorizationRequested() const;
+    bool loginItemEnabled() const;
+    int screenObserverCount() const;
+
+    // Called whenever the machine's visible state changes (for the simulator window).
+    void setChangeListener(std::function<void()> listener);
+    void notifyChanged();
+
+    struct Impl;
+
+  private:
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace sim

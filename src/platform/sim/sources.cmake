@@ -1,0 +1,2 @@
+list(APPEND SIM_SOURCES
+)

@@ -1,0 +1,4 @@
+list(APPEND SIM_SOURCES
+  platform/sim/ScreensCanvas.cpp
+  platform/sim/SimulatorWindow.cpp
+)

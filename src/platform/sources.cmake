@@ -1,0 +1,11 @@
+list(APPEND CORE_SOURCES
+  platform/Clock.cpp
+  platform/ManualRunLoop.cpp
+  platform/Menu.cpp
+  platform/Platform.cpp
+  platform/QtRunLoop.cpp
+  platform/SerialQueue.cpp
+  platform/SystemLog.cpp
+  platform/UserDefaults.cpp
+  platform/Value.cpp
+)

@@ -1,0 +1,52 @@
+#include "support/VirtualMacTest.h"
+
+#include "app/BlackoutController.h"
+#include "display/DisplayEngine.h"
+
+void VirtualMacTest::SetUp() { boot(sim::VirtualMac::defaultDescription()); }
+
+void VirtualMacTest::TearDown() { shutDown(); }
+
+void VirtualMacTest::shutDown() {
+    if (!mac_) return;
+    BlackoutController::tearDownShared();
+    DisplayEngine::tearDownShared();
+    platform::setCurrent(nullptr);
+    mac_.reset();
+}
+
+void VirtualMacTest::boot(sim::MachineDescription description) {
+    shutDown();
+    mac_ = std::make_unique<sim::VirtualMac>(std::move(description));
+    mac_->makeCurrent();
+}
+
+void VirtualMacTest::bootJson(const std::string& json) {
+    std::string error;
+    auto d = sim::VirtualMac::parse(json, &error);
+    ASSERT_TRUE(d.has_value()) << error;
+    boot(*d);
+}
+
+sim::SimMonitor& VirtualMacTest::monitor(DisplayID id) {
+    auto m = mac_->monitor(id);
+    if (!m) throw std::runtime_error("no simulated monitor for display " + std::to_string(id));
+    return *m;
+}
+
+void VirtualMacTest::advance(double seconds) {
+    auto loop = mac_->manualRunLoop();
+    const double step = 0.01;
+    double left = seconds;
+    do {
+        if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
+        loop->runPending();
+        if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
+        loop->runPending();
+        double d = std::min(step, left);
+        if (d > 0) loop->advance(d);
+        left -= d;
+    } while (left > 1e-9);
+    if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
+    loop->runPending();
+}
