@@ -20,6 +20,12 @@ std::string defaultProfileDir() {
     return (base + "/nightlid/profile").toStdString();
 }
 
+// The offscreen platform cannot raise windows; saying so on every show is only noise.
+void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains("does not support raise()")) return;
+    qt_message_output(type, context, message);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -31,6 +37,7 @@ int main(int argc, char** argv) {
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    qInstallMessageHandler(quietOffscreen);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Nightlid");
 

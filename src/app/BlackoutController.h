@@ -59,6 +59,8 @@ class BlackoutController {
     void showAlert(const std::string& title, const std::string& message);
     std::string t(const std::string& korean, const std::string& english) const;
     bool isEnglish() const;
+    // The KO/EN control: segment 1 is English.
+    void languageChanged(int selectedSegment);
 
     // The control window (grows with its own issue).
     void showControlWindow();

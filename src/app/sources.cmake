@@ -1,2 +1,10 @@
 list(APPEND CORE_SOURCES
+  app/AppDelegate.cpp
+  app/BlackoutController.cpp
+  app/ControlWindow.cpp
+  app/Language.cpp
+  app/LanguageSwitch.cpp
+  app/ScreenConfiguration.cpp
+  app/ShellServices.cpp
+  app/StatusMenu.cpp
 )

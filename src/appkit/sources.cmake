@@ -1,2 +1,7 @@
 list(APPEND CORE_SOURCES
+  appkit/Alert.cpp
+  appkit/Button.cpp
+  appkit/StackView.cpp
+  appkit/SymbolImages.cpp
+  appkit/Window.cpp
 )

@@ -1,2 +1,6 @@
 list(APPEND CORE_SOURCES
+  display/Arm64DDCMatching.cpp
+  display/Arm64DDCTransport.cpp
+  display/DisplayEngine.cpp
+  display/DisplayLookup.cpp
 )

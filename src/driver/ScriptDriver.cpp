@@ -109,7 +109,6 @@ int ScriptDriver::runText(const std::string& text, const std::string& sourceName
             err_ << sourceName << ":" << number << ": " << error << "\n    " << cmd << "\n";
             return 1;
         }
-        if (session_.terminated()) break;
     }
     return 0;
 }
@@ -254,6 +253,13 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
             error = "cannot write " + rest;
             return false;
         }
+    } else if (cmd == "language") {
+        if (rest != "ko" && rest != "en") {
+            error = "language takes ko or en";
+            return false;
+        }
+        // What choosing a segment of the control window's KO/EN control does.
+        BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
     } else if (cmd == "quit") {
         mac.platform().applications->terminate();
     } else {

@@ -12,7 +12,7 @@ click-status-item right
 screenshot ${OUT}/03-status-menu-ko.png
 menu 업데이트 확인...
 # The same menu in English.
-default appLanguage "en"
+language en
 click-status-item control
 screenshot ${OUT}/04-status-menu-en.png
 menu Check for Updates...

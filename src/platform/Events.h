@@ -4,7 +4,17 @@
 
 namespace platform {
 
-enum class EventType { leftMouseDown, leftMouseUp, rightMouseDown, rightMouseUp, keyDown, other };
+enum class EventType {
+    leftMouseDown,
+    leftMouseUp,
+    rightMouseDown,
+    rightMouseUp,
+    otherMouseDown,
+    scrollWheel,
+    mouseMoved,
+    keyDown,
+    other
+};
 
 struct ModifierFlags {
     bool command = false, shift = false, option = false, control = false;

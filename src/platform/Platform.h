@@ -19,6 +19,11 @@ class Notifications;
 class LoginItems;
 class SystemLocale;
 class Alerts;
+class BuiltInBrightness;
+class CoreBrightness;
+class SystemAppearance;
+class WindowServer;
+class TransferTables;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -37,6 +42,11 @@ struct Platform {
     LoginItems* loginItems = nullptr;
     SystemLocale* locale = nullptr;
     Alerts* alerts = nullptr;
+    BuiltInBrightness* builtInBrightness = nullptr;
+    CoreBrightness* coreBrightness = nullptr;
+    SystemAppearance* appearance = nullptr;
+    WindowServer* windowServer = nullptr;
+    TransferTables* transferTables = nullptr;
 };
 
 // The platform the program runs on; set once by main() (or by a test fixture).

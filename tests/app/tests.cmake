@@ -1,2 +1,7 @@
 list(APPEND TEST_SOURCES
+  app/AppKitTest.cpp
+  app/LanguageTest.cpp
+  app/LifecycleTest.cpp
+  app/ShellServicesTest.cpp
+  app/StatusMenuTest.cpp
 )

@@ -1,2 +1,4 @@
 list(APPEND TEST_SOURCES
+  platform/FoundationTest.cpp
+  platform/VirtualMacTest.cpp
 )

@@ -37,6 +37,9 @@ class SimStatusItem : public platform::StatusItem {
     const std::optional<platform::Menu>& lastMenu() const { return lastMenu_; }
     std::optional<platform::Point> lastMenuPoint() const { return lastPoint_; }
     int menuPopUps() const { return popUps_; }
+    // A popped-up menu stays open until an item is chosen or it is dismissed.
+    bool menuIsOpen() const { return menuOpen_; }
+    void closeMenu() { menuOpen_ = false; }
     // Shows popped-up menus for real (the simulator window); otherwise they are only recorded.
     void setMenuPresenter(std::function<void(const platform::Menu&)> presenter);
     void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
@@ -53,6 +56,7 @@ class SimStatusItem : public platform::StatusItem {
     std::optional<platform::Menu> lastMenu_;
     std::optional<platform::Point> lastPoint_;
     int popUps_ = 0;
+    bool menuOpen_ = false;
     std::function<void(const platform::Menu&)> presenter_;
     std::function<void()> changed_;
 };

@@ -72,6 +72,10 @@ class VirtualMac {
     bool loginItemEnabled() const;
     int screenObserverCount() const;
 
+    // What the application's terminate does (the session runs the delegate's will-terminate).
+    void setTerminateHandler(std::function<void()> handler);
+    bool terminateRequested() const;
+
     // Called whenever the machine's visible state changes (for the simulator window).
     void setChangeListener(std::function<void()> listener);
     void notifyChanged();

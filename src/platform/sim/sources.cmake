@@ -1,2 +1,9 @@
 list(APPEND SIM_SOURCES
+  platform/sim/MachineJson.cpp
+  platform/sim/SimAlerts.cpp
+  platform/sim/SimMonitor.cpp
+  platform/sim/SimRegistry.cpp
+  platform/sim/SimStatusItem.cpp
+  platform/sim/VirtualMac.cpp
 )
+include(platform/sim/ui.cmake)

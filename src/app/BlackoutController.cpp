@@ -1,0 +1,72 @@
+#include "app/BlackoutController.h"
+
+#include "appkit/SymbolImages.h"
+#include "appkit/Window.h"
+#include "display/DisplayEngine.h"
+#include "platform/Platform.h"
+#include "platform/Screens.h"
+#include "platform/StatusBar.h"
+
+namespace {
+
+std::unique_ptr<BlackoutController>& sharedInstance() {
+    static std::unique_ptr<BlackoutController> instance;
+    return instance;
+}
+
+} // namespace
+
+BlackoutController& BlackoutController::shared() {
+    auto& instance = sharedInstance();
+    if (!instance) instance.reset(new BlackoutController());
+    return *instance;
+}
+
+bool BlackoutController::hasShared() {
+    return sharedInstance() != nullptr;
+}
+
+void BlackoutController::tearDownShared() {
+    sharedInstance().reset();
+}
+
+BlackoutController::BlackoutController()
+    : displayEngine(DisplayEngine::shared()),
+      statusItem(
+          platform::current().statusBar->createStatusItem(platform::kVariableStatusItemLength)) {
+    configureStatusItem();
+    recreateStatusMenu();
+    // Callbacks reach the controller through shared(), so none outlives it.
+    screenParametersObserver = platform::current().screens->addScreenParametersObserver([] {
+        if (hasShared()) shared().screenConfigurationChanged();
+    });
+}
+
+BlackoutController::~BlackoutController() {
+    if (screenParametersObserver)
+        platform::current().screens->removeScreenParametersObserver(*screenParametersObserver);
+    if (syncTimer) syncTimer->invalidate();
+}
+
+void BlackoutController::configureStatusItem() {
+    if (!statusItem || !statusItem->hasButton()) return;
+    if (appkit::hasSystemSymbol("laptopcomputer"))
+        statusItem->setImage("laptopcomputer", "Night Lid");
+    else
+        statusItem->setTitle("Dim");
+    statusItem->setAction(
+        [] {
+            if (hasShared()) shared().statusItemClicked();
+        },
+        platform::SendActionOn{.leftMouseUp = true, .rightMouseUp = true});
+    statusItem->setToolTip("Night Lid");
+}
+
+void BlackoutController::stopDisplayServices() {
+    if (syncTimer) syncTimer->invalidate();
+    syncTimer.reset();
+    if (screenParametersObserver) {
+        platform::current().screens->removeScreenParametersObserver(*screenParametersObserver);
+        screenParametersObserver.reset();
+    }
+}

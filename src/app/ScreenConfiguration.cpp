@@ -1,0 +1,31 @@
+#include "app/BlackoutController.h"
+
+#include "appkit/Window.h"
+#include "display/DisplayEngine.h"
+
+#include <set>
+
+namespace {
+
+std::set<DisplayID> registryIDs(const DisplayEngine& engine) {
+    std::set<DisplayID> ids;
+    for (const auto& d : engine.displays)
+        ids.insert(d.id);
+    return ids;
+}
+
+} // namespace
+
+void BlackoutController::screenConfigurationChanged() {
+    if (isProtecting) return;
+    auto before = registryIDs(displayEngine);
+    displayEngine.refreshDisplays();
+    auto after = registryIDs(displayEngine);
+    if (before == after && controlWindow) return;
+
+    // A closed window is rebuilt too: it must not come back showing displays that are gone.
+    if (syncTimer) syncTimer->invalidate();
+    if (controlWindow) controlWindow->orderOut();
+    controlWindow.reset();
+    showControlWindow();
+}

@@ -1,0 +1,65 @@
+#include "app/AppDelegate.h"
+#include "app/BlackoutController.h"
+
+#include "appkit/Alert.h"
+#include "appkit/Button.h"
+#include "platform/Applications.h"
+#include "platform/LoginItems.h"
+#include "platform/Platform.h"
+#include "platform/SystemLog.h"
+#include "platform/Updater.h"
+#include "platform/UserDefaults.h"
+
+void BlackoutController::checkForUpdates() {
+    auto* delegate = AppDelegate::current();
+    if (!delegate || !delegate->updaterController) return;
+    delegate->updaterController->checkForUpdates();
+}
+
+void BlackoutController::terminateCompetingMonitorControl() {
+    auto* applications = platform::current().applications;
+    for (const auto& app : applications->runningApplications(competingMonitorControlBundleID))
+        app->terminate();
+}
+
+void BlackoutController::autoLaunchToggled(appkit::Button& checkbox) {
+    const bool on = checkbox.state() == appkit::ControlState::on;
+    auto* loginItems = platform::current().loginItems;
+    if (!loginItems || !loginItems->hasMainAppService()) {
+        platform::current().defaults->set("launchAtLogin", on);
+        return;
+    }
+    std::optional<std::string> error;
+    if (on) {
+        // Registering again over an enabled service refreshes it; a failure to unregister
+        // first does not matter.
+        if (loginItems->mainAppStatus() == platform::LoginItemStatus::enabled)
+            (void)loginItems->unregisterMainApp();
+        error = loginItems->registerMainApp();
+    } else {
+        error = loginItems->unregisterMainApp();
+    }
+    if (error) {
+        platform::logf("Failed to toggle login item service: %s", error->c_str());
+        checkbox.setState(on ? appkit::ControlState::off : appkit::ControlState::on);
+    }
+}
+
+bool BlackoutController::launchAtLoginInitialState() const {
+    auto* loginItems = platform::current().loginItems;
+    if (loginItems && loginItems->hasMainAppService())
+        return loginItems->mainAppStatus() == platform::LoginItemStatus::enabled;
+    return platform::current().defaults->boolValue("launchAtLogin").value_or(false);
+}
+
+void BlackoutController::traceLog(const std::string& message) {
+    platform::logf(">>> [TRACER] %s", message.c_str());
+}
+
+void BlackoutController::showAlert(const std::string& title, const std::string& message) {
+    appkit::Alert alert;
+    alert.alertStyle = platform::AlertStyle::warning;
+    alert.messageText = title;
+    alert.informativeText = message;
+    alert.runModal();
+}

@@ -1,0 +1,49 @@
+#include "appkit/Button.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+namespace appkit {
+
+Button::Button(ButtonType type, const std::string& title, QWidget* parent)
+    : QWidget(parent), type_(type) {
+    if (type == ButtonType::checkbox)
+        control_ = new QCheckBox(this);
+    else
+        control_ = new QPushButton(this);
+    control_->setText(QString::fromStdString(title));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(control_);
+    // clicked() comes from the user only, never from setChecked().
+    connect(control_, &QAbstractButton::clicked, this, [this] { sendAction(); });
+}
+
+void Button::setTitle(const std::string& title) {
+    control_->setText(QString::fromStdString(title));
+}
+
+std::string Button::title() const {
+    return control_->text().toStdString();
+}
+
+void Button::setState(ControlState state) {
+    if (type_ == ButtonType::checkbox) control_->setChecked(state == ControlState::on);
+}
+
+ControlState Button::state() const {
+    return type_ == ButtonType::checkbox && control_->isChecked() ? ControlState::on
+                                                                  : ControlState::off;
+}
+
+void Button::performClick() {
+    if (!isEnabled()) return;
+    control_->click();
+}
+
+void Button::sendAction() {
+    if (action_) action_(*this);
+}
+
+} // namespace appkit

@@ -1,0 +1,47 @@
+#pragma once
+// A push button or checkbox in the manner of NSButton: a title, an on/off state, a tag, and an
+// action that receives the button. Setting the state in code sends no action; a click does.
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+class QAbstractButton;
+
+namespace appkit {
+
+enum class ButtonType { push, checkbox };
+enum class ControlState { off = 0, on = 1 };
+
+class Button : public QWidget {
+  public:
+    using Action = std::function<void(Button&)>;
+
+    Button(ButtonType type, const std::string& title, QWidget* parent = nullptr);
+
+    ButtonType type() const { return type_; }
+    void setTitle(const std::string& title);
+    std::string title() const;
+    // Push buttons are always off.
+    void setState(ControlState state);
+    ControlState state() const;
+    int tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
+    void setAction(Action action) { action_ = std::move(action); }
+    bool hasAction() const { return bool(action_); }
+
+    // A click as the user makes it: a checkbox flips first, then the action runs.
+    // A disabled button does nothing.
+    void performClick();
+
+  private:
+    void sendAction();
+
+    ButtonType type_;
+    QAbstractButton* control_;
+    int tag_ = 0;
+    Action action_;
+};
+
+} // namespace appkit

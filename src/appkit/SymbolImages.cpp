@@ -1,0 +1,133 @@
+#include "appkit/SymbolImages.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+#include <cmath>
+#include <numbers>
+
+namespace appkit {
+
+namespace {
+
+// Every drawing works in a unit square; the painter is scaled to the image first.
+using Drawing = void (*)(QPainter&, const QColor&);
+
+QPen strokePen(const QColor& color, double width) {
+    QPen pen(color, width);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+void drawLaptop(QPainter& p, const QColor& c) {
+    p.setPen(strokePen(c, 0.075));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(0.18, 0.22, 0.64, 0.44), 0.05, 0.05);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawRoundedRect(QRectF(0.03, 0.72, 0.94, 0.085), 0.04, 0.04);
+}
+
+void drawDisplay(QPainter& p, const QColor& c) {
+    p.setPen(strokePen(c, 0.075));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(0.08, 0.14, 0.84, 0.54), 0.06, 0.06);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawRect(QRectF(0.45, 0.70, 0.10, 0.10));
+    p.drawRoundedRect(QRectF(0.28, 0.79, 0.44, 0.075), 0.035, 0.035);
+}
+
+void drawSun(QPainter& p, const QColor& c) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawEllipse(QPointF(0.5, 0.5), 0.2, 0.2);
+    p.setPen(strokePen(c, 0.08));
+    for (int i = 0; i < 8; ++i) {
+        double a = i * std::numbers::pi / 4;
+        QPointF dir(std::cos(a), std::sin(a));
+        p.drawLine(QPointF(0.5, 0.5) + dir * 0.31, QPointF(0.5, 0.5) + dir * 0.44);
+    }
+}
+
+void drawMoon(QPainter& p, const QColor& c) {
+    QPainterPath disc;
+    disc.addEllipse(QPointF(0.48, 0.52), 0.36, 0.36);
+    QPainterPath bite;
+    bite.addEllipse(QPointF(0.70, 0.34), 0.30, 0.30);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawPath(disc.subtracted(bite));
+}
+
+void drawSpeaker(QPainter& p, const QColor& c) {
+    QPainterPath body;
+    body.moveTo(0.06, 0.38);
+    body.lineTo(0.20, 0.38);
+    body.lineTo(0.42, 0.18);
+    body.lineTo(0.42, 0.82);
+    body.lineTo(0.20, 0.62);
+    body.lineTo(0.06, 0.62);
+    body.closeSubpath();
+    p.setPen(strokePen(c, 0.04));
+    p.setBrush(c);
+    p.drawPath(body);
+    p.setPen(strokePen(c, 0.07));
+    p.setBrush(Qt::NoBrush);
+    for (double r : {0.16, 0.31}) {
+        QRectF box(0.46 - r, 0.5 - r, 2 * r, 2 * r);
+        p.drawArc(box, -45 * 16, 90 * 16);
+    }
+}
+
+void drawPower(QPainter& p, const QColor& c) {
+    p.setPen(strokePen(c, 0.09));
+    p.setBrush(Qt::NoBrush);
+    // The ring leaves a gap at the top for the bar.
+    p.drawArc(QRectF(0.18, 0.22, 0.64, 0.64), 125 * 16, 290 * 16);
+    p.drawLine(QPointF(0.5, 0.12), QPointF(0.5, 0.48));
+}
+
+Drawing drawingFor(const std::string& name) {
+    if (name == "laptopcomputer") return drawLaptop;
+    if (name == "display") return drawDisplay;
+    if (name == "sun.max.fill") return drawSun;
+    if (name == "moon.fill") return drawMoon;
+    if (name == "speaker.wave.2.fill") return drawSpeaker;
+    if (name == "power") return drawPower;
+    return nullptr;
+}
+
+constexpr double kPixelsPerPoint = 2.0;
+
+} // namespace
+
+bool hasSystemSymbol(const std::string& name) {
+    return drawingFor(name) != nullptr;
+}
+
+std::optional<QImage> systemSymbolImage(const std::string& name, int size, const QColor& color) {
+    auto draw = drawingFor(name);
+    if (!draw || size <= 0) return std::nullopt;
+    int pixels = int(std::lround(size * kPixelsPerPoint));
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(pixels, pixels);
+        draw(p, color);
+    }
+    image.setDevicePixelRatio(kPixelsPerPoint);
+    return image;
+}
+
+std::optional<QIcon> systemSymbol(const std::string& name, int size, const QColor& color) {
+    auto image = systemSymbolImage(name, size, color);
+    if (!image) return std::nullopt;
+    return QIcon(QPixmap::fromImage(*image));
+}
+
+} // namespace appkit

@@ -1,0 +1,168 @@
+#include "appkit/Window.h"
+
+#include "platform/Platform.h"
+#include "platform/SystemAppearance.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace appkit {
+
+// The top-level widget; a close from the window's title bar runs the same path as close().
+class Window::Frame : public QWidget {
+  public:
+    explicit Frame(Window& owner) : owner_(owner) {}
+
+  protected:
+    void closeEvent(QCloseEvent* event) override {
+        owner_.notifyWillClose();
+        event->accept();
+    }
+
+  private:
+    Window& owner_;
+};
+
+namespace {
+
+QPalette paletteFor(Appearance appearance) {
+    const bool dark = appearance == Appearance::darkAqua;
+    const QColor window = dark ? QColor(0x32, 0x32, 0x32) : QColor(0xec, 0xec, 0xec);
+    const QColor text = dark ? QColor(255, 255, 255, 217) : QColor(0, 0, 0, 217);
+    const QColor base = dark ? QColor(0x1e, 0x1e, 0x1e) : QColor(255, 255, 255);
+    const QColor button = dark ? QColor(0x50, 0x50, 0x50) : QColor(255, 255, 255);
+    QPalette p;
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Button, button);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, dark ? QColor(255, 255, 255, 64) : QColor(0, 0, 0, 64));
+    p.setColor(QPalette::Highlight, QColor(0x00, 0x7a, 0xff));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Disabled, QPalette::WindowText,
+               dark ? QColor(255, 255, 255, 64) : QColor(0, 0, 0, 64));
+    p.setColor(QPalette::Disabled, QPalette::Text,
+               dark ? QColor(255, 255, 255, 64) : QColor(0, 0, 0, 64));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText,
+               dark ? QColor(255, 255, 255, 64) : QColor(0, 0, 0, 64));
+    return p;
+}
+
+} // namespace
+
+Window::Window(QSize contentSize, WindowStyle style)
+    : style_(style), frame_(std::make_unique<Frame>(*this)) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+    if (style.titled) flags |= Qt::WindowTitleHint;
+    if (style.closable) flags |= Qt::WindowCloseButtonHint;
+    if (style.miniaturizable) flags |= Qt::WindowMinimizeButtonHint;
+    if (style.resizable) flags |= Qt::WindowMaximizeButtonHint;
+    frame_->setWindowFlags(flags);
+    // Closing one of our windows never ends the application.
+    frame_->setAttribute(Qt::WA_QuitOnClose, false);
+    frame_->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(frame_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setContentSize(contentSize);
+    applyAppearance();
+}
+
+Window::~Window() = default;
+
+void Window::setTitle(const std::string& title) {
+    frame_->setWindowTitle(QString::fromStdString(title));
+}
+
+std::string Window::title() const {
+    return frame_->windowTitle().toStdString();
+}
+
+void Window::setContentView(QWidget* view) {
+    auto* layout = frame_->layout();
+    if (content_) {
+        layout->removeWidget(content_);
+        delete content_;
+    }
+    content_ = view;
+    if (view) layout->addWidget(view);
+}
+
+void Window::setContentSize(QSize size) {
+    if (style_.resizable)
+        frame_->resize(size);
+    else
+        frame_->setFixedSize(size);
+}
+
+QSize Window::contentSize() const {
+    return frame_->size();
+}
+
+void Window::center() {
+    auto* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect area = screen->availableGeometry();
+    QSize size = frame_->frameGeometry().size();
+    frame_->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+bool Window::isVisible() const {
+    return frame_->isVisible();
+}
+
+void Window::makeKeyAndOrderFront() {
+    applyAppearance();
+    if (frame_->isMinimized())
+        frame_->showNormal();
+    else
+        frame_->show();
+    frame_->raise();
+    frame_->activateWindow();
+}
+
+void Window::orderOut() {
+    frame_->hide();
+}
+
+void Window::close() {
+    frame_->close();
+}
+
+void Window::notifyWillClose() {
+    if (willClose_) willClose_();
+}
+
+void Window::setAppearance(std::optional<Appearance> appearance) {
+    appearance_ = appearance;
+    applyAppearance();
+}
+
+Appearance Window::effectiveAppearance() const {
+    if (appearance_) return *appearance_;
+    auto* system = platform::current().appearance;
+    return system && system->applicationAppearanceIsDark() ? Appearance::darkAqua
+                                                           : Appearance::aqua;
+}
+
+void Window::applyAppearance() {
+    frame_->setPalette(paletteFor(effectiveAppearance()));
+}
+
+QImage Window::snapshot() const {
+    return frame_->grab().toImage();
+}
+
+QWidget* Window::widget() const {
+    return frame_.get();
+}
+
+} // namespace appkit

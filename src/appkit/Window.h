@@ -1,0 +1,74 @@
+#pragma once
+// A top-level window in the manner of NSWindow: closing hides it and keeps the object, so its
+// owner decides when it is rebuilt.
+
+#include <QImage>
+#include <QSize>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace appkit {
+
+enum class Appearance { aqua, darkAqua };
+
+struct WindowStyle {
+    bool titled = true;
+    bool closable = true;
+    bool miniaturizable = true;
+    bool resizable = false;
+};
+
+class Window {
+  public:
+    explicit Window(QSize contentSize, WindowStyle style = {});
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    void setTitle(const std::string& title);
+    std::string title() const;
+    const WindowStyle& style() const { return style_; }
+
+    // The content view is owned by the window from here on.
+    void setContentView(QWidget* view);
+    QWidget* contentView() const { return content_; }
+    void setContentSize(QSize size);
+    QSize contentSize() const;
+    // Centres the window on the main screen.
+    void center();
+
+    bool isVisible() const;
+    void makeKeyAndOrderFront();
+    // Hides the window without telling its delegate.
+    void orderOut();
+    // Hides the window after the will-close callback; the object stays usable.
+    void close();
+    void setWillClose(std::function<void()> callback) { willClose_ = std::move(callback); }
+
+    // Absent: the window follows the application's (the system's) appearance.
+    void setAppearance(std::optional<Appearance> appearance);
+    std::optional<Appearance> appearance() const { return appearance_; }
+    Appearance effectiveAppearance() const;
+
+    // The window's content as it is drawn now (also when hidden).
+    QImage snapshot() const;
+    QWidget* widget() const;
+
+  private:
+    class Frame;
+    void applyAppearance();
+    void notifyWillClose();
+
+    WindowStyle style_;
+    std::unique_ptr<Frame> frame_;
+    QWidget* content_ = nullptr;
+    std::optional<Appearance> appearance_;
+    std::function<void()> willClose_;
+};
+
+} // namespace appkit

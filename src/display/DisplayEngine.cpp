@@ -1,0 +1,110 @@
+#include "display/DisplayEngine.h"
+
+#include "display/Arm64DDC.h"
+#include "platform/CoreDisplayInfo.h"
+#include "platform/Platform.h"
+#include "platform/SystemLocale.h"
+#include "platform/SystemLog.h"
+
+#include <map>
+
+namespace {
+
+std::shared_ptr<DisplayEngine>& sharedEngine() {
+    static std::shared_ptr<DisplayEngine> engine;
+    return engine;
+}
+
+std::optional<DisplayID> screenNumber(const platform::Screen& screen) {
+    auto n = screen.deviceDescription.find("NSScreenNumber");
+    if (!n || !n->number()) return std::nullopt;
+    if (auto i = n->integer()) return DisplayID(uint32_t(*i));
+    return DisplayID(uint32_t(*n->number()));
+}
+
+} // namespace
+
+DisplayEngine& DisplayEngine::shared() {
+    auto& engine = sharedEngine();
+    if (!engine) engine = std::make_shared<DisplayEngine>();
+    return *engine;
+}
+
+bool DisplayEngine::hasShared() { return bool(sharedEngine()); }
+
+void DisplayEngine::tearDownShared() { sharedEngine().reset(); }
+
+void DisplayEngine::refreshDisplays() {
+    auto& p = platform::current();
+    std::vector<DisplayID> online;
+    if (p.displays->getOnlineDisplayList(16, online) != platform::kCGErrorSuccess) {
+        displays.clear();
+        return;
+    }
+    if (online.size() > 16) online.resize(16);
+
+    struct ScreenEntry {
+        std::string name;
+        bool builtIn;
+    };
+    std::map<DisplayID, ScreenEntry> screens;
+    for (const auto& s : p.screens->screens())
+        if (auto id = screenNumber(s)) screens.emplace(*id, ScreenEntry{s.localizedName, p.displays->isBuiltin(*id)});
+
+    std::vector<ControlledDisplay> records;
+    for (auto id : online) {
+        ControlledDisplay d;
+        d.id = id;
+        if (auto it = screens.find(id); it != screens.end()) {
+            d.name = it->second.name;
+            d.isBuiltIn = it->second.builtIn;
+        } else {
+            d.isBuiltIn = p.displays->isBuiltin(id);
+            // These two stay Korean whatever the interface language.
+            d.name = d.isBuiltIn ? "내장 디스플레이" : "외장 디스플레이";
+            auto info = p.coreDisplay ? p.coreDisplay->createInfoDictionary(id) : std::nullopt;
+            const platform::Value* names = info ? info->find("DisplayProductName") : nullptr;
+            if (names && names->isDict() && !names->dict()->empty()) {
+                const platform::Value* chosen = names->find(p.locale->currentLocaleIdentifier());
+                if (!chosen) chosen = names->find("en_US");
+                if (!chosen) chosen = &names->dict()->front().second;
+                if (auto s = chosen->string()) d.name = *s;
+            }
+        }
+        records.push_back(d);
+    }
+
+    std::vector<DisplayID> externalIDs;
+    for (const auto& d : records)
+        if (!d.isBuiltIn) externalIDs.push_back(d.id);
+    std::map<DisplayID, platform::AVServiceRef> services;
+    for (const auto& match : Arm64DDC::getServiceMatches(externalIDs))
+        if (match.service) services[match.displayID] = match.service;
+
+    for (auto& d : records)
+        if (auto it = services.find(d.id); it != services.end() && !d.isBuiltIn) d.ddcService = it->second;
+    displays = std::move(records);
+
+    for (const auto& d : displays)
+        platform::logf("DisplayEngine display=%s id=%u builtIn=%d ddc=%d", d.name.c_str(), d.id,
+                       d.isBuiltIn ? 1 : 0, d.ddcService ? 1 : 0);
+}
+
+std::optional<ControlledDisplay> DisplayEngine::builtInDisplay() const {
+    for (const auto& d : displays)
+        if (d.isBuiltIn) return d;
+    return std::nullopt;
+}
+
+std::vector<ControlledDisplay> DisplayEngine::externalDisplays() const {
+    std::vector<ControlledDisplay> out;
+    for (const auto& d : displays)
+        if (!d.isBuiltIn) out.push_back(d);
+    return out;
+}
+
+std::optional<platform::Screen> DisplayEngine::screen(DisplayID id) const {
+    for (const auto& s : platform::current().screens->screens())
+        if (screenNumber(s) == id) return s;
+    return std::nullopt;
+}

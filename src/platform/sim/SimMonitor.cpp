@@ -1,0 +1,131 @@
+#include "platform/sim/SimMonitor.h"
+
+namespace sim {
+
+namespace {
+constexpr uint32_t kChip = 0x37;
+constexpr uint32_t kHostAddress = 0x51;
+
+uint8_t xorAll(uint8_t seed, const uint8_t* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i) seed ^= bytes[i];
+    return seed;
+}
+} // namespace
+
+SimMonitor::SimMonitor(MonitorDescription description) : d_(std::move(description)) {}
+
+platform::IOReturn SimMonitor::writeI2C(uint32_t chipAddress, uint32_t dataAddress,
+                                        const uint8_t* buffer, uint32_t length) {
+    std::lock_guard lock(mutex_);
+    ++writes_;
+    log_.emplace_back(buffer, buffer + length);
+    if (!d_.answers) return platform::kIOReturnNotResponding;
+    if (chipAddress != kChip || dataAddress != kHostAddress || length < 3)
+        return platform::kIOReturnError;
+    // Frame: 0x80|(n+1), n, payload..., checksum over the host address and every byte.
+    uint8_t n = buffer[1];
+    if (buffer[0] != (0x80 | (n + 1)) || length != uint32_t(n) + 3) return platform::kIOReturnSuccess;
+    uint8_t seed = n == 1 ? 0x6E : (0x6E ^ 0x51);
+    if (xorAll(seed, buffer, length - 1) != buffer[length - 1]) return platform::kIOReturnSuccess;
+    const uint8_t* payload = buffer + 2;
+    if (n == 3) {
+        uint8_t code = payload[0];
+        uint16_t value = uint16_t(payload[1] << 8 | payload[2]);
+        sets_.emplace_back(code, value);
+        ++validSets_;
+        if (!d_.dropsWrites) {
+            auto& f = d_.vcp[code];
+            f.current = value;
+            if (f.maximum == 0 && !d_.vcp.count(code)) f.maximum = 100;
+        }
+    } else if (n == 1) {
+        pendingRead_ = payload[0];
+    }
+    return platform::kIOReturnSuccess;
+}
+
+platform::IOReturn SimMonitor::readI2C(uint32_t chipAddress, uint32_t offset, uint8_t* buffer,
+                                       uint32_t length) {
+    std::lock_guard lock(mutex_);
+    ++reads_;
+    if (!d_.answers) return platform::kIOReturnNotResponding;
+    if (chipAddress != kChip || offset != 0 || !pendingRead_) return platform::kIOReturnError;
+    uint8_t code = *pendingRead_;
+    auto it = d_.vcp.find(code);
+    uint8_t reply[11] = {0x6E, 0x88, 0x02, uint8_t(it == d_.vcp.end() ? 1 : 0), code, 0x00};
+    if (it != d_.vcp.end()) {
+        reply[6] = uint8_t(it->second.maximum >> 8);
+        reply[7] = uint8_t(it->second.maximum & 0xFF);
+        reply[8] = uint8_t(it->second.current >> 8);
+        reply[9] = uint8_t(it->second.current & 0xFF);
+    }
+    reply[10] = xorAll(0x50, reply, 10);
+    if (d_.badChecksums > 0) {
+        --d_.badChecksums;
+        reply[10] ^= 0xFF;
+    }
+    for (uint32_t i = 0; i < length; ++i) buffer[i] = i < 11 ? reply[i] : 0;
+    return platform::kIOReturnSuccess;
+}
+
+std::optional<VcpFeature> SimMonitor::vcp(uint8_t code) const {
+    std::lock_guard lock(mutex_);
+    auto it = d_.vcp.find(code);
+    if (it == d_.vcp.end()) return std::nullopt;
+    return it->second;
+}
+
+void SimMonitor::setVcp(uint8_t code, VcpFeature feature) {
+    std::lock_guard lock(mutex_);
+    d_.vcp[code] = feature;
+}
+
+void SimMonitor::setAnswers(bool answers) {
+    std::lock_guard lock(mutex_);
+    d_.answers = answers;
+}
+
+void SimMonitor::setBadChecksums(int count) {
+    std::lock_guard lock(mutex_);
+    d_.badChecksums = count;
+}
+
+int SimMonitor::writeCount() const {
+    std::lock_guard lock(mutex_);
+    return writes_;
+}
+
+int SimMonitor::readCount() const {
+    std::lock_guard lock(mutex_);
+    return reads_;
+}
+
+int SimMonitor::validSetCount() const {
+    std::lock_guard lock(mutex_);
+    return validSets_;
+}
+
+std::vector<std::vector<uint8_t>> SimMonitor::writes() const {
+    std::lock_guard lock(mutex_);
+    return log_;
+}
+
+std::vector<uint16_t> SimMonitor::valuesWritten(uint8_t code) const {
+    std::lock_guard lock(mutex_);
+    std::vector<uint16_t> out;
+    for (const auto& [c, v] : sets_)
+        if (c == code) out.push_back(v);
+    return out;
+}
+
+void SimMonitor::resetCounters() {
+    std::lock_guard lock(mutex_);
+    writes_ = reads_ = validSets_ = 0;
+    log_.clear();
+    sets_.clear();
+}
+
+uint32_t SimMonitor::writeMicros() const { return d_.writeMicros; }
+uint32_t SimMonitor::readMicros() const { return d_.readMicros; }
+
+} // namespace sim

@@ -1,0 +1,50 @@
+#pragma once
+// The virtual Mac's I/O registry (IOService plane) and its AV services' I2C channel.
+
+#include "platform/Clock.h"
+#include "platform/IORegistry.h"
+#include "platform/sim/MachineDescription.h"
+
+#include <functional>
+
+namespace sim {
+
+class SimMonitor;
+
+// Builds the display pipes of a machine whose description gives no registry; fills each
+// display's CoreDisplay "IODisplayLocation" with its framebuffer's path.
+RegistryNode generateRegistry(MachineDescription& description);
+// The EDID UUID a framebuffer reports for a display with this CoreDisplay information.
+std::string edidUUIDFor(const platform::Value& info);
+
+class SimRegistry : public platform::IORegistry {
+  public:
+    using MonitorLookup = std::function<SimMonitor*(DisplayID)>;
+    SimRegistry(const RegistryNode& root, bool iteratorFails, bool hasAVServices,
+                platform::VirtualClock& clock, MonitorLookup monitors);
+
+    platform::RegistryEntryRef rootEntry() override;
+    std::unique_ptr<platform::RegistryIterator> createIterator(const platform::RegistryEntryRef& entry,
+                                                               const std::string& plane,
+                                                               uint32_t options) override;
+    std::optional<std::string> entryName(const platform::RegistryEntryRef& entry) override;
+    std::optional<platform::Value> createCFProperty(const platform::RegistryEntryRef& entry,
+                                                    const std::string& key) override;
+    std::optional<std::string> entryPath(const platform::RegistryEntryRef& entry,
+                                         const std::string& plane) override;
+    platform::AVServiceRef createAVService(const platform::RegistryEntryRef& entry) override;
+    platform::IOReturn writeI2C(const platform::AVServiceRef& service, uint32_t chipAddress,
+                                uint32_t dataAddress, const uint8_t* buffer,
+                                uint32_t length) override;
+    platform::IOReturn readI2C(const platform::AVServiceRef& service, uint32_t chipAddress,
+                               uint32_t offset, uint8_t* buffer, uint32_t length) override;
+
+  private:
+    const RegistryNode& root_;
+    bool iteratorFails_;
+    bool hasAVServices_;
+    platform::VirtualClock& clock_;
+    MonitorLookup monitors_;
+};
+
+} // namespace sim

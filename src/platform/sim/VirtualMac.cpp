@@ -1,0 +1,382 @@
+#include "platform/sim/VirtualMac.h"
+
+#include "platform/Applications.h"
+#include "platform/Clock.h"
+#include "platform/CoreDisplayInfo.h"
+#include "platform/Displays.h"
+#include "platform/IORegistry.h"
+#include "platform/LoginItems.h"
+#include "platform/ManualRunLoop.h"
+#include "platform/Notifications.h"
+#include "platform/QtRunLoop.h"
+#include "platform/Screens.h"
+#include "platform/StatusBar.h"
+#include "platform/SystemLocale.h"
+#include "platform/SystemLog.h"
+#include "platform/SystemPaths.h"
+#include "platform/Updater.h"
+#include "platform/UserDefaults.h"
+#include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimMonitor.h"
+#include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimStatusItem.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <map>
+
+namespace sim {
+
+using namespace platform;
+
+struct VirtualMac::Impl : Displays,
+                          Screens,
+                          CoreDisplayInfo,
+                          Applications,
+                          StatusBar,
+                          Updater,
+                          Notifications,
+                          LoginItems,
+                          SystemLocale {
+    MachineDescription d;
+    std::unique_ptr<QTemporaryDir> tempProfile;
+    std::string profile;
+    std::unique_ptr<RunLoop> loop;
+    ManualRunLoop* manual = nullptr;
+    VirtualClock clock;
+    SystemLog log;
+    std::unique_ptr<UserDefaults> defaults;
+    std::unique_ptr<SystemPaths> paths;
+    std::map<DisplayID, std::unique_ptr<SimMonitor>> monitors;
+    std::unique_ptr<SimRegistry> registry;
+    SimAlerts alerts;
+    std::shared_ptr<SimStatusItem> statusItem;
+    std::optional<Event> event;
+    std::map<int, std::function<void()>> screenObservers;
+    int nextObserver = 1;
+    std::map<std::string, int> terminateRequests;
+    int updateChecks = 0;
+    bool updaterStarted = false;
+    bool notificationsRequested = false;
+    bool terminateRequested = false;
+    std::function<void()> terminateHandler;
+    std::function<void()> changed;
+    Platform platform;
+
+    const DisplayDescription* display(DisplayID id) const {
+        for (const auto& x : d.displays)
+            if (x.id == id) return &x;
+        return nullptr;
+    }
+    DisplayDescription* display(DisplayID id) {
+        for (auto& x : d.displays)
+            if (x.id == id) return &x;
+        return nullptr;
+    }
+    const DisplayDescription* mainDisplay() const {
+        for (const auto& x : d.displays)
+            if (x.online && x.frame.x == 0 && x.frame.y == 0) return &x;
+        for (const auto& x : d.displays)
+            if (x.online) return &x;
+        return nullptr;
+    }
+
+    // Displays
+    CGError getOnlineDisplayList(uint32_t maxDisplays, std::vector<DisplayID>& out) override {
+        out.clear();
+        if (d.onlineListFails) return kCGErrorFailure;
+        for (const auto& x : d.displays)
+            if (x.online && out.size() < maxDisplays) out.push_back(x.id);
+        return kCGErrorSuccess;
+    }
+    bool isBuiltin(DisplayID id) override {
+        auto x = display(id);
+        return x && x->builtIn;
+    }
+    Rect bounds(DisplayID id) override {
+        auto x = display(id);
+        return x && x->online ? x->frame : Rect{};
+    }
+    DisplayID mainDisplayID() override {
+        auto m = mainDisplay();
+        return m ? m->id : 0;
+    }
+
+    // Screens
+    std::vector<Screen> screens() override {
+        std::vector<Screen> out;
+        auto main = mainDisplay();
+        // The main screen comes first, as AppKit lists it.
+        auto add = [&](const DisplayDescription& x) {
+            Screen s;
+            s.deviceDescription.set("NSScreenNumber", Value(int64_t(x.id)));
+            s.localizedName = x.screenName;
+            s.frame = x.frame;
+            s.visibleFrame = x.visibleFrame;
+            if (s.visibleFrame == Rect{}) {
+                s.visibleFrame = x.frame;
+                if (&x == main) {
+                    s.visibleFrame.y += 24;
+                    s.visibleFrame.height -= 24;
+                }
+            }
+            out.push_back(s);
+        };
+        if (main && main->hasScreen) add(*main);
+        for (const auto& x : d.displays)
+            if (x.online && x.hasScreen && &x != main) add(x);
+        return out;
+    }
+    int addScreenParametersObserver(std::function<void()> handler) override {
+        screenObservers[nextObserver] = std::move(handler);
+        return nextObserver++;
+    }
+    void removeScreenParametersObserver(int token) override { screenObservers.erase(token); }
+    void fireScreenParameters() {
+        for (const auto& [token, handler] : screenObservers) {
+            int t = token;
+            loop->async([this, t] {
+                auto it = screenObservers.find(t);
+                if (it != screenObservers.end()) it->second();
+            });
+        }
+    }
+
+    // CoreDisplay
+    std::optional<Value> createInfoDictionary(DisplayID id) override {
+        if (!d.hasCoreDisplay) return std::nullopt;
+        auto x = display(id);
+        if (!x || x->info.isNull()) return std::nullopt;
+        return x->info;
+    }
+
+    // Applications
+    std::vector<std::shared_ptr<RunningApplication>>
+    runningApplications(const std::string& bundleIdentifier) override;
+    void setActivationPolicy(ActivationPolicy) override {}
+    void activateIgnoringOtherApps() override {}
+    std::optional<Event> currentEvent() override { return event; }
+    void terminate() override {
+        terminateRequested = true;
+        if (terminateHandler) terminateHandler();
+    }
+
+    // StatusBar
+    std::shared_ptr<StatusItem> createStatusItem(double) override {
+        statusItem = std::make_shared<SimStatusItem>(d.hasStatusItemButton, [this](const Event* e) {
+            event = e ? std::optional<Event>(*e) : std::nullopt;
+        });
+        statusItem->setChangeListener([this] {
+            if (changed) changed();
+        });
+        if (changed) changed();
+        return statusItem;
+    }
+
+    // Updater
+    std::shared_ptr<UpdaterController> createStandardController(bool startingUpdater) override;
+
+    // Notifications
+    void requestAuthorization(AuthorizationOptions, std::function<void(bool)> completion) override {
+        notificationsRequested = true;
+        if (completion) loop->async([completion] { completion(true); });
+    }
+
+    // LoginItems
+    bool hasMainAppService() const override { return d.hasMainAppService; }
+    LoginItemStatus mainAppStatus() const override {
+        return d.loginItemEnabled ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
+    }
+    std::optional<std::string> registerMainApp() override {
+        if (d.loginItemFails) return "The operation couldn’t be completed. Operation not permitted";
+        d.loginItemEnabled = true;
+        return std::nullopt;
+    }
+    std::optional<std::string> unregisterMainApp() override {
+        if (d.loginItemFails) return "The operation couldn’t be completed. Operation not permitted";
+        d.loginItemEnabled = false;
+        return std::nullopt;
+    }
+
+    // SystemLocale
+    std::string currentLocaleIdentifier() const override { return d.localeIdentifier; }
+    std::vector<std::string> preferredLanguages() const override { return d.preferredLanguages; }
+};
+
+namespace {
+
+class SimRunningApplication : public RunningApplication {
+  public:
+    SimRunningApplication(VirtualMac::Impl& mac, std::string bundleID)
+        : mac_(mac), bundleID_(std::move(bundleID)) {}
+    std::string bundleIdentifier() const override { return bundleID_; }
+    bool terminate() override {
+        ++mac_.terminateRequests[bundleID_];
+        auto& apps = mac_.d.runningApps;
+        for (auto it = apps.begin(); it != apps.end(); ++it)
+            if (it->bundleIdentifier == bundleID_) {
+                apps.erase(it);
+                return true;
+            }
+        return false;
+    }
+
+  private:
+    VirtualMac::Impl& mac_;
+    std::string bundleID_;
+};
+
+class SimUpdaterController : public UpdaterController {
+  public:
+    explicit SimUpdaterController(VirtualMac::Impl& mac) : mac_(mac) {}
+    void checkForUpdates() override {
+        ++mac_.updateChecks;
+        mac_.log.write("Updater: checked for updates");
+    }
+
+  private:
+    VirtualMac::Impl& mac_;
+};
+
+} // namespace
+
+std::vector<std::shared_ptr<RunningApplication>>
+VirtualMac::Impl::runningApplications(const std::string& bundleIdentifier) {
+    std::vector<std::shared_ptr<RunningApplication>> out;
+    for (const auto& a : d.runningApps)
+        if (a.bundleIdentifier == bundleIdentifier)
+            out.push_back(std::make_shared<SimRunningApplication>(*this, a.bundleIdentifier));
+    return out;
+}
+
+std::shared_ptr<UpdaterController> VirtualMac::Impl::createStandardController(bool startingUpdater) {
+    updaterStarted = startingUpdater;
+    return std::make_shared<SimUpdaterController>(*this);
+}
+
+VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options)
+    : impl_(std::make_unique<Impl>()) {
+    auto& m = *impl_;
+    m.d = std::move(description);
+    if (m.d.registryRoot.name.empty()) m.d.registryRoot = generateRegistry(m.d);
+    if (options.profileDir.empty()) {
+        m.tempProfile = std::make_unique<QTemporaryDir>();
+        m.profile = m.tempProfile->path().toStdString();
+    } else {
+        m.profile = options.profileDir;
+        QDir().mkpath(QString::fromStdString(m.profile));
+    }
+    QDir().mkpath(QString::fromStdString(m.profile + "/root"));
+    m.log.setEcho(options.echoLog);
+    if (options.virtualTime) {
+        auto manual = std::make_unique<ManualRunLoop>();
+        m.manual = manual.get();
+        m.loop = std::move(manual);
+    } else {
+        m.loop = std::make_unique<QtRunLoop>();
+    }
+    m.defaults = std::make_unique<UserDefaults>(m.profile + "/defaults.json", &m.log);
+    m.paths = std::make_unique<SystemPaths>(m.profile + "/root");
+    for (const auto& x : m.d.displays)
+        if (x.monitor) m.monitors[x.id] = std::make_unique<SimMonitor>(*x.monitor);
+    m.registry = std::make_unique<SimRegistry>(
+        m.d.registryRoot, m.d.registryIteratorFails, m.d.hasAVServices, m.clock,
+        [this](DisplayID id) -> SimMonitor* {
+            auto x = impl_->display(id);
+            if (!x || !x->online) return nullptr;
+            return monitor(id);
+        });
+
+    auto& p = m.platform;
+    p.runLoop = m.loop.get();
+    p.clock = &m.clock;
+    p.log = &m.log;
+    p.defaults = m.defaults.get();
+    p.paths = m.paths.get();
+    p.displays = &m;
+    p.screens = &m;
+    p.coreDisplay = &m;
+    p.ioRegistry = m.registry.get();
+    p.applications = &m;
+    p.statusBar = &m;
+    p.updater = &m;
+    p.notifications = &m;
+    p.loginItems = &m;
+    p.locale = &m;
+    p.alerts = &m.alerts;
+}
+
+VirtualMac::~VirtualMac() = default;
+
+platform::Platform& VirtualMac::platform() { return impl_->platform; }
+void VirtualMac::makeCurrent() { platform::setCurrent(&impl_->platform); }
+const MachineDescription& VirtualMac::description() const { return impl_->d; }
+platform::ManualRunLoop* VirtualMac::manualRunLoop() { return impl_->manual; }
+platform::VirtualClock& VirtualMac::clock() { return impl_->clock; }
+platform::SystemLog& VirtualMac::log() { return impl_->log; }
+const std::string& VirtualMac::profileDir() const { return impl_->profile; }
+
+bool VirtualMac::plug(DisplayID id) {
+    auto x = impl_->display(id);
+    if (!x || x->online) return false;
+    x->online = true;
+    impl_->fireScreenParameters();
+    notifyChanged();
+    return true;
+}
+
+bool VirtualMac::unplug(DisplayID id) {
+    auto x = impl_->display(id);
+    if (!x || !x->online) return false;
+    x->online = false;
+    impl_->fireScreenParameters();
+    notifyChanged();
+    return true;
+}
+
+std::vector<DisplayID> VirtualMac::onlineDisplays() const {
+    std::vector<DisplayID> out;
+    for (const auto& x : impl_->d.displays)
+        if (x.online) out.push_back(x.id);
+    return out;
+}
+
+SimMonitor* VirtualMac::monitor(DisplayID id) {
+    auto it = impl_->monitors.find(id);
+    return it == impl_->monitors.end() ? nullptr : it->second.get();
+}
+
+SimStatusItem* VirtualMac::statusItem() { return impl_->statusItem.get(); }
+SimAlerts& VirtualMac::alerts() { return impl_->alerts; }
+
+std::vector<std::string> VirtualMac::runningBundleIdentifiers() const {
+    std::vector<std::string> out;
+    for (const auto& a : impl_->d.runningApps) out.push_back(a.bundleIdentifier);
+    return out;
+}
+
+int VirtualMac::terminateRequests(const std::string& bundleIdentifier) const {
+    auto it = impl_->terminateRequests.find(bundleIdentifier);
+    return it == impl_->terminateRequests.end() ? 0 : it->second;
+}
+
+int VirtualMac::updateChecks() const { return impl_->updateChecks; }
+bool VirtualMac::updaterStarted() const { return impl_->updaterStarted; }
+bool VirtualMac::notificationAuthorizationRequested() const { return impl_->notificationsRequested; }
+bool VirtualMac::loginItemEnabled() const { return impl_->d.loginItemEnabled; }
+int VirtualMac::screenObserverCount() const { return int(impl_->screenObservers.size()); }
+void VirtualMac::setTerminateHandler(std::function<void()> handler) {
+    impl_->terminateHandler = std::move(handler);
+}
+bool VirtualMac::terminateRequested() const { return impl_->terminateRequested; }
+
+void VirtualMac::setChangeListener(std::function<void()> listener) {
+    impl_->changed = std::move(listener);
+}
+
+void VirtualMac::notifyChanged() {
+    if (impl_->changed) impl_->changed();
+}
+
+} // namespace sim

@@ -1,0 +1,129 @@
+#include "platform/CoreDisplayInfo.h"
+#include "platform/IORegistry.h"
+#include "platform/Screens.h"
+#include "platform/sim/SimRegistry.h"
+#include "support/VirtualMacTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using platform::Value;
+
+namespace {
+
+std::vector<uint8_t> setVcpFrame(uint8_t code, uint16_t value) {
+    std::vector<uint8_t> f = {0x84, 0x03, code, uint8_t(value >> 8), uint8_t(value & 0xFF)};
+    uint8_t c = 0x6E ^ 0x51;
+    for (auto b : f) c ^= b;
+    f.push_back(c);
+    return f;
+}
+
+std::vector<uint8_t> getVcpFrame(uint8_t code) {
+    std::vector<uint8_t> f = {0x82, 0x01, code};
+    f.push_back(uint8_t(0x6E ^ 0x82 ^ 0x01 ^ code));
+    return f;
+}
+
+} // namespace
+
+class SimMachineTest : public VirtualMacTest {};
+
+TEST_F(SimMachineTest, MonitorAppliesOnlyWellFormedSetFramesAndAnswersGetWithChecksummedReply) {
+    auto& m = monitor(2);
+    auto good = setVcpFrame(0x10, 42);
+    EXPECT_EQ(m.writeI2C(0x37, 0x51, good.data(), uint32_t(good.size())), platform::kIOReturnSuccess);
+    EXPECT_EQ(m.vcp(0x10)->current, 42);
+
+    auto bad = setVcpFrame(0x10, 90);
+    bad.back() ^= 1;
+    m.writeI2C(0x37, 0x51, bad.data(), uint32_t(bad.size()));
+    EXPECT_EQ(m.vcp(0x10)->current, 42) << "a frame with a wrong checksum must change nothing";
+    EXPECT_EQ(m.validSetCount(), 1);
+
+    auto get = getVcpFrame(0x62);
+    m.writeI2C(0x37, 0x51, get.data(), uint32_t(get.size()));
+    uint8_t reply[11] = {};
+    ASSERT_EQ(m.readI2C(0x37, 0, reply, 11), platform::kIOReturnSuccess);
+    uint8_t c = 0x50;
+    for (int i = 0; i < 10; ++i) c ^= reply[i];
+    EXPECT_EQ(reply[10], c);
+    EXPECT_EQ(reply[6] << 8 | reply[7], 100);
+    EXPECT_EQ(reply[8] << 8 | reply[9], 30);
+
+    m.setBadChecksums(1);
+    m.writeI2C(0x37, 0x51, get.data(), uint32_t(get.size()));
+    m.readI2C(0x37, 0, reply, 11);
+    c = 0x50;
+    for (int i = 0; i < 10; ++i) c ^= reply[i];
+    EXPECT_NE(reply[10], c);
+    m.readI2C(0x37, 0, reply, 11);
+    c = 0x50;
+    for (int i = 0; i < 10; ++i) c ^= reply[i];
+    EXPECT_EQ(reply[10], c) << "only the first reply is spoiled";
+
+    // The TV never answers, and counts what it was sent all the same.
+    auto& tv = monitor(4);
+    EXPECT_EQ(tv.writeI2C(0x37, 0x51, good.data(), uint32_t(good.size())),
+              platform::kIOReturnNotResponding);
+    EXPECT_EQ(tv.writeCount(), 1);
+}
+
+TEST_F(SimMachineTest, DefaultMachineRegistryPutsEachProxyAfterItsFramebuffer) {
+    auto& reg = *platform().ioRegistry;
+    auto it = reg.createIterator(reg.rootEntry(), "IOService", platform::kIORegistryIterateRecursively);
+    ASSERT_TRUE(it);
+    std::vector<std::string> order;
+    std::vector<std::string> fbPaths;
+    while (auto e = it->next()) {
+        auto name = *reg.entryName(e);
+        if (name == "AppleCLCD2" || name == "IOMobileFramebufferShim") {
+            order.push_back("fb");
+            fbPaths.push_back(*reg.entryPath(e, "IOService"));
+        } else if (name == "DCPAVServiceProxy") {
+            order.push_back(*reg.createCFProperty(e, "Location")->string());
+        }
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"fb", "Embedded", "fb", "External", "fb", "External",
+                                               "fb", "External"}));
+    // Identical monitors differ by where their framebuffers sit, and CoreDisplay says so.
+    auto info2 = platform().coreDisplay->createInfoDictionary(2);
+    auto info3 = platform().coreDisplay->createInfoDictionary(3);
+    ASSERT_TRUE(info2 && info3);
+    EXPECT_EQ(*info2->find("IODisplayLocation")->string(), fbPaths[1]);
+    EXPECT_EQ(*info3->find("IODisplayLocation")->string(), fbPaths[2]);
+    EXPECT_NE(fbPaths[1], fbPaths[2]);
+    EXPECT_EQ(sim::edidUUIDFor(*info2).substr(0, 8), "10ACBA41");
+}
+
+TEST_F(SimMachineTest, UnplugAndPlugFireScreenParametersOnTheMainQueue) {
+    int fired = 0;
+    platform().screens->addScreenParametersObserver([&] { ++fired; });
+    EXPECT_TRUE(mac().unplug(3));
+    EXPECT_EQ(fired, 0) << "the notification arrives on the main queue, not inline";
+    advance();
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(mac().onlineDisplays(), (std::vector<DisplayID>{1, 2, 4}));
+    EXPECT_EQ(platform().screens->screens().size(), 3u);
+    EXPECT_FALSE(mac().unplug(3));
+    EXPECT_TRUE(mac().plug(3));
+    advance();
+    EXPECT_EQ(fired, 2);
+    EXPECT_EQ(*platform().screens->screens().front().deviceDescription.find("NSScreenNumber")->integer(), 1);
+}
+
+TEST(MachineJson, BadDescriptionsNameTheField) {
+    std::string error;
+    EXPECT_FALSE(sim::VirtualMac::parse("[1,2]", &error));
+    EXPECT_NE(error.find("not a JSON object"), std::string::npos);
+    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":0}]})", &error));
+    EXPECT_NE(error.find("machine.displays[0].id"), std::string::npos) << error;
+    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":2},{"id":2}]})", &error));
+    EXPECT_NE(error.find("used twice"), std::string::npos) << error;
+    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":2,"monitor":{"vcp":{"zz":[1,2]}}}]})", &error));
+    EXPECT_NE(error.find("VCP code"), std::string::npos) << error;
+    auto ok = sim::VirtualMac::parse(R"({"displays":[{"id":7,"builtIn":true,"frame":[0,0,10,10]}]})", &error);
+    ASSERT_TRUE(ok) << error;
+    EXPECT_TRUE(ok->displays[0].builtIn);
+}
