@@ -2,10 +2,13 @@
 // A test on a fresh virtual Mac: arrange the machine, act through the controller or a control,
 // advance virtual time, assert on the virtual hardware.
 
+#include "display/ControlledDisplay.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
+#include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimMonitor.h"
+#include "platform/sim/SimStatusItem.h"
 #include "platform/sim/VirtualMac.h"
 
 #include <gtest/gtest.h>

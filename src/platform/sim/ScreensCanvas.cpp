@@ -129,7 +129,7 @@ void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
     p.drawText(bar.adjusted(10, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, "Finder");
     f.setBold(false);
     p.setFont(f);
-    p.drawText(bar.adjusted(0, 0, -10, 0), Qt::AlignVCenter | Qt::AlignRight, "Sun 09:41");
+    p.drawText(bar.adjusted(0, 0, -10, 0), Qt::AlignVCenter | Qt::AlignRight, "09:41");
 
     auto item = mac_.statusItem();
     if (!item) return;
@@ -157,7 +157,7 @@ QRectF ScreensCanvas::statusItemRect() const {
         if (!d.online || d.frame.x != 0 || d.frame.y != 0) continue;
         QRectF r = l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
         double h = std::max(18.0, kMenuBarPoints * l.scale);
-        return {r.right() - 110, r.top(), 34, h};
+        return {r.right() - 76, r.top(), 30, h};
     }
     return {};
 }
