@@ -19,11 +19,6 @@ class Notifications;
 class LoginItems;
 class SystemLocale;
 class Alerts;
-class BuiltInBrightness;
-class CoreBrightness;
-class SystemAppearance;
-class WindowServer;
-class TransferTables;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -42,11 +37,6 @@ struct Platform {
     LoginItems* loginItems = nullptr;
     SystemLocale* locale = nullptr;
     Alerts* alerts = nullptr;
-    BuiltInBrightness* builtInBrightness = nullptr;
-    CoreBrightness* coreBrightness = nullptr;
-    SystemAppearance* appearance = nullptr;
-    WindowServer* windowServer = nullptr;
-    TransferTables* transferTables = nullptr;
 };
 
 // The platform the program runs on; set once by main() (or by a test fixture).
