@@ -19,6 +19,7 @@ class Notifications;
 class LoginItems;
 class SystemLocale;
 class Alerts;
+class SystemAppearance;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -37,6 +38,7 @@ struct Platform {
     LoginItems* loginItems = nullptr;
     SystemLocale* locale = nullptr;
     Alerts* alerts = nullptr;
+    SystemAppearance* appearance = nullptr;
 };
 
 // The platform the program runs on; set once by main() (or by a test fixture).
