@@ -1,2 +1,4 @@
 list(APPEND TEST_SOURCES
+  display/DDCTransportTest.cpp
+  display/DisplayRegistryTest.cpp
 )
