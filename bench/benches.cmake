@@ -1,1 +1,1 @@
-set(BENCHES)
+set(BENCHES refresh_displays)
