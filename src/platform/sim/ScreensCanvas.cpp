@@ -59,6 +59,8 @@ ScreensCanvas::Layout ScreensCanvas::layout() const {
 }
 
 void ScreensCanvas::paintEvent(QPaintEvent*) {
+    // The menu closes wherever it was dismissed (a chosen item, a script).
+    if (openMenu_ && (!mac_.statusItem() || !mac_.statusItem()->menuIsOpen())) openMenu_.reset();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), QColor(34, 36, 40));
@@ -218,6 +220,7 @@ void ScreensCanvas::showMenu(const platform::Menu& menu) {
 
 void ScreensCanvas::closeMenu() {
     openMenu_.reset();
+    if (auto item = mac_.statusItem()) item->closeMenu();
     update();
 }
 
