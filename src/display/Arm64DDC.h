@@ -70,8 +70,9 @@ struct VCPReply {
 
 std::vector<Arm64Service> getServiceMatches(const std::vector<platform::DisplayID>& displayIDs);
 std::vector<IOregService> getIoregServicesForMatching();
-std::optional<RegistryObject> ioregIterateToNextObjectOfInterest(
-    const std::vector<std::string>& interests, platform::RegistryIterator& iterator);
+std::optional<RegistryObject>
+ioregIterateToNextObjectOfInterest(const std::vector<std::string>& interests,
+                                   platform::RegistryIterator& iterator);
 IOregService getIORegServiceAppleCDC2Properties(const platform::RegistryEntryRef& entry);
 void setIORegServiceDCPAVServiceProxy(const platform::RegistryEntryRef& entry,
                                       IOregService& ioregService);

@@ -35,12 +35,15 @@ std::string hex(const char* format, int64_t value) {
     return upper(buffer);
 }
 
-int64_t clampTo(int64_t v, int64_t hi) { return std::clamp<int64_t>(v, 0, hi); }
+int64_t clampTo(int64_t v, int64_t hi) {
+    return std::clamp<int64_t>(v, 0, hi);
+}
 
 } // namespace
 
-std::optional<RegistryObject> ioregIterateToNextObjectOfInterest(
-    const std::vector<std::string>& interests, platform::RegistryIterator& iterator) {
+std::optional<RegistryObject>
+ioregIterateToNextObjectOfInterest(const std::vector<std::string>& interests,
+                                   platform::RegistryIterator& iterator) {
     auto* registry = platform::current().ioRegistry;
     platform::RegistryEntryRef previous;
     for (;;) {
@@ -61,17 +64,20 @@ IOregService getIORegServiceAppleCDC2Properties(const platform::RegistryEntryRef
     if (auto uuid = registry->createCFProperty(entry, "EDID UUID"); uuid && uuid->string())
         s.edidUUID = *uuid->string();
     if (auto path = registry->entryPath(entry, "IOService")) s.ioDisplayLocation = *path;
-    if (auto attrs = registry->createCFProperty(entry, "DisplayAttributes"); attrs && attrs->isDict()) {
+    if (auto attrs = registry->createCFProperty(entry, "DisplayAttributes");
+        attrs && attrs->isDict()) {
         s.displayAttributes = *attrs;
         if (auto product = attrs->find("ProductAttributes"); product && product->isDict()) {
             if (auto v = stringProperty(product->find("ManufacturerID"))) s.manufacturerID = *v;
             if (auto v = stringProperty(product->find("ProductName"))) s.productName = *v;
-            if (auto v = product->find("SerialNumber"); v && v->integer()) s.serialNumber = *v->integer();
+            if (auto v = product->find("SerialNumber"); v && v->integer())
+                s.serialNumber = *v->integer();
             if (auto v = stringProperty(product->find("AlphanumericSerialNumber")))
                 s.alphanumericSerialNumber = *v;
         }
     }
-    if (auto transport = registry->createCFProperty(entry, "Transport"); transport && transport->isDict()) {
+    if (auto transport = registry->createCFProperty(entry, "Transport");
+        transport && transport->isDict()) {
         if (auto v = stringProperty(transport->find("Upstream"))) s.transportUpstream = *v;
         if (auto v = stringProperty(transport->find("Downstream"))) s.transportDownstream = *v;
     }
@@ -84,7 +90,8 @@ void setIORegServiceDCPAVServiceProxy(const platform::RegistryEntryRef& entry,
     auto location = registry->createCFProperty(entry, "Location");
     if (!location || !location->string()) return;
     ioregService.location = *location->string();
-    if (ioregService.location == "External") ioregService.service = registry->createAVService(entry);
+    if (ioregService.location == "External")
+        ioregService.service = registry->createAVService(entry);
 }
 
 std::vector<IOregService> getIoregServicesForMatching() {
@@ -92,7 +99,8 @@ std::vector<IOregService> getIoregServicesForMatching() {
     auto* registry = platform::current().ioRegistry;
     if (!registry) return result;
     auto root = registry->rootEntry();
-    auto iterator = registry->createIterator(root, "IOService", platform::kIORegistryIterateRecursively);
+    auto iterator =
+        registry->createIterator(root, "IOService", platform::kIORegistryIterateRecursively);
     if (!iterator) return result;
     const std::vector<std::string> interests = {"DCPAVServiceProxy", "AppleCLCD2",
                                                 "IOMobileFramebufferShim"};
@@ -160,7 +168,9 @@ int ioregMatchScore(platform::DisplayID displayID, const std::string& ioregEdidU
     return score;
 }
 
-bool checkIfDiscouraged(const IOregService&) { return false; }
+bool checkIfDiscouraged(const IOregService&) {
+    return false;
+}
 
 bool checkIfDummy(const IOregService& s) {
     return s.manufacturerID == "AOC" && s.productName == "28E850";

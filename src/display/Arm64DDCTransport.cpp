@@ -6,12 +6,15 @@
 namespace Arm64DDC {
 
 namespace {
-void sleepFor(uint32_t us) { platform::current().clock->sleepMicroseconds(us); }
+void sleepFor(uint32_t us) {
+    platform::current().clock->sleepMicroseconds(us);
+}
 } // namespace
 
 uint8_t checksum(uint8_t chk, const std::vector<uint8_t>& data, int start, int end) {
     uint8_t c = chk;
-    for (int i = start; i <= end; ++i) c ^= data[size_t(i)];
+    for (int i = start; i <= end; ++i)
+        c ^= data[size_t(i)];
     return c;
 }
 
@@ -24,7 +27,8 @@ bool performDDCCommunication(const platform::AVServiceRef& service,
     std::vector<uint8_t> packet(send.size() + 3, 0);
     packet[0] = uint8_t(0x80 | (send.size() + 1));
     packet[1] = uint8_t(send.size());
-    for (size_t i = 0; i < send.size(); ++i) packet[2 + i] = send[i];
+    for (size_t i = 0; i < send.size(); ++i)
+        packet[2 + i] = send[i];
     uint8_t seed = send.size() == 1 ? 0x6E : (0x6E ^ ARM64_DDC_DATA_ADDRESS);
     packet.back() = checksum(seed, packet, 0, int(packet.size()) - 2);
 
@@ -35,8 +39,8 @@ bool performDDCCommunication(const platform::AVServiceRef& service,
         for (int cycle = 0; cycle < cycles; ++cycle) {
             sleepFor(settings.writeSleepTime.value_or(10000));
             success = registry->writeI2C(service, ARM64_DDC_7BIT_ADDRESS, ARM64_DDC_DATA_ADDRESS,
-                                         packet.data(), uint32_t(packet.size())) ==
-                      platform::kIOReturnSuccess;
+                                         packet.data(),
+                                         uint32_t(packet.size())) == platform::kIOReturnSuccess;
         }
         if (!reply.empty()) {
             sleepFor(settings.readSleepTime.value_or(50000));

@@ -1,6 +1,6 @@
 #include "display/Arm64DDC.h"
-#include "platform/Clock.h"
 #include "display/DisplayEngine.h"
+#include "platform/Clock.h"
 #include "support/VirtualMacTest.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -25,7 +25,8 @@ TEST_F(DDCTransportTest, WriteAndReadFramesReachTheMonitorByteForByte) {
     EXPECT_TRUE(Arm64DDC::write(service, 0x10, 50));
     // Written twice (two write cycles), and succeeding on the first attempt.
     ASSERT_EQ(m.writes().size(), 2u);
-    EXPECT_EQ(m.writes()[0], (Bytes{0x84, 0x03, 0x10, 0x00, 0x32, uint8_t(0x3F ^ 0x84 ^ 0x03 ^ 0x10 ^ 0x32)}));
+    EXPECT_EQ(m.writes()[0],
+              (Bytes{0x84, 0x03, 0x10, 0x00, 0x32, uint8_t(0x3F ^ 0x84 ^ 0x03 ^ 0x10 ^ 0x32)}));
     EXPECT_EQ(m.vcp(0x10)->current, 50);
 
     m.resetCounters();

@@ -10,7 +10,8 @@ namespace {
 Value info(int64_t vendor, int64_t product, int64_t week, int64_t year, int64_t h, int64_t v,
            const std::string& name = "", int64_t serial = 0) {
     Value d;
-    if (!name.empty()) d.set("DisplayProductName", Value(platform::ValueDict{{"en_US", Value(name)}}));
+    if (!name.empty())
+        d.set("DisplayProductName", Value(platform::ValueDict{{"en_US", Value(name)}}));
     d.set("DisplayVendorID", vendor);
     d.set("DisplayProductID", product);
     d.set("DisplayWeekManufacture", week);
@@ -33,7 +34,8 @@ sim::DisplayDescription display(DisplayID id, bool builtIn, std::string screenNa
     return d;
 }
 
-sim::RegistryNode node(std::string name, Value props = {}, std::vector<sim::RegistryNode> kids = {}) {
+sim::RegistryNode node(std::string name, Value props = {},
+                       std::vector<sim::RegistryNode> kids = {}) {
     return {std::move(name), std::move(props), std::move(kids), std::nullopt, false};
 }
 
@@ -55,7 +57,8 @@ TEST_F(DisplayRegistryTest, IdenticalMonitorsEachGetTheirOwnPort) {
     EXPECT_EQ(monitor(2).vcp(0x10)->current, 11);
     EXPECT_EQ(monitor(3).vcp(0x10)->current, 22);
     EXPECT_TRUE(log().contains("DisplayEngine display=DELL U2723QE id=3 builtIn=0 ddc=1"));
-    EXPECT_TRUE(log().contains("DisplayEngine display=Built-in Liquid Retina XDR Display id=1 builtIn=1 ddc=0"));
+    EXPECT_TRUE(log().contains(
+        "DisplayEngine display=Built-in Liquid Retina XDR Display id=1 builtIn=1 ddc=0"));
 
     auto& controller = BlackoutController::shared();
     EXPECT_EQ(controller.externalDisplayIDs(), (std::vector<DisplayID>{2, 3, 4}));
@@ -67,12 +70,15 @@ TEST_F(DisplayRegistryTest, IdenticalMonitorsEachGetTheirOwnPort) {
 
 TEST_F(DisplayRegistryTest, ScoresFollowTheEdidKeysAndTheirClamps) {
     sim::MachineDescription m;
-    m.displays = {display(5, false, "A", info(0x10AC, 0x41BA, 18, 2022, 597, 336, "DELL U2723QE", 77)),
-                  display(6, false, "B", info(0, 0x0102, 5, 1985, 2600, 3000))};
+    m.displays = {
+        display(5, false, "A", info(0x10AC, 0x41BA, 18, 2022, 597, 336, "DELL U2723QE", 77)),
+        display(6, false, "B", info(0, 0x0102, 5, 1985, 2600, 3000))};
     m.registryRoot = node("Root");
     boot(m);
     // vendor, product (low byte first), date, size, name, serial: 6 points at most.
-    EXPECT_EQ(Arm64DDC::ioregMatchScore(5, "10ACBA41-0000-0000-1220-0104B53B2178", "", "dell u2723qe", 77), 6);
+    EXPECT_EQ(Arm64DDC::ioregMatchScore(5, "10ACBA41-0000-0000-1220-0104B53B2178", "",
+                                        "dell u2723qe", 77),
+              6);
     EXPECT_EQ(Arm64DDC::ioregMatchScore(5, "10ACBA41-0000-0000-1220-0104B53B2178"), 4);
     EXPECT_EQ(Arm64DDC::ioregMatchScore(5, "FFFFFFFF-0000-0000-0000-0104B5000078"), 0);
     // Vendor 0 never scores; a year before 1990 is "00"; huge sizes clamp to "FF".
@@ -102,12 +108,16 @@ TEST_F(DisplayRegistryTest, PairingPrefersTheFramebufferPathAndGivesEachRecordOn
     // Display 8's CoreDisplay path names the second pipe; 7 has no path and takes what is left.
     m.displays = {display(7, false, "Left", same),
                   display(8, false, "Right", withLocation("IOService:/b/IOMobileFramebufferShim"))};
-    m.registryRoot = node("Root", {}, {
-        proxy(std::nullopt, "External"), // before any framebuffer: default fields, location 0
-        node("a", {}, {fb("IOMobileFramebufferShim"), node("IOMobileFramebufferShimUserClient"), proxy(7, "External")}),
-        node("b", {}, {fb("IOMobileFramebufferShim"), proxy(8, "External")}),
-        node("c", {}, {fb("AppleCLCD2"), proxy(std::nullopt, "Embedded")}),
-    });
+    m.registryRoot = node(
+        "Root", {},
+        {
+            proxy(std::nullopt, "External"), // before any framebuffer: default fields, location 0
+            node("a", {},
+                 {fb("IOMobileFramebufferShim"), node("IOMobileFramebufferShimUserClient"),
+                  proxy(7, "External")}),
+            node("b", {}, {fb("IOMobileFramebufferShim"), proxy(8, "External")}),
+            node("c", {}, {fb("AppleCLCD2"), proxy(std::nullopt, "Embedded")}),
+        });
     boot(m);
 
     auto records = Arm64DDC::getIoregServicesForMatching();
@@ -136,8 +146,8 @@ TEST_F(DisplayRegistryTest, PairingPrefersTheFramebufferPathAndGivesEachRecordOn
 
 TEST_F(DisplayRegistryTest, NamesComeFromTheScreenThenCoreDisplayThenTheKoreanDefault) {
     Value names;
-    names.set("DisplayProductName",
-              Value(platform::ValueDict{{"ja_JP", Value("モニター")}, {"en_US", Value("Studio Display")}}));
+    names.set("DisplayProductName", Value(platform::ValueDict{{"ja_JP", Value("モニター")},
+                                                              {"en_US", Value("Studio Display")}}));
     sim::MachineDescription m;
     auto noScreen = [](sim::DisplayDescription d) {
         d.hasScreen = false;

@@ -1,4 +1,5 @@
 list(APPEND TEST_SOURCES
+  display/DDCPlatformGapsTest.cpp
   display/DDCTransportTest.cpp
   display/DisplayRegistryTest.cpp
 )
