@@ -2,6 +2,7 @@
 
 #include "appkit/SymbolImages.h"
 #include "appkit/Window.h"
+#include "display/BrightnessController.h"
 #include "display/DisplayEngine.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
@@ -31,7 +32,8 @@ void BlackoutController::tearDownShared() {
 }
 
 BlackoutController::BlackoutController()
-    : displayEngine(DisplayEngine::shared()),
+    : brightnessController(std::make_shared<BrightnessController>()),
+      displayEngine(DisplayEngine::shared()),
       statusItem(
           platform::current().statusBar->createStatusItem(platform::kVariableStatusItemLength)) {
     configureStatusItem();

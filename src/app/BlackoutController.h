@@ -2,6 +2,7 @@
 // The one process-wide controller. It owns every feature's state; each operation is defined in
 // the folder of the subsystem that owns it.
 
+#include "blackout/GammaTable.h"
 #include "display/ControlledDisplay.h"
 #include "platform/Menu.h"
 #include "platform/RunLoop.h"
@@ -43,6 +44,17 @@ class BlackoutController {
     std::optional<int> escapeKeyMonitor;
     bool isProtecting = false;
     std::optional<int> screenParametersObserver;
+
+    // --- Gamma blackout ---
+    std::map<DisplayID, GammaTable> originalGammaTables;
+    bool saveOriginalGammaTable(DisplayID displayID);
+    void blackoutDisplayViaGamma(DisplayID displayID);
+    void restoreDisplayViaGamma(DisplayID displayID);
+
+    // --- Keyboard backlight ---
+    std::map<uint64_t, float> savedKeyboardBrightnesses;
+    void turnOffKeyboardBacklight();
+    void restoreKeyboardBacklight();
 
     // --- Display registry ---
     std::map<DisplayID, ControlledDisplay> cachedDisplaysByID;

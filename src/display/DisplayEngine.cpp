@@ -30,9 +30,13 @@ DisplayEngine& DisplayEngine::shared() {
     return *engine;
 }
 
-bool DisplayEngine::hasShared() { return bool(sharedEngine()); }
+bool DisplayEngine::hasShared() {
+    return bool(sharedEngine());
+}
 
-void DisplayEngine::tearDownShared() { sharedEngine().reset(); }
+void DisplayEngine::tearDownShared() {
+    sharedEngine().reset();
+}
 
 void DisplayEngine::refreshDisplays() {
     auto& p = platform::current();
@@ -49,7 +53,8 @@ void DisplayEngine::refreshDisplays() {
     };
     std::map<DisplayID, ScreenEntry> screens;
     for (const auto& s : p.screens->screens())
-        if (auto id = screenNumber(s)) screens.emplace(*id, ScreenEntry{s.localizedName, p.displays->isBuiltin(*id)});
+        if (auto id = screenNumber(s))
+            screens.emplace(*id, ScreenEntry{s.localizedName, p.displays->isBuiltin(*id)});
 
     std::vector<ControlledDisplay> records;
     for (auto id : online) {
@@ -82,7 +87,8 @@ void DisplayEngine::refreshDisplays() {
         if (match.service) services[match.displayID] = match.service;
 
     for (auto& d : records)
-        if (auto it = services.find(d.id); it != services.end() && !d.isBuiltIn) d.ddcService = it->second;
+        if (auto it = services.find(d.id); it != services.end() && !d.isBuiltIn)
+            d.ddcService = it->second;
     displays = std::move(records);
 
     for (const auto& d : displays)

@@ -1,6 +1,9 @@
 list(APPEND CORE_SOURCES
   display/Arm64DDCMatching.cpp
   display/Arm64DDCTransport.cpp
+  display/AutoBrightness.cpp
+  display/BrightnessController.cpp
   display/DisplayEngine.cpp
   display/DisplayLookup.cpp
+  display/KeyboardBacklight.cpp
 )

@@ -20,6 +20,9 @@ class LoginItems;
 class SystemLocale;
 class Alerts;
 class SystemAppearance;
+class BuiltInBrightness;
+class CoreBrightness;
+class TransferTables;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -39,6 +42,9 @@ struct Platform {
     SystemLocale* locale = nullptr;
     Alerts* alerts = nullptr;
     SystemAppearance* appearance = nullptr;
+    BuiltInBrightness* builtInBrightness = nullptr;
+    CoreBrightness* coreBrightness = nullptr;
+    TransferTables* transferTables = nullptr;
 };
 
 // The platform the program runs on; set once by main() (or by a test fixture).

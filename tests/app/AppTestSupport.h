@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/BlackoutController.h"
 #include "appkit/Window.h"
+#include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimStatusItem.h"
 #include "support/VirtualMacTest.h"
 

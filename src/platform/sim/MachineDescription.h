@@ -53,6 +53,17 @@ struct DisplayDescription {
     platform::Value info;
     // Absent for the built-in panel; a monitor that never answers has answers = false.
     std::optional<MonitorDescription> monitor;
+    // The gamma transfer table: how many samples it reports, and faults.
+    uint32_t gammaSamples = 256;
+    bool gammaReadFails = false;
+    bool gammaWriteFails = false;
+    // DisplayServices brightness (the built-in panel's backlight), 0..1.
+    float brightness = 0.8f;
+};
+
+struct KeyboardBacklightDescription {
+    uint64_t id = 1;
+    float level = 0.5f;
 };
 
 struct RunningAppDescription {
@@ -75,6 +86,11 @@ struct MachineDescription {
     bool loginItemEnabled = false;
     bool loginItemFails = false;   // register and unregister report an error
     bool hasStatusItemButton = true;
+    bool hasDisplayServices = true;
+    bool hasCoreBrightness = true;       // CBALC calls and the keyboard client's framework
+    bool hasKeyboardClient = true;       // the KeyboardBrightnessClient class
+    bool autoBrightness = true;
+    std::vector<KeyboardBacklightDescription> keyboardBacklights = {{1, 0.5f}};
 };
 
 } // namespace sim

@@ -129,6 +129,18 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.hasMainAppService = boolField(login, "mainAppService", true, "machine.loginItems");
     d.loginItemEnabled = boolField(login, "enabled", false, "machine.loginItems");
     d.loginItemFails = boolField(login, "fails", false, "machine.loginItems");
+    d.hasDisplayServices = boolField(root, "displayServices", true, "machine");
+    d.hasCoreBrightness = boolField(root, "coreBrightness", true, "machine");
+    d.hasKeyboardClient = boolField(root, "keyboardClient", true, "machine");
+    d.autoBrightness = boolField(root, "autoBrightness", true, "machine");
+    if (root.contains("keyboardBacklights")) {
+        d.keyboardBacklights.clear();
+        for (const auto& k : root.value("keyboardBacklights").toArray()) {
+            auto o = k.toObject();
+            d.keyboardBacklights.push_back({uint64_t(intField(o, "id", 1, "machine.keyboardBacklights")),
+                                            float(o.value("level").toDouble(0.5))});
+        }
+    }
     for (const auto& a : root.value("runningApps").toArray()) {
         auto o = a.toObject();
         d.runningApps.push_back({stringField(o, "bundleIdentifier", "", "machine.runningApps"),
@@ -151,6 +163,11 @@ MachineDescription parseMachine(const QJsonObject& root) {
         x.visibleFrame = rectField(o, "visibleFrame", where);
         x.screenName = stringField(o, "screenName", "", where);
         if (o.contains("info")) x.info = toValue(o.value("info"));
+        x.gammaSamples = uint32_t(intField(o, "gammaSamples", 256, where));
+        if (x.gammaSamples == 0 || x.gammaSamples > 1024) fail(where + ".gammaSamples", "must be 1 to 1024");
+        x.gammaReadFails = boolField(o, "gammaReadFails", false, where);
+        x.gammaWriteFails = boolField(o, "gammaWriteFails", false, where);
+        if (o.contains("brightness")) x.brightness = float(o.value("brightness").toDouble());
         if (o.contains("monitor")) x.monitor = parseMonitor(o.value("monitor").toObject(), where + ".monitor");
         d.displays.push_back(x);
     }

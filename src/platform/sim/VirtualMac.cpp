@@ -17,6 +17,7 @@
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimStatusItem.h"
@@ -50,6 +51,7 @@ struct VirtualMac::Impl : Displays,
     std::unique_ptr<SystemPaths> paths;
     std::map<DisplayID, std::unique_ptr<SimMonitor>> monitors;
     std::unique_ptr<SimRegistry> registry;
+    std::unique_ptr<SimBrightness> brightness;
     SimAlerts alerts;
     std::shared_ptr<SimStatusItem> statusItem;
     std::optional<Event> event;
@@ -288,6 +290,8 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
             return monitor(id);
         });
 
+    m.brightness = std::make_unique<SimBrightness>(m.d, [this] { notifyChanged(); });
+
     auto& p = m.platform;
     p.runLoop = m.loop.get();
     p.clock = &m.clock;
@@ -305,6 +309,9 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.loginItems = &m;
     p.locale = &m;
     p.alerts = &m.alerts;
+    p.transferTables = m.brightness.get();
+    p.builtInBrightness = m.brightness.get();
+    p.coreBrightness = m.brightness.get();
 }
 
 VirtualMac::~VirtualMac() = default;
@@ -349,6 +356,7 @@ SimMonitor* VirtualMac::monitor(DisplayID id) {
 
 SimStatusItem* VirtualMac::statusItem() { return impl_->statusItem.get(); }
 SimAlerts& VirtualMac::alerts() { return impl_->alerts; }
+SimBrightness& VirtualMac::brightness() { return *impl_->brightness; }
 
 std::vector<std::string> VirtualMac::runningBundleIdentifiers() const {
     std::vector<std::string> out;

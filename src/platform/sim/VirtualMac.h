@@ -22,6 +22,7 @@ namespace sim {
 class SimMonitor;
 class SimStatusItem;
 class SimAlerts;
+class SimBrightness;
 
 struct VirtualMacOptions {
     // The profile folder: defaults file and the machine's root for system paths.
@@ -62,6 +63,8 @@ class VirtualMac {
     SimMonitor* monitor(DisplayID id);
     SimStatusItem* statusItem(); // null before the program made one
     SimAlerts& alerts();
+    // Gamma tables, built-in brightness, automatic brightness and keyboard backlights.
+    SimBrightness& brightness();
 
     // Running applications of the workspace, and what was asked of them.
     std::vector<std::string> runningBundleIdentifiers() const;

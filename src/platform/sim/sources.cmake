@@ -1,6 +1,7 @@
 list(APPEND SIM_SOURCES
   platform/sim/MachineJson.cpp
   platform/sim/SimAlerts.cpp
+  platform/sim/SimBrightness.cpp
   platform/sim/SimMonitor.cpp
   platform/sim/SimRegistry.cpp
   platform/sim/SimStatusItem.cpp

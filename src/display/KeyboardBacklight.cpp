@@ -1,0 +1,41 @@
+#include "app/BlackoutController.h"
+#include "platform/CoreBrightness.h"
+#include "platform/Platform.h"
+
+namespace {
+constexpr const char* kCopyIDs = "copyKeyboardBacklightIDs";
+constexpr const char* kBrightnessFor = "brightnessForKeyboard:";
+constexpr const char* kSetBrightness = "setBrightness:forKeyboard:";
+} // namespace
+
+void BlackoutController::turnOffKeyboardBacklight() {
+    auto* core = platform::current().coreBrightness;
+    if (!core) return;
+    auto client = core->openKeyboardBrightnessClient();
+    if (!client || !client->hasMethod(kCopyIDs) || !client->hasMethod(kBrightnessFor) ||
+        !client->hasMethod(kSetBrightness))
+        return;
+    auto ids = client->copyKeyboardBacklightIDs();
+    const auto* list = ids.array();
+    if (!list) return;
+    std::vector<uint64_t> keyboards;
+    for (const auto& v : *list) {
+        auto n = v.number();
+        if (!n) return; // not an array of numbers
+        keyboards.push_back(uint64_t(*n));
+    }
+    for (auto id : keyboards) {
+        savedKeyboardBrightnesses[id] = client->brightnessForKeyboard(id);
+        client->setBrightness(0.0f, id);
+    }
+}
+
+void BlackoutController::restoreKeyboardBacklight() {
+    if (savedKeyboardBrightnesses.empty()) return;
+    auto* core = platform::current().coreBrightness;
+    if (!core) return;
+    auto client = core->openKeyboardBrightnessClient();
+    if (!client || !client->hasMethod(kSetBrightness)) return; // keep the levels for next time
+    for (const auto& [id, level] : savedKeyboardBrightnesses) client->setBrightness(level, id);
+    savedKeyboardBrightnesses.clear();
+}

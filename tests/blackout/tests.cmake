@@ -1,0 +1,4 @@
+list(APPEND TEST_SOURCES
+  blackout/BrightnessControllerTest.cpp
+  blackout/GammaBlackoutTest.cpp
+)
