@@ -8,6 +8,8 @@
 #include "platform/RunLoop.h"
 #include "platform/Screens.h"
 
+#include <QPointer>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,10 +22,12 @@ class DisplayEngine;
 namespace appkit {
 class Window;
 class Button;
+class SegmentedControl;
 } // namespace appkit
 namespace platform {
 class StatusItem;
 }
+class QWidget;
 
 class BlackoutController {
   public:
@@ -77,6 +81,15 @@ class BlackoutController {
     // The control window (grows with its own issue).
     void showControlWindow();
 
+    // --- Theme and language controls (they live in the control window) ---
+    QPointer<appkit::Button> appearanceButton;
+    std::optional<int> appearanceObserver; // on the current control window
+    QPointer<appkit::SegmentedControl> systemThemeSegmentedControl;
+    QPointer<appkit::SegmentedControl> languageSegmentedControl;
+    void appearanceButtonClicked();
+    void updateAppearanceButtonIcon();
+    void systemThemeChanged(appkit::SegmentedControl& control);
+
     // Display lookups.
     std::optional<DisplayID> displayID(const platform::Screen& screen) const;
     std::optional<platform::Screen> builtInScreen() const;
@@ -89,6 +102,8 @@ class BlackoutController {
 
   private:
     BlackoutController();
+    QWidget* buildSystemCard();
+    QWidget* buildToolbar();
     void configureStatusItem();
 };
 

@@ -1,11 +1,15 @@
 #include "app/BlackoutController.h"
 
+#include "app/ThemeManager.h"
+#include "appkit/Button.h"
+#include "appkit/SegmentedControl.h"
 #include "appkit/StackView.h"
 #include "appkit/SymbolImages.h"
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
 #include "platform/Applications.h"
 #include "platform/Platform.h"
+#include "platform/RunLoop.h"
 #include "platform/Screens.h"
 #include "platform/UserDefaults.h"
 
@@ -50,22 +54,42 @@ class SymbolView : public QWidget {
     std::string name_;
 };
 
-// One display's card: its symbol and its title on a rounded panel.
-class DisplayCard : public appkit::StackView {
+// A card: a symbol and a title on a rounded panel, with rows of content under them.
+class Card : public appkit::StackView {
   public:
-    DisplayCard(const std::string& symbol, const std::string& title)
-        : StackView(appkit::Orientation::horizontal) {
+    Card(const std::string& symbol, const std::string& title)
+        : StackView(appkit::Orientation::vertical) {
         setFixedWidth(kCardWidth);
         setEdgeInsets(14, 16, 14, 16);
-        setSpacing(8);
-        addArrangedSubview(new SymbolView(symbol));
+        setSpacing(10);
+        setAlignment(appkit::StackAlignment::leading);
+        auto* header = new appkit::StackView(appkit::Orientation::horizontal);
+        header->setSpacing(8);
+        header->addArrangedSubview(new SymbolView(symbol));
         auto* label = new QLabel(QString::fromStdString(title));
         QFont font = label->font();
         font.setPointSize(13);
         font.setBold(true);
         label->setFont(font);
-        addArrangedSubview(label);
-        addFlexibleSpace();
+        header->addArrangedSubview(label);
+        header->addFlexibleSpace();
+        header->setFixedWidth(kCardWidth - 32);
+        addArrangedSubview(header);
+    }
+
+    // A row of views, left to right, spanning the card.
+    void addRow(std::initializer_list<QWidget*> views, bool flexibleBeforeLast = true) {
+        auto* row = new appkit::StackView(appkit::Orientation::horizontal);
+        row->setSpacing(8);
+        const int n = int(views.size());
+        int i = 0;
+        for (auto* v : views) {
+            if (flexibleBeforeLast && i == n - 1 && n > 1) row->addFlexibleSpace();
+            row->addArrangedSubview(v);
+            ++i;
+        }
+        row->setFixedWidth(kCardWidth - 32);
+        addArrangedSubview(row);
     }
 
   protected:
@@ -78,6 +102,10 @@ class DisplayCard : public appkit::StackView {
         p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
     }
 };
+
+QLabel* rowLabel(const std::string& text) {
+    return new QLabel(QString::fromStdString(text));
+}
 
 std::optional<appkit::Appearance> themeAppearance() {
     auto theme = platform::current().defaults->string("appTheme");
@@ -98,6 +126,43 @@ double verticalRoom() {
 }
 
 } // namespace
+
+QWidget* BlackoutController::buildSystemCard() {
+    auto* card = new Card("slider.horizontal.3", t("화면 및 사운드 관리", "Screen & Sound Management"));
+
+    auto* theme = new appkit::SegmentedControl({t("라이트", "Light"), t("다크", "Dark")});
+    theme->setSelectedSegment(ThemeManager::isDarkMode() ? 1 : 0);
+    theme->setAction([this](appkit::SegmentedControl& c) { systemThemeChanged(c); });
+    systemThemeSegmentedControl = theme;
+    card->addRow({rowLabel(t("🍎 macOS 테마", "🍎 macOS Theme")), theme});
+
+    auto* launch =
+        new appkit::Button(appkit::ButtonType::checkbox, t("🖥️ 로그인 시 자동 실행", "🖥️ Launch at Login"));
+    launch->setState(launchAtLoginInitialState() ? appkit::ControlState::on
+                                                 : appkit::ControlState::off);
+    launch->setAction([this](appkit::Button& b) { autoLaunchToggled(b); });
+    card->addRow({launch}, false);
+    return card;
+}
+
+QWidget* BlackoutController::buildToolbar() {
+    auto* bar = new appkit::StackView(appkit::Orientation::horizontal);
+    bar->setFixedWidth(kCardWidth);
+    bar->setSpacing(8);
+    bar->addFlexibleSpace();
+
+    auto* themeButton = new appkit::Button(appkit::ButtonType::push, "");
+    themeButton->setAction([this](appkit::Button&) { appearanceButtonClicked(); });
+    appearanceButton = themeButton;
+    bar->addArrangedSubview(themeButton);
+
+    auto* language = new appkit::SegmentedControl({"KO", "EN"});
+    language->setSelectedSegment(isEnglish() ? 1 : 0);
+    language->setAction([this](appkit::SegmentedControl& c) { languageChanged(c.selectedSegment()); });
+    languageSegmentedControl = language;
+    bar->addArrangedSubview(language);
+    return bar;
+}
 
 void BlackoutController::showControlWindow() {
     auto* applications = platform::current().applications;
@@ -120,9 +185,10 @@ void BlackoutController::showControlWindow() {
     for (const auto& d : shown) {
         auto title = d.isBuiltIn ? t("내장 디스플레이", "Built-in Display")
                                  : t("외장 디스플레이", "External Display") + " (" + d.name + ")";
-        column->addArrangedSubview(
-            new DisplayCard(d.isBuiltIn ? "laptopcomputer" : "display", title));
+        column->addArrangedSubview(new Card(d.isBuiltIn ? "laptopcomputer" : "display", title));
     }
+    column->addArrangedSubview(buildSystemCard());
+    column->addArrangedSubview(buildToolbar());
 
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
@@ -145,6 +211,13 @@ void BlackoutController::showControlWindow() {
     window->center();
 
     controlWindow = std::move(window);
+    appearanceObserver = controlWindow->observeEffectiveAppearance([] {
+        platform::mainQueue().async([] {
+            if (BlackoutController::hasShared())
+                BlackoutController::shared().updateAppearanceButtonIcon();
+        });
+    });
+    updateAppearanceButtonIcon();
     controlWindow->makeKeyAndOrderFront();
     applications->activateIgnoringOtherApps();
 }

@@ -1,5 +1,6 @@
 list(APPEND CORE_SOURCES
   app/AppDelegate.cpp
+  app/AppearanceTheme.cpp
   app/BlackoutController.cpp
   app/ControlWindow.cpp
   app/Language.cpp
@@ -7,4 +8,5 @@ list(APPEND CORE_SOURCES
   app/ScreenConfiguration.cpp
   app/ShellServices.cpp
   app/StatusMenu.cpp
+  app/ThemeManager.cpp
 )

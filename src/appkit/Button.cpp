@@ -1,6 +1,9 @@
 #include "appkit/Button.h"
 
+#include "appkit/SymbolImages.h"
+
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -35,6 +38,32 @@ void Button::setState(ControlState state) {
 ControlState Button::state() const {
     return type_ == ButtonType::checkbox && control_->isChecked() ? ControlState::on
                                                                   : ControlState::off;
+}
+
+void Button::setImage(const std::string& symbolName, const std::string& description) {
+    imageName_ = symbolName;
+    control_->setAccessibleName(QString::fromStdString(description));
+    renderImage();
+}
+
+std::string Button::accessibilityDescription() const {
+    return control_->accessibleName().toStdString();
+}
+
+void Button::renderImage() {
+    if (imageName_.empty()) return;
+    const QColor color = palette().color(QPalette::ButtonText);
+    if (auto icon = systemSymbol(imageName_, 16, color)) {
+        control_->setIcon(*icon);
+        control_->setIconSize(QSize(16, 16));
+    } else {
+        control_->setIcon(QIcon());
+    }
+}
+
+void Button::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) renderImage();
+    QWidget::changeEvent(event);
 }
 
 void Button::performClick() {

@@ -31,17 +31,27 @@ class Button : public QWidget {
     void setAction(Action action) { action_ = std::move(action); }
     bool hasAction() const { return bool(action_); }
 
+    // An icon button shows a system symbol in the text colour of its window's appearance.
+    void setImage(const std::string& symbolName, const std::string& accessibilityDescription);
+    const std::string& imageName() const { return imageName_; }
+    std::string accessibilityDescription() const;
+
     // A click as the user makes it: a checkbox flips first, then the action runs.
     // A disabled button does nothing.
     void performClick();
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void sendAction();
+    void renderImage();
 
     ButtonType type_;
     QAbstractButton* control_;
     int tag_ = 0;
     Action action_;
+    std::string imageName_;
 };
 
 } // namespace appkit

@@ -74,9 +74,24 @@ Window::Window(QSize contentSize, WindowStyle style)
     layout->setSpacing(0);
     setContentSize(contentSize);
     applyAppearance();
+    if (auto* system = platform::current().appearance)
+        systemObserver_ = system->addAppearanceObserver([this] { applyAppearance(); });
 }
 
-Window::~Window() = default;
+Window::~Window() {
+    if (systemObserver_ && platform::hasCurrent())
+        if (auto* system = platform::current().appearance)
+            system->removeAppearanceObserver(*systemObserver_);
+}
+
+int Window::observeEffectiveAppearance(std::function<void()> handler) {
+    appearanceObservers_[nextObserver_] = std::move(handler);
+    return nextObserver_++;
+}
+
+void Window::removeAppearanceObservation(int token) {
+    appearanceObservers_.erase(token);
+}
 
 void Window::setTitle(const std::string& title) {
     frame_->setWindowTitle(QString::fromStdString(title));
@@ -154,7 +169,13 @@ Appearance Window::effectiveAppearance() const {
 }
 
 void Window::applyAppearance() {
-    frame_->setPalette(paletteFor(effectiveAppearance()));
+    const Appearance now = effectiveAppearance();
+    frame_->setPalette(paletteFor(now));
+    if (shownAppearance_ == now) return;
+    shownAppearance_ = now;
+    auto observers = appearanceObservers_; // an observer may end its own observation
+    for (const auto& [token, handler] : observers)
+        if (handler) handler();
 }
 
 QImage Window::snapshot() const {

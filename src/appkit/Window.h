@@ -6,6 +6,7 @@
 #include <QSize>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,9 @@ class Window {
     void setAppearance(std::optional<Appearance> appearance);
     std::optional<Appearance> appearance() const { return appearance_; }
     Appearance effectiveAppearance() const;
+    // Called whenever the effective appearance changes, whether set here or by the system.
+    int observeEffectiveAppearance(std::function<void()> handler);
+    void removeAppearanceObservation(int token);
 
     // The window's content as it is drawn now (also when hidden).
     QImage snapshot() const;
@@ -69,6 +73,10 @@ class Window {
     QWidget* content_ = nullptr;
     std::optional<Appearance> appearance_;
     std::function<void()> willClose_;
+    std::optional<Appearance> shownAppearance_;
+    std::map<int, std::function<void()>> appearanceObservers_;
+    int nextObserver_ = 1;
+    std::optional<int> systemObserver_;
 };
 
 } // namespace appkit

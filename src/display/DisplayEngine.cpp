@@ -3,6 +3,7 @@
 #include "display/Arm64DDC.h"
 #include "platform/CoreDisplayInfo.h"
 #include "platform/Platform.h"
+#include "platform/RunLoop.h"
 #include "platform/SystemLocale.h"
 #include "platform/SystemLog.h"
 
@@ -46,6 +47,11 @@ void DisplayEngine::refreshDisplays() {
         return;
     }
     if (online.size() > 16) online.resize(16);
+
+    std::weak_ptr<DisplayEngine> weak = weak_from_this();
+    p.runLoop->async([weak, online] {
+        if (auto self = weak.lock()) self->removeOverlaysNotIn(online);
+    });
 
     struct ScreenEntry {
         std::string name;

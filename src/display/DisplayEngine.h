@@ -3,6 +3,7 @@
 // Also owns the serial DDC queue and the software-dimming overlays.
 
 #include "display/ControlledDisplay.h"
+#include "display/DimmerOverlayWindow.h"
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
 
@@ -26,5 +27,21 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     std::vector<ControlledDisplay> externalDisplays() const;
     std::optional<platform::Screen> screen(DisplayID id) const;
 
+    // Brightness and volume are fractions 0..1; the lowest tenth of a monitor's brightness is an
+    // overlay. Writes are queued on ddcQueue in order; reads and power writes wait for it.
+    std::optional<float> brightness(const ControlledDisplay& display);
+    void setBrightness(float value, const ControlledDisplay& display);
+    void setVolume(float value, const ControlledDisplay& display);
+    bool setPowerState(uint16_t value, const ControlledDisplay& display);
+
+    // Main thread only.
+    std::map<DisplayID, std::shared_ptr<DimmerOverlayWindow>> overlayWindows;
+
     DisplayEngine() = default;
+
+  private:
+    // The refreshed record of the display, or the caller's own when it left the registry.
+    ControlledDisplay resolve(const ControlledDisplay& display);
+    void applyOverlay(DisplayID id, float alpha);
+    void removeOverlaysNotIn(const std::vector<DisplayID>& online);
 };

@@ -3,6 +3,8 @@ list(APPEND CORE_SOURCES
   display/Arm64DDCTransport.cpp
   display/AutoBrightness.cpp
   display/BrightnessController.cpp
+  display/DimmerOverlayWindow.cpp
+  display/DisplayCommands.cpp
   display/DisplayEngine.cpp
   display/DisplayLookup.cpp
   display/KeyboardBacklight.cpp

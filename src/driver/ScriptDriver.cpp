@@ -2,6 +2,7 @@
 
 #include "app/BlackoutController.h"
 #include "appkit/Window.h"
+#include "driver/DeviceCommands.h"
 #include "driver/Session.h"
 #include "driver/StateReport.h"
 #include "platform/Applications.h"
@@ -263,8 +264,12 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     } else if (cmd == "quit") {
         mac.platform().applications->terminate();
     } else {
-        error = "unknown command \"" + cmd + "\"";
-        return false;
+        bool handled = false;
+        if (!runDeviceCommand(session_, cmd, rest, handled, error)) return false;
+        if (!handled) {
+            error = "unknown command \"" + cmd + "\"";
+            return false;
+        }
     }
     loop->runPending();
     return true;

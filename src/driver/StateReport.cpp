@@ -1,16 +1,22 @@
 #include "driver/StateReport.h"
 
 #include "app/BlackoutController.h"
+#include "appkit/Button.h"
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
 #include "driver/Session.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimStatusItem.h"
+#include "platform/sim/SimWindowServer.h"
 
 #include <QJsonArray>
+
+#include <cmath>
 
 namespace driver {
 
@@ -30,6 +36,11 @@ QJsonValue storedValue(const platform::UserDefaults::Stored& v) {
 }
 
 QString hex(uint8_t code) { return QString("0x%1").arg(code, 2, 16, QChar('0')).toUpper().replace("0X", "0x"); }
+
+// Fractions kept as floats read back as 0.800000011920929; four places are what a user sees.
+double rounded(double v) {
+    return std::round(v * 10000.0) / 10000.0;
+}
 
 } // namespace
 
@@ -65,6 +76,39 @@ QJsonObject stateReport(Session& session) {
     }
     state["monitors"] = monitors;
 
+    // What each screen shows: backlight, gamma table and the windows laid over it.
+    QJsonObject screens;
+    for (const auto& d : mac.description().displays) {
+        if (!d.online) continue;
+        QJsonObject o;
+        if (d.builtIn) {
+            o["brightness"] = rounded(d.brightness);
+        } else if (auto m = mac.monitor(d.id); m && m->vcp(0x10) && m->vcp(0x10)->maximum > 0) {
+            o["brightness"] = rounded(double(m->vcp(0x10)->current) / m->vcp(0x10)->maximum);
+        }
+        const auto& gamma = mac.brightness().gamma(d.id);
+        o["gamma"] = QString::fromStdString(gamma.kind());
+        o["gammaSamples"] = int(gamma.red.size());
+        QJsonValue overlay = QJsonValue::Null;
+        QJsonArray windows;
+        for (const auto& e : mac.windowServer().windows()) {
+            if (!(e.window.frame == d.frame)) continue;
+            windows.append(QString::fromStdString(e.window.kind));
+            if (e.window.kind == "overlay") overlay = rounded(e.window.alphaValue);
+        }
+        o["overlayAlpha"] = overlay;
+        o["windows"] = windows;
+        screens[QString::number(d.id)] = o;
+    }
+    state["screens"] = screens;
+    state["colorSyncResets"] = mac.brightness().colorSyncResets();
+    QJsonObject keyboards;
+    for (const auto& k : mac.description().keyboardBacklights)
+        keyboards[QString::number(k.id)] = rounded(k.level);
+    state["keyboardBacklights"] = keyboards;
+    state["autoBrightness"] = mac.description().autoBrightness;
+    state["systemAppearance"] = mac.appearance().isDark() ? "dark" : "light";
+
     if (auto item = mac.statusItem()) {
         QJsonObject si{{"image", item->imageSymbol() ? QString::fromStdString(*item->imageSymbol())
                                                      : QJsonValue(QJsonValue::Null)},
@@ -82,6 +126,16 @@ QJsonObject stateReport(Session& session) {
         if (c.controlWindow) {
             cw["visible"] = c.controlWindow->isVisible();
             cw["title"] = QString::fromStdString(c.controlWindow->title());
+        }
+        if (c.controlWindow)
+            cw["appearance"] =
+                c.controlWindow->effectiveAppearance() == appkit::Appearance::darkAqua ? "dark"
+                                                                                       : "light";
+        if (c.appearanceButton) {
+            cw["appearanceButton"] = QJsonObject{
+                {"image", QString::fromStdString(c.appearanceButton->imageName())},
+                {"label", QString::fromStdString(c.appearanceButton->accessibilityDescription())},
+                {"toolTip", c.appearanceButton->toolTip()}};
         }
         state["controlWindow"] = cw;
         state["isProtecting"] = c.isProtecting;

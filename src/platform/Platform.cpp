@@ -15,6 +15,8 @@ Platform& current() {
     return *currentPlatform;
 }
 
+bool hasCurrent() { return currentPlatform != nullptr; }
+
 void setCurrent(Platform* platform) { currentPlatform = platform; }
 
 RunLoop& mainQueue() { return *current().runLoop; }

@@ -23,6 +23,7 @@ class SystemAppearance;
 class BuiltInBrightness;
 class CoreBrightness;
 class TransferTables;
+class WindowServer;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -45,10 +46,12 @@ struct Platform {
     BuiltInBrightness* builtInBrightness = nullptr;
     CoreBrightness* coreBrightness = nullptr;
     TransferTables* transferTables = nullptr;
+    WindowServer* windowServer = nullptr;
 };
 
 // The platform the program runs on; set once by main() (or by a test fixture).
 Platform& current();
+bool hasCurrent();
 void setCurrent(Platform* platform);
 
 } // namespace platform

@@ -1,4 +1,3 @@
 list(APPEND TEST_SOURCES
-  blackout/BrightnessControllerTest.cpp
   blackout/GammaBlackoutTest.cpp
 )

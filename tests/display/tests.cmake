@@ -1,5 +1,7 @@
 list(APPEND TEST_SOURCES
+  display/BrightnessControllerTest.cpp
   display/DDCPlatformGapsTest.cpp
+  display/DisplayCommandsTest.cpp
   display/DDCTransportTest.cpp
   display/DisplayRegistryTest.cpp
 )

@@ -91,6 +91,8 @@ struct MachineDescription {
     bool hasKeyboardClient = true;       // the KeyboardBrightnessClient class
     bool autoBrightness = true;
     std::vector<KeyboardBacklightDescription> keyboardBacklights = {{1, 0.5f}};
+    bool hasSkyLight = true;     // the private appearance calls
+    bool darkAppearance = false; // the system-wide appearance
 };
 
 } // namespace sim

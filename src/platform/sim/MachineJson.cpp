@@ -133,6 +133,8 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.hasCoreBrightness = boolField(root, "coreBrightness", true, "machine");
     d.hasKeyboardClient = boolField(root, "keyboardClient", true, "machine");
     d.autoBrightness = boolField(root, "autoBrightness", true, "machine");
+    d.hasSkyLight = boolField(root, "skyLight", true, "machine");
+    d.darkAppearance = boolField(root, "darkAppearance", false, "machine");
     if (root.contains("keyboardBacklights")) {
         d.keyboardBacklights.clear();
         for (const auto& k : root.value("keyboardBacklights").toArray()) {

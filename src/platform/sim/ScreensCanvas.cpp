@@ -4,8 +4,11 @@
 #include "platform/Displays.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
+#include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimStatusItem.h"
+#include "platform/sim/SimWindowServer.h"
 #include "platform/sim/VirtualMac.h"
 
 #include <QKeyEvent>
@@ -14,6 +17,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace sim {
 
@@ -68,24 +72,77 @@ void ScreensCanvas::paintEvent(QPaintEvent*) {
     const auto& displays = mac_.description().displays;
     for (int i = 0; i < int(displays.size()); ++i)
         if (displays[size_t(i)].online) paintScreen(p, l, i);
+    paintPlacedWindows(p, l);
+    for (int i = 0; i < int(displays.size()); ++i)
+        if (displays[size_t(i)].online) paintScreenInfo(p, l, i);
+    paintMachineStrip(p);
     if (openMenu_) paintMenu(p);
+}
+
+QRectF ScreensCanvas::screenRect(const Layout& l, const DisplayDescription& d) const {
+    // Screens are drawn with a small gap so neighbours stay distinguishable.
+    return l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
+}
+
+double ScreensCanvas::shownBrightness(const DisplayDescription& d) const {
+    if (d.builtIn) return d.brightness;
+    auto m = mac_.monitor(d.id);
+    if (!m || (d.monitor && !d.monitor->answers)) return 1.0;
+    auto v = m->vcp(0x10);
+    if (!v || v->maximum == 0) return 1.0;
+    return std::clamp(double(v->current) / double(v->maximum), 0.0, 1.0);
 }
 
 void ScreensCanvas::paintScreen(QPainter& p, const Layout& l, int index) {
     const auto& d = mac_.description().displays[size_t(index)];
-    // Screens are drawn with a small gap so neighbours stay distinguishable.
-    QRectF r = l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
-    QLinearGradient wallpaper(r.topLeft(), r.bottomRight());
-    wallpaper.setColorAt(0, QColor(52, 94, 160));
-    wallpaper.setColorAt(1, QColor(118, 72, 150));
+    QRectF r = screenRect(l, d);
     QPainterPath frame;
     frame.addRoundedRect(r, 6, 6);
+    const bool dark = mac_.appearance().isDark();
+    QLinearGradient wallpaper(r.topLeft(), r.bottomRight());
+    wallpaper.setColorAt(0, dark ? QColor(28, 44, 84) : QColor(52, 94, 160));
+    wallpaper.setColorAt(1, dark ? QColor(60, 36, 80) : QColor(118, 72, 150));
     p.fillPath(frame, wallpaper);
-    p.setPen(QPen(d.builtIn ? QColor(200, 200, 210) : QColor(120, 120, 130), 2));
-    p.drawPath(frame);
 
     bool isMain = d.frame.x == 0 && d.frame.y == 0;
     if (isMain) paintMenuBar(p, r);
+
+    // The backlight: a dimmer screen, never quite black (that is what a black gamma table does).
+    const double level = shownBrightness(d);
+    p.fillPath(frame, QColor(0, 0, 0, int((1.0 - level) * 0.8 * 255)));
+    const auto& gamma = mac_.brightness().gamma(d.id);
+    if (gamma.kind() == "black") p.fillPath(frame, Qt::black);
+
+    p.setPen(QPen(d.builtIn ? QColor(200, 200, 210) : QColor(120, 120, 130), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(frame);
+}
+
+void ScreensCanvas::paintPlacedWindows(QPainter& p, const Layout& l) {
+    for (const auto& e : mac_.windowServer().windows()) {
+        const auto& w = e.window;
+        QRectF r = l.toCanvas(w.frame.x, w.frame.y, w.frame.width, w.frame.height).adjusted(3, 3, -3, -3);
+        QColor c = QColor::fromRgbF(float(w.background.red), float(w.background.green),
+                                    float(w.background.blue));
+        double alpha = w.alphaValue * (w.opaque ? 1.0 : w.background.alpha);
+        c.setAlphaF(float(std::clamp(alpha, 0.0, 1.0)));
+        QPainterPath path;
+        path.addRoundedRect(r, 6, 6);
+        p.fillPath(path, c);
+        if (!w.text.empty()) {
+            p.setPen(QColor(255, 255, 255, int(std::clamp(w.alphaValue, 0.0, 1.0) * 230)));
+            QFont f = font();
+            f.setPointSizeF(12);
+            p.setFont(f);
+            p.drawText(r, Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(w.text));
+        }
+    }
+}
+
+void ScreensCanvas::paintScreenInfo(QPainter& p, const Layout& l, int index) {
+    const auto& d = mac_.description().displays[size_t(index)];
+    QRectF r = screenRect(l, d);
+    bool isMain = d.frame.x == 0 && d.frame.y == 0;
 
     // What the screen says about itself.
     QRectF text = r.adjusted(12, isMain ? std::max(18.0, kMenuBarPoints * l.scale) + 10 : 10, -12, -10);
@@ -95,13 +152,15 @@ void ScreensCanvas::paintScreen(QPainter& p, const Layout& l, int index) {
     f.setBold(true);
     p.setFont(f);
     QString title = QString::fromStdString(d.screenName.empty() ? "(no screen)" : d.screenName);
-    p.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, title);
+    title = QFontMetricsF(f).elidedText(title, Qt::ElideRight, text.width());
+    p.drawText(text, Qt::AlignLeft | Qt::AlignTop, title);
     f.setBold(false);
     f.setPointSizeF(9.5);
     p.setFont(f);
     QStringList lines;
     lines << QString("ID %1 · %2").arg(d.id).arg(d.builtIn ? "built-in panel" : "external");
     if (!d.hasScreen) lines << "online, no screen (mirrored)";
+    if (d.builtIn) lines << QString("Backlight %1%").arg(int(std::lround(d.brightness * 100)));
     if (auto m = mac_.monitor(d.id)) {
         auto vcp = [&](uint8_t code) {
             auto v = m->vcp(code);
@@ -115,15 +174,50 @@ void ScreensCanvas::paintScreen(QPainter& p, const Layout& l, int index) {
                   << QString("DDC 0xD6 power %1").arg(vcp(0xD6));
         lines << QString("I2C writes %1 · reads %2").arg(m->writeCount()).arg(m->readCount());
     }
-    QRectF body = text.adjusted(0, 34, 0, 0);
+    const auto& gamma = mac_.brightness().gamma(d.id);
+    QString kind = QString::fromStdString(gamma.kind());
+    if (kind == "custom") kind += QString(" (%1 samples)").arg(gamma.red.size());
+    lines << QString("Gamma %1").arg(kind);
+    for (const auto& e : mac_.windowServer().windows())
+        if (e.window.frame == d.frame)
+            lines << QString("%1 window α %2")
+                         .arg(QString::fromStdString(e.window.kind))
+                         .arg(e.window.alphaValue, 0, 'f', 3);
+    QRectF body = text.adjusted(0, 22, 0, 0);
+    // A small screen gets smaller print rather than lines cut off.
+    QFontMetricsF metrics(f);
+    while (f.pointSizeF() > 6.5 && metrics.height() * lines.size() > body.height()) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        metrics = QFontMetricsF(f);
+    }
+    p.setFont(f);
     p.setPen(QColor(235, 235, 245));
-    p.drawText(body, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, lines.join("\n"));
+    p.drawText(body, Qt::AlignLeft | Qt::AlignTop, lines.join("\n"));
+}
+
+void ScreensCanvas::paintMachineStrip(QPainter& p) {
+    QStringList parts;
+    QStringList keys;
+    for (const auto& k : mac_.description().keyboardBacklights)
+        keys << QString("%1%").arg(int(std::lround(k.level * 100)));
+    parts << (keys.isEmpty() ? QString("No keyboard backlight")
+                             : QString("⌨ Keyboard backlight %1").arg(keys.join(", ")));
+    parts << QString("Auto brightness %1").arg(mac_.description().autoBrightness ? "on" : "off");
+    parts << QString("Appearance %1").arg(mac_.appearance().isDark() ? "dark" : "light");
+    QFont f = font();
+    f.setPointSizeF(9.5);
+    p.setFont(f);
+    p.setPen(QColor(200, 200, 210));
+    p.drawText(QRectF(12, height() - 24, width() - 24, 20), Qt::AlignLeft | Qt::AlignVCenter,
+               parts.join("   ·   "));
 }
 
 void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
     QRectF bar(screen.left(), screen.top(), screen.width(), std::max(18.0, kMenuBarPoints * layout().scale));
-    p.fillRect(bar, QColor(245, 245, 247, 215));
-    p.setPen(QColor(30, 30, 30));
+    const bool dark = mac_.appearance().isDark();
+    const QColor ink = dark ? QColor(235, 235, 240) : QColor(30, 30, 30);
+    p.fillRect(bar, dark ? QColor(40, 40, 44, 215) : QColor(245, 245, 247, 215));
+    p.setPen(ink);
     QFont f = font();
     f.setPointSizeF(9.5);
     f.setBold(true);
@@ -142,13 +236,12 @@ void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
         p.drawRoundedRect(r, 4, 4);
     }
     if (item->imageSymbol()) {
-        if (auto img = appkit::systemSymbolImage(*item->imageSymbol(), int(r.height() - 4),
-                                                 QColor(30, 30, 30)))
+        if (auto img = appkit::systemSymbolImage(*item->imageSymbol(), int(r.height() - 4), ink))
             p.drawImage(QPointF(r.center().x() - img->width() / 2.0 / img->devicePixelRatio(),
                                 r.center().y() - img->height() / 2.0 / img->devicePixelRatio()),
                         *img);
     } else {
-        p.setPen(QColor(30, 30, 30));
+        p.setPen(ink);
         p.drawText(r, Qt::AlignCenter, QString::fromStdString(item->title()));
     }
 }

@@ -2,6 +2,7 @@
 // Paints the virtual screens, the menu bar with the status item and an open status menu.
 
 #include "platform/Menu.h"
+#include "platform/sim/MachineDescription.h"
 
 #include <QWidget>
 
@@ -38,7 +39,12 @@ class ScreensCanvas : public QWidget {
     QRectF statusItemRect() const;
     QRectF menuRect() const;
     int menuItemAt(QPointF p) const;
+    QRectF screenRect(const Layout& l, const DisplayDescription& d) const;
+    double shownBrightness(const DisplayDescription& d) const;
     void paintScreen(QPainter& p, const Layout& l, int index);
+    void paintPlacedWindows(QPainter& p, const Layout& l);
+    void paintScreenInfo(QPainter& p, const Layout& l, int index);
+    void paintMachineStrip(QPainter& p);
     void paintMenuBar(QPainter& p, const QRectF& screen);
     void paintMenu(QPainter& p);
 

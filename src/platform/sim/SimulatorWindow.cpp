@@ -2,6 +2,8 @@
 
 #include "platform/SystemLog.h"
 #include "platform/sim/ScreensCanvas.h"
+#include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/VirtualMac.h"
 
@@ -9,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace sim {
@@ -34,6 +37,25 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     connect(unplug, &QPushButton::clicked, this, [this] {
         mac_.unplug(displayChoice_->currentData().toUInt());
     });
+    // Ambient light only moves the panel while automatic brightness is on.
+    auto* brightRoom = new QPushButton("☀ Bright room");
+    auto* dimRoom = new QPushButton("☾ Dim room");
+    brightRoom->setToolTip("Ambient light change: the panel goes to 90% if auto brightness is on");
+    dimRoom->setToolTip("Ambient light change: the panel goes to 25% if auto brightness is on");
+    controls->addWidget(brightRoom);
+    controls->addWidget(dimRoom);
+    connect(brightRoom, &QPushButton::clicked, this, [this] { mac_.brightness().ambientLightChanged(0.9f); });
+    connect(dimRoom, &QPushButton::clicked, this, [this] { mac_.brightness().ambientLightChanged(0.25f); });
+    auto* appearance = new QPushButton("Light / Dark");
+    appearance->setToolTip("Switch the system appearance, as System Settings would");
+    controls->addWidget(appearance);
+    connect(appearance, &QPushButton::clicked, this,
+            [this] { mac_.appearance().setDark(!mac_.appearance().isDark()); });
+
+    // DDC writes land on the DDC queue's thread; repaint a few times a second to show them.
+    auto* repaint = new QTimer(this);
+    connect(repaint, &QTimer::timeout, canvas_, [this] { canvas_->update(); });
+    repaint->start(150);
 
     statusLine_->setStyleSheet("color: #666; font-size: 11px;");
     statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -49,8 +71,13 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
 
     rebuildDisplayChoices();
     mac_.setChangeListener([this] { refresh(); });
-    resize(1000, 540);
+    resize(1160, 560);
     refresh();
+}
+
+// The machine outlives the window at process end; it must stop calling back.
+SimulatorWindow::~SimulatorWindow() {
+    mac_.setChangeListener(nullptr);
 }
 
 void SimulatorWindow::rebuildDisplayChoices() {

@@ -19,6 +19,7 @@ class ScreensCanvas;
 class SimulatorWindow : public QWidget {
   public:
     explicit SimulatorWindow(VirtualMac& mac, QWidget* parent = nullptr);
+    ~SimulatorWindow() override;
     // Re-reads the machine (called on every change the machine reports).
     void refresh();
     // The whole window as an image, for screenshots.

@@ -17,10 +17,12 @@
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimStatusItem.h"
+#include "platform/sim/SimWindowServer.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -52,6 +54,8 @@ struct VirtualMac::Impl : Displays,
     std::map<DisplayID, std::unique_ptr<SimMonitor>> monitors;
     std::unique_ptr<SimRegistry> registry;
     std::unique_ptr<SimBrightness> brightness;
+    std::unique_ptr<SimWindowServer> windowServer;
+    std::unique_ptr<SimAppearance> appearance;
     SimAlerts alerts;
     std::shared_ptr<SimStatusItem> statusItem;
     std::optional<Event> event;
@@ -291,6 +295,8 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
         });
 
     m.brightness = std::make_unique<SimBrightness>(m.d, [this] { notifyChanged(); });
+    m.windowServer = std::make_unique<SimWindowServer>(*m.loop, [this] { notifyChanged(); });
+    m.appearance = std::make_unique<SimAppearance>(m.d, *m.loop, [this] { notifyChanged(); });
 
     auto& p = m.platform;
     p.runLoop = m.loop.get();
@@ -312,6 +318,8 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.transferTables = m.brightness.get();
     p.builtInBrightness = m.brightness.get();
     p.coreBrightness = m.brightness.get();
+    p.windowServer = m.windowServer.get();
+    p.appearance = m.appearance.get();
 }
 
 VirtualMac::~VirtualMac() = default;
@@ -357,6 +365,8 @@ SimMonitor* VirtualMac::monitor(DisplayID id) {
 SimStatusItem* VirtualMac::statusItem() { return impl_->statusItem.get(); }
 SimAlerts& VirtualMac::alerts() { return impl_->alerts; }
 SimBrightness& VirtualMac::brightness() { return *impl_->brightness; }
+SimWindowServer& VirtualMac::windowServer() { return *impl_->windowServer; }
+SimAppearance& VirtualMac::appearance() { return *impl_->appearance; }
 
 std::vector<std::string> VirtualMac::runningBundleIdentifiers() const {
     std::vector<std::string> out;

@@ -23,6 +23,8 @@ class SimMonitor;
 class SimStatusItem;
 class SimAlerts;
 class SimBrightness;
+class SimWindowServer;
+class SimAppearance;
 
 struct VirtualMacOptions {
     // The profile folder: defaults file and the machine's root for system paths.
@@ -65,6 +67,9 @@ class VirtualMac {
     SimAlerts& alerts();
     // Gamma tables, built-in brightness, automatic brightness and keyboard backlights.
     SimBrightness& brightness();
+    // The program's screen-covering windows, and the system appearance.
+    SimWindowServer& windowServer();
+    SimAppearance& appearance();
 
     // Running applications of the workspace, and what was asked of them.
     std::vector<std::string> runningBundleIdentifiers() const;

@@ -1,10 +1,12 @@
 list(APPEND SIM_SOURCES
   platform/sim/MachineJson.cpp
   platform/sim/SimAlerts.cpp
+  platform/sim/SimAppearance.cpp
   platform/sim/SimBrightness.cpp
   platform/sim/SimMonitor.cpp
   platform/sim/SimRegistry.cpp
   platform/sim/SimStatusItem.cpp
+  platform/sim/SimWindowServer.cpp
   platform/sim/VirtualMac.cpp
 )
 include(platform/sim/ui.cmake)

@@ -1,0 +1,138 @@
+#include "display/Arm64DDC.h"
+#include "display/DimmerOverlayWindow.h"
+#include "display/DisplayEngine.h"
+#include "platform/BuiltInBrightness.h"
+#include "platform/Platform.h"
+#include "platform/RunLoop.h"
+#include "platform/SystemLog.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr uint8_t kLuminance = 0x10;
+constexpr uint8_t kSpeakerVolume = 0x62;
+constexpr uint8_t kPowerMode = 0xD6;
+constexpr float kSoftwareRange = 0.1f;
+constexpr float kDeepestOverlay = 0.95f;
+
+// Halves round away from zero, which is what lround does.
+uint16_t percent(float fraction) {
+    return uint16_t(std::lround(double(fraction) * 100.0));
+}
+
+} // namespace
+
+ControlledDisplay DisplayEngine::resolve(const ControlledDisplay& display) {
+    refreshDisplays();
+    for (const auto& d : displays)
+        if (d.id == display.id) return d;
+    return display;
+}
+
+std::optional<float> DisplayEngine::brightness(const ControlledDisplay& display) {
+    if (display.isBuiltIn) {
+        auto* services = platform::current().builtInBrightness;
+        auto get = services ? services->lookupGetBrightness() : nullptr;
+        float value = 0;
+        if (!get || get(display.id, &value) != 0) return std::nullopt;
+        return value;
+    }
+    if (!display.ddcService) return std::nullopt;
+    std::optional<Arm64DDC::VCPReply> reply;
+    auto service = display.ddcService;
+    ddcQueue.sync([&] {
+        Arm64DDC::DDCSettings settings;
+        settings.numOfRetryAttemps = 2;
+        reply = Arm64DDC::read(service, kLuminance, settings);
+    });
+    if (!reply || reply->max == 0) return std::nullopt;
+    return std::clamp(float(reply->current) / float(reply->max), 0.0f, 1.0f);
+}
+
+void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed) {
+    value = std::clamp(value, 0.0f, 1.0f);
+    const ControlledDisplay display = resolve(passed);
+
+    if (display.isBuiltIn) {
+        auto* services = platform::current().builtInBrightness;
+        if (auto set = services ? services->lookupSetBrightness() : nullptr) set(display.id, value);
+        return;
+    }
+
+    float ddcFraction = 0, alpha = 0;
+    if (value < kSoftwareRange)
+        alpha = ((kSoftwareRange - value) / kSoftwareRange) * kDeepestOverlay;
+    else
+        ddcFraction = (value - kSoftwareRange) / (1.0f - kSoftwareRange);
+
+    if (display.ddcService) {
+        const uint16_t rounded = percent(ddcFraction);
+        ddcQueue.async([service = display.ddcService, name = display.name, rounded] {
+            bool ok = Arm64DDC::write(service, kLuminance, rounded);
+            platform::logf("DisplayEngine DDC write display=%s value=%d success=%d", name.c_str(),
+                           int(rounded), ok ? 1 : 0);
+        });
+    }
+
+    std::weak_ptr<DisplayEngine> weak = weak_from_this();
+    platform::mainQueue().async(
+        [weak, id = display.id, alpha] {
+            if (auto self = weak.lock()) self->applyOverlay(id, alpha);
+        });
+}
+
+void DisplayEngine::applyOverlay(DisplayID id, float alpha) {
+    auto it = overlayWindows.find(id);
+    if (alpha <= 0) {
+        if (it != overlayWindows.end()) {
+            it->second->orderOut();
+            overlayWindows.erase(it);
+        }
+        return;
+    }
+    if (it == overlayWindows.end()) {
+        auto target = screen(id);
+        if (!target) return;
+        auto overlay = std::make_shared<DimmerOverlayWindow>(*target);
+        it = overlayWindows.emplace(id, overlay).first;
+        overlay->orderFrontRegardless();
+    }
+    it->second->setAlphaValue(alpha);
+}
+
+void DisplayEngine::removeOverlaysNotIn(const std::vector<DisplayID>& online) {
+    for (auto it = overlayWindows.begin(); it != overlayWindows.end();) {
+        if (std::find(online.begin(), online.end(), it->first) == online.end()) {
+            it->second->orderOut();
+            it = overlayWindows.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void DisplayEngine::setVolume(float value, const ControlledDisplay& passed) {
+    value = std::clamp(value, 0.0f, 1.0f);
+    const ControlledDisplay display = resolve(passed);
+    if (!display.ddcService) return;
+    const uint16_t rounded = percent(value);
+    ddcQueue.async([service = display.ddcService, name = display.name, rounded] {
+        bool ok = Arm64DDC::write(service, kSpeakerVolume, rounded);
+        platform::logf("DisplayEngine DDC volume write display=%s value=%d success=%d",
+                       name.c_str(), int(rounded), ok ? 1 : 0);
+    });
+}
+
+bool DisplayEngine::setPowerState(uint16_t value, const ControlledDisplay& passed) {
+    const ControlledDisplay display = resolve(passed);
+    if (display.isBuiltIn || !display.ddcService) return false;
+    bool ok = false;
+    ddcQueue.sync([&] {
+        ok = Arm64DDC::write(display.ddcService, kPowerMode, value);
+        platform::logf("DisplayEngine DDC power write display=%s value=%d success=%d",
+                       display.name.c_str(), int(value), ok ? 1 : 0);
+    });
+    return ok;
+}

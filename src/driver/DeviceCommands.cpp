@@ -1,0 +1,169 @@
+#include "driver/DeviceCommands.h"
+
+#include "app/BlackoutController.h"
+#include "appkit/Button.h"
+#include "appkit/SegmentedControl.h"
+#include "display/BrightnessController.h"
+#include "display/DisplayEngine.h"
+#include "driver/Session.h"
+#include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimBrightness.h"
+
+#include <optional>
+#include <sstream>
+
+namespace driver {
+
+namespace {
+
+std::optional<uint32_t> displayIDArg(const std::string& s) {
+    try {
+        size_t used = 0;
+        unsigned long v = std::stoul(s, &used);
+        if (used != s.size() || v > 0xFFFFFFFFul) return std::nullopt;
+        return uint32_t(v);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+std::optional<float> fractionArg(const std::string& s) {
+    try {
+        size_t used = 0;
+        float v = std::stof(s, &used);
+        if (used != s.size()) return std::nullopt;
+        return v;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+// "ID VALUE" with the display looked up in a fresh registry.
+bool displayAndValue(const std::string& cmd, const std::string& rest, ControlledDisplay& display,
+                     float& value, std::string& error) {
+    std::istringstream in(rest);
+    std::string idText, valueText, extra;
+    in >> idText >> valueText >> extra;
+    auto id = displayIDArg(idText);
+    auto v = fractionArg(valueText);
+    if (!id || !v || !extra.empty()) {
+        error = cmd + " takes a display ID and a value from 0 to 1, e.g. " + cmd + " 2 0.5";
+        return false;
+    }
+    auto& engine = DisplayEngine::shared();
+    engine.refreshDisplays();
+    for (const auto& d : engine.displays)
+        if (d.id == *id) {
+            display = d;
+            value = *v;
+            return true;
+        }
+    error = "display " + idText + " is not online";
+    return false;
+}
+
+bool onlineDisplay(Session& session, const std::string& cmd, const std::string& rest,
+                   uint32_t& id, std::string& error) {
+    auto parsed = displayIDArg(rest);
+    if (!parsed) {
+        error = cmd + " needs a display ID";
+        return false;
+    }
+    for (auto online : session.mac().onlineDisplays())
+        if (online == *parsed) {
+            id = *parsed;
+            return true;
+        }
+    error = "display " + rest + " is not online";
+    return false;
+}
+
+} // namespace
+
+bool runDeviceCommand(Session& session, const std::string& cmd, const std::string& rest,
+                      bool& handled, std::string& error) {
+    handled = true;
+    auto& mac = session.mac();
+    if (cmd == "brightness" || cmd == "volume") {
+        ControlledDisplay display;
+        float value = 0;
+        if (!displayAndValue(cmd, rest, display, value, error)) return false;
+        if (cmd == "brightness")
+            DisplayEngine::shared().setBrightness(value, display);
+        else
+            DisplayEngine::shared().setVolume(value, display);
+        DisplayEngine::shared().ddcQueue.drain();
+    } else if (cmd == "gamma-blackout" || cmd == "gamma-restore") {
+        uint32_t id = 0;
+        if (!onlineDisplay(session, cmd, rest, id, error)) return false;
+        auto& c = BlackoutController::shared();
+        if (cmd == "gamma-blackout")
+            c.blackoutDisplayViaGamma(id);
+        else
+            c.restoreDisplayViaGamma(id);
+    } else if (cmd == "ambient") {
+        auto level = fractionArg(rest);
+        if (!level || *level < 0 || *level > 1) {
+            error = "ambient takes a light level from 0 to 1";
+            return false;
+        }
+        mac.brightness().ambientLightChanged(*level);
+    } else if (cmd == "keyboard-backlight") {
+        auto& c = BlackoutController::shared();
+        if (rest == "off")
+            c.turnOffKeyboardBacklight();
+        else if (rest == "restore")
+            c.restoreKeyboardBacklight();
+        else {
+            error = "keyboard-backlight takes off or restore";
+            return false;
+        }
+    } else if (cmd == "dim-built-in") {
+        auto& c = BlackoutController::shared();
+        if (rest == "on") {
+            auto& engine = DisplayEngine::shared();
+            engine.refreshDisplays();
+            auto builtIn = engine.builtInDisplay();
+            if (!builtIn) {
+                error = "there is no built-in display";
+                return false;
+            }
+            c.brightnessController->dim(builtIn->id, c.externalDisplayIDs());
+        } else if (rest == "off") {
+            c.brightnessController->restore();
+        } else {
+            error = "dim-built-in takes on or off";
+            return false;
+        }
+    } else if (cmd == "system-appearance") {
+        if (rest != "dark" && rest != "light") {
+            error = "system-appearance takes dark or light";
+            return false;
+        }
+        // The user switching it in System Settings, not through the program.
+        mac.appearance().setDark(rest == "dark");
+    } else if (cmd == "system-theme") {
+        if (rest != "dark" && rest != "light") {
+            error = "system-theme takes dark or light";
+            return false;
+        }
+        auto& c = BlackoutController::shared();
+        if (!c.systemThemeSegmentedControl) {
+            error = "the macOS theme control is not shown (open the control window first)";
+            return false;
+        }
+        c.systemThemeSegmentedControl->performClick(rest == "dark" ? 1 : 0);
+    } else if (cmd == "theme-button") {
+        auto& c = BlackoutController::shared();
+        if (!c.appearanceButton) {
+            error = "the theme button is not shown (open the control window first)";
+            return false;
+        }
+        c.appearanceButton->performClick();
+    } else {
+        handled = false;
+    }
+    return true;
+}
+
+} // namespace driver

@@ -1,0 +1,42 @@
+#pragma once
+// Windows the program places on a screen of its own (dimming overlays, full-screen black
+// windows). The window server draws them on the screen they cover and routes their events.
+
+#include "platform/Events.h"
+#include "platform/Geometry.h"
+
+#include <functional>
+#include <string>
+
+namespace platform {
+
+struct Color {
+    double red = 0, green = 0, blue = 0, alpha = 1;
+    bool operator==(const Color&) const = default;
+};
+
+struct PlacedWindow {
+    std::string kind; // what the window is for, e.g. "overlay", "protector"
+    Rect frame;
+    int level = 0;
+    Color background;
+    double alphaValue = 1;
+    bool opaque = true;
+    bool ignoresMouseEvents = false;
+    // Text drawn centred on the window, if any.
+    std::string text;
+    bool operator==(const PlacedWindow&) const = default;
+};
+
+class WindowServer {
+  public:
+    virtual ~WindowServer() = default;
+    // Orders a window front, even while the application is not active; returns its number.
+    virtual int orderFront(const PlacedWindow& window) = 0;
+    virtual void update(int number, const PlacedWindow& window) = 0;
+    virtual void orderOut(int number) = 0;
+    // Key, click and scroll events the user sends to the window, delivered on the main queue.
+    virtual void setEventHandler(int number, std::function<void(const Event&)> handler) = 0;
+};
+
+} // namespace platform
