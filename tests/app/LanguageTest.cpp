@@ -45,7 +45,8 @@ TEST_F(AppTest, ControlWindowShowsACardPerDisplayInTheLanguage) {
     EXPECT_EQ(w.contentSize().width(), 560);
     auto texts = controlWindowTexts();
     EXPECT_EQ(texts, (std::vector<std::string>{"내장 디스플레이", "외장 디스플레이 (DELL U2720Q)",
-                                               "외장 디스플레이 (LG HDR 4K)"}));
+                                               "외장 디스플레이 (LG HDR 4K)", "화면 및 사운드 관리",
+                                               "🍎 macOS 테마"}));
     EXPECT_EQ(controller().cachedDisplaysByID.size(), 3u);
 
     defaults().set("appLanguage", "en");
@@ -53,5 +54,6 @@ TEST_F(AppTest, ControlWindowShowsACardPerDisplayInTheLanguage) {
     controller().showControlWindow();
     EXPECT_EQ(controlWindowTexts(),
               (std::vector<std::string>{"Built-in Display", "External Display (DELL U2720Q)",
-                                        "External Display (LG HDR 4K)"}));
+                                        "External Display (LG HDR 4K)", "Screen & Sound Management",
+                                        "🍎 macOS Theme"}));
 }
