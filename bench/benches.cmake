@@ -1,1 +1,1 @@
-set(BENCHES refresh_displays)
+set(BENCHES refresh_displays slider_drag)

@@ -4,4 +4,5 @@ list(APPEND TEST_SOURCES
   app/LifecycleTest.cpp
   app/ShellServicesTest.cpp
   app/StatusMenuTest.cpp
+  app/ThemeTest.cpp
 )

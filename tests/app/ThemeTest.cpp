@@ -1,0 +1,91 @@
+#include "app/ThemeManager.h"
+#include "appkit/Button.h"
+#include "appkit/SegmentedControl.h"
+#include "platform/sim/SimAppearance.h"
+
+#include "AppTestSupport.h"
+
+namespace {
+
+bool windowIsDark(BlackoutController& c) {
+    return c.controlWindow->effectiveAppearance() == appkit::Appearance::darkAqua;
+}
+
+} // namespace
+
+TEST_F(AppTest, ThemeButtonStoresTheOppositeOfWhatIsShownAndItsIconFollows) {
+    launch();
+    auto& c = controller();
+    ASSERT_TRUE(c.appearanceButton);
+    EXPECT_FALSE(windowIsDark(c)) << "no stored theme: the window follows the light system";
+    EXPECT_EQ(c.appearanceButton->imageName(), "sun.max.fill");
+    EXPECT_EQ(c.appearanceButton->accessibilityDescription(), "라이트 모드");
+    EXPECT_EQ(c.appearanceButton->toolTip().toStdString(), "앱 화면 스타일 전환");
+    EXPECT_EQ(c.appearanceButton->title(), "");
+
+    c.appearanceButton->performClick();
+    EXPECT_TRUE(windowIsDark(c));
+    EXPECT_EQ(defaults().string("appTheme"), "dark");
+    EXPECT_EQ(c.appearanceButton->imageName(), "moon.fill");
+    EXPECT_EQ(c.appearanceButton->accessibilityDescription(), "다크 모드");
+
+    c.appearanceButton->performClick();
+    EXPECT_FALSE(windowIsDark(c));
+    EXPECT_EQ(defaults().string("appTheme"), "light");
+
+    // The stored theme is applied when the window is built anew, in the other language too.
+    c.languageChanged(1);
+    EXPECT_FALSE(windowIsDark(c));
+    EXPECT_EQ(c.appearanceButton->accessibilityDescription(), "Light Mode");
+    EXPECT_EQ(c.appearanceButton->toolTip().toStdString(), "Toggle App Theme");
+}
+
+TEST_F(AppTest, SystemThemeControlSwitchesTheSystemAndAFollowingWindowWithIt) {
+    launch();
+    auto& c = controller();
+    ASSERT_TRUE(c.systemThemeSegmentedControl);
+    EXPECT_EQ(c.systemThemeSegmentedControl->label(0), "라이트");
+    EXPECT_EQ(c.systemThemeSegmentedControl->selectedSegment(), 0);
+
+    c.systemThemeSegmentedControl->performClick(1);
+    EXPECT_TRUE(mac().appearance().isDark());
+    EXPECT_TRUE(ThemeManager::isDarkMode());
+    EXPECT_TRUE(windowIsDark(c)) << "the window follows the system while no theme is stored";
+    EXPECT_EQ(c.appearanceButton->imageName(), "sun.max.fill") << "updated on the next main turn";
+    advance();
+    EXPECT_EQ(c.appearanceButton->imageName(), "moon.fill");
+
+    // A window with its own theme ignores the system.
+    c.appearanceButton->performClick();
+    EXPECT_EQ(defaults().string("appTheme"), "light");
+    mac().appearance().setDark(false);
+    mac().appearance().setDark(true);
+    advance();
+    EXPECT_FALSE(windowIsDark(c));
+    EXPECT_EQ(c.appearanceButton->imageName(), "sun.max.fill");
+
+    c.controlWindow->close();
+    c.showControlWindow();
+    EXPECT_EQ(c.systemThemeSegmentedControl->selectedSegment(), 1) << "built from the system";
+}
+
+TEST_F(AppTest, WithoutSkyLightTheSystemThemeIsReadFromTheApplicationAndNeverSet) {
+    auto machine = laptopWithTwoMonitors();
+    machine.hasSkyLight = false;
+    machine.darkAppearance = true;
+    boot(machine);
+    EXPECT_TRUE(ThemeManager::isDarkMode());
+    ThemeManager::setDarkMode(false);
+    EXPECT_TRUE(mac().appearance().isDark());
+
+    launch();
+    auto& c = controller();
+    EXPECT_EQ(c.systemThemeSegmentedControl->selectedSegment(), 1);
+    c.systemThemeSegmentedControl->performClick(0);
+    EXPECT_TRUE(mac().appearance().isDark()) << "nothing to set it with";
+
+    // With no control window the theme button's action does nothing.
+    c.controlWindow.reset();
+    c.appearanceButtonClicked();
+    EXPECT_FALSE(defaults().string("appTheme").has_value());
+}
