@@ -35,7 +35,8 @@ void BlackoutController::updateAppearanceButtonIcon() {
     else
         appearanceButton->setImage("sun.max.fill", t("라이트 모드", "Light Mode"));
     appearanceButton->setTitle("");
-    appearanceButton->setToolTip(QString::fromStdString(t("앱 화면 스타일 전환", "Toggle App Theme")));
+    appearanceButton->setToolTip(
+        QString::fromStdString(t("앱 화면 스타일 전환", "Toggle App Theme")));
 }
 
 void BlackoutController::systemThemeChanged(appkit::SegmentedControl& control) {

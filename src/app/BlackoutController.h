@@ -37,8 +37,8 @@ class BlackoutController {
     static void tearDownShared();
 
     // --- Application shell ---
-    std::shared_ptr<BlackoutWindow> window;           // protector-mode window
-    std::unique_ptr<appkit::Window> controlWindow;    // kept after it is closed
+    std::shared_ptr<BlackoutWindow> window;        // protector-mode window
+    std::unique_ptr<appkit::Window> controlWindow; // kept after it is closed
     bool isWindowMinimizing = false;
     std::shared_ptr<BrightnessController> brightnessController;
     DisplayEngine& displayEngine;
@@ -96,7 +96,8 @@ class BlackoutController {
     std::vector<DisplayID> externalDisplayIDs() const;
 
     // The bundle identifier of the competing monitor utility asked to quit at launch.
-    static constexpr const char* competingMonitorControlBundleID = "app.monitorcontrol.MonitorControl";
+    static constexpr const char* competingMonitorControlBundleID =
+        "app.monitorcontrol.MonitorControl";
 
     ~BlackoutController();
 

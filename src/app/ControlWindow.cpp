@@ -128,7 +128,8 @@ double verticalRoom() {
 } // namespace
 
 QWidget* BlackoutController::buildSystemCard() {
-    auto* card = new Card("slider.horizontal.3", t("화면 및 사운드 관리", "Screen & Sound Management"));
+    auto* card =
+        new Card("slider.horizontal.3", t("화면 및 사운드 관리", "Screen & Sound Management"));
 
     auto* theme = new appkit::SegmentedControl({t("라이트", "Light"), t("다크", "Dark")});
     theme->setSelectedSegment(ThemeManager::isDarkMode() ? 1 : 0);
@@ -137,7 +138,8 @@ QWidget* BlackoutController::buildSystemCard() {
     card->addRow({rowLabel(t("🍎 macOS 테마", "🍎 macOS Theme")), theme});
 
     auto* launch =
-        new appkit::Button(appkit::ButtonType::checkbox, t("🖥️ 로그인 시 자동 실행", "🖥️ Launch at Login"));
+        new appkit::Button(appkit::ButtonType::checkbox,
+                           t("🖥️ 로그인 시 자동 실행", "🖥️ Launch at Login"));
     launch->setState(launchAtLoginInitialState() ? appkit::ControlState::on
                                                  : appkit::ControlState::off);
     launch->setAction([this](appkit::Button& b) { autoLaunchToggled(b); });
@@ -158,7 +160,8 @@ QWidget* BlackoutController::buildToolbar() {
 
     auto* language = new appkit::SegmentedControl({"KO", "EN"});
     language->setSelectedSegment(isEnglish() ? 1 : 0);
-    language->setAction([this](appkit::SegmentedControl& c) { languageChanged(c.selectedSegment()); });
+    language->setAction(
+        [this](appkit::SegmentedControl& c) { languageChanged(c.selectedSegment()); });
     languageSegmentedControl = language;
     bar->addArrangedSubview(language);
     return bar;

@@ -1,6 +1,7 @@
 #include "appkit/SegmentedControl.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -9,9 +10,7 @@ namespace appkit {
 SegmentedControl::SegmentedControl(const std::vector<std::string>& labels, QWidget* parent)
     : QWidget(parent), labels_(labels), group_(new QButtonGroup(this)) {
     group_->setExclusive(true);
-    setStyleSheet("QPushButton { padding: 3px 10px; border: 1px solid palette(mid);"
-                  " background: palette(button); }"
-                  "QPushButton:checked { background: #007aff; color: white; border-color: #007aff; }");
+    applyStyle();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -23,9 +22,24 @@ SegmentedControl::SegmentedControl(const std::vector<std::string>& labels, QWidg
         layout->addWidget(b);
     }
     // idClicked comes from the user only.
+    connect(group_, &QButtonGroup::idToggled, this, [this](int, bool) { applyStyle(); });
     connect(group_, &QButtonGroup::idClicked, this, [this](int) {
         if (action_) action_(*this);
     });
+}
+
+// The selected segment in the accent colour; the others inherit the window's palette.
+void SegmentedControl::applyStyle() {
+    for (auto* b : group_->buttons()) {
+        if (b->isChecked()) {
+            QPalette accent;
+            accent.setColor(QPalette::Button, QColor(0x00, 0x7a, 0xff));
+            accent.setColor(QPalette::ButtonText, Qt::white);
+            b->setPalette(accent);
+        } else {
+            b->setPalette(QPalette());
+        }
+    }
 }
 
 std::string SegmentedControl::label(int segment) const {

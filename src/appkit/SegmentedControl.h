@@ -27,6 +27,7 @@ class SegmentedControl : public QWidget {
     void performClick(int segment);
 
   private:
+    void applyStyle();
     std::vector<std::string> labels_;
     QButtonGroup* group_;
     Action action_;

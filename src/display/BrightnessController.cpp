@@ -50,7 +50,8 @@ void BrightnessController::dim(DisplayID displayID,
 void BrightnessController::restore() {
     if (setDisplayServicesBrightness && savedDisplayServicesBrightness &&
         savedDisplayServicesDisplayID) {
-        setDisplayServicesBrightness(*savedDisplayServicesDisplayID, *savedDisplayServicesBrightness);
+        setDisplayServicesBrightness(*savedDisplayServicesDisplayID,
+                                     *savedDisplayServicesBrightness);
         savedDisplayServicesBrightness.reset();
         savedDisplayServicesDisplayID.reset();
     }

@@ -8,9 +8,10 @@ DimmerOverlayWindow::DimmerOverlayWindow(const platform::Screen& screen)
     setAlphaValue(0);
     setIgnoresMouseEvents(true);
     setLevel(1000);
-    setCollectionBehavior(
-        appkit::CollectionBehavior::canJoinAllSpaces | appkit::CollectionBehavior::fullScreenAuxiliary |
-        appkit::CollectionBehavior::stationary | appkit::CollectionBehavior::ignoresCycle);
+    setCollectionBehavior(appkit::CollectionBehavior::canJoinAllSpaces |
+                          appkit::CollectionBehavior::fullScreenAuxiliary |
+                          appkit::CollectionBehavior::stationary |
+                          appkit::CollectionBehavior::ignoresCycle);
     setRestorable(false);
     setFrame(screen.frame, true);
 }

@@ -77,10 +77,9 @@ void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed) 
     }
 
     std::weak_ptr<DisplayEngine> weak = weak_from_this();
-    platform::mainQueue().async(
-        [weak, id = display.id, alpha] {
-            if (auto self = weak.lock()) self->applyOverlay(id, alpha);
-        });
+    platform::mainQueue().async([weak, id = display.id, alpha] {
+        if (auto self = weak.lock()) self->applyOverlay(id, alpha);
+    });
 }
 
 void DisplayEngine::applyOverlay(DisplayID id, float alpha) {

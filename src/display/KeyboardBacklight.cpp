@@ -36,6 +36,7 @@ void BlackoutController::restoreKeyboardBacklight() {
     if (!core) return;
     auto client = core->openKeyboardBrightnessClient();
     if (!client || !client->hasMethod(kSetBrightness)) return; // keep the levels for next time
-    for (const auto& [id, level] : savedKeyboardBrightnesses) client->setBrightness(level, id);
+    for (const auto& [id, level] : savedKeyboardBrightnesses)
+        client->setBrightness(level, id);
     savedKeyboardBrightnesses.clear();
 }

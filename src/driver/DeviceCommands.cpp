@@ -62,8 +62,8 @@ bool displayAndValue(const std::string& cmd, const std::string& rest, Controlled
     return false;
 }
 
-bool onlineDisplay(Session& session, const std::string& cmd, const std::string& rest,
-                   uint32_t& id, std::string& error) {
+bool onlineDisplay(Session& session, const std::string& cmd, const std::string& rest, uint32_t& id,
+                   std::string& error) {
     auto parsed = displayIDArg(rest);
     if (!parsed) {
         error = cmd + " needs a display ID";

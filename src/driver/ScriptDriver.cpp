@@ -155,8 +155,10 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         }
         platform::ModifierFlags mods;
         platform::EventType type = platform::EventType::leftMouseUp;
-        if (rest == "right") type = platform::EventType::rightMouseUp;
-        else if (rest == "control") mods.control = true;
+        if (rest == "right")
+            type = platform::EventType::rightMouseUp;
+        else if (rest == "control")
+            mods.control = true;
         else if (rest != "left") {
             error = "click-status-item takes left, right or control";
             return false;
@@ -186,7 +188,8 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         }
         bool ok = cmd == "plug" ? mac.plug(id) : mac.unplug(id);
         if (!ok) {
-            error = "display " + rest + (cmd == "plug" ? " cannot be plugged in" : " is not plugged in");
+            error = "display " + rest +
+                    (cmd == "plug" ? " cannot be plugged in" : " is not plugged in");
             return false;
         }
     } else if (cmd == "state") {
@@ -195,7 +198,8 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     } else if (cmd == "expect") {
         auto [path, literal] = splitWord(rest);
         if (path.empty() || literal.empty()) {
-            error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip \"Night Lid\"";
+            error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip "
+                    "\"Night Lid\"";
             return false;
         }
         auto state = QJsonValue(stateReport(session_));
@@ -218,13 +222,17 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         }
         auto v = parseLiteral(literal);
         auto& d = *mac.platform().defaults;
-        if (v.isBool()) d.set(key, v.toBool());
+        if (v.isBool())
+            d.set(key, v.toBool());
         else if (v.isDouble() && v.toDouble() == double(qint64(v.toDouble())) &&
                  literal.find('.') == std::string::npos)
             d.set(key, int64_t(v.toDouble()));
-        else if (v.isDouble()) d.set(key, v.toDouble());
-        else if (v.isString()) d.set(key, v.toString().toStdString());
-        else if (v.isNull()) d.remove(key);
+        else if (v.isDouble())
+            d.set(key, v.toDouble());
+        else if (v.isString())
+            d.set(key, v.toString().toStdString());
+        else if (v.isNull())
+            d.remove(key);
         else {
             error = "default takes a Bool, a number, a string or null";
             return false;

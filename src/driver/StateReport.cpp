@@ -24,7 +24,8 @@ namespace {
 
 QJsonArray menuTitles(const platform::Menu& menu) {
     QJsonArray out;
-    for (const auto& t : menu.titles()) out.append(QString::fromStdString(t));
+    for (const auto& t : menu.titles())
+        out.append(QString::fromStdString(t));
     return out;
 }
 
@@ -35,7 +36,9 @@ QJsonValue storedValue(const platform::UserDefaults::Stored& v) {
     return QString::fromStdString(std::get<std::string>(v));
 }
 
-QString hex(uint8_t code) { return QString("0x%1").arg(code, 2, 16, QChar('0')).toUpper().replace("0X", "0x"); }
+QString hex(uint8_t code) {
+    return QString("0x%1").arg(code, 2, 16, QChar('0')).toUpper().replace("0X", "0x");
+}
 
 // Fractions kept as floats read back as 0.800000011920929; four places are what a user sees.
 double rounded(double v) {
@@ -50,7 +53,8 @@ QJsonObject stateReport(Session& session) {
     if (auto loop = mac.manualRunLoop()) state["time"] = loop->now();
 
     QJsonArray online;
-    for (auto id : mac.onlineDisplays()) online.append(qint64(id));
+    for (auto id : mac.onlineDisplays())
+        online.append(qint64(id));
     state["online"] = online;
 
     QJsonArray registry;
@@ -141,7 +145,8 @@ QJsonObject stateReport(Session& session) {
         state["isProtecting"] = c.isProtecting;
         state["isEnglish"] = c.isEnglish();
         QJsonArray cached;
-        for (const auto& [id, d] : c.cachedDisplaysByID) cached.append(qint64(id));
+        for (const auto& [id, d] : c.cachedDisplaysByID)
+            cached.append(qint64(id));
         state["cachedDisplays"] = cached;
     }
 

@@ -23,6 +23,18 @@ screenshot ${OUT}/05-unplugged.png
 screenshot-control-window ${OUT}/06-control-window-after-unplug.png
 plug 3
 advance 1
+# The first monitor dimmed into its overlay, the second one black by gamma, the panel lower.
+brightness 2 0.03
+brightness 1 0.35
+gamma-blackout 3
+advance 0.5
+screenshot ${OUT}/07-dimmed-and-gamma-black.png
+gamma-restore 3
+brightness 2 0.6
+# The control window in the dark theme, in English.
+theme-button
+advance 0.5
+screenshot-control-window ${OUT}/08-control-window-dark.png
 state
 )";
 }

@@ -15,10 +15,16 @@ Platform& current() {
     return *currentPlatform;
 }
 
-bool hasCurrent() { return currentPlatform != nullptr; }
+bool hasCurrent() {
+    return currentPlatform != nullptr;
+}
 
-void setCurrent(Platform* platform) { currentPlatform = platform; }
+void setCurrent(Platform* platform) {
+    currentPlatform = platform;
+}
 
-RunLoop& mainQueue() { return *current().runLoop; }
+RunLoop& mainQueue() {
+    return *current().runLoop;
+}
 
 } // namespace platform

@@ -12,8 +12,7 @@ class TransferTables {
     virtual ~TransferTables() = default;
     // CGGetDisplayTransferByTable: fills up to capacity samples per channel.
     virtual CGError getDisplayTransferByTable(DisplayID id, uint32_t capacity, float* red,
-                                              float* green, float* blue,
-                                              uint32_t* sampleCount) = 0;
+                                              float* green, float* blue, uint32_t* sampleCount) = 0;
     // CGSetDisplayTransferByTable.
     virtual CGError setDisplayTransferByTable(DisplayID id, uint32_t tableSize, const float* red,
                                               const float* green, const float* blue) = 0;

@@ -9,7 +9,8 @@ class GammaBlackoutTest : public VirtualMacTest {
     // A table the user's calibration left behind, so a restore to identity would be wrong.
     void calibrate(DisplayID id, uint32_t samples) {
         std::vector<float> ramp(samples);
-        for (uint32_t i = 0; i < samples; ++i) ramp[i] = 0.9f * float(i) / float(samples - 1);
+        for (uint32_t i = 0; i < samples; ++i)
+            ramp[i] = 0.9f * float(i) / float(samples - 1);
         hw().setDisplayTransferByTable(id, samples, ramp.data(), ramp.data(), ramp.data());
     }
 };
@@ -57,10 +58,11 @@ TEST_F(GammaBlackoutTest, RestoreWithoutSavedTableOrAfterAFailureResetsColorSync
     d.displays[1].gammaWriteFails = true;
     boot(d);
     controller().blackoutDisplayViaGamma(2);
-    EXPECT_TRUE(log().contains("Failed to set display gamma table to black for display 2, error: 1000"));
+    EXPECT_TRUE(
+        log().contains("Failed to set display gamma table to black for display 2, error: 1000"));
     controller().restoreDisplayViaGamma(2);
-    EXPECT_TRUE(log().contains(
-        "Failed to restore gamma table for display 2, error: 1000. Falling back to default settings."));
+    EXPECT_TRUE(log().contains("Failed to restore gamma table for display 2, error: 1000. Falling "
+                               "back to default settings."));
     EXPECT_EQ(hw().colorSyncResets(), 1);
     EXPECT_FALSE(controller().originalGammaTables.count(2));
 }

@@ -1,5 +1,5 @@
-#include "app/BlackoutController.h"
 #include "display/BrightnessController.h"
+#include "app/BlackoutController.h"
 #include "platform/sim/SimBrightness.h"
 #include "support/VirtualMacTest.h"
 
@@ -14,7 +14,8 @@ TEST_F(BuiltInBrightnessTest, DimTwiceAndRestoreBringsBackTheFirstSavedBrightnes
     auto shared = std::make_shared<BrightnessController>();
     shared->dim(1, {2, 3});
     EXPECT_FLOAT_EQ(panel(), 0.0f);
-    EXPECT_TRUE(shared->savedExternalBrightnesses.empty()) << "monitors have no DisplayServices brightness";
+    EXPECT_TRUE(shared->savedExternalBrightnesses.empty())
+        << "monitors have no DisplayServices brightness";
     setPanel(0.2f);
     shared->dim(1, {});
     EXPECT_EQ(*shared->savedDisplayServicesBrightness, 0.7f);

@@ -38,7 +38,7 @@ TEST_F(DisplayCommandsTest, BrightnessSplitsAtOneTenthBetweenDDCAndTheOverlay) {
         double alpha; // -1: no overlay
     };
     const Case cases[] = {{0.55f, 50, -1}, {0.0f, 0, 0.95}, {0.05f, 0, 0.475}, {0.1f, 0, -1},
-                          {1.0f, 100, -1}, {1.3f, 100, -1}, {-0.2f, 0, 0.95}, {0.15f, 6, -1}};
+                          {1.0f, 100, -1}, {1.3f, 100, -1}, {-0.2f, 0, 0.95},  {0.15f, 6, -1}};
     const uint16_t neighbour = luminance(3);
     for (const auto& c : cases) {
         setBrightness(2, c.value);
@@ -61,7 +61,8 @@ TEST_F(DisplayCommandsTest, OverlayIsOneReusedPanelWithItsWindowSettings) {
     EXPECT_FALSE(first->isOpaque());
     EXPECT_FALSE(first->isRestorable());
     EXPECT_EQ(first->backgroundColor(), appkit::blackColor);
-    EXPECT_EQ(first->styleMask(), appkit::StyleMask::borderless | appkit::StyleMask::nonactivatingPanel);
+    EXPECT_EQ(first->styleMask(),
+              appkit::StyleMask::borderless | appkit::StyleMask::nonactivatingPanel);
     using namespace appkit::CollectionBehavior;
     EXPECT_EQ(first->collectionBehavior(),
               canJoinAllSpaces | fullScreenAuxiliary | stationary | ignoresCycle);
@@ -107,14 +108,17 @@ TEST_F(DisplayCommandsTest, WritesReachTheMonitorInTheOrderQueuedAndReadsWaitFor
     // Each write goes out in two cycles.
     EXPECT_EQ(monitor(2).valuesWritten(0x10), (std::vector<uint16_t>{11, 11, 44, 44, 89, 89}));
     EXPECT_EQ(monitor(2).vcp(0x62)->current, 33);
-    EXPECT_TRUE(log().contains("DisplayEngine DDC volume write display=DELL U2723QE value=33 success=1"));
+    EXPECT_TRUE(
+        log().contains("DisplayEngine DDC volume write display=DELL U2723QE value=33 success=1"));
 
     EXPECT_TRUE(engine.setPowerState(4, dell));
     EXPECT_EQ(monitor(2).vcp(0xD6)->current, 4);
-    EXPECT_TRUE(log().contains("DisplayEngine DDC power write display=DELL U2723QE value=4 success=1"));
+    EXPECT_TRUE(
+        log().contains("DisplayEngine DDC power write display=DELL U2723QE value=4 success=1"));
     EXPECT_FALSE(engine.setPowerState(4, record(1))) << "built-in panels take no DDC";
     EXPECT_FALSE(engine.setPowerState(4, record(4))) << "the TV never answers";
-    EXPECT_TRUE(log().contains("DisplayEngine DDC power write display=LG TV SSCR2 value=4 success=0"));
+    EXPECT_TRUE(
+        log().contains("DisplayEngine DDC power write display=LG TV SSCR2 value=4 success=0"));
 }
 
 TEST_F(DisplayCommandsTest, ReadingBrightnessGuardsAgainstOddMaximaAndDeadLinks) {

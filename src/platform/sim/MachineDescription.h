@@ -45,10 +45,10 @@ struct DisplayDescription {
     DisplayID id = 0;
     bool builtIn = false;
     bool online = true;
-    bool hasScreen = true;     // false: online but no screen (a mirrored display)
-    platform::Rect frame;      // global coordinates, top left of the main display at 0,0
+    bool hasScreen = true;       // false: online but no screen (a mirrored display)
+    platform::Rect frame;        // global coordinates, top left of the main display at 0,0
     platform::Rect visibleFrame; // defaults to the frame less the menu bar on the main display
-    std::string screenName;    // the screen's localised name
+    std::string screenName;      // the screen's localised name
     // CoreDisplay's info dictionary; null means CoreDisplay knows nothing of the display.
     platform::Value info;
     // Absent for the built-in panel; a monitor that never answers has answers = false.
@@ -84,11 +84,11 @@ struct MachineDescription {
     std::vector<RunningAppDescription> runningApps;
     bool hasMainAppService = true; // macOS 13 or later
     bool loginItemEnabled = false;
-    bool loginItemFails = false;   // register and unregister report an error
+    bool loginItemFails = false; // register and unregister report an error
     bool hasStatusItemButton = true;
     bool hasDisplayServices = true;
-    bool hasCoreBrightness = true;       // CBALC calls and the keyboard client's framework
-    bool hasKeyboardClient = true;       // the KeyboardBrightnessClient class
+    bool hasCoreBrightness = true; // CBALC calls and the keyboard client's framework
+    bool hasKeyboardClient = true; // the KeyboardBrightnessClient class
     bool autoBrightness = true;
     std::vector<KeyboardBacklightDescription> keyboardBacklights = {{1, 0.5f}};
     bool hasSkyLight = true;     // the private appearance calls

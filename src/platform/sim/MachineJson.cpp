@@ -11,7 +11,9 @@
 #include <stdexcept>
 
 // Resources linked from a static library must be registered by hand.
-static void registerEmbeddedMachines() { Q_INIT_RESOURCE(resources); }
+static void registerEmbeddedMachines() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace sim {
 
@@ -29,25 +31,30 @@ struct ParseError : std::runtime_error {
 
 Value toValue(const QJsonValue& j) {
     switch (j.type()) {
-    case QJsonValue::Bool: return Value(j.toBool());
+    case QJsonValue::Bool:
+        return Value(j.toBool());
     case QJsonValue::Double: {
         double d = j.toDouble();
         if (std::floor(d) == d && std::fabs(d) < 9e15) return Value(int64_t(d));
         return Value(d);
     }
-    case QJsonValue::String: return Value(j.toString().toStdString());
+    case QJsonValue::String:
+        return Value(j.toString().toStdString());
     case QJsonValue::Array: {
         platform::ValueArray a;
-        for (const auto& x : j.toArray()) a.push_back(toValue(x));
+        for (const auto& x : j.toArray())
+            a.push_back(toValue(x));
         return Value(a);
     }
     case QJsonValue::Object: {
         Value v = Value(platform::ValueDict{});
         auto o = j.toObject();
-        for (auto it = o.begin(); it != o.end(); ++it) v.set(it.key().toStdString(), toValue(it.value()));
+        for (auto it = o.begin(); it != o.end(); ++it)
+            v.set(it.key().toStdString(), toValue(it.value()));
         return v;
     }
-    default: return Value();
+    default:
+        return Value();
     }
 }
 
@@ -57,7 +64,8 @@ bool boolField(const QJsonObject& o, const char* key, bool fallback, const std::
     return o.value(key).toBool();
 }
 
-int64_t intField(const QJsonObject& o, const char* key, int64_t fallback, const std::string& where) {
+int64_t intField(const QJsonObject& o, const char* key, int64_t fallback,
+                 const std::string& where) {
     if (!o.contains(key)) return fallback;
     auto v = o.value(key);
     if (!v.isDouble() || std::floor(v.toDouble()) != v.toDouble())
@@ -75,7 +83,8 @@ std::string stringField(const QJsonObject& o, const char* key, const std::string
 platform::Rect rectField(const QJsonObject& o, const char* key, const std::string& where) {
     if (!o.contains(key)) return {};
     auto a = o.value(key).toArray();
-    if (!o.value(key).isArray() || a.size() != 4) fail(where + "." + key, "must be [x, y, width, height]");
+    if (!o.value(key).isArray() || a.size() != 4)
+        fail(where + "." + key, "must be [x, y, width, height]");
     return {a[0].toDouble(), a[1].toDouble(), a[2].toDouble(), a[3].toDouble()};
 }
 
@@ -91,8 +100,10 @@ MonitorDescription parseMonitor(const QJsonObject& o, const std::string& where) 
         bool ok = false;
         uint code = it.key().toUInt(&ok, 0);
         auto pair = it.value().toArray();
-        if (!ok || code > 0xFF) fail(where + ".vcp", "\"" + it.key().toStdString() + "\" is no VCP code");
-        if (pair.size() != 2) fail(where + ".vcp." + it.key().toStdString(), "must be [current, maximum]");
+        if (!ok || code > 0xFF)
+            fail(where + ".vcp", "\"" + it.key().toStdString() + "\" is no VCP code");
+        if (pair.size() != 2)
+            fail(where + ".vcp." + it.key().toStdString(), "must be [current, maximum]");
         m.vcp[uint8_t(code)] = {uint16_t(pair[0].toInt()), uint16_t(pair[1].toInt())};
     }
     return m;
@@ -102,12 +113,15 @@ RegistryNode parseNode(const QJsonObject& o, const std::string& where) {
     RegistryNode n;
     n.name = stringField(o, "name", "", where);
     if (n.name.empty()) fail(where, "a registry entry needs a name");
-    n.properties = o.contains("properties") ? toValue(o.value("properties")) : Value(platform::ValueDict{});
-    if (o.contains("avServiceDisplay")) n.avServiceDisplay = uint32_t(intField(o, "avServiceDisplay", 0, where));
+    n.properties =
+        o.contains("properties") ? toValue(o.value("properties")) : Value(platform::ValueDict{});
+    if (o.contains("avServiceDisplay"))
+        n.avServiceDisplay = uint32_t(intField(o, "avServiceDisplay", 0, where));
     n.avServiceCreationFails = boolField(o, "avServiceCreationFails", false, where);
     auto children = o.value("children").toArray();
     for (int i = 0; i < children.size(); ++i)
-        n.children.push_back(parseNode(children[i].toObject(), where + ".children[" + std::to_string(i) + "]"));
+        n.children.push_back(
+            parseNode(children[i].toObject(), where + ".children[" + std::to_string(i) + "]"));
     return n;
 }
 
@@ -139,8 +153,9 @@ MachineDescription parseMachine(const QJsonObject& root) {
         d.keyboardBacklights.clear();
         for (const auto& k : root.value("keyboardBacklights").toArray()) {
             auto o = k.toObject();
-            d.keyboardBacklights.push_back({uint64_t(intField(o, "id", 1, "machine.keyboardBacklights")),
-                                            float(o.value("level").toDouble(0.5))});
+            d.keyboardBacklights.push_back(
+                {uint64_t(intField(o, "id", 1, "machine.keyboardBacklights")),
+                 float(o.value("level").toDouble(0.5))});
         }
     }
     for (const auto& a : root.value("runningApps").toArray()) {
@@ -157,7 +172,8 @@ MachineDescription parseMachine(const QJsonObject& root) {
         x.id = uint32_t(intField(o, "id", 0, where));
         if (x.id == 0) fail(where + ".id", "a display needs a non-zero id");
         for (const auto& other : d.displays)
-            if (other.id == x.id) fail(where + ".id", "id " + std::to_string(x.id) + " is used twice");
+            if (other.id == x.id)
+                fail(where + ".id", "id " + std::to_string(x.id) + " is used twice");
         x.builtIn = boolField(o, "builtIn", false, where);
         x.online = boolField(o, "online", true, where);
         x.hasScreen = boolField(o, "hasScreen", true, where);
@@ -166,14 +182,17 @@ MachineDescription parseMachine(const QJsonObject& root) {
         x.screenName = stringField(o, "screenName", "", where);
         if (o.contains("info")) x.info = toValue(o.value("info"));
         x.gammaSamples = uint32_t(intField(o, "gammaSamples", 256, where));
-        if (x.gammaSamples == 0 || x.gammaSamples > 1024) fail(where + ".gammaSamples", "must be 1 to 1024");
+        if (x.gammaSamples == 0 || x.gammaSamples > 1024)
+            fail(where + ".gammaSamples", "must be 1 to 1024");
         x.gammaReadFails = boolField(o, "gammaReadFails", false, where);
         x.gammaWriteFails = boolField(o, "gammaWriteFails", false, where);
         if (o.contains("brightness")) x.brightness = float(o.value("brightness").toDouble());
-        if (o.contains("monitor")) x.monitor = parseMonitor(o.value("monitor").toObject(), where + ".monitor");
+        if (o.contains("monitor"))
+            x.monitor = parseMonitor(o.value("monitor").toObject(), where + ".monitor");
         d.displays.push_back(x);
     }
-    if (root.contains("registry")) d.registryRoot = parseNode(root.value("registry").toObject(), "machine.registry");
+    if (root.contains("registry"))
+        d.registryRoot = parseNode(root.value("registry").toObject(), "machine.registry");
     return d;
 }
 
@@ -184,8 +203,9 @@ std::optional<MachineDescription> VirtualMac::parse(const std::string& json, std
     auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(json), &err);
     if (err.error != QJsonParseError::NoError || !doc.isObject()) {
         if (error)
-            *error = "machine description is not a JSON object (" + err.errorString().toStdString() +
-                     " at offset " + std::to_string(err.offset) + ")";
+            *error = "machine description is not a JSON object (" +
+                     err.errorString().toStdString() + " at offset " + std::to_string(err.offset) +
+                     ")";
         return std::nullopt;
     }
     try {

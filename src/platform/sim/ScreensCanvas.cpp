@@ -26,7 +26,6 @@ namespace {
 constexpr double kMenuBarPoints = 24;
 constexpr double kMenuRow = 22, kMenuSeparator = 9, kMenuWidth = 240;
 
-
 QString keyLabel(const std::string& key) {
     if (key.empty()) return {};
     if (key == "\x1b") return QStringLiteral("⌘⎋");
@@ -121,7 +120,8 @@ void ScreensCanvas::paintScreen(QPainter& p, const Layout& l, int index) {
 void ScreensCanvas::paintPlacedWindows(QPainter& p, const Layout& l) {
     for (const auto& e : mac_.windowServer().windows()) {
         const auto& w = e.window;
-        QRectF r = l.toCanvas(w.frame.x, w.frame.y, w.frame.width, w.frame.height).adjusted(3, 3, -3, -3);
+        QRectF r =
+            l.toCanvas(w.frame.x, w.frame.y, w.frame.width, w.frame.height).adjusted(3, 3, -3, -3);
         QColor c = QColor::fromRgbF(float(w.background.red), float(w.background.green),
                                     float(w.background.blue));
         double alpha = w.alphaValue * (w.opaque ? 1.0 : w.background.alpha);
@@ -145,7 +145,8 @@ void ScreensCanvas::paintScreenInfo(QPainter& p, const Layout& l, int index) {
     bool isMain = d.frame.x == 0 && d.frame.y == 0;
 
     // What the screen says about itself.
-    QRectF text = r.adjusted(12, isMain ? std::max(18.0, kMenuBarPoints * l.scale) + 10 : 10, -12, -10);
+    QRectF text =
+        r.adjusted(12, isMain ? std::max(18.0, kMenuBarPoints * l.scale) + 10 : 10, -12, -10);
     p.setPen(Qt::white);
     QFont f = font();
     f.setPointSizeF(11);
@@ -213,7 +214,8 @@ void ScreensCanvas::paintMachineStrip(QPainter& p) {
 }
 
 void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
-    QRectF bar(screen.left(), screen.top(), screen.width(), std::max(18.0, kMenuBarPoints * layout().scale));
+    QRectF bar(screen.left(), screen.top(), screen.width(),
+               std::max(18.0, kMenuBarPoints * layout().scale));
     const bool dark = mac_.appearance().isDark();
     const QColor ink = dark ? QColor(235, 235, 240) : QColor(30, 30, 30);
     p.fillRect(bar, dark ? QColor(40, 40, 44, 215) : QColor(245, 245, 247, 215));
@@ -250,7 +252,8 @@ QRectF ScreensCanvas::statusItemRect() const {
     auto l = layout();
     for (const auto& d : mac_.description().displays) {
         if (!d.online || d.frame.x != 0 || d.frame.y != 0) continue;
-        QRectF r = l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
+        QRectF r =
+            l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
         double h = std::max(18.0, kMenuBarPoints * l.scale);
         return {r.right() - 76, r.top(), 30, h};
     }
@@ -260,7 +263,8 @@ QRectF ScreensCanvas::statusItemRect() const {
 QRectF ScreensCanvas::menuRect() const {
     if (!openMenu_) return {};
     double h = 8;
-    for (const auto& i : openMenu_->items) h += i.isSeparator ? kMenuSeparator : kMenuRow;
+    for (const auto& i : openMenu_->items)
+        h += i.isSeparator ? kMenuSeparator : kMenuRow;
     QRectF item = statusItemRect();
     double x = std::min(item.left(), width() - kMenuWidth - 4.0);
     return {x, item.bottom() + 2, kMenuWidth, h};
@@ -317,7 +321,9 @@ void ScreensCanvas::closeMenu() {
     update();
 }
 
-void ScreensCanvas::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void ScreensCanvas::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
     QPointF pt = event->position();
@@ -341,8 +347,10 @@ void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ScreensCanvas::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && openMenu_) closeMenu();
-    else QWidget::keyPressEvent(event);
+    if (event->key() == Qt::Key_Escape && openMenu_)
+        closeMenu();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 } // namespace sim

@@ -132,7 +132,8 @@ class SimKeyboardClient : public platform::KeyboardBrightnessClient {
     }
     platform::Value copyKeyboardBacklightIDs() override {
         platform::ValueArray ids(owner_.keyboards().size());
-        for (size_t i = 0; i < ids.size(); ++i) ids[i] = int64_t(owner_.keyboards()[i].id);
+        for (size_t i = 0; i < ids.size(); ++i)
+            ids[i] = int64_t(owner_.keyboards()[i].id);
         return ids;
     }
     float brightnessForKeyboard(uint64_t keyboardID) override {

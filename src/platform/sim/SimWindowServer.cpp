@@ -40,8 +40,9 @@ std::vector<SimWindowServer::Entry> SimWindowServer::windows() const {
     std::vector<Entry> out;
     for (const auto& [n, w] : windows_)
         out.push_back({n, w});
-    std::stable_sort(out.begin(), out.end(),
-                     [](const Entry& a, const Entry& b) { return a.window.level < b.window.level; });
+    std::stable_sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
+        return a.window.level < b.window.level;
+    });
     return out;
 }
 

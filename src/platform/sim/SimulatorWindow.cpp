@@ -19,10 +19,12 @@ namespace sim {
 SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     : QWidget(parent), mac_(mac), canvas_(new ScreensCanvas(mac, this)),
       displayChoice_(new QComboBox(this)), statusLine_(new QLabel(this)) {
-    setWindowTitle(QString("Virtual Mac — %1").arg(QString::fromStdString(mac.description().model)));
+    setWindowTitle(
+        QString("Virtual Mac — %1").arg(QString::fromStdString(mac.description().model)));
 
     auto* controls = new QHBoxLayout;
-    auto* title = new QLabel(QString("<b>%1</b>").arg(QString::fromStdString(mac.description().model)));
+    auto* title =
+        new QLabel(QString("<b>%1</b>").arg(QString::fromStdString(mac.description().model)));
     controls->addWidget(title);
     controls->addStretch(1);
     controls->addWidget(new QLabel("Display:"));
@@ -31,12 +33,10 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     auto* unplug = new QPushButton("Unplug");
     controls->addWidget(plug);
     controls->addWidget(unplug);
-    connect(plug, &QPushButton::clicked, this, [this] {
-        mac_.plug(displayChoice_->currentData().toUInt());
-    });
-    connect(unplug, &QPushButton::clicked, this, [this] {
-        mac_.unplug(displayChoice_->currentData().toUInt());
-    });
+    connect(plug, &QPushButton::clicked, this,
+            [this] { mac_.plug(displayChoice_->currentData().toUInt()); });
+    connect(unplug, &QPushButton::clicked, this,
+            [this] { mac_.unplug(displayChoice_->currentData().toUInt()); });
     // Ambient light only moves the panel while automatic brightness is on.
     auto* brightRoom = new QPushButton("☀ Bright room");
     auto* dimRoom = new QPushButton("☾ Dim room");
@@ -44,8 +44,10 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     dimRoom->setToolTip("Ambient light change: the panel goes to 25% if auto brightness is on");
     controls->addWidget(brightRoom);
     controls->addWidget(dimRoom);
-    connect(brightRoom, &QPushButton::clicked, this, [this] { mac_.brightness().ambientLightChanged(0.9f); });
-    connect(dimRoom, &QPushButton::clicked, this, [this] { mac_.brightness().ambientLightChanged(0.25f); });
+    connect(brightRoom, &QPushButton::clicked, this,
+            [this] { mac_.brightness().ambientLightChanged(0.9f); });
+    connect(dimRoom, &QPushButton::clicked, this,
+            [this] { mac_.brightness().ambientLightChanged(0.25f); });
     auto* appearance = new QPushButton("Light / Dark");
     appearance->setToolTip("Switch the system appearance, as System Settings would");
     controls->addWidget(appearance);

@@ -256,7 +256,8 @@ VirtualMac::Impl::runningApplications(const std::string& bundleIdentifier) {
     return out;
 }
 
-std::shared_ptr<UpdaterController> VirtualMac::Impl::createStandardController(bool startingUpdater) {
+std::shared_ptr<UpdaterController>
+VirtualMac::Impl::createStandardController(bool startingUpdater) {
     updaterStarted = startingUpdater;
     return std::make_shared<SimUpdaterController>(*this);
 }
@@ -286,13 +287,13 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     m.paths = std::make_unique<SystemPaths>(m.profile + "/root");
     for (const auto& x : m.d.displays)
         if (x.monitor) m.monitors[x.id] = std::make_unique<SimMonitor>(*x.monitor);
-    m.registry = std::make_unique<SimRegistry>(
-        m.d.registryRoot, m.d.registryIteratorFails, m.d.hasAVServices, m.clock,
-        [this](DisplayID id) -> SimMonitor* {
-            auto x = impl_->display(id);
-            if (!x || !x->online) return nullptr;
-            return monitor(id);
-        });
+    m.registry = std::make_unique<SimRegistry>(m.d.registryRoot, m.d.registryIteratorFails,
+                                               m.d.hasAVServices, m.clock,
+                                               [this](DisplayID id) -> SimMonitor* {
+                                                   auto x = impl_->display(id);
+                                                   if (!x || !x->online) return nullptr;
+                                                   return monitor(id);
+                                               });
 
     m.brightness = std::make_unique<SimBrightness>(m.d, [this] { notifyChanged(); });
     m.windowServer = std::make_unique<SimWindowServer>(*m.loop, [this] { notifyChanged(); });
@@ -324,13 +325,27 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
 
 VirtualMac::~VirtualMac() = default;
 
-platform::Platform& VirtualMac::platform() { return impl_->platform; }
-void VirtualMac::makeCurrent() { platform::setCurrent(&impl_->platform); }
-const MachineDescription& VirtualMac::description() const { return impl_->d; }
-platform::ManualRunLoop* VirtualMac::manualRunLoop() { return impl_->manual; }
-platform::VirtualClock& VirtualMac::clock() { return impl_->clock; }
-platform::SystemLog& VirtualMac::log() { return impl_->log; }
-const std::string& VirtualMac::profileDir() const { return impl_->profile; }
+platform::Platform& VirtualMac::platform() {
+    return impl_->platform;
+}
+void VirtualMac::makeCurrent() {
+    platform::setCurrent(&impl_->platform);
+}
+const MachineDescription& VirtualMac::description() const {
+    return impl_->d;
+}
+platform::ManualRunLoop* VirtualMac::manualRunLoop() {
+    return impl_->manual;
+}
+platform::VirtualClock& VirtualMac::clock() {
+    return impl_->clock;
+}
+platform::SystemLog& VirtualMac::log() {
+    return impl_->log;
+}
+const std::string& VirtualMac::profileDir() const {
+    return impl_->profile;
+}
 
 bool VirtualMac::plug(DisplayID id) {
     auto x = impl_->display(id);
@@ -362,15 +377,26 @@ SimMonitor* VirtualMac::monitor(DisplayID id) {
     return it == impl_->monitors.end() ? nullptr : it->second.get();
 }
 
-SimStatusItem* VirtualMac::statusItem() { return impl_->statusItem.get(); }
-SimAlerts& VirtualMac::alerts() { return impl_->alerts; }
-SimBrightness& VirtualMac::brightness() { return *impl_->brightness; }
-SimWindowServer& VirtualMac::windowServer() { return *impl_->windowServer; }
-SimAppearance& VirtualMac::appearance() { return *impl_->appearance; }
+SimStatusItem* VirtualMac::statusItem() {
+    return impl_->statusItem.get();
+}
+SimAlerts& VirtualMac::alerts() {
+    return impl_->alerts;
+}
+SimBrightness& VirtualMac::brightness() {
+    return *impl_->brightness;
+}
+SimWindowServer& VirtualMac::windowServer() {
+    return *impl_->windowServer;
+}
+SimAppearance& VirtualMac::appearance() {
+    return *impl_->appearance;
+}
 
 std::vector<std::string> VirtualMac::runningBundleIdentifiers() const {
     std::vector<std::string> out;
-    for (const auto& a : impl_->d.runningApps) out.push_back(a.bundleIdentifier);
+    for (const auto& a : impl_->d.runningApps)
+        out.push_back(a.bundleIdentifier);
     return out;
 }
 
@@ -379,15 +405,27 @@ int VirtualMac::terminateRequests(const std::string& bundleIdentifier) const {
     return it == impl_->terminateRequests.end() ? 0 : it->second;
 }
 
-int VirtualMac::updateChecks() const { return impl_->updateChecks; }
-bool VirtualMac::updaterStarted() const { return impl_->updaterStarted; }
-bool VirtualMac::notificationAuthorizationRequested() const { return impl_->notificationsRequested; }
-bool VirtualMac::loginItemEnabled() const { return impl_->d.loginItemEnabled; }
-int VirtualMac::screenObserverCount() const { return int(impl_->screenObservers.size()); }
+int VirtualMac::updateChecks() const {
+    return impl_->updateChecks;
+}
+bool VirtualMac::updaterStarted() const {
+    return impl_->updaterStarted;
+}
+bool VirtualMac::notificationAuthorizationRequested() const {
+    return impl_->notificationsRequested;
+}
+bool VirtualMac::loginItemEnabled() const {
+    return impl_->d.loginItemEnabled;
+}
+int VirtualMac::screenObserverCount() const {
+    return int(impl_->screenObservers.size());
+}
 void VirtualMac::setTerminateHandler(std::function<void()> handler) {
     impl_->terminateHandler = std::move(handler);
 }
-bool VirtualMac::terminateRequested() const { return impl_->terminateRequested; }
+bool VirtualMac::terminateRequested() const {
+    return impl_->terminateRequested;
+}
 
 void VirtualMac::setChangeListener(std::function<void()> listener) {
     impl_->changed = std::move(listener);
