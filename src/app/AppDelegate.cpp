@@ -44,5 +44,7 @@ bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
 void AppDelegate::applicationWillTerminate() {
     // Quitting before launch finished has nothing to undo; do not build a controller for it.
     if (!BlackoutController::hasShared()) return;
-    BlackoutController::shared().stopDisplayServices();
+    auto& controller = BlackoutController::shared();
+    controller.stopDisplayServices();
+    controller.stop();
 }

@@ -4,6 +4,7 @@
 #include "appkit/Window.h"
 #include "display/BrightnessController.h"
 #include "display/DisplayEngine.h"
+#include "platform/InputActivity.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "platform/StatusBar.h"
@@ -42,6 +43,7 @@ BlackoutController::BlackoutController()
     screenParametersObserver = platform::current().screens->addScreenParametersObserver([] {
         if (hasShared()) shared().screenConfigurationChanged();
     });
+    installEscapeKeyMonitors();
 }
 
 BlackoutController::~BlackoutController() {
@@ -67,6 +69,12 @@ void BlackoutController::configureStatusItem() {
 void BlackoutController::stopDisplayServices() {
     if (syncTimer) syncTimer->invalidate();
     syncTimer.reset();
+    restorePoweredOffDisplays();
+    if (escapeKeyMonitor) {
+        if (auto* input = platform::current().inputActivity)
+            input->removeMonitor(*escapeKeyMonitor);
+        escapeKeyMonitor.reset();
+    }
     if (screenParametersObserver) {
         platform::current().screens->removeScreenParametersObserver(*screenParametersObserver);
         screenParametersObserver.reset();

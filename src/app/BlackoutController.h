@@ -2,6 +2,7 @@
 // The one process-wide controller. It owns every feature's state; each operation is defined in
 // the folder of the subsystem that owns it.
 
+#include "appkit/Image.h"
 #include "blackout/GammaTable.h"
 #include "display/ControlledDisplay.h"
 #include "platform/Menu.h"
@@ -24,6 +25,7 @@ class Window;
 class Button;
 class SegmentedControl;
 } // namespace appkit
+class QLabel;
 namespace platform {
 class StatusItem;
 }
@@ -54,6 +56,46 @@ class BlackoutController {
     bool saveOriginalGammaTable(DisplayID displayID);
     void blackoutDisplayViaGamma(DisplayID displayID);
     void restoreDisplayViaGamma(DisplayID displayID);
+
+    // --- Display power: off is brightness 0 (and a black gamma table for a monitor) ---
+    std::map<DisplayID, float> poweredOffBrightnesses; // the off displays and their restore value
+    std::map<DisplayID, QPointer<appkit::Button>> powerButtons;
+    std::map<DisplayID, QPointer<QWidget>> powerContainers;
+    std::map<int, ControlledDisplay> powerButtonDisplays; // toggle-button tag -> display
+    static constexpr int powerButtonTagBase = 2000;
+    void powerOffDisplay(const ControlledDisplay& display);
+    void restorePoweredOffDisplay(const ControlledDisplay& display,
+                                  std::optional<float> toBrightness = std::nullopt);
+    void toggleDisplayPowerByID(DisplayID displayID);
+    void displayPowerChanged(appkit::Button& sender);
+    void restorePoweredOffDisplays();
+    bool hasActiveOffMode() const;
+    void updatePowerButton(const ControlledDisplay& display, bool isOff);
+    static appkit::Image toggleSwitchImage(bool isOff);
+    static std::optional<appkit::Image> powerIconImage(const ControlledDisplay& display);
+    // One display's power tile, registered under its tag; drawn for the display's state.
+    QWidget* makePowerTile(const ControlledDisplay& display, int position, int width);
+
+    // --- Brightness of every display, as the sliders show and remember it ---
+    std::map<int, ControlledDisplay> sliderDisplays; // brightness-slider tag -> display
+    std::map<int, QPointer<QLabel>> brightnessLabels;
+    std::map<DisplayID, float> currentBrightnesses;
+    std::map<DisplayID, float> lastKnownBrightnesses; // last value above 0.001
+    std::optional<float> lastBuiltInBrightness;
+    static std::string brightnessPreferenceKey(const ControlledDisplay& display);
+    static std::string lastKnownBrightnessPreferenceKey(const ControlledDisplay& display);
+    static std::string volumePreferenceKey(const ControlledDisplay& display);
+    void updateSlider(const ControlledDisplay& display, float value);
+    void updateBrightnessLabel(int tag, float value);
+    void loadBrightnessValues();
+    void refreshBuiltInBaseline();
+
+    // --- Protector mode, Escape and the cursor ---
+    bool isCursorHiddenGlobally = false;
+    void start();
+    void stop();
+    void setCursorHidden(bool hidden);
+    void installEscapeKeyMonitors();
 
     // --- Keyboard backlight ---
     std::map<uint64_t, float> savedKeyboardBrightnesses;
@@ -103,6 +145,7 @@ class BlackoutController {
 
   private:
     BlackoutController();
+    QWidget* buildPowerTiles(const std::vector<ControlledDisplay>& shown);
     QWidget* buildSystemCard();
     QWidget* buildToolbar();
     void configureStatusItem();

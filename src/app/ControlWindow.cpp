@@ -127,6 +127,24 @@ double verticalRoom() {
 
 } // namespace
 
+QWidget* BlackoutController::buildPowerTiles(const std::vector<ControlledDisplay>& shown) {
+    powerButtons.clear();
+    powerContainers.clear();
+    powerButtonDisplays.clear();
+    auto* rows = new appkit::StackView(appkit::Orientation::vertical);
+    rows->setSpacing(10);
+    rows->setAlignment(appkit::StackAlignment::center);
+    for (size_t first = 0; first < shown.size(); first += 3) {
+        const size_t count = std::min<size_t>(3, shown.size() - first);
+        auto* row = new appkit::StackView(appkit::Orientation::horizontal);
+        row->setSpacing(14);
+        for (size_t i = first; i < first + count; ++i)
+            row->addArrangedSubview(makePowerTile(shown[i], int(i), count == 3 ? 154 : 160));
+        rows->addArrangedSubview(row);
+    }
+    return rows;
+}
+
 QWidget* BlackoutController::buildSystemCard() {
     auto* card =
         new Card("slider.horizontal.3", t("화면 및 사운드 관리", "Screen & Sound Management"));
@@ -185,6 +203,7 @@ void BlackoutController::showControlWindow() {
     column->setSpacing(kColumnSpacing);
     column->setEdgeInsets(kColumnInset, 0, kColumnInset, 0);
     column->setAlignment(appkit::StackAlignment::center);
+    column->addArrangedSubview(buildPowerTiles(shown));
     for (const auto& d : shown) {
         auto title = d.isBuiltIn ? t("내장 디스플레이", "Built-in Display")
                                  : t("외장 디스플레이", "External Display") + " (" + d.name + ")";

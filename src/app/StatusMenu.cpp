@@ -19,9 +19,12 @@ platform::MenuItem item(std::string title, std::string keyEquivalent,
 
 void BlackoutController::recreateStatusMenu() {
     platform::Menu menu;
-    // Protector mode does not exist yet: its two items are shown without an action.
-    menu.addItem(item(t("수명 보호 모드 켜기", "Turn On Protector Mode"), "b", {}));
-    menu.addItem(item(t("검정 화면 해제", "Restore Screen"), std::string(1, '\x1b'), {}));
+    menu.addItem(item(t("수명 보호 모드 켜기", "Turn On Protector Mode"), "b", [] {
+        if (hasShared()) shared().start();
+    }));
+    menu.addItem(item(t("검정 화면 해제", "Restore Screen"), std::string(1, '\x1b'), [] {
+        if (hasShared()) shared().stop();
+    }));
     menu.addItem(platform::MenuItem::separator());
     menu.addItem(item(t("업데이트 확인...", "Check for Updates..."), "", [] {
         if (hasShared()) shared().checkForUpdates();

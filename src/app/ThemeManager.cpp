@@ -6,7 +6,7 @@
 namespace {
 
 struct SkyLight {
-    const platform::Platform* loadedFor = nullptr;
+    unsigned long loadedFor = 0;
     platform::SystemAppearance::GetThemeFunction getThemeFn;
     platform::SystemAppearance::SetThemeFunction setThemeFn;
 };
@@ -15,8 +15,8 @@ struct SkyLight {
 SkyLight& skyLight() {
     static SkyLight s;
     auto& p = platform::current();
-    if (s.loadedFor != &p) {
-        s = SkyLight{&p, nullptr, nullptr};
+    if (s.loadedFor != platform::currentGeneration()) {
+        s = SkyLight{platform::currentGeneration(), nullptr, nullptr};
         if (p.appearance) {
             s.getThemeFn = p.appearance->lookupGetTheme();
             s.setThemeFn = p.appearance->lookupSetTheme();

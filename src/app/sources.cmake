@@ -2,6 +2,7 @@ list(APPEND CORE_SOURCES
   app/AppDelegate.cpp
   app/AppearanceTheme.cpp
   app/BlackoutController.cpp
+  app/BrightnessState.cpp
   app/ControlWindow.cpp
   app/Language.cpp
   app/LanguageSwitch.cpp

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace appkit {
@@ -44,6 +45,21 @@ void Button::setImage(const std::string& symbolName, const std::string& descript
     imageName_ = symbolName;
     control_->setAccessibleName(QString::fromStdString(description));
     renderImage();
+}
+
+void Button::setImage(const Image& image) {
+    imageName_.clear();
+    image_ = image;
+    control_->setIcon(QIcon(QPixmap::fromImage(image.bitmap)));
+    control_->setIconSize(image.size.toSize());
+}
+
+void Button::setBordered(bool bordered) {
+    bordered_ = bordered;
+    if (auto* push = qobject_cast<QPushButton*>(control_)) {
+        push->setFlat(!bordered);
+        push->setStyleSheet(bordered ? QString() : "QPushButton { border: none; padding: 0; }");
+    }
 }
 
 std::string Button::accessibilityDescription() const {

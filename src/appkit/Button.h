@@ -2,7 +2,11 @@
 // A push button or checkbox in the manner of NSButton: a title, an on/off state, a tag, and an
 // action that receives the button. Setting the state in code sends no action; a click does.
 
+#include "appkit/Image.h"
+
 #include <QWidget>
+
+#include <optional>
 
 #include <functional>
 #include <string>
@@ -35,6 +39,13 @@ class Button : public QWidget {
     void setImage(const std::string& symbolName, const std::string& accessibilityDescription);
     const std::string& imageName() const { return imageName_; }
     std::string accessibilityDescription() const;
+    // An image-only button shows this image as it is.
+    void setImage(const Image& image);
+    const std::optional<Image>& image() const { return image_; }
+    void setBordered(bool bordered);
+    bool isBordered() const { return bordered_; }
+    void setAccessibilityLabel(const std::string& label) { accessibilityLabel_ = label; }
+    const std::string& accessibilityLabel() const { return accessibilityLabel_; }
 
     // A click as the user makes it: a checkbox flips first, then the action runs.
     // A disabled button does nothing.
@@ -52,6 +63,9 @@ class Button : public QWidget {
     int tag_ = 0;
     Action action_;
     std::string imageName_;
+    std::optional<Image> image_;
+    bool bordered_ = true;
+    std::string accessibilityLabel_;
 };
 
 } // namespace appkit

@@ -51,6 +51,16 @@ void Panel::setLevel(int level) {
     push();
 }
 
+void Panel::setHasShadow(bool shadow) {
+    placed_.hasShadow = shadow;
+    push();
+}
+
+void Panel::setAcceptsMouseMovedEvents(bool accepts) {
+    placed_.acceptsMouseMovedEvents = accepts;
+    push();
+}
+
 void Panel::setText(const std::string& text) {
     placed_.text = text;
     push();
@@ -65,6 +75,12 @@ void Panel::orderFrontRegardless() {
     }
     number_ = server->orderFront(placed_);
     server->setEventHandler(*number_, [this](const platform::Event& e) { dispatch(e); });
+}
+
+void Panel::makeKeyAndOrderFront() {
+    orderFrontRegardless();
+    if (!number_ || !canBecomeKey()) return;
+    if (auto* server = platform::current().windowServer) server->makeKey(*number_);
 }
 
 void Panel::orderOut() {
@@ -84,12 +100,19 @@ void Panel::dispatch(const platform::Event& event) {
         keyDown(event);
         break;
     case EventType::leftMouseDown:
-    case EventType::rightMouseDown:
-    case EventType::otherMouseDown:
         if (!placed_.ignoresMouseEvents) mouseDown(event);
+        break;
+    case EventType::rightMouseDown:
+        if (!placed_.ignoresMouseEvents) rightMouseDown(event);
+        break;
+    case EventType::otherMouseDown:
+        if (!placed_.ignoresMouseEvents) otherMouseDown(event);
         break;
     case EventType::scrollWheel:
         if (!placed_.ignoresMouseEvents) scrollWheel(event);
+        break;
+    case EventType::mouseMoved:
+        if (!placed_.ignoresMouseEvents && placed_.acceptsMouseMovedEvents) mouseMoved(event);
         break;
     default:
         break;

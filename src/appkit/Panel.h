@@ -58,12 +58,19 @@ class Panel {
     unsigned collectionBehavior() const { return collectionBehavior_; }
     void setRestorable(bool restorable) { restorable_ = restorable; }
     bool isRestorable() const { return restorable_; }
+    void setHasShadow(bool shadow);
+    bool hasShadow() const { return placed_.hasShadow; }
+    void setAcceptsMouseMovedEvents(bool accepts);
+    bool acceptsMouseMovedEvents() const { return placed_.acceptsMouseMovedEvents; }
     void setText(const std::string& text);
     const std::string& text() const { return placed_.text; }
 
     // Shown even while the application is not active.
     void orderFrontRegardless();
-    void makeKeyAndOrderFront() { orderFrontRegardless(); }
+    // Also takes key focus when the window can become key.
+    void makeKeyAndOrderFront();
+    virtual bool canBecomeKey() const { return false; }
+    virtual bool canBecomeMain() const { return false; }
     void orderOut();
     bool isVisible() const { return number_.has_value(); }
 
@@ -71,7 +78,10 @@ class Panel {
     // Key, click and scroll events the user sends to the panel.
     virtual void keyDown(const platform::Event&) {}
     virtual void mouseDown(const platform::Event&) {}
+    virtual void rightMouseDown(const platform::Event&) {}
+    virtual void otherMouseDown(const platform::Event&) {}
     virtual void scrollWheel(const platform::Event&) {}
+    virtual void mouseMoved(const platform::Event&) {}
 
   private:
     void push();

@@ -1,8 +1,12 @@
 list(APPEND CORE_SOURCES
   appkit/Alert.cpp
   appkit/Button.cpp
+  appkit/Colors.cpp
+  appkit/ImageView.cpp
+  appkit/LayerView.cpp
   appkit/Panel.cpp
   appkit/SegmentedControl.cpp
+  appkit/Slider.cpp
   appkit/StackView.cpp
   appkit/SymbolImages.cpp
   appkit/Window.cpp

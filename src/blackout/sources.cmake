@@ -1,3 +1,8 @@
 list(APPEND CORE_SOURCES
+  blackout/BlackoutWindow.cpp
+  blackout/DisplayPower.cpp
+  blackout/EscapeMonitors.cpp
   blackout/GammaBlackout.cpp
+  blackout/PowerTile.cpp
+  blackout/ProtectorMode.cpp
 )

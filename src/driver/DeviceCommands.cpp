@@ -8,6 +8,8 @@
 #include "driver/Session.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimBrightness.h"
+#include "platform/sim/SimInput.h"
+#include "platform/sim/SimWindowServer.h"
 
 #include <optional>
 #include <sstream>
@@ -160,6 +162,61 @@ bool runDeviceCommand(Session& session, const std::string& cmd, const std::strin
             return false;
         }
         c.appearanceButton->performClick();
+    } else if (cmd == "power-toggle") {
+        // What a display's hotkey does.
+        auto id = displayIDArg(rest);
+        if (!id) {
+            error = "power-toggle needs a display ID";
+            return false;
+        }
+        BlackoutController::shared().toggleDisplayPowerByID(*id);
+    } else if (cmd == "power-tile") {
+        auto id = displayIDArg(rest);
+        auto& c = BlackoutController::shared();
+        auto button = id ? c.powerButtons.find(*id) : c.powerButtons.end();
+        if (button == c.powerButtons.end() || !button->second) {
+            error = "display " + rest + " has no power tile (open the control window first)";
+            return false;
+        }
+        button->second->performClick();
+    } else if (cmd == "key") {
+        std::istringstream in(rest);
+        std::string codeText, where;
+        in >> codeText >> where;
+        auto code = displayIDArg(codeText);
+        if (!code || *code > 0xFFFF || (where != "local" && where != "global")) {
+            error = "key takes a key code and local or global, e.g. key 53 global";
+            return false;
+        }
+        if (where == "local")
+            mac.input().pressKeyInApplication(uint16_t(*code));
+        else
+            mac.input().pressKeyInOtherApplication(uint16_t(*code));
+    } else if (cmd == "click-window" || cmd == "scroll-window" || cmd == "move-mouse-window") {
+        std::istringstream in(rest);
+        std::string kind, button;
+        in >> kind >> button;
+        auto windows = mac.windowServer().windowsOfKind(kind);
+        if (kind.empty() || windows.empty()) {
+            error = "no " + (kind.empty() ? std::string("such") : kind) + " window is shown";
+            return false;
+        }
+        platform::Event event;
+        if (cmd == "scroll-window")
+            event.type = platform::EventType::scrollWheel;
+        else if (cmd == "move-mouse-window")
+            event.type = platform::EventType::mouseMoved;
+        else if (button.empty() || button == "left")
+            event.type = platform::EventType::leftMouseDown;
+        else if (button == "right")
+            event.type = platform::EventType::rightMouseDown;
+        else if (button == "other")
+            event.type = platform::EventType::otherMouseDown;
+        else {
+            error = "click-window takes a window kind and left, right or other";
+            return false;
+        }
+        mac.windowServer().sendEvent(windows.back().number, event);
     } else {
         handled = false;
     }

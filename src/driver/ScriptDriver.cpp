@@ -2,11 +2,13 @@
 
 #include "app/BlackoutController.h"
 #include "appkit/Window.h"
+#include "display/DisplayEngine.h"
 #include "driver/DeviceCommands.h"
 #include "driver/Session.h"
 #include "driver/StateReport.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
+#include "platform/SerialQueue.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimStatusItem.h"
 
@@ -83,6 +85,15 @@ std::string compact(const QJsonValue& v) {
     return doc.substr(1, doc.size() - 2);
 }
 
+// Lets the device queues finish what was asked of them and runs what they posted back.
+void settle(sim::VirtualMac& mac) {
+    for (int round = 0; round < 3; ++round) {
+        if (auto* global = mac.platform().globalQueue) global->drain();
+        if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
+        mac.manualRunLoop()->runPending();
+    }
+}
+
 } // namespace
 
 ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& err)
@@ -141,11 +152,16 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
             error = "advance cannot go back in time";
             return false;
         }
-        loop->advance(seconds);
+        // In small steps, so work queued on the DDC queue lands between timers as it would.
+        for (double left = seconds; left > 1e-9; left -= 0.01) {
+            settle(mac);
+            loop->advance(std::min(0.01, left));
+        }
+        settle(mac);
         return true;
     }
     // Everything below acts on what is already due, as a user would after a moment.
-    loop->runPending();
+    settle(mac);
 
     if (cmd == "click-status-item") {
         auto item = mac.statusItem();
@@ -175,7 +191,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         for (const auto& entry : menu.items) {
             if (entry.isSeparator || entry.title != rest) continue;
             if (entry.action) entry.action();
-            loop->runPending();
+            settle(mac);
             return true;
         }
         error = "the status menu has no item \"" + rest + "\"";
@@ -279,7 +295,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
             return false;
         }
     }
-    loop->runPending();
+    settle(mac);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimBrightness.h"
+#include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimWindowServer.h"
@@ -112,6 +113,15 @@ QJsonObject stateReport(Session& session) {
     state["keyboardBacklights"] = keyboards;
     state["autoBrightness"] = mac.description().autoBrightness;
     state["systemAppearance"] = mac.appearance().isDark() ? "dark" : "light";
+    auto protector = mac.windowServer().windowsOfKind("protector");
+    QJsonValue protectorScreen = QJsonValue::Null;
+    if (!protector.empty())
+        for (const auto& d : mac.description().displays)
+            if (d.online && d.frame == protector.back().window.frame)
+                protectorScreen = qint64(d.id);
+    state["protectorWindow"] = protectorScreen;
+    state["cursorHideCount"] = mac.input().cursorHideCount();
+    state["keysReachingApplication"] = mac.input().keysReachingApplication();
 
     if (auto item = mac.statusItem()) {
         QJsonObject si{{"image", item->imageSymbol() ? QString::fromStdString(*item->imageSymbol())
@@ -143,6 +153,23 @@ QJsonObject stateReport(Session& session) {
         }
         state["controlWindow"] = cw;
         state["isProtecting"] = c.isProtecting;
+        QJsonObject off;
+        for (const auto& [id, value] : c.poweredOffBrightnesses)
+            off[QString::number(id)] = rounded(value);
+        state["poweredOff"] = off;
+        QJsonObject current, known;
+        for (const auto& [id, value] : c.currentBrightnesses)
+            current[QString::number(id)] = rounded(value);
+        for (const auto& [id, value] : c.lastKnownBrightnesses)
+            known[QString::number(id)] = rounded(value);
+        state["currentBrightnesses"] = current;
+        state["lastKnownBrightnesses"] = known;
+        state["lastBuiltInBrightness"] =
+            c.lastBuiltInBrightness ? QJsonValue(rounded(*c.lastBuiltInBrightness)) : QJsonValue();
+        QJsonObject tiles;
+        for (const auto& [id, button] : c.powerButtons)
+            if (button) tiles[QString::number(id)] = button->toolTip();
+        state["powerTiles"] = tiles;
         state["isEnglish"] = c.isEnglish();
         QJsonArray cached;
         for (const auto& [id, d] : c.cachedDisplaysByID)

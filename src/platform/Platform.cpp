@@ -8,7 +8,8 @@ namespace platform {
 
 namespace {
 Platform* currentPlatform = nullptr;
-}
+unsigned long generation = 0;
+} // namespace
 
 Platform& current() {
     assert(currentPlatform && "no platform installed");
@@ -21,6 +22,11 @@ bool hasCurrent() {
 
 void setCurrent(Platform* platform) {
     currentPlatform = platform;
+    ++generation;
+}
+
+unsigned long currentGeneration() {
+    return generation;
 }
 
 RunLoop& mainQueue() {

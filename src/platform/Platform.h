@@ -24,6 +24,9 @@ class BuiltInBrightness;
 class CoreBrightness;
 class TransferTables;
 class WindowServer;
+class InputActivity;
+class Cursor;
+class ConcurrentQueue;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -47,11 +50,17 @@ struct Platform {
     CoreBrightness* coreBrightness = nullptr;
     TransferTables* transferTables = nullptr;
     WindowServer* windowServer = nullptr;
+    InputActivity* inputActivity = nullptr;
+    Cursor* cursor = nullptr;
+    // The global queue, for work that may wait on a device (user-initiated quality of service).
+    ConcurrentQueue* globalQueue = nullptr;
 };
 
 // The platform the program runs on; set once by main() (or by a test fixture).
 Platform& current();
 bool hasCurrent();
+// Changes whenever another platform is installed; caches of looked-up symbols compare it.
+unsigned long currentGeneration();
 void setCurrent(Platform* platform);
 
 } // namespace platform

@@ -23,6 +23,8 @@ struct PlacedWindow {
     double alphaValue = 1;
     bool opaque = true;
     bool ignoresMouseEvents = false;
+    bool acceptsMouseMovedEvents = false;
+    bool hasShadow = true;
     // Text drawn centred on the window, if any.
     std::string text;
     bool operator==(const PlacedWindow&) const = default;
@@ -35,6 +37,8 @@ class WindowServer {
     virtual int orderFront(const PlacedWindow& window) = 0;
     virtual void update(int number, const PlacedWindow& window) = 0;
     virtual void orderOut(int number) = 0;
+    // The window that receives the key events sent to this application.
+    virtual void makeKey(int number) = 0;
     // Key, click and scroll events the user sends to the window, delivered on the main queue.
     virtual void setEventHandler(int number, std::function<void(const Event&)> handler) = 0;
 };

@@ -1,3 +1,5 @@
 list(APPEND TEST_SOURCES
+  blackout/DisplayPowerTest.cpp
   blackout/GammaBlackoutTest.cpp
+  blackout/ProtectorModeTest.cpp
 )

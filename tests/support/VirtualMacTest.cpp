@@ -2,10 +2,15 @@
 
 #include "app/BlackoutController.h"
 #include "display/DisplayEngine.h"
+#include "platform/SerialQueue.h"
 
-void VirtualMacTest::SetUp() { boot(sim::VirtualMac::defaultDescription()); }
+void VirtualMacTest::SetUp() {
+    boot(sim::VirtualMac::defaultDescription());
+}
 
-void VirtualMacTest::TearDown() { shutDown(); }
+void VirtualMacTest::TearDown() {
+    shutDown();
+}
 
 void VirtualMacTest::shutDown() {
     if (!mac_) return;
@@ -34,19 +39,24 @@ sim::SimMonitor& VirtualMacTest::monitor(DisplayID id) {
     return *m;
 }
 
+void VirtualMacTest::settle() {
+    auto loop = mac_->manualRunLoop();
+    for (int round = 0; round < 3; ++round) {
+        if (auto* global = mac_->platform().globalQueue) global->drain();
+        if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
+        loop->runPending();
+    }
+}
+
 void VirtualMacTest::advance(double seconds) {
     auto loop = mac_->manualRunLoop();
     const double step = 0.01;
     double left = seconds;
     do {
-        if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
-        loop->runPending();
-        if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
-        loop->runPending();
+        settle();
         double d = std::min(step, left);
         if (d > 0) loop->advance(d);
         left -= d;
     } while (left > 1e-9);
-    if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
-    loop->runPending();
+    settle();
 }

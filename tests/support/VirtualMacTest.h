@@ -35,6 +35,7 @@ class VirtualMacTest : public ::testing::Test {
     void advance(double seconds = 0);
 
   private:
+    void settle();
     void shutDown();
     std::unique_ptr<sim::VirtualMac> mac_;
 };

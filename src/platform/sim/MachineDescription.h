@@ -46,6 +46,7 @@ struct DisplayDescription {
     bool builtIn = false;
     bool online = true;
     bool hasScreen = true;       // false: online but no screen (a mirrored display)
+    bool screenHasNumber = true; // false: the screen's device description lacks its number
     platform::Rect frame;        // global coordinates, top left of the main display at 0,0
     platform::Rect visibleFrame; // defaults to the frame less the menu bar on the main display
     std::string screenName;      // the screen's localised name

@@ -177,6 +177,7 @@ MachineDescription parseMachine(const QJsonObject& root) {
         x.builtIn = boolField(o, "builtIn", false, where);
         x.online = boolField(o, "online", true, where);
         x.hasScreen = boolField(o, "hasScreen", true, where);
+        x.screenHasNumber = boolField(o, "screenNumber", true, where);
         x.frame = rectField(o, "frame", where);
         x.visibleFrame = rectField(o, "visibleFrame", where);
         x.screenName = stringField(o, "screenName", "", where);

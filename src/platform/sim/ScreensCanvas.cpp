@@ -6,6 +6,7 @@
 #include "platform/Screens.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimBrightness.h"
+#include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimWindowServer.h"
@@ -36,6 +37,7 @@ QString keyLabel(const std::string& key) {
 
 ScreensCanvas::ScreensCanvas(VirtualMac& mac, QWidget* parent) : QWidget(parent), mac_(mac) {
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     setMinimumSize(640, 300);
 }
 
@@ -321,12 +323,51 @@ void ScreensCanvas::closeMenu() {
     update();
 }
 
+std::optional<int> ScreensCanvas::placedWindowAt(QPointF pt) const {
+    auto l = layout();
+    if (l.scale <= 0) return std::nullopt;
+    const platform::Point global{(pt.x() - l.dx) / l.scale, (pt.y() - l.dy) / l.scale};
+    return mac_.windowServer().windowAt(global, true);
+}
+
 void ScreensCanvas::mousePressEvent(QMouseEvent* event) {
     event->accept();
+    pressedOnWindow_ = false;
+    if (openMenu_) return;
+    // The program's screen-covering windows lie above everything, menu bar included.
+    if (auto number = placedWindowAt(event->position())) {
+        pressedOnWindow_ = true;
+        platform::Event e;
+        e.type = event->button() == Qt::RightButton  ? platform::EventType::rightMouseDown
+                 : event->button() == Qt::LeftButton ? platform::EventType::leftMouseDown
+                                                     : platform::EventType::otherMouseDown;
+        mac_.windowServer().sendEvent(*number, e);
+    }
+}
+
+void ScreensCanvas::wheelEvent(QWheelEvent* event) {
+    if (auto number = placedWindowAt(event->position())) {
+        platform::Event e;
+        e.type = platform::EventType::scrollWheel;
+        mac_.windowServer().sendEvent(*number, e);
+    }
+    event->accept();
+}
+
+void ScreensCanvas::mouseMoveEvent(QMouseEvent* event) {
+    if (auto number = placedWindowAt(event->position())) {
+        platform::Event e;
+        e.type = platform::EventType::mouseMoved;
+        mac_.windowServer().sendEvent(*number, e);
+    }
 }
 
 void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
     QPointF pt = event->position();
+    if (pressedOnWindow_) {
+        pressedOnWindow_ = false;
+        return;
+    }
     if (openMenu_) {
         int index = menuItemAt(pt);
         auto menu = *openMenu_;
@@ -346,11 +387,37 @@ void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+namespace {
+
+// Mac virtual key codes for the keys a user is likely to press here.
+uint16_t macKeyCode(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Escape:
+        return 53;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 36;
+    case Qt::Key_Space:
+        return 49;
+    case Qt::Key_Tab:
+        return 48;
+    case Qt::Key_Backspace:
+        return 51;
+    default:
+        return 0; // "A"
+    }
+}
+
+} // namespace
+
 void ScreensCanvas::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && openMenu_)
+    if (event->key() == Qt::Key_Escape && openMenu_) {
         closeMenu();
-    else
-        QWidget::keyPressEvent(event);
+        return;
+    }
+    // The virtual Mac's keyboard: keys typed here go to the program as its active application.
+    if (!event->isAutoRepeat()) mac_.input().pressKeyInApplication(macKeyCode(event->key()));
+    event->accept();
 }
 
 } // namespace sim

@@ -27,6 +27,8 @@ class ScreensCanvas : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
     struct Layout {
@@ -36,7 +38,9 @@ class ScreensCanvas : public QWidget {
         }
     };
     Layout layout() const;
+    bool pressedOnWindow_ = false;
     QRectF statusItemRect() const;
+    std::optional<int> placedWindowAt(QPointF pt) const;
     QRectF menuRect() const;
     int menuItemAt(QPointF p) const;
     QRectF screenRect(const Layout& l, const DisplayDescription& d) const;

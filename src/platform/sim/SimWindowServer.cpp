@@ -23,8 +23,18 @@ void SimWindowServer::update(int number, const platform::PlacedWindow& window) {
     if (changed_) changed_();
 }
 
+void SimWindowServer::makeKey(int number) {
+    if (windows_.count(number)) key_ = number;
+}
+
+std::optional<int> SimWindowServer::keyWindow() const {
+    if (key_ && windows_.count(*key_)) return key_;
+    return std::nullopt;
+}
+
 void SimWindowServer::orderOut(int number) {
     handlers_.erase(number);
+    if (key_ == number) key_.reset();
     if (windows_.erase(number) && changed_) changed_();
 }
 

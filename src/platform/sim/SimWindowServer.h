@@ -23,6 +23,9 @@ class SimWindowServer : public platform::WindowServer {
     void update(int number, const platform::PlacedWindow& window) override;
     void orderOut(int number) override;
     void setEventHandler(int number, std::function<void(const platform::Event&)> handler) override;
+    void makeKey(int number) override;
+    // The key window, while it is on screen.
+    std::optional<int> keyWindow() const;
 
     struct Entry {
         int number = 0;
@@ -42,6 +45,7 @@ class SimWindowServer : public platform::WindowServer {
     std::map<int, platform::PlacedWindow> windows_;
     std::map<int, std::function<void(const platform::Event&)>> handlers_;
     int next_ = 1;
+    std::optional<int> key_;
 };
 
 } // namespace sim

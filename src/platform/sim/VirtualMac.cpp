@@ -10,6 +10,7 @@
 #include "platform/Notifications.h"
 #include "platform/QtRunLoop.h"
 #include "platform/Screens.h"
+#include "platform/SerialQueue.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLocale.h"
 #include "platform/SystemLog.h"
@@ -19,6 +20,7 @@
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimBrightness.h"
+#include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimStatusItem.h"
@@ -56,6 +58,8 @@ struct VirtualMac::Impl : Displays,
     std::unique_ptr<SimBrightness> brightness;
     std::unique_ptr<SimWindowServer> windowServer;
     std::unique_ptr<SimAppearance> appearance;
+    std::unique_ptr<SimInput> input;
+    std::unique_ptr<ConcurrentQueue> globalQueue;
     SimAlerts alerts;
     std::shared_ptr<SimStatusItem> statusItem;
     std::optional<Event> event;
@@ -116,7 +120,7 @@ struct VirtualMac::Impl : Displays,
         // The main screen comes first, as AppKit lists it.
         auto add = [&](const DisplayDescription& x) {
             Screen s;
-            s.deviceDescription.set("NSScreenNumber", Value(int64_t(x.id)));
+            if (x.screenHasNumber) s.deviceDescription.set("NSScreenNumber", Value(int64_t(x.id)));
             s.localizedName = x.screenName;
             s.frame = x.frame;
             s.visibleFrame = x.visibleFrame;
@@ -298,6 +302,8 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     m.brightness = std::make_unique<SimBrightness>(m.d, [this] { notifyChanged(); });
     m.windowServer = std::make_unique<SimWindowServer>(*m.loop, [this] { notifyChanged(); });
     m.appearance = std::make_unique<SimAppearance>(m.d, *m.loop, [this] { notifyChanged(); });
+    m.input = std::make_unique<SimInput>(*m.loop, *m.windowServer, [this] { notifyChanged(); });
+    m.globalQueue = std::make_unique<ConcurrentQueue>(2);
 
     auto& p = m.platform;
     p.runLoop = m.loop.get();
@@ -321,6 +327,9 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.coreBrightness = m.brightness.get();
     p.windowServer = m.windowServer.get();
     p.appearance = m.appearance.get();
+    p.inputActivity = m.input.get();
+    p.cursor = m.input.get();
+    p.globalQueue = m.globalQueue.get();
 }
 
 VirtualMac::~VirtualMac() = default;
@@ -391,6 +400,9 @@ SimWindowServer& VirtualMac::windowServer() {
 }
 SimAppearance& VirtualMac::appearance() {
     return *impl_->appearance;
+}
+SimInput& VirtualMac::input() {
+    return *impl_->input;
 }
 
 std::vector<std::string> VirtualMac::runningBundleIdentifiers() const {

@@ -25,6 +25,7 @@ class SimAlerts;
 class SimBrightness;
 class SimWindowServer;
 class SimAppearance;
+class SimInput;
 
 struct VirtualMacOptions {
     // The profile folder: defaults file and the machine's root for system paths.
@@ -70,6 +71,8 @@ class VirtualMac {
     // The program's screen-covering windows, and the system appearance.
     SimWindowServer& windowServer();
     SimAppearance& appearance();
+    // Keyboard, cursor and event monitors.
+    SimInput& input();
 
     // Running applications of the workspace, and what was asked of them.
     std::vector<std::string> runningBundleIdentifiers() const;

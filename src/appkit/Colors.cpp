@@ -1,0 +1,51 @@
+#include "appkit/Colors.h"
+
+#include <QWidget>
+
+namespace appkit {
+
+namespace {
+
+QColor baseColor(SystemColor c, bool dark) {
+    switch (c) {
+    case SystemColor::label:
+        return dark ? QColor(255, 255, 255, 217) : QColor(0, 0, 0, 217);
+    case SystemColor::secondaryLabel:
+        return dark ? QColor(255, 255, 255, 140) : QColor(0, 0, 0, 128);
+    case SystemColor::tertiaryLabel:
+        return dark ? QColor(255, 255, 255, 64) : QColor(0, 0, 0, 66);
+    case SystemColor::separator:
+        return dark ? QColor(255, 255, 255, 26) : QColor(0, 0, 0, 26);
+    case SystemColor::controlAccent:
+        return dark ? QColor(0x0a, 0x84, 0xff) : QColor(0x00, 0x7a, 0xff);
+    case SystemColor::systemBlue:
+        return dark ? QColor(0x0a, 0x84, 0xff) : QColor(0x00, 0x7a, 0xff);
+    case SystemColor::systemRed:
+        return dark ? QColor(0xff, 0x45, 0x3a) : QColor(0xff, 0x3b, 0x30);
+    case SystemColor::white:
+        return QColor(255, 255, 255);
+    case SystemColor::black:
+        return QColor(0, 0, 0);
+    case SystemColor::clear:
+        return QColor(0, 0, 0, 0);
+    }
+    return QColor(0, 0, 0);
+}
+
+} // namespace
+
+QColor DynamicColor::resolve(bool dark) const {
+    QColor c = baseColor(base, dark);
+    c.setAlphaF(float(c.alphaF() * alpha));
+    return c;
+}
+
+QColor DynamicColor::resolve(const QWidget& in) const {
+    return resolve(drawsDark(in));
+}
+
+bool drawsDark(const QWidget& widget) {
+    return widget.palette().color(QPalette::Window).lightness() < 128;
+}
+
+} // namespace appkit

@@ -1,0 +1,41 @@
+#pragma once
+// System colours in the manner of NSColor: each resolves against the appearance it is drawn in.
+
+#include <QColor>
+
+class QWidget;
+
+namespace appkit {
+
+enum class SystemColor {
+    label,
+    secondaryLabel,
+    tertiaryLabel,
+    separator,
+    controlAccent,
+    systemBlue,
+    systemRed,
+    white,
+    black,
+    clear
+};
+
+struct DynamicColor {
+    SystemColor base = SystemColor::label;
+    double alpha = 1.0; // multiplies the colour's own alpha
+    bool operator==(const DynamicColor&) const = default;
+
+    DynamicColor withAlphaComponent(double a) const { return {base, a}; }
+    QColor resolve(bool dark) const;
+    // Resolved in the appearance of the window the widget is in.
+    QColor resolve(const QWidget& in) const;
+};
+
+inline DynamicColor color(SystemColor base) {
+    return {base, 1.0};
+}
+
+// Whether the widget is drawn in a dark appearance.
+bool drawsDark(const QWidget& widget);
+
+} // namespace appkit

@@ -1,0 +1,41 @@
+#include "appkit/ImageView.h"
+
+#include <QPainter>
+
+namespace appkit {
+
+QImage tinted(const QImage& bitmap, const QColor& color) {
+    QImage out = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    p.fillRect(out.rect(), color);
+    return out;
+}
+
+ImageView::ImageView(QWidget* parent) : QWidget(parent) {}
+
+void ImageView::setImage(std::optional<Image> image) {
+    image_ = std::move(image);
+    update();
+}
+
+void ImageView::setContentTintColor(std::optional<DynamicColor> tint) {
+    tint_ = tint;
+    update();
+}
+
+void ImageView::paintEvent(QPaintEvent*) {
+    if (!image_ || image_->bitmap.isNull()) return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    QImage shown = image_->bitmap;
+    if (image_->isTemplate)
+        shown =
+            tinted(shown, tint_ ? tint_->resolve(*this) : color(SystemColor::label).resolve(*this));
+    QSizeF size = image_->size;
+    QRectF target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(),
+                  size.height());
+    p.drawImage(target, shown);
+}
+
+} // namespace appkit

@@ -1,0 +1,49 @@
+#include "appkit/Slider.h"
+
+#include <QHBoxLayout>
+#include <QSlider>
+
+#include <algorithm>
+#include <cmath>
+
+namespace appkit {
+
+Slider::Slider(double minValue, double maxValue, double value, QWidget* parent)
+    : QWidget(parent), control_(new QSlider(Qt::Horizontal, this)), min_(minValue), max_(maxValue),
+      value_(std::clamp(value, minValue, maxValue)) {
+    control_->setRange(0, kSteps);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(control_);
+    syncControl();
+    connect(control_, &QSlider::valueChanged, this, [this](int step) {
+        if (syncing_) return;
+        value_ = min_ + (max_ - min_) * step / kSteps;
+        if (continuous_ || !control_->isSliderDown())
+            if (action_) action_(*this);
+    });
+    connect(control_, &QSlider::sliderReleased, this, [this] {
+        if (!continuous_ && action_) action_(*this);
+    });
+}
+
+void Slider::setDoubleValue(double value) {
+    value_ = std::clamp(value, min_, max_);
+    syncControl();
+}
+
+void Slider::syncControl() {
+    syncing_ = true;
+    const double span = max_ - min_;
+    control_->setValue(span > 0 ? int(std::lround((value_ - min_) / span * kSteps)) : 0);
+    syncing_ = false;
+}
+
+void Slider::performDrag(double value) {
+    if (!isEnabled()) return;
+    value_ = std::clamp(value, min_, max_);
+    syncControl();
+    if (action_) action_(*this);
+}
+
+} // namespace appkit

@@ -1,0 +1,124 @@
+#include "app/BlackoutController.h"
+#include "appkit/Button.h"
+#include "blackout/BlackoutWindow.h"
+#include "display/DisplayEngine.h"
+#include "platform/Platform.h"
+#include "platform/RunLoop.h"
+#include "platform/TransferTables.h"
+#include "platform/UserDefaults.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr float kNearZero = 0.001f;
+constexpr double kSecondSend = 0.15;
+constexpr double kSliderReload = 0.35;
+
+float storedFloat(const std::string& key) {
+    return float(platform::current().defaults->number(key).value_or(0.0));
+}
+
+} // namespace
+
+void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
+    float current;
+    if (auto it = currentBrightnesses.find(display.id); it != currentBrightnesses.end())
+        current = it->second;
+    else if (auto read = displayEngine.brightness(display))
+        current = *read;
+    else
+        current = storedFloat(brightnessPreferenceKey(display));
+    const float storedLastKnown = storedFloat(lastKnownBrightnessPreferenceKey(display));
+    auto known = lastKnownBrightnesses.find(display.id);
+    const float rememberedLastKnown = known != lastKnownBrightnesses.end() ? known->second : 0.0f;
+    const float currentAboveZero = current > kNearZero ? current : 0.0f;
+    poweredOffBrightnesses[display.id] =
+        std::max({storedLastKnown, rememberedLastKnown, currentAboveZero});
+
+    displayEngine.setBrightness(0.0f, display);
+    if (!display.isBuiltIn) {
+        blackoutDisplayViaGamma(display.id);
+        updateSlider(display, 0.0f);
+        updatePowerButton(display, true);
+        currentBrightnesses[display.id] = 0.0f;
+    } else {
+        updateSlider(display, 0.0f);
+        updatePowerButton(display, true);
+        lastBuiltInBrightness = 0.0f;
+    }
+}
+
+void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& display,
+                                                  std::optional<float> toBrightness) {
+    std::optional<float> target = toBrightness;
+    if (!target)
+        if (auto it = poweredOffBrightnesses.find(display.id); it != poweredOffBrightnesses.end())
+            target = it->second;
+    if (!target) {
+        updatePowerButton(display, false);
+        return;
+    }
+    const float value = *target;
+    if (!display.isBuiltIn) {
+        restoreDisplayViaGamma(display.id);
+        displayEngine.setBrightness(value, display);
+        // The first write may land while the monitor is still settling.
+        platform::mainQueue().asyncAfter(kSecondSend, [display, value] {
+            if (hasShared()) shared().displayEngine.setBrightness(value, display);
+        });
+        poweredOffBrightnesses.erase(display.id);
+        currentBrightnesses[display.id] = value;
+        platform::current().defaults->set(brightnessPreferenceKey(display), value);
+        updateSlider(display, value);
+        updatePowerButton(display, false);
+        platform::mainQueue().asyncAfter(kSliderReload, [] {
+            if (hasShared()) shared().loadBrightnessValues();
+        });
+    } else {
+        poweredOffBrightnesses.erase(display.id);
+        displayEngine.setBrightness(value, display);
+        updateSlider(display, value);
+        updatePowerButton(display, false);
+        lastBuiltInBrightness = value;
+    }
+}
+
+void BlackoutController::toggleDisplayPowerByID(DisplayID displayID) {
+    const bool off = poweredOffBrightnesses.count(displayID) > 0;
+    std::optional<ControlledDisplay> display;
+    if (auto it = cachedDisplaysByID.find(displayID); it != cachedDisplaysByID.end())
+        display = it->second;
+    else
+        for (const auto& d : displayEngine.displays)
+            if (d.id == displayID) {
+                display = d;
+                break;
+            }
+    if (!display) return;
+    if (off)
+        restorePoweredOffDisplay(*display);
+    else
+        powerOffDisplay(*display);
+}
+
+void BlackoutController::displayPowerChanged(appkit::Button& sender) {
+    auto it = powerButtonDisplays.find(sender.tag());
+    if (it == powerButtonDisplays.end()) return;
+    const ControlledDisplay display = it->second;
+    if (poweredOffBrightnesses.count(display.id))
+        restorePoweredOffDisplay(display);
+    else
+        powerOffDisplay(display);
+}
+
+void BlackoutController::restorePoweredOffDisplays() {
+    const std::vector<ControlledDisplay> registry = displayEngine.displays;
+    for (const auto& d : registry)
+        if (poweredOffBrightnesses.count(d.id)) restorePoweredOffDisplay(d);
+    if (auto* tables = platform::current().transferTables) tables->restoreColorSyncSettings();
+}
+
+bool BlackoutController::hasActiveOffMode() const {
+    return window != nullptr || !poweredOffBrightnesses.empty();
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The virtual Mac's keyboard, mouse cursor and event monitors.
+
+#include "platform/Cursor.h"
+#include "platform/InputActivity.h"
+
+#include <functional>
+#include <map>
+
+namespace platform {
+class RunLoop;
+}
+
+namespace sim {
+
+class SimWindowServer;
+
+class SimInput : public platform::InputActivity, public platform::Cursor {
+  public:
+    SimInput(platform::RunLoop& loop, SimWindowServer& windows, std::function<void()> changed);
+
+    int addLocalMonitorForEvents(platform::EventMask mask, LocalHandler handler) override;
+    int addGlobalMonitorForEvents(platform::EventMask mask, GlobalHandler handler) override;
+    void removeMonitor(int token) override;
+    void hide() override;
+    void unhide() override;
+
+    // A key pressed while this application is active: local monitors first, then the key
+    // window, else the application's ordinary windows. Delivered on the main queue.
+    void pressKeyInApplication(uint16_t keyCode);
+    // A key pressed while another application is active: global monitors observe it.
+    void pressKeyInOtherApplication(uint16_t keyCode);
+
+    // Hides minus unhides; the cursor shows while this is 0 or less.
+    int cursorHideCount() const { return hideCount_; }
+    bool cursorVisible() const { return hideCount_ <= 0; }
+    int localMonitorCount() const;
+    int globalMonitorCount() const;
+    // Key presses that reached the application's ordinary windows, and the last code.
+    int keysReachingApplication() const { return keysReachingApplication_; }
+    int keysReachingOtherApplication() const { return keysReachingOther_; }
+
+  private:
+    struct Monitor {
+        bool local;
+        platform::EventMask mask;
+        LocalHandler localHandler;
+        GlobalHandler globalHandler;
+    };
+    platform::RunLoop& loop_;
+    SimWindowServer& windows_;
+    std::function<void()> changed_;
+    std::map<int, Monitor> monitors_;
+    int next_ = 1;
+    int hideCount_ = 0;
+    int keysReachingApplication_ = 0;
+    int keysReachingOther_ = 0;
+};
+
+} // namespace sim
