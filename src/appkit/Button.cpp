@@ -1,5 +1,6 @@
 #include "appkit/Button.h"
 
+#include "appkit/Colors.h"
 #include "appkit/SymbolImages.h"
 
 #include <QCheckBox>
@@ -43,6 +44,7 @@ ControlState Button::state() const {
 
 void Button::setImage(const std::string& symbolName, const std::string& description) {
     imageName_ = symbolName;
+    image_.reset();
     control_->setAccessibleName(QString::fromStdString(description));
     renderImage();
 }
@@ -50,8 +52,7 @@ void Button::setImage(const std::string& symbolName, const std::string& descript
 void Button::setImage(const Image& image) {
     imageName_.clear();
     image_ = image;
-    control_->setIcon(QIcon(QPixmap::fromImage(image.bitmap)));
-    control_->setIconSize(image.size.toSize());
+    renderImage();
 }
 
 void Button::setBordered(bool bordered) {
@@ -67,6 +68,11 @@ std::string Button::accessibilityDescription() const {
 }
 
 void Button::renderImage() {
+    if (image_) {
+        control_->setIcon(QIcon(QPixmap::fromImage(image_->bitmapFor(drawsDark(*this)))));
+        control_->setIconSize(image_->size.toSize());
+        return;
+    }
     if (imageName_.empty()) return;
     const QColor color = palette().color(QPalette::ButtonText);
     if (auto icon = systemSymbol(imageName_, 16, color)) {

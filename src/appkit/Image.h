@@ -14,6 +14,12 @@ struct Image {
     QImage bitmap;
     bool isTemplate = false;
     std::string accessibilityDescription;
+    // Drawn instead of bitmap in a dark appearance, when the drawing differs there.
+    QImage darkBitmap;
+
+    const QImage& bitmapFor(bool dark) const {
+        return dark && !darkBitmap.isNull() ? darkBitmap : bitmap;
+    }
 };
 
 // The bitmap drawn in one colour, keeping the image's alpha.

@@ -4,6 +4,7 @@
 #include "platform/SystemAppearance.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -179,6 +180,8 @@ void Window::applyAppearance() {
 }
 
 QImage Window::snapshot() const {
+    // Layout and resize work waits in Qt's posted events, which virtual time never runs.
+    QCoreApplication::sendPostedEvents();
     return frame_->grab().toImage();
 }
 

@@ -30,16 +30,16 @@ template <typename T> T* firstSubview(QWidget* tile) {
 
 } // namespace
 
-appkit::Image BlackoutController::toggleSwitchImage(bool isOff) {
+// The switch as it looks in one appearance.
+static QImage drawToggleSwitch(bool isOff, bool dark) {
     using appkit::SystemColor;
     const QSizeF size(36, 20);
     QImage bitmap = blankBitmap(size);
     QPainter p(&bitmap);
     p.setRenderHint(QPainter::Antialiasing);
-    // Drawn for the light appearance, as the image is made once and not redrawn.
     const QColor track =
-        isOff ? appkit::color(SystemColor::separator).withAlphaComponent(0.8).resolve(false)
-              : appkit::color(SystemColor::systemBlue).resolve(false);
+        isOff ? appkit::color(SystemColor::separator).withAlphaComponent(0.8).resolve(dark)
+              : appkit::color(SystemColor::systemBlue).resolve(dark);
     QPainterPath rounded;
     rounded.addRoundedRect(QRectF(QPointF(0, 0), size), 10, 10);
     p.fillPath(rounded, track);
@@ -56,8 +56,12 @@ appkit::Image BlackoutController::toggleSwitchImage(bool isOff) {
     }
     p.setBrush(Qt::white);
     p.drawEllipse(knob);
-    p.end();
-    return appkit::Image{size, bitmap, false, {}};
+    return bitmap;
+}
+
+appkit::Image BlackoutController::toggleSwitchImage(bool isOff) {
+    return appkit::Image{
+        QSizeF(36, 20), drawToggleSwitch(isOff, false), false, {}, drawToggleSwitch(isOff, true)};
 }
 
 std::optional<appkit::Image> BlackoutController::powerIconImage(const ControlledDisplay& display) {
@@ -76,7 +80,7 @@ std::optional<appkit::Image> BlackoutController::powerIconImage(const Controlled
                        symbolSize),
                 *drawn);
     p.end();
-    return appkit::Image{size, bitmap, true, display.name};
+    return appkit::Image{size, bitmap, true, display.name, {}};
 }
 
 void BlackoutController::updatePowerButton(const ControlledDisplay& display, bool isOff) {

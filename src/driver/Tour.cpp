@@ -31,10 +31,23 @@ advance 0.5
 screenshot ${OUT}/07-dimmed-and-gamma-black.png
 gamma-restore 3
 brightness 2 0.6
+# The second monitor switched off from its tile; protector mode over the panel.
+power-tile 3
+click-status-item right
+menu Turn On Protector Mode
+advance 0.5
+screenshot ${OUT}/08-switched-off-and-protector.png
+key 53 global
+advance 0.5
 # The control window in the dark theme, in English.
 theme-button
 advance 0.5
-screenshot-control-window ${OUT}/08-control-window-dark.png
+screenshot-control-window ${OUT}/09-control-window-dark.png
+power-tile 3
+advance 0.2
+screenshot-control-window ${OUT}/10-control-window-tile-off.png
+power-tile 3
+advance 0.5
 state
 )";
 }

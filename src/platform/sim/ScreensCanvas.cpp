@@ -207,6 +207,8 @@ void ScreensCanvas::paintMachineStrip(QPainter& p) {
                              : QString("⌨ Keyboard backlight %1").arg(keys.join(", ")));
     parts << QString("Auto brightness %1").arg(mac_.description().autoBrightness ? "on" : "off");
     parts << QString("Appearance %1").arg(mac_.appearance().isDark() ? "dark" : "light");
+    const int hides = mac_.input().cursorHideCount();
+    parts << (hides > 0 ? QString("Cursor hidden (%1)").arg(hides) : QString("Cursor shown"));
     QFont f = font();
     f.setPointSizeF(9.5);
     p.setFont(f);
