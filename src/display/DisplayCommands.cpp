@@ -48,7 +48,14 @@ std::optional<float> DisplayEngine::brightness(const ControlledDisplay& display)
         reply = Arm64DDC::read(service, kLuminance, settings);
     });
     if (!reply || reply->max == 0) return std::nullopt;
-    return std::clamp(float(reply->current) / float(reply->max), 0.0f, 1.0f);
+    const float ddcFraction = std::clamp(float(reply->current) / float(reply->max), 0.0f, 1.0f);
+    // Read back on the scale it was set on, or every off/on or reload would lower it a step.
+    if (ddcFraction <= 0.0f) {
+        std::lock_guard lock(softwareDimmingMutex_);
+        if (auto it = softwareDimming_.find(display.id); it != softwareDimming_.end())
+            return it->second;
+    }
+    return kSoftwareRange + ddcFraction * (1.0f - kSoftwareRange);
 }
 
 void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed) {
@@ -59,6 +66,14 @@ void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed) 
         auto* services = platform::current().builtInBrightness;
         if (auto set = services ? services->lookupSetBrightness() : nullptr) set(display.id, value);
         return;
+    }
+
+    {
+        std::lock_guard lock(softwareDimmingMutex_);
+        if (value < kSoftwareRange)
+            softwareDimming_[display.id] = value;
+        else
+            softwareDimming_.erase(display.id);
     }
 
     float ddcFraction = 0, alpha = 0;

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,10 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     DisplayEngine() = default;
 
   private:
+    // The last value below 0.1 asked of each monitor: the part of its range that is an overlay.
+    std::mutex softwareDimmingMutex_;
+    std::map<DisplayID, float> softwareDimming_;
+
     // The refreshed record of the display, or the caller's own when it left the registry.
     ControlledDisplay resolve(const ControlledDisplay& display);
     void applyOverlay(DisplayID id, float alpha);

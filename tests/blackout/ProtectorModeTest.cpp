@@ -83,7 +83,7 @@ TEST_F(PowerTest, EscapeAnywhereBringsEveryDarkDisplayBack) {
     EXPECT_TRUE(c.poweredOffBrightnesses.empty());
     EXPECT_EQ(gamma(2), "identity");
     EXPECT_EQ(gamma(3), "identity");
-    EXPECT_EQ(luminance(3), 67) << "back from VCP 70 read when it went off";
+    EXPECT_EQ(luminance(3), 70) << "back at the VCP it had when it went off";
     EXPECT_EQ(mac().brightness().colorSyncResets(), resets + 1);
 
     // Locally: consumed while something is dark, passed on when nothing is.

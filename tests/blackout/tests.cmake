@@ -1,4 +1,5 @@
 list(APPEND TEST_SOURCES
+  blackout/BrightnessStateTest.cpp
   blackout/DisplayPowerTest.cpp
   blackout/GammaBlackoutTest.cpp
   blackout/ProtectorModeTest.cpp

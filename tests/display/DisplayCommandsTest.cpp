@@ -104,7 +104,7 @@ TEST_F(DisplayCommandsTest, WritesReachTheMonitorInTheOrderQueuedAndReadsWaitFor
     // The read queues behind the writes, so it sees the last of them.
     auto read = engine.brightness(dell);
     ASSERT_TRUE(read.has_value());
-    EXPECT_FLOAT_EQ(*read, 0.89f);
+    EXPECT_NEAR(*read, 0.9f, 0.001f) << "read back on the scale it was set on";
     // Each write goes out in two cycles.
     EXPECT_EQ(monitor(2).valuesWritten(0x10), (std::vector<uint16_t>{11, 11, 44, 44, 89, 89}));
     EXPECT_EQ(monitor(2).vcp(0x62)->current, 33);
@@ -128,7 +128,15 @@ TEST_F(DisplayCommandsTest, ReadingBrightnessGuardsAgainstOddMaximaAndDeadLinks)
     monitor(2).setVcp(0x10, {140, 100});
     EXPECT_FLOAT_EQ(*engine.brightness(record(2)), 1.0f);
     monitor(2).setVcp(0x10, {25, 50});
-    EXPECT_FLOAT_EQ(*engine.brightness(record(2)), 0.5f);
+    EXPECT_FLOAT_EQ(*engine.brightness(record(2)), 0.55f) << "half the DDC range above 0.1";
+
+    // What was set reads back as set, the overlay's tenth included.
+    monitor(2).setVcp(0x10, {50, 100});
+    for (float value : {0.0f, 0.04f, 0.1f, 0.37f, 0.8f, 1.0f}) {
+        engine.setBrightness(value, record(2));
+        advance();
+        EXPECT_NEAR(*engine.brightness(record(2)), value, 0.006f) << value;
+    }
 
     auto dell = record(3);
     monitor(3).setAnswers(false);

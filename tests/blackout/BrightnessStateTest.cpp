@@ -1,0 +1,79 @@
+#include "appkit/Slider.h"
+#include "appkit/Window.h"
+#include "blackout/PowerTestSupport.h"
+
+#include <QLabel>
+
+namespace {
+
+// A brightness slider and its label for a display, registered as the control window does.
+struct SliderRow {
+    appkit::Slider* slider;
+    QLabel* label;
+};
+
+SliderRow addSliderRow(BlackoutController& c, int position, DisplayID id) {
+    const int tag = 1000 + position;
+    auto* content = c.controlWindow->contentView();
+    auto* slider = new appkit::Slider(0.0, 1.0, 0.5, content);
+    slider->setTag(tag);
+    auto* label = new QLabel("--%", content);
+    for (const auto& d : DisplayEngine::shared().displays)
+        if (d.id == id) c.sliderDisplays[tag] = d;
+    c.brightnessLabels[tag] = label;
+    return {slider, label};
+}
+
+} // namespace
+
+TEST_F(PowerTest, SlidersAreFilledFromTheHardwareOrFromWhatWasRemembered) {
+    auto& c = controller();
+    auto dell = addSliderRow(c, 1, 2);
+    auto tv = addSliderRow(c, 3, 4);
+    defaults().set("displayBrightness.LG TV SSCR2", 0.3f);
+
+    c.loadBrightnessValues();
+    advance();
+    EXPECT_FLOAT_EQ(dell.slider->floatValue(), 0.55f) << "VCP 50 of 100, above the overlay's tenth";
+    EXPECT_EQ(dell.label->text().toStdString(), "55%");
+    EXPECT_FLOAT_EQ(c.currentBrightnesses.at(2), 0.55f);
+    EXPECT_NEAR(*defaults().number("lastKnownDisplayBrightness.DELL U2723QE"), 0.55, 1e-6);
+    // The TV cannot be read and nothing better is known: its saved brightness.
+    EXPECT_NEAR(tv.slider->doubleValue(), 0.3, 1e-6);
+    EXPECT_EQ(tv.label->text().toStdString(), "30%");
+
+    // Switched off: the slider shows 0 and is disabled; the last known value stays.
+    c.toggleDisplayPowerByID(2);
+    EXPECT_FALSE(dell.slider->isEnabled());
+    EXPECT_EQ(dell.label->text().toStdString(), "0%");
+    EXPECT_FLOAT_EQ(c.lastKnownBrightnesses.at(2), 0.55f);
+    c.loadBrightnessValues();
+    advance();
+    EXPECT_DOUBLE_EQ(dell.slider->doubleValue(), 0.0);
+
+    c.toggleDisplayPowerByID(2);
+    advance(0.4);
+    EXPECT_TRUE(dell.slider->isEnabled());
+    // Reloaded from the monitor 0.35 s later, it reads back what was set: no drift.
+    EXPECT_FLOAT_EQ(dell.slider->floatValue(), 0.55f);
+    EXPECT_EQ(dell.label->text().toStdString(), "55%");
+    EXPECT_EQ(luminance(2), 50);
+
+    // A display without a slider is not shown anywhere, and nothing is recorded for it.
+    c.updateSlider(DisplayEngine::shared().displays[2], 0.9f);
+    EXPECT_FALSE(c.currentBrightnesses.count(3));
+}
+
+TEST_F(PowerTest, BaselineIsThePanelsBrightnessOrNoneWithoutAPanel) {
+    auto& c = controller();
+    c.refreshBuiltInBaseline();
+    EXPECT_EQ(c.lastBuiltInBrightness, 0.8f);
+
+    auto lidClosed = sim::VirtualMac::defaultDescription();
+    lidClosed.displays[0].online = false;
+    boot(lidClosed);
+    launch();
+    controller().lastBuiltInBrightness = 0.4f;
+    controller().refreshBuiltInBaseline();
+    EXPECT_FALSE(controller().lastBuiltInBrightness.has_value());
+}
