@@ -1,7 +1,12 @@
 #include "app/AppTestSupport.h"
 
 #include "appkit/Button.h"
+#include "appkit/Panel.h"
+#include "appkit/SegmentedControl.h"
+#include "appkit/Slider.h"
 #include "appkit/SymbolImages.h"
+#include "platform/sim/SimInput.h"
+#include "platform/sim/SimWindowServer.h"
 
 namespace {
 
@@ -76,4 +81,75 @@ TEST_F(AppTest, ButtonsSendTheirActionOnlyWhenClicked) {
     push.performClick();
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(push.state(), appkit::ControlState::off);
+}
+
+TEST_F(AppTest, SegmentsAndSlidersSendTheirActionOnlyForTheUser) {
+    int sent = 0;
+    appkit::SegmentedControl segments({"KO", "EN"});
+    segments.setAction([&](appkit::SegmentedControl&) { ++sent; });
+    segments.setSelectedSegment(1);
+    EXPECT_EQ(segments.selectedSegment(), 1);
+    EXPECT_EQ(sent, 0);
+    segments.performClick(0);
+    EXPECT_EQ(segments.selectedSegment(), 0);
+    EXPECT_EQ(sent, 1);
+    segments.performClick(5);
+    segments.setEnabled(false);
+    segments.performClick(1);
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(segments.selectedSegment(), 0);
+
+    std::vector<double> values;
+    appkit::Slider slider(0.0, 1.0, 0.5);
+    slider.setContinuous(true);
+    slider.setAction([&](appkit::Slider& s) { values.push_back(s.doubleValue()); });
+    slider.setDoubleValue(0.25);
+    slider.setDoubleValue(3.0);
+    EXPECT_DOUBLE_EQ(slider.doubleValue(), 1.0) << "kept in range";
+    slider.performDrag(0.3);
+    slider.performDrag(-1);
+    EXPECT_EQ(values, (std::vector<double>{0.3, 0.0}));
+}
+
+TEST_F(AppTest, PanelsAreShownOnTheirScreenAndGetOnlyTheEventsTheyTake) {
+    struct Recorder : appkit::Panel {
+        Recorder()
+            : Panel({0, 0, 100, 100}, appkit::StyleMask::borderless, appkit::BackingStore::buffered,
+                    false, "test") {}
+        bool canBecomeKey() const override { return true; }
+        std::vector<platform::EventType> seen;
+        void keyDown(const platform::Event& e) override { seen.push_back(e.type); }
+        void mouseDown(const platform::Event& e) override { seen.push_back(e.type); }
+        void scrollWheel(const platform::Event& e) override { seen.push_back(e.type); }
+        void mouseMoved(const platform::Event& e) override { seen.push_back(e.type); }
+    };
+    auto& server = mac().windowServer();
+    auto panel = std::make_unique<Recorder>();
+    EXPECT_TRUE(server.windows().empty()) << "nothing is shown before it is ordered front";
+    panel->makeKeyAndOrderFront();
+    ASSERT_EQ(server.windowsOfKind("test").size(), 1u);
+    const int number = server.windowsOfKind("test")[0].number;
+    EXPECT_EQ(server.keyWindow(), number);
+
+    panel->setAlphaValue(0.5);
+    EXPECT_EQ(server.windowsOfKind("test")[0].window.alphaValue, 0.5);
+
+    using T = platform::EventType;
+    for (auto type : {T::leftMouseDown, T::mouseMoved, T::scrollWheel})
+        server.sendEvent(number, platform::Event{type, {}, 0});
+    mac().input().pressKeyInApplication(12);
+    advance();
+    EXPECT_EQ(panel->seen, (std::vector<T>{T::leftMouseDown, T::scrollWheel, T::keyDown}))
+        << "mouse moves only when asked for";
+
+    panel->setIgnoresMouseEvents(true);
+    panel->setAcceptsMouseMovedEvents(true);
+    EXPECT_FALSE(server.windowAt({50, 50}, true)) << "clicks pass through";
+    server.sendEvent(number, platform::Event{T::leftMouseDown, {}, 0});
+    advance();
+    EXPECT_EQ(panel->seen.size(), 3u);
+
+    panel.reset();
+    EXPECT_TRUE(server.windows().empty()) << "a destroyed panel leaves the screen";
+    EXPECT_FALSE(server.keyWindow());
 }

@@ -1,8 +1,12 @@
+#include "support/VirtualMacTest.h"
+#include "platform/BuiltInBrightness.h"
+#include "platform/CoreBrightness.h"
 #include "platform/CoreDisplayInfo.h"
 #include "platform/IORegistry.h"
 #include "platform/Screens.h"
+#include "platform/SystemAppearance.h"
+#include "platform/TransferTables.h"
 #include "platform/sim/SimRegistry.h"
-#include "support/VirtualMacTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +19,8 @@ namespace {
 std::vector<uint8_t> setVcpFrame(uint8_t code, uint16_t value) {
     std::vector<uint8_t> f = {0x84, 0x03, code, uint8_t(value >> 8), uint8_t(value & 0xFF)};
     uint8_t c = 0x6E ^ 0x51;
-    for (auto b : f) c ^= b;
+    for (auto b : f)
+        c ^= b;
     f.push_back(c);
     return f;
 }
@@ -33,7 +38,8 @@ class SimMachineTest : public VirtualMacTest {};
 TEST_F(SimMachineTest, MonitorAppliesOnlyWellFormedSetFramesAndAnswersGetWithChecksummedReply) {
     auto& m = monitor(2);
     auto good = setVcpFrame(0x10, 42);
-    EXPECT_EQ(m.writeI2C(0x37, 0x51, good.data(), uint32_t(good.size())), platform::kIOReturnSuccess);
+    EXPECT_EQ(m.writeI2C(0x37, 0x51, good.data(), uint32_t(good.size())),
+              platform::kIOReturnSuccess);
     EXPECT_EQ(m.vcp(0x10)->current, 42);
 
     auto bad = setVcpFrame(0x10, 90);
@@ -47,7 +53,8 @@ TEST_F(SimMachineTest, MonitorAppliesOnlyWellFormedSetFramesAndAnswersGetWithChe
     uint8_t reply[11] = {};
     ASSERT_EQ(m.readI2C(0x37, 0, reply, 11), platform::kIOReturnSuccess);
     uint8_t c = 0x50;
-    for (int i = 0; i < 10; ++i) c ^= reply[i];
+    for (int i = 0; i < 10; ++i)
+        c ^= reply[i];
     EXPECT_EQ(reply[10], c);
     EXPECT_EQ(reply[6] << 8 | reply[7], 100);
     EXPECT_EQ(reply[8] << 8 | reply[9], 30);
@@ -56,11 +63,13 @@ TEST_F(SimMachineTest, MonitorAppliesOnlyWellFormedSetFramesAndAnswersGetWithChe
     m.writeI2C(0x37, 0x51, get.data(), uint32_t(get.size()));
     m.readI2C(0x37, 0, reply, 11);
     c = 0x50;
-    for (int i = 0; i < 10; ++i) c ^= reply[i];
+    for (int i = 0; i < 10; ++i)
+        c ^= reply[i];
     EXPECT_NE(reply[10], c);
     m.readI2C(0x37, 0, reply, 11);
     c = 0x50;
-    for (int i = 0; i < 10; ++i) c ^= reply[i];
+    for (int i = 0; i < 10; ++i)
+        c ^= reply[i];
     EXPECT_EQ(reply[10], c) << "only the first reply is spoiled";
 
     // The TV never answers, and counts what it was sent all the same.
@@ -72,7 +81,8 @@ TEST_F(SimMachineTest, MonitorAppliesOnlyWellFormedSetFramesAndAnswersGetWithChe
 
 TEST_F(SimMachineTest, DefaultMachineRegistryPutsEachProxyAfterItsFramebuffer) {
     auto& reg = *platform().ioRegistry;
-    auto it = reg.createIterator(reg.rootEntry(), "IOService", platform::kIORegistryIterateRecursively);
+    auto it =
+        reg.createIterator(reg.rootEntry(), "IOService", platform::kIORegistryIterateRecursively);
     ASSERT_TRUE(it);
     std::vector<std::string> order;
     std::vector<std::string> fbPaths;
@@ -110,7 +120,9 @@ TEST_F(SimMachineTest, UnplugAndPlugFireScreenParametersOnTheMainQueue) {
     EXPECT_TRUE(mac().plug(3));
     advance();
     EXPECT_EQ(fired, 2);
-    EXPECT_EQ(*platform().screens->screens().front().deviceDescription.find("NSScreenNumber")->integer(), 1);
+    EXPECT_EQ(
+        *platform().screens->screens().front().deviceDescription.find("NSScreenNumber")->integer(),
+        1);
 }
 
 TEST(MachineJson, BadDescriptionsNameTheField) {
@@ -121,9 +133,48 @@ TEST(MachineJson, BadDescriptionsNameTheField) {
     EXPECT_NE(error.find("machine.displays[0].id"), std::string::npos) << error;
     EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":2},{"id":2}]})", &error));
     EXPECT_NE(error.find("used twice"), std::string::npos) << error;
-    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":2,"monitor":{"vcp":{"zz":[1,2]}}}]})", &error));
+    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":2,"monitor":{"vcp":{"zz":[1,2]}}}]})",
+                                        &error));
     EXPECT_NE(error.find("VCP code"), std::string::npos) << error;
-    auto ok = sim::VirtualMac::parse(R"({"displays":[{"id":7,"builtIn":true,"frame":[0,0,10,10]}]})", &error);
+    auto ok = sim::VirtualMac::parse(
+        R"({"displays":[{"id":7,"builtIn":true,"frame":[0,0,10,10]}]})", &error);
     ASSERT_TRUE(ok) << error;
     EXPECT_TRUE(ok->displays[0].builtIn);
+}
+
+TEST_F(SimMachineTest, DescriptionGivesThePanelItsTablesBacklightsAndAppearance) {
+    bootJson(R"({"skyLight": false, "darkAppearance": true, "autoBrightness": false,
+                 "keyboardBacklights": [{"id": 7, "level": 0.25}, {"id": 9, "level": 1}],
+                 "displays": [{"id": 1, "builtIn": true, "frame": [0, 0, 1512, 982],
+                               "gammaSamples": 1024, "brightness": 0.4},
+                              {"id": 2, "frame": [1512, 0, 1920, 1080], "screenNumber": false}]})");
+    auto& p = platform();
+    std::vector<float> r(1024), g(1024), b(1024);
+    uint32_t samples = 0;
+    ASSERT_EQ(p.transferTables->getDisplayTransferByTable(1, 1024, r.data(), g.data(), b.data(),
+                                                          &samples),
+              platform::kCGErrorSuccess);
+    EXPECT_EQ(samples, 1024u);
+    EXPECT_FLOAT_EQ(r.back(), 1.0f);
+
+    float level = 0;
+    EXPECT_EQ(p.builtInBrightness->lookupGetBrightness()(1, &level), 0);
+    EXPECT_FLOAT_EQ(level, 0.4f);
+    bool autoOn = true;
+    EXPECT_TRUE(p.coreBrightness->getDisplayAutoBrightnessEnabled(&autoOn));
+    EXPECT_FALSE(autoOn);
+    auto client = p.coreBrightness->openKeyboardBrightnessClient();
+    ASSERT_TRUE(client);
+    EXPECT_FLOAT_EQ(client->brightnessForKeyboard(9), 1.0f);
+
+    EXPECT_FALSE(p.appearance->lookupGetTheme()) << "no SkyLight";
+    EXPECT_TRUE(p.appearance->applicationAppearanceIsDark());
+
+    auto screens = p.screens->screens();
+    ASSERT_EQ(screens.size(), 2u);
+    EXPECT_FALSE(screens[1].deviceDescription.find("NSScreenNumber"));
+
+    std::string error;
+    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":1,"gammaSamples":0}]})", &error));
+    EXPECT_NE(error.find("gammaSamples"), std::string::npos) << error;
 }

@@ -1,0 +1,69 @@
+#include "driver/ScriptDriver.h"
+#include "driver/Session.h"
+#include "platform/sim/VirtualMac.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+struct ScriptRun {
+    int status;
+    std::string out, err;
+};
+
+ScriptRun run(const std::string& script) {
+    driver::Session session(sim::VirtualMac::defaultDescription(), {});
+    session.launch();
+    std::ostringstream out, err;
+    driver::ScriptDriver driver(session, out, err);
+    int status = driver.runText(script, "test.nls");
+    return {status, out.str(), err.str()};
+}
+
+} // namespace
+
+TEST(ScriptDriver, BadInputNamesTheLineAndSaysWhatWasExpected) {
+    struct Case {
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"advance 1\nbrightness 2\n", "test.nls:2: brightness takes a display ID and a value"},
+        {"brightness 9 0.5\n", "test.nls:1: display 9 is not online"},
+        {"volume two 0.5\n", "volume takes a display ID and a value"},
+        {"gamma-blackout 7\n", "display 7 is not online"},
+        {"ambient 1.5\n", "ambient takes a light level from 0 to 1"},
+        {"key 53 somewhere\n", "key takes a key code and local or global"},
+        {"advance 1\nclick-window protector\n", "test.nls:2: no protector window is shown"},
+        {"power-tile 9\n", "display 9 has no power tile"},
+        {"system-theme purple\n", "system-theme takes dark or light"},
+        {"keyboard-backlight dim\n", "keyboard-backlight takes off or restore"},
+    };
+    for (const auto& c : cases) {
+        auto r = run(c.script);
+        EXPECT_EQ(r.status, 1) << c.script;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.script << " said: " << r.err;
+    }
+}
+
+TEST(ScriptDriver, CommandsActAndTheStateShowsIt) {
+    auto r = run("advance 1\n"
+                 "brightness 3 0.0\n"
+                 "power-toggle 2\n"
+                 "advance 0.2\n"
+                 "expect /screens/3/overlayAlpha 0.95\n"
+                 "expect /screens/2/gamma \"black\"\n"
+                 "expect /screens/2/gamma \"identity\"\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("test.nls:7: expectation failed: /screens/2/gamma is \"black\", "
+                         "expected \"identity\""),
+              std::string::npos)
+        << r.err;
+
+    r = run("advance 1\nsystem-appearance dark\nstate\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"systemAppearance\":\"dark\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"cursorHideCount\":0"), std::string::npos);
+}
