@@ -83,6 +83,7 @@ void SimBrightness::restoreColorSyncSettings() {
 platform::BuiltInBrightness::GetFunction SimBrightness::lookupGetBrightness() {
     if (!machine_.hasDisplayServices) return {};
     return [this](DisplayID id, float* brightness) -> int32_t {
+        std::lock_guard lock(panelMutex_);
         auto d = display(id);
         if (!d || !d->online || !d->builtIn) return 1;
         *brightness = d->brightness;
@@ -93,9 +94,12 @@ platform::BuiltInBrightness::GetFunction SimBrightness::lookupGetBrightness() {
 platform::BuiltInBrightness::SetFunction SimBrightness::lookupSetBrightness() {
     if (!machine_.hasDisplayServices) return {};
     return [this](DisplayID id, float brightness) -> int32_t {
-        auto d = display(id);
-        if (!d || !d->online || !d->builtIn) return 1;
-        d->brightness = std::clamp(brightness, 0.0f, 1.0f);
+        {
+            std::lock_guard lock(panelMutex_);
+            auto d = display(id);
+            if (!d || !d->online || !d->builtIn) return 1;
+            d->brightness = std::clamp(brightness, 0.0f, 1.0f);
+        }
         changed();
         return 0;
     };
@@ -116,8 +120,11 @@ bool SimBrightness::setDisplayAutoBrightnessEnabled(bool enabled) {
 
 void SimBrightness::ambientLightChanged(float level) {
     if (!machine_.autoBrightness) return;
-    for (auto& d : machine_.displays)
-        if (d.builtIn && d.online) d.brightness = std::clamp(level, 0.0f, 1.0f);
+    {
+        std::lock_guard lock(panelMutex_);
+        for (auto& d : machine_.displays)
+            if (d.builtIn && d.online) d.brightness = std::clamp(level, 0.0f, 1.0f);
+    }
     changed();
 }
 

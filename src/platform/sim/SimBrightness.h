@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <vector>
 
 namespace sim {
@@ -58,6 +59,8 @@ class SimBrightness : public platform::TransferTables,
     std::function<void()> changed_;
     std::map<DisplayID, GammaState> gamma_;
     int colorSyncResets_ = 0;
+    // The panel's brightness is read off the main thread when sliders are filled.
+    std::mutex panelMutex_;
 };
 
 } // namespace sim
