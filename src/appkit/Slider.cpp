@@ -8,9 +8,16 @@
 
 namespace appkit {
 
+namespace {
+// NaN would pass a clamp untouched; it counts as the slider's minimum.
+double clampValue(double value, double lo, double hi) {
+    return std::isnan(value) ? lo : std::clamp(value, lo, hi);
+}
+} // namespace
+
 Slider::Slider(double minValue, double maxValue, double value, QWidget* parent)
     : QWidget(parent), control_(new QSlider(Qt::Horizontal, this)), min_(minValue), max_(maxValue),
-      value_(std::clamp(value, minValue, maxValue)) {
+      value_(clampValue(value, minValue, maxValue)) {
     control_->setRange(0, kSteps);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -28,7 +35,7 @@ Slider::Slider(double minValue, double maxValue, double value, QWidget* parent)
 }
 
 void Slider::setDoubleValue(double value) {
-    value_ = std::clamp(value, min_, max_);
+    value_ = clampValue(value, min_, max_);
     syncControl();
 }
 
@@ -41,7 +48,7 @@ void Slider::syncControl() {
 
 void Slider::performDrag(double value) {
     if (!isEnabled()) return;
-    value_ = std::clamp(value, min_, max_);
+    value_ = clampValue(value, min_, max_);
     syncControl();
     if (action_) action_(*this);
 }

@@ -43,12 +43,14 @@ class Slider : public QWidget {
     Action action_;
 };
 
-// The first view under root (root included) whose tag is tag and whose type is T.
+// The first view under root (root included) whose tag is tag and whose type is T. The controls
+// carry no meta-object of their own, so Qt's typed child search would match any widget: cast each
+// one.
 template <typename T> T* viewWithTag(QWidget* root, int tag) {
     if (!root) return nullptr;
     if (auto* self = dynamic_cast<T*>(root); self && self->tag() == tag) return self;
-    for (auto* child : root->findChildren<T*>())
-        if (child->tag() == tag) return child;
+    for (auto* child : root->findChildren<QWidget*>())
+        if (auto* view = dynamic_cast<T*>(child); view && view->tag() == tag) return view;
     return nullptr;
 }
 

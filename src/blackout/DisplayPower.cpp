@@ -8,15 +8,18 @@
 #include "platform/UserDefaults.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 constexpr float kNearZero = 0.001f;
 constexpr double kSecondSend = 0.15;
 constexpr double kSliderReload = 0.35;
+constexpr float kFallbackRestore = 0.5f;
 
 float storedFloat(const std::string& key) {
-    return float(platform::current().defaults->number(key).value_or(0.0));
+    const double v = platform::current().defaults->number(key).value_or(0.0);
+    return std::isfinite(v) ? float(std::clamp(v, 0.0, 1.0)) : 0.0f;
 }
 
 } // namespace
@@ -33,8 +36,14 @@ void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
     auto known = lastKnownBrightnesses.find(display.id);
     const float rememberedLastKnown = known != lastKnownBrightnesses.end() ? known->second : 0.0f;
     const float currentAboveZero = current > kNearZero ? current : 0.0f;
-    poweredOffBrightnesses[display.id] =
-        std::max({storedLastKnown, rememberedLastKnown, currentAboveZero});
+    float restoreTo = std::max({storedLastKnown, rememberedLastKnown, currentAboveZero});
+    // Nothing known (a monitor that never answers, a panel already at 0): switching it on must
+    // still bring light back, never a black screen that counts as on.
+    if (restoreTo <= 0.0f) {
+        const float stored = storedFloat(brightnessPreferenceKey(display));
+        restoreTo = stored > kNearZero ? std::min(stored, 1.0f) : kFallbackRestore;
+    }
+    poweredOffBrightnesses[display.id] = restoreTo;
 
     displayEngine.setBrightness(0.0f, display);
     if (!display.isBuiltIn) {

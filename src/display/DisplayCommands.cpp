@@ -17,6 +17,11 @@ constexpr uint8_t kPowerMode = 0xD6;
 constexpr float kSoftwareRange = 0.1f;
 constexpr float kDeepestOverlay = 0.95f;
 
+// NaN has no place in a range: it counts as the bottom of it.
+float clampFraction(float value) {
+    return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
+}
+
 // Halves round away from zero, which is what lround does.
 uint16_t percent(float fraction) {
     return uint16_t(std::lround(double(fraction) * 100.0));
@@ -59,7 +64,7 @@ std::optional<float> DisplayEngine::brightness(const ControlledDisplay& display)
 }
 
 void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed) {
-    value = std::clamp(value, 0.0f, 1.0f);
+    value = clampFraction(value);
     const ControlledDisplay display = resolve(passed);
 
     if (display.isBuiltIn) {
@@ -128,7 +133,7 @@ void DisplayEngine::removeOverlaysNotIn(const std::vector<DisplayID>& online) {
 }
 
 void DisplayEngine::setVolume(float value, const ControlledDisplay& passed) {
-    value = std::clamp(value, 0.0f, 1.0f);
+    value = clampFraction(value);
     const ControlledDisplay display = resolve(passed);
     if (!display.ddcService) return;
     const uint16_t rounded = percent(value);

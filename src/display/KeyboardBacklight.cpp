@@ -20,8 +20,9 @@ void BlackoutController::turnOffKeyboardBacklight() {
     if (!list) return;
     std::vector<uint64_t> keyboards;
     for (const auto& v : *list) {
-        auto n = v.number();
-        if (!n) return; // not an array of numbers
+        // IDs are 64-bit: going through a double would round the large ones.
+        auto n = v.integer();
+        if (!n) return; // not an array of integers
         keyboards.push_back(uint64_t(*n));
     }
     for (auto id : keyboards) {

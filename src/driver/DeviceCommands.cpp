@@ -5,6 +5,7 @@
 #include "appkit/SegmentedControl.h"
 #include "display/BrightnessController.h"
 #include "display/DisplayEngine.h"
+#include "driver/Arguments.h"
 #include "driver/Session.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimBrightness.h"
@@ -18,28 +19,6 @@ namespace driver {
 
 namespace {
 
-std::optional<uint32_t> displayIDArg(const std::string& s) {
-    try {
-        size_t used = 0;
-        unsigned long v = std::stoul(s, &used);
-        if (used != s.size() || v > 0xFFFFFFFFul) return std::nullopt;
-        return uint32_t(v);
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-std::optional<float> fractionArg(const std::string& s) {
-    try {
-        size_t used = 0;
-        float v = std::stof(s, &used);
-        if (used != s.size()) return std::nullopt;
-        return v;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
 // "ID VALUE" with the display looked up in a fresh registry.
 bool displayAndValue(const std::string& cmd, const std::string& rest, ControlledDisplay& display,
                      float& value, std::string& error) {
@@ -47,7 +26,7 @@ bool displayAndValue(const std::string& cmd, const std::string& rest, Controlled
     std::string idText, valueText, extra;
     in >> idText >> valueText >> extra;
     auto id = displayIDArg(idText);
-    auto v = fractionArg(valueText);
+    auto v = numberArg(valueText, 0, 1);
     if (!id || !v || !extra.empty()) {
         error = cmd + " takes a display ID and a value from 0 to 1, e.g. " + cmd + " 2 0.5";
         return false;
@@ -57,7 +36,7 @@ bool displayAndValue(const std::string& cmd, const std::string& rest, Controlled
     for (const auto& d : engine.displays)
         if (d.id == *id) {
             display = d;
-            value = *v;
+            value = float(*v);
             return true;
         }
     error = "display " + idText + " is not online";
@@ -104,12 +83,12 @@ bool runDeviceCommand(Session& session, const std::string& cmd, const std::strin
         else
             c.restoreDisplayViaGamma(id);
     } else if (cmd == "ambient") {
-        auto level = fractionArg(rest);
-        if (!level || *level < 0 || *level > 1) {
+        auto level = numberArg(rest, 0, 1);
+        if (!level) {
             error = "ambient takes a light level from 0 to 1";
             return false;
         }
-        mac.brightness().ambientLightChanged(*level);
+        mac.brightness().ambientLightChanged(float(*level));
     } else if (cmd == "keyboard-backlight") {
         auto& c = BlackoutController::shared();
         if (rest == "off")
@@ -164,12 +143,9 @@ bool runDeviceCommand(Session& session, const std::string& cmd, const std::strin
         c.appearanceButton->performClick();
     } else if (cmd == "power-toggle") {
         // What a display's hotkey does.
-        auto id = displayIDArg(rest);
-        if (!id) {
-            error = "power-toggle needs a display ID";
-            return false;
-        }
-        BlackoutController::shared().toggleDisplayPowerByID(*id);
+        uint32_t id = 0;
+        if (!knownDisplay(session, cmd, rest, id, error)) return false;
+        BlackoutController::shared().toggleDisplayPowerByID(id);
     } else if (cmd == "power-tile") {
         auto id = displayIDArg(rest);
         auto& c = BlackoutController::shared();
@@ -183,8 +159,8 @@ bool runDeviceCommand(Session& session, const std::string& cmd, const std::strin
         std::istringstream in(rest);
         std::string codeText, where;
         in >> codeText >> where;
-        auto code = displayIDArg(codeText);
-        if (!code || *code > 0xFFFF || (where != "local" && where != "global")) {
+        auto code = wholeArg(codeText, 0xFFFF);
+        if (!code || (where != "local" && where != "global")) {
             error = "key takes a key code and local or global, e.g. key 53 global";
             return false;
         }

@@ -3,6 +3,7 @@
 #include "app/BlackoutController.h"
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
+#include "driver/Arguments.h"
 #include "driver/DeviceCommands.h"
 #include "driver/Session.h"
 #include "driver/StateReport.h"
@@ -19,12 +20,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cmath>
 #include <ostream>
 #include <sstream>
 
 namespace driver {
 
 namespace {
+
+constexpr double kMaxAdvance = 24 * 60 * 60;
 
 std::string trim(const std::string& s) {
     auto b = s.find_first_not_of(" \t\r");
@@ -38,18 +42,6 @@ std::pair<std::string, std::string> splitWord(const std::string& s) {
     auto sp = t.find_first_of(" \t");
     if (sp == std::string::npos) return {t, {}};
     return {t.substr(0, sp), trim(t.substr(sp))};
-}
-
-bool parseDisplayID(const std::string& s, uint32_t& id) {
-    try {
-        size_t used = 0;
-        unsigned long v = std::stoul(s, &used);
-        if (used != s.size() || v > 0xFFFFFFFFul) return false;
-        id = uint32_t(v);
-        return true;
-    } catch (...) {
-        return false;
-    }
 }
 
 // A path like /statusItem/toolTip or /registry/0/name into the state.
@@ -141,17 +133,13 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     auto loop = mac.manualRunLoop();
 
     if (cmd == "advance") {
-        double seconds = 0;
-        try {
-            seconds = std::stod(rest);
-        } catch (...) {
-            error = "advance needs a number of seconds";
+        auto parsed = numberArg(rest, 0, kMaxAdvance);
+        if (!parsed) {
+            error =
+                "advance takes a number of seconds from 0 to 86400 (a day), not \"" + rest + "\"";
             return false;
         }
-        if (seconds < 0) {
-            error = "advance cannot go back in time";
-            return false;
-        }
+        const double seconds = *parsed;
         // In small steps, so work queued on the DDC queue lands between timers as it would.
         for (double left = seconds; left > 1e-9; left -= 0.01) {
             settle(mac);
@@ -197,11 +185,12 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         error = "the status menu has no item \"" + rest + "\"";
         return false;
     } else if (cmd == "plug" || cmd == "unplug") {
-        uint32_t id = 0;
-        if (!parseDisplayID(rest, id)) {
+        auto parsed = displayIDArg(rest);
+        if (!parsed) {
             error = cmd + " needs a display ID";
             return false;
         }
+        const uint32_t id = *parsed;
         bool ok = cmd == "plug" ? mac.plug(id) : mac.unplug(id);
         if (!ok) {
             error = "display " + rest +
@@ -238,13 +227,25 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         }
         auto v = parseLiteral(literal);
         auto& d = *mac.platform().defaults;
-        if (v.isBool())
+        const double n = v.toDouble();
+        // An integer when written whole and inside the 64-bit range (checked before the cast).
+        const bool whole = v.isDouble() && std::isfinite(n) && std::floor(n) == n &&
+                           std::fabs(n) < 9.2e18 &&
+                           literal.find_first_of(".eE") == std::string::npos;
+        // A number too large for JSON arrives as a bare word: refuse it rather than keep text.
+        const bool unreadableNumber =
+            v.isString() && !literal.empty() && literal[0] != '"' &&
+            literal.find_first_not_of("+-.0123456789eE") == std::string::npos &&
+            literal.find_first_of("0123456789") != std::string::npos;
+        if ((v.isDouble() && !std::isfinite(n)) || unreadableNumber) {
+            error = "default takes a finite number";
+            return false;
+        } else if (v.isBool())
             d.set(key, v.toBool());
-        else if (v.isDouble() && v.toDouble() == double(qint64(v.toDouble())) &&
-                 literal.find('.') == std::string::npos)
-            d.set(key, int64_t(v.toDouble()));
+        else if (whole)
+            d.set(key, int64_t(n));
         else if (v.isDouble())
-            d.set(key, v.toDouble());
+            d.set(key, n);
         else if (v.isString())
             d.set(key, v.toString().toStdString());
         else if (v.isNull())

@@ -1,4 +1,5 @@
 list(APPEND DRIVER_SOURCES
+  driver/Arguments.cpp
   driver/DeviceCommands.cpp
   driver/ScriptDriver.cpp
   driver/Session.cpp

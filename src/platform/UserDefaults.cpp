@@ -1,14 +1,18 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/RunLoop.h"
 #include "platform/SystemLog.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+
+#include <cmath>
 
 namespace platform {
 
@@ -17,11 +21,14 @@ namespace {
 // Each value is kept with its type, so a Float stays a Float even when it is a whole number.
 QJsonObject encode(const UserDefaults::Stored& v) {
     QJsonObject o;
-    if (auto b = std::get_if<bool>(&v)) o = {{"type", "bool"}, {"value", *b}};
+    if (auto b = std::get_if<bool>(&v))
+        o = {{"type", "bool"}, {"value", *b}};
     else if (auto i = std::get_if<int64_t>(&v))
         o = {{"type", "integer"}, {"value", QString::number(*i)}};
-    else if (auto d = std::get_if<double>(&v)) o = {{"type", "double"}, {"value", *d}};
-    else o = {{"type", "string"}, {"value", QString::fromStdString(std::get<std::string>(v))}};
+    else if (auto d = std::get_if<double>(&v))
+        o = {{"type", "double"}, {"value", *d}};
+    else
+        o = {{"type", "string"}, {"value", QString::fromStdString(std::get<std::string>(v))}};
     return o;
 }
 
@@ -36,54 +43,136 @@ std::optional<UserDefaults::Stored> decode(const QJsonValue& j) {
         qlonglong n = v.toString().toLongLong(&ok);
         if (ok) return int64_t(n);
     }
-    if (type == "double" && v.isDouble()) return v.toDouble();
+    if (type == "double" && v.isDouble() && std::isfinite(v.toDouble())) return v.toDouble();
     if (type == "string" && v.isString()) return v.toString().toStdString();
     return std::nullopt;
 }
 
+std::string compactJson(const QJsonValue& v) {
+    auto text = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).toStdString();
+    return text.substr(1, text.size() - 2);
+}
+
+QJsonValue parseCompact(const std::string& text) {
+    auto doc = QJsonDocument::fromJson(QByteArray::fromStdString("[" + text + "]"));
+    return doc.array().at(0);
+}
+
+// "defaults.json.corrupt-20261206235901", then "-2", "-3" ... so no copy overwrites another.
+QString uniqueAsideName(const QString& path) {
+    const QString base =
+        path + ".corrupt-" + QDateTime::currentDateTimeUtc().toString("yyyyMMddHHmmss");
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = base + "-" + QString::number(n);
+    return name;
+}
+
 } // namespace
 
-UserDefaults::UserDefaults(std::string path, SystemLog* log) : path_(std::move(path)), log_(log) {
+UserDefaults::UserDefaults(std::string path, SystemLog* log, RunLoop* loop)
+    : path_(std::move(path)), log_(log), loop_(loop) {
     load();
+}
+
+UserDefaults::~UserDefaults() {
+    if (dirty_) synchronize();
+}
+
+void UserDefaults::log(const std::string& line) const {
+    if (log_) log_->write(line);
 }
 
 void UserDefaults::load() {
     if (path_.empty()) return;
-    QFile f(QString::fromStdString(path_));
-    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
+    const QString path = QString::fromStdString(path_);
+    QFile f(path);
+    if (!f.exists()) return;
+    if (QFileInfo(path).isDir()) {
+        log(format("UserDefaults: %s is a folder, not a file; settings cannot be saved",
+                   path_.c_str()));
+        return;
+    }
+    if (!f.open(QIODevice::ReadOnly)) {
+        readOnly_ = true;
+        log(format("UserDefaults: cannot read %s (%s); it is left as it is and nothing is written",
+                   path_.c_str(), f.errorString().toStdString().c_str()));
+        return;
+    }
     auto bytes = f.readAll();
     f.close();
     QJsonParseError err{};
     auto doc = QJsonDocument::fromJson(bytes, &err);
     if (err.error != QJsonParseError::NoError || !doc.isObject()) {
         // Never lose a corrupt store silently: keep it beside the new one.
-        auto aside = QString::fromStdString(path_) + ".corrupt-" +
-                     QDateTime::currentDateTimeUtc().toString("yyyyMMddHHmmss");
-        QFile::rename(QString::fromStdString(path_), aside);
-        if (log_)
-            log_->write(format("UserDefaults: unreadable defaults file moved to %s",
-                               aside.toStdString().c_str()));
+        auto aside = uniqueAsideName(path);
+        if (QFile::rename(path, aside)) {
+            log(format("UserDefaults: unreadable defaults file moved to %s",
+                       aside.toStdString().c_str()));
+        } else {
+            readOnly_ = true;
+            log(format("UserDefaults: unreadable defaults file %s could not be moved aside; it is "
+                       "left as it is and nothing is written",
+                       path_.c_str()));
+        }
         return;
     }
     auto obj = doc.object();
-    for (auto it = obj.begin(); it != obj.end(); ++it)
-        if (auto v = decode(it.value())) values_[it.key().toStdString()] = *v;
+    for (auto it = obj.begin(); it != obj.end(); ++it) {
+        const auto key = it.key().toStdString();
+        if (auto v = decode(it.value())) {
+            values_[key] = *v;
+        } else {
+            // Written by another version or by hand: keep it on disk untouched.
+            kept_[key] = compactJson(it.value());
+            log(format("UserDefaults: value of %s cannot be read; kept as it is", key.c_str()));
+        }
+    }
 }
 
 bool UserDefaults::synchronize() {
+    dirty_ = false;
     if (path_.empty()) return true;
+    if (readOnly_) return false;
     QJsonObject obj;
-    for (const auto& [k, v] : values_) obj.insert(QString::fromStdString(k), encode(v));
-    QDir().mkpath(QFileInfo(QString::fromStdString(path_)).absolutePath());
-    QSaveFile f(QString::fromStdString(path_));
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(QJsonDocument(obj).toJson(QJsonDocument::Indented));
-    return f.commit();
+    for (const auto& [k, v] : kept_)
+        obj.insert(QString::fromStdString(k), parseCompact(v));
+    for (const auto& [k, v] : values_)
+        obj.insert(QString::fromStdString(k), encode(v));
+    const QString path = QString::fromStdString(path_);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile f(path);
+    bool ok = f.open(QIODevice::WriteOnly);
+    ok = ok && f.write(QJsonDocument(obj).toJson(QJsonDocument::Indented)) >= 0;
+    ok = ok && f.commit();
+    if (!ok) {
+        dirty_ = true; // the next change tries again
+        log(format("UserDefaults: cannot write %s: %s", path_.c_str(),
+                   f.errorString().toStdString().c_str()));
+    }
+    return ok;
+}
+
+void UserDefaults::changed(const std::string& key) {
+    kept_.erase(key);
+    dirty_ = true;
+    if (!loop_) {
+        synchronize();
+        return;
+    }
+    if (flushQueued_) return;
+    flushQueued_ = true;
+    std::weak_ptr<int> alive = alive_;
+    loop_->async([this, alive] {
+        if (alive.expired()) return;
+        flushQueued_ = false;
+        if (dirty_) synchronize();
+    });
 }
 
 void UserDefaults::store(const std::string& key, Stored value) {
     values_[key] = std::move(value);
-    synchronize();
+    changed(key);
 }
 
 template <typename T>
@@ -118,13 +207,27 @@ std::optional<UserDefaults::Stored> UserDefaults::object(const std::string& key)
     return it->second;
 }
 
-void UserDefaults::set(const std::string& key, bool value) { store(key, value); }
-void UserDefaults::set(const std::string& key, int64_t value) { store(key, value); }
-void UserDefaults::set(const std::string& key, double value) { store(key, value); }
-void UserDefaults::set(const std::string& key, const std::string& value) { store(key, value); }
+void UserDefaults::set(const std::string& key, bool value) {
+    store(key, value);
+}
+void UserDefaults::set(const std::string& key, int64_t value) {
+    store(key, value);
+}
+void UserDefaults::set(const std::string& key, const std::string& value) {
+    store(key, value);
+}
+
+void UserDefaults::set(const std::string& key, double value) {
+    if (!std::isfinite(value)) {
+        log(format("UserDefaults: refused a value that is not finite for %s", key.c_str()));
+        return;
+    }
+    store(key, value);
+}
 
 void UserDefaults::remove(const std::string& key) {
-    if (values_.erase(key)) synchronize();
+    const bool had = values_.erase(key) + kept_.erase(key) > 0;
+    if (had) changed(key);
 }
 
 } // namespace platform

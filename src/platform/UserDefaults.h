@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -11,13 +12,18 @@
 namespace platform {
 
 class SystemLog;
+class RunLoop;
 
 class UserDefaults {
   public:
     using Stored = std::variant<bool, int64_t, double, std::string>;
 
-    // An empty path keeps the store in memory only.
-    explicit UserDefaults(std::string path = {}, SystemLog* log = nullptr);
+    // An empty path keeps the store in memory only. With a run loop, the writes of one turn of
+    // the loop go to disk together at its end; without one, each change is written at once.
+    explicit UserDefaults(std::string path = {}, SystemLog* log = nullptr, RunLoop* loop = nullptr);
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
 
     std::optional<bool> boolValue(const std::string& key) const;
     std::optional<int64_t> integer(const std::string& key) const;
@@ -30,24 +36,36 @@ class UserDefaults {
     void set(const std::string& key, bool value);
     void set(const std::string& key, int value) { set(key, int64_t(value)); }
     void set(const std::string& key, int64_t value);
+    // A value that is not finite is refused (logged, nothing stored).
     void set(const std::string& key, double value);
     void set(const std::string& key, float value) { set(key, double(value)); }
     void set(const std::string& key, const std::string& value);
     void set(const std::string& key, const char* value) { set(key, std::string(value)); }
     void remove(const std::string& key);
-    // Writes the store to disk now (every set already does).
+    // Writes the store to disk now; false (and a log line) when the write failed.
     bool synchronize();
 
     const std::map<std::string, Stored>& all() const { return values_; }
+    // Entries of the file this store cannot read, kept as they were (key -> JSON text).
+    const std::map<std::string, std::string>& undecodable() const { return kept_; }
     const std::string& path() const { return path_; }
 
   private:
     void load();
     void store(const std::string& key, Stored value);
+    void changed(const std::string& key);
+    void log(const std::string& line) const;
 
     std::string path_;
     SystemLog* log_;
+    RunLoop* loop_;
     std::map<std::string, Stored> values_;
+    std::map<std::string, std::string> kept_;
+    bool dirty_ = false;
+    bool flushQueued_ = false;
+    // A file that could not be read nor moved aside is never overwritten.
+    bool readOnly_ = false;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 } // namespace platform

@@ -8,6 +8,8 @@
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimWindowServer.h"
 
+#include <cmath>
+
 namespace {
 
 int inkedPixels(const QImage& image) {
@@ -108,7 +110,27 @@ TEST_F(AppTest, SegmentsAndSlidersSendTheirActionOnlyForTheUser) {
     EXPECT_DOUBLE_EQ(slider.doubleValue(), 1.0) << "kept in range";
     slider.performDrag(0.3);
     slider.performDrag(-1);
-    EXPECT_EQ(values, (std::vector<double>{0.3, 0.0}));
+    slider.performDrag(std::nan(""));
+    EXPECT_EQ(values, (std::vector<double>{0.3, 0.0, 0.0})) << "NaN counts as the minimum";
+}
+
+TEST(ViewWithTag, FindsOnlyControlsOfTheAskedKindAmongMixedChildrenOfOneTag) {
+    QWidget root;
+    auto* plain = new QWidget(&root);
+    auto* button = new appkit::Button(appkit::ButtonType::checkbox, "Sync", plain);
+    button->setTag(7);
+    auto* slider = new appkit::Slider(0.0, 1.0, 0.25, &root);
+    slider->setTag(7);
+    auto* other = new appkit::Slider(0.0, 1.0, 0.75, plain);
+    other->setTag(8);
+
+    EXPECT_EQ(appkit::viewWithTag<appkit::Slider>(&root, 7), slider);
+    EXPECT_EQ(appkit::viewWithTag<appkit::Button>(&root, 7), button);
+    EXPECT_EQ(appkit::viewWithTag<appkit::Slider>(&root, 8), other);
+    EXPECT_EQ(appkit::viewWithTag<appkit::Button>(&root, 8), nullptr);
+    EXPECT_EQ(appkit::viewWithTag<appkit::Slider>(slider, 7), slider) << "the root itself counts";
+    delete slider;
+    EXPECT_EQ(appkit::viewWithTag<appkit::Slider>(&root, 7), nullptr);
 }
 
 TEST_F(AppTest, PanelsAreShownOnTheirScreenAndGetOnlyTheEventsTheyTake) {

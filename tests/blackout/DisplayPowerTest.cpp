@@ -50,18 +50,27 @@ TEST_F(PowerTest, RestoreValueIsTheLargestBrightnessKnownAboveZero) {
     c.toggleDisplayPowerByID(3);
     EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(3), 0.73f) << "VCP 70 of 100";
 
-    // The TV answers nothing and nothing is stored: it comes back at 0, dark but counted on.
+    // The TV answers nothing and nothing is known: it must still come back lit, at 0.5 ...
     c.toggleDisplayPowerByID(4);
-    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(4), 0.0f);
+    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(4), 0.5f);
     c.toggleDisplayPowerByID(4);
     advance(0.4);
     EXPECT_FALSE(c.poweredOffBrightnesses.count(4));
-    EXPECT_TRUE(hasOverlay(4));
+    EXPECT_FALSE(hasOverlay(4)) << "a display switched on is never left under the dark overlay";
     EXPECT_EQ(gamma(4), "identity");
+    EXPECT_EQ(defaults().number("displayBrightness.LG TV SSCR2"), 0.5f);
+    // ... or at its stored brightness when one above zero is stored.
+    defaults().set("displayBrightness.LG TV SSCR2", 0.3f);
+    c.currentBrightnesses.erase(4);
+    c.toggleDisplayPowerByID(4);
+    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(4), 0.3f);
+    c.toggleDisplayPowerByID(4);
+    advance(0.4);
+    EXPECT_FALSE(hasOverlay(4));
 
     // A display neither cached nor in the registry: nothing happens.
     c.toggleDisplayPowerByID(99);
-    EXPECT_EQ(c.poweredOffBrightnesses.size(), 1u);
+    EXPECT_EQ(c.poweredOffBrightnesses.size(), 1u) << "display 3 stays off";
 }
 
 TEST_F(PowerTest, PanelGoesOffByBacklightAloneAndComesBack) {

@@ -40,6 +40,17 @@ TEST(ScriptDriver, BadInputNamesTheLineAndSaysWhatWasExpected) {
         {"power-tile 9\n", "display 9 has no power tile"},
         {"system-theme purple\n", "system-theme takes dark or light"},
         {"keyboard-backlight dim\n", "keyboard-backlight takes off or restore"},
+        // Numbers must be finite and in range; a hang or NaN must never reach the program.
+        {"advance inf\n", "test.nls:1: advance takes a number of seconds from 0 to 86400"},
+        {"advance 1e300\n", "advance takes a number of seconds"},
+        {"advance -1\n", "advance takes a number of seconds"},
+        {"brightness 2 NaN\n", "brightness takes a display ID and a value from 0 to 1"},
+        {"volume 2 nan\n", "volume takes a display ID and a value from 0 to 1"},
+        {"brightness 2 1.5\n", "brightness takes a display ID and a value from 0 to 1"},
+        {"ambient NaN\n", "ambient takes a light level from 0 to 1"},
+        {"power-toggle 999\n", "test.nls:1: display 999 is not connected"},
+        {"power-toggle -1\n", "power-toggle needs a display ID"},
+        {"default someKey 1e999\n", "default takes a finite number"},
     };
     for (const auto& c : cases) {
         auto r = run(c.script);
@@ -61,6 +72,10 @@ TEST(ScriptDriver, CommandsActAndTheStateShowsIt) {
                          "expected \"identity\""),
               std::string::npos)
         << r.err;
+
+    // A huge whole number is stored as a Float, never cast out of range.
+    r = run("default big 1e300\ndefault count 42\nexpect /defaults/count 42\n");
+    EXPECT_EQ(r.status, 0) << r.err;
 
     r = run("advance 1\nsystem-appearance dark\nstate\n");
     EXPECT_EQ(r.status, 0) << r.err;

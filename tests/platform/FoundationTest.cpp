@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cmath>
 #include <gtest/gtest.h>
 
 TEST(UserDefaults, KeepsTypesAcrossReloadAndMovesACorruptFileAside) {
@@ -36,6 +38,75 @@ TEST(UserDefaults, KeepsTypesAcrossReloadAndMovesACorruptFileAside) {
     EXPECT_NE(log.lines()[0].find("moved to"), std::string::npos);
     auto aside = QDir(dir.path()).entryList({"defaults.json.corrupt-*"});
     ASSERT_EQ(aside.size(), 1);
+}
+
+TEST(UserDefaults, KeepsWhatItCannotReadAndNeverLosesAWriteSilently) {
+    QTemporaryDir dir;
+    auto path = (dir.path() + "/defaults.json").toStdString();
+    QFile f(QString::fromStdString(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"appLanguage": 5, "volume_2": {"type": "integer", "value": "40"}})");
+    f.close();
+
+    platform::SystemLog log;
+    {
+        platform::UserDefaults d(path, &log);
+        EXPECT_FALSE(d.string("appLanguage"));
+        EXPECT_EQ(d.integer("volume_2"), 40);
+        d.set("appTheme", "dark");
+        d.set("displayBrightness.DELL", std::nan(""));
+        d.set("displayBrightness.LG", INFINITY);
+        EXPECT_FALSE(d.number("displayBrightness.DELL")) << "non-finite values are refused";
+        EXPECT_TRUE(log.contains("UserDefaults: refused a value that is not finite for "
+                                 "displayBrightness.LG"));
+    }
+    platform::UserDefaults again(path, &log);
+    EXPECT_EQ(again.string("appTheme"), "dark");
+    EXPECT_EQ(again.undecodable().at("appLanguage"), "5") << "kept on disk through the write";
+    again.set("appLanguage", "en");
+    EXPECT_TRUE(again.undecodable().empty()) << "a new value replaces what could not be read";
+
+    // Two corrupt files within the same second each get their own copy.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(i == 0 ? "{ first" : "{ second");
+        f.close();
+        platform::UserDefaults broken(path, &log);
+    }
+    auto aside = QDir(dir.path()).entryList({"defaults.json.corrupt-*"});
+    ASSERT_EQ(aside.size(), 2);
+    QStringList contents;
+    for (const auto& name : aside) {
+        QFile copy(dir.path() + "/" + name);
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+        contents << copy.readAll();
+    }
+    contents.sort();
+    EXPECT_EQ(contents, (QStringList{"{ first", "{ second"}));
+
+    // A path that cannot be written says so in the log, every time it fails.
+    QDir(dir.path()).mkpath("folder.json");
+    platform::UserDefaults blocked((dir.path() + "/folder.json").toStdString(), &log);
+    log.clear();
+    blocked.set("appTheme", "light");
+    EXPECT_FALSE(blocked.synchronize());
+    ASSERT_FALSE(log.lines().empty());
+    EXPECT_NE(log.lines()[0].find("UserDefaults: cannot write"), std::string::npos);
+}
+
+TEST(UserDefaults, WritesOfOneLoopTurnGoToDiskTogether) {
+    QTemporaryDir dir;
+    auto path = (dir.path() + "/defaults.json").toStdString();
+    platform::ManualRunLoop loop;
+    platform::UserDefaults d(path, nullptr, &loop);
+    d.set("a", 1);
+    d.set("b", 2.5);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path))) << "not before the turn ends";
+    loop.runPending();
+    EXPECT_EQ(platform::UserDefaults(path).number("b"), 2.5);
+    d.set("c", true);
+    d.synchronize(); // a caller that needs it on disk now
+    EXPECT_EQ(platform::UserDefaults(path).boolValue("c"), true);
 }
 
 TEST(ManualRunLoop, RunsTasksInDueOrderAndTimersUntilInvalidated) {

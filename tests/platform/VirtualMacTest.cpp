@@ -125,21 +125,62 @@ TEST_F(SimMachineTest, UnplugAndPlugFireScreenParametersOnTheMainQueue) {
         1);
 }
 
-TEST(MachineJson, BadDescriptionsNameTheField) {
+TEST(MachineJson, BadDescriptionsAreRefusedNamingTheFieldAndTheLimit) {
+    const std::string big = "1e20";
+    // Each: a description, and what its error must say.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"[1,2]", {"must be a JSON object"}},
+        {"{\"displays\": [", {"not valid JSON", "offset"}},
+        {R"({"displays":[{"id":0}]})", {"machine.displays[0].id"}},
+        {R"({"displays":[{"id":2},{"id":2}]})", {"used twice"}},
+        {R"({"displays":[{"id":1e20}]})", {"machine.displays[0].id", "4294967295"}},
+        {R"({"displays":[{"id":-5}]})", {"machine.displays[0].id", "from 0"}},
+        {R"({"displays":[{"id":2,"frame":[1e308,0,10,10]}]})", {"displays[0].frame", "x and y"}},
+        {R"({"displays":[{"id":2,"frame":[0,0,0,10]}]})", {"displays[0].frame", "width"}},
+        {R"({"displays":[{"id":2,"frame":[0,0,-10,10]}]})", {"displays[0].frame", "width"}},
+        {R"({"displays":[{"id":2,"gammaSamples":2048}]})", {"gammaSamples", "1 to 1024"}},
+        {R"({"displays":[{"id":1,"gammaSamples":0}]})", {"gammaSamples"}},
+        {R"({"displays":[{"id":1,"brightness":"bright"}]})", {"displays[0].brightness", "0 to 1"}},
+        {R"({"displays":[{"id":1,"brightness":1.5}]})", {"displays[0].brightness", "got 1.5"}},
+        {R"({"displays":[{"id":2,"monitor":{"vcp":{"zz":[1,2]}}}]})", {"VCP code"}},
+        {R"({"displays":[{"id":2,"monitor":{"vcp":{"0x10":[70000,100]}}}]})",
+         {"monitor.vcp.0x10[0]", "65535"}},
+        {R"({"displays":[{"id":2,"monitor":{"vcp":{"0x10":[80,50]}}}]})",
+         {"monitor.vcp.0x10", "above the maximum"}},
+        {R"({"displays":[{"id":2,"monitor":{"writeMicros":-1}}]})", {"monitor.writeMicros"}},
+        {R"({"displays":[{"id":2,"monitor":{"readMicros":)" + big + "}}]}", {"readMicros"}},
+        {R"({"keyboardBacklights":[{"id":1,"level":2}],"displays":[]})",
+         {"keyboardBacklights[0].level"}},
+        {R"({"displays":[{"id":2,"monitor":[1]}]})", {"displays[0].monitor", "object"}},
+    };
+    for (const auto& [json, words] : cases) {
+        std::string error;
+        EXPECT_FALSE(sim::VirtualMac::parse(json, &error)) << json;
+        for (const auto& w : words)
+            EXPECT_NE(error.find(w), std::string::npos) << json << " -> " << error;
+    }
+
+    std::string many = R"({"displays":[)";
+    for (int i = 1; i <= 17; ++i)
+        many += (i > 1 ? "," : "") + ("{\"id\":" + std::to_string(i) + "}");
     std::string error;
-    EXPECT_FALSE(sim::VirtualMac::parse("[1,2]", &error));
-    EXPECT_NE(error.find("not a JSON object"), std::string::npos);
-    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":0}]})", &error));
-    EXPECT_NE(error.find("machine.displays[0].id"), std::string::npos) << error;
-    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":2},{"id":2}]})", &error));
-    EXPECT_NE(error.find("used twice"), std::string::npos) << error;
-    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":2,"monitor":{"vcp":{"zz":[1,2]}}}]})",
-                                        &error));
-    EXPECT_NE(error.find("VCP code"), std::string::npos) << error;
-    auto ok = sim::VirtualMac::parse(
-        R"({"displays":[{"id":7,"builtIn":true,"frame":[0,0,10,10]}]})", &error);
+    EXPECT_FALSE(sim::VirtualMac::parse(many + "]}", &error));
+    EXPECT_NE(error.find("at most 16"), std::string::npos) << error;
+
+    QTemporaryDir dir;
+    QFile huge(dir.path() + "/huge.json");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.resize(17 * 1024 * 1024);
+    huge.close();
+    EXPECT_FALSE(sim::VirtualMac::load(huge.fileName().toStdString(), &error));
+    EXPECT_NE(error.find("16 MiB"), std::string::npos) << error;
+
+    // Displays without a frame line up to the right of each other.
+    auto ok = sim::VirtualMac::parse(R"({"displays":[{"id":7,"builtIn":true},{"id":8}]})", &error);
     ASSERT_TRUE(ok) << error;
     EXPECT_TRUE(ok->displays[0].builtIn);
+    EXPECT_EQ(ok->displays[1].frame.x, 1920);
+    EXPECT_EQ(ok->displays[1].frame.width, 1920);
 }
 
 TEST_F(SimMachineTest, DescriptionGivesThePanelItsTablesBacklightsAndAppearance) {
@@ -173,8 +214,4 @@ TEST_F(SimMachineTest, DescriptionGivesThePanelItsTablesBacklightsAndAppearance)
     auto screens = p.screens->screens();
     ASSERT_EQ(screens.size(), 2u);
     EXPECT_FALSE(screens[1].deviceDescription.find("NSScreenNumber"));
-
-    std::string error;
-    EXPECT_FALSE(sim::VirtualMac::parse(R"({"displays":[{"id":1,"gammaSamples":0}]})", &error));
-    EXPECT_NE(error.find("gammaSamples"), std::string::npos) << error;
 }

@@ -8,6 +8,8 @@
 #include <QJsonObject>
 
 #include <cmath>
+#include <limits>
+#include <sstream>
 #include <stdexcept>
 
 // Resources linked from a static library must be registered by hand.
@@ -20,6 +22,8 @@ namespace sim {
 namespace {
 
 using platform::Value;
+
+constexpr qint64 kMaxDescriptionBytes = 16 * 1024 * 1024;
 
 struct ParseError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -58,19 +62,52 @@ Value toValue(const QJsonValue& j) {
     }
 }
 
+// Limits that keep every later conversion and the painter well inside their ranges.
+constexpr int64_t kMaxDisplays = 16;
+constexpr double kMaxCoordinate = 1e6; // points from the origin
+constexpr double kMaxScreenSide = 1e5; // points
+constexpr int64_t kMaxMicros = 10'000'000;
+constexpr int64_t kMaxKeyboardID = std::numeric_limits<int64_t>::max();
+
+std::string numberText(double v) {
+    std::ostringstream out;
+    out << v;
+    return out.str();
+}
+
 bool boolField(const QJsonObject& o, const char* key, bool fallback, const std::string& where) {
     if (!o.contains(key)) return fallback;
     if (!o.value(key).isBool()) fail(where + "." + key, "must be true or false");
     return o.value(key).toBool();
 }
 
-int64_t intField(const QJsonObject& o, const char* key, int64_t fallback,
+int64_t wholeNumber(const QJsonValue& v, int64_t lo, int64_t hi, const std::string& where) {
+    const std::string range =
+        "must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi);
+    if (!v.isDouble()) fail(where, range);
+    const double d = v.toDouble();
+    // Compared as doubles first: casting an out-of-range double to an integer is undefined.
+    if (!std::isfinite(d) || std::floor(d) != d || d < double(lo) || d > double(hi))
+        fail(where, range + " (got " + numberText(d) + ")");
+    return int64_t(d);
+}
+
+int64_t intField(const QJsonObject& o, const char* key, int64_t fallback, int64_t lo, int64_t hi,
                  const std::string& where) {
     if (!o.contains(key)) return fallback;
+    return wholeNumber(o.value(key), lo, hi, where + "." + key);
+}
+
+double numberField(const QJsonObject& o, const char* key, double fallback, double lo, double hi,
+                   const std::string& where) {
+    if (!o.contains(key)) return fallback;
     auto v = o.value(key);
-    if (!v.isDouble() || std::floor(v.toDouble()) != v.toDouble())
-        fail(where + "." + key, "must be a whole number");
-    return int64_t(v.toDouble());
+    const double d = v.toDouble();
+    if (!v.isDouble() || !std::isfinite(d) || d < lo || d > hi)
+        fail(where + "." + key, "must be a number from " + numberText(lo) + " to " +
+                                    numberText(hi) +
+                                    (v.isDouble() ? " (got " + numberText(d) + ")" : ""));
+    return d;
 }
 
 std::string stringField(const QJsonObject& o, const char* key, const std::string& fallback,
@@ -80,49 +117,119 @@ std::string stringField(const QJsonObject& o, const char* key, const std::string
     return o.value(key).toString().toStdString();
 }
 
-platform::Rect rectField(const QJsonObject& o, const char* key, const std::string& where) {
+QJsonObject objectField(const QJsonObject& o, const char* key, const std::string& where) {
     if (!o.contains(key)) return {};
+    if (!o.value(key).isObject()) fail(where + "." + key, "must be an object");
+    return o.value(key).toObject();
+}
+
+QJsonArray arrayField(const QJsonObject& o, const char* key, const std::string& where) {
+    if (!o.contains(key)) return {};
+    if (!o.value(key).isArray()) fail(where + "." + key, "must be a list");
+    return o.value(key).toArray();
+}
+
+QJsonObject objectAt(const QJsonArray& a, int i, const std::string& where) {
+    if (!a[i].isObject()) fail(where, "must be an object");
+    return a[i].toObject();
+}
+
+std::optional<platform::Rect> rectField(const QJsonObject& o, const char* key,
+                                        const std::string& where) {
+    if (!o.contains(key)) return std::nullopt;
+    const std::string at = where + "." + key;
     auto a = o.value(key).toArray();
-    if (!o.value(key).isArray() || a.size() != 4)
-        fail(where + "." + key, "must be [x, y, width, height]");
-    return {a[0].toDouble(), a[1].toDouble(), a[2].toDouble(), a[3].toDouble()};
+    if (!o.value(key).isArray() || a.size() != 4) fail(at, "must be [x, y, width, height]");
+    double n[4];
+    for (int i = 0; i < 4; ++i) {
+        if (!a[i].isDouble() || !std::isfinite(a[i].toDouble()))
+            fail(at, "must be [x, y, width, height] in numbers");
+        n[i] = a[i].toDouble();
+    }
+    if (std::fabs(n[0]) > kMaxCoordinate || std::fabs(n[1]) > kMaxCoordinate)
+        fail(at, "x and y must lie within " + numberText(kMaxCoordinate) + " points of the origin");
+    if (n[2] < 1 || n[3] < 1 || n[2] > kMaxScreenSide || n[3] > kMaxScreenSide)
+        fail(at, "width and height must be from 1 to " + numberText(kMaxScreenSide) + " points");
+    return platform::Rect{n[0], n[1], n[2], n[3]};
 }
 
 MonitorDescription parseMonitor(const QJsonObject& o, const std::string& where) {
     MonitorDescription m;
     m.answers = boolField(o, "answers", true, where);
     m.dropsWrites = boolField(o, "dropsWrites", false, where);
-    m.badChecksums = int(intField(o, "badChecksums", 0, where));
-    m.writeMicros = uint32_t(intField(o, "writeMicros", 0, where));
-    m.readMicros = uint32_t(intField(o, "readMicros", 0, where));
-    auto vcp = o.value("vcp").toObject();
+    m.badChecksums = int(intField(o, "badChecksums", 0, 0, 1'000'000, where));
+    m.writeMicros = uint32_t(intField(o, "writeMicros", 0, 0, kMaxMicros, where));
+    m.readMicros = uint32_t(intField(o, "readMicros", 0, 0, kMaxMicros, where));
+    auto vcp = objectField(o, "vcp", where);
     for (auto it = vcp.begin(); it != vcp.end(); ++it) {
         bool ok = false;
         uint code = it.key().toUInt(&ok, 0);
+        const std::string at = where + ".vcp." + it.key().toStdString();
         auto pair = it.value().toArray();
         if (!ok || code > 0xFF)
             fail(where + ".vcp", "\"" + it.key().toStdString() + "\" is no VCP code");
-        if (pair.size() != 2)
-            fail(where + ".vcp." + it.key().toStdString(), "must be [current, maximum]");
-        m.vcp[uint8_t(code)] = {uint16_t(pair[0].toInt()), uint16_t(pair[1].toInt())};
+        if (!it.value().isArray() || pair.size() != 2) fail(at, "must be [current, maximum]");
+        auto current = wholeNumber(pair[0], 0, 0xFFFF, at + "[0] (current)");
+        auto maximum = wholeNumber(pair[1], 0, 0xFFFF, at + "[1] (maximum)");
+        if (current > maximum)
+            fail(at, "current " + std::to_string(current) + " is above the maximum " +
+                         std::to_string(maximum));
+        m.vcp[uint8_t(code)] = {uint16_t(current), uint16_t(maximum)};
     }
     return m;
 }
 
-RegistryNode parseNode(const QJsonObject& o, const std::string& where) {
+RegistryNode parseNode(const QJsonObject& o, const std::string& where, int depth) {
+    if (depth > 64) fail(where, "the registry is nested deeper than 64 levels");
     RegistryNode n;
     n.name = stringField(o, "name", "", where);
     if (n.name.empty()) fail(where, "a registry entry needs a name");
+    if (o.contains("properties") && !o.value("properties").isObject())
+        fail(where + ".properties", "must be an object");
     n.properties =
         o.contains("properties") ? toValue(o.value("properties")) : Value(platform::ValueDict{});
     if (o.contains("avServiceDisplay"))
-        n.avServiceDisplay = uint32_t(intField(o, "avServiceDisplay", 0, where));
+        n.avServiceDisplay = uint32_t(intField(o, "avServiceDisplay", 0, 1, 0xFFFFFFFF, where));
     n.avServiceCreationFails = boolField(o, "avServiceCreationFails", false, where);
-    auto children = o.value("children").toArray();
-    for (int i = 0; i < children.size(); ++i)
-        n.children.push_back(
-            parseNode(children[i].toObject(), where + ".children[" + std::to_string(i) + "]"));
+    auto children = arrayField(o, "children", where);
+    for (int i = 0; i < children.size(); ++i) {
+        std::string at = where + ".children[" + std::to_string(i) + "]";
+        n.children.push_back(parseNode(objectAt(children, i, at), at, depth + 1));
+    }
     return n;
+}
+
+DisplayDescription parseDisplay(const QJsonObject& o, const std::string& where,
+                                const std::vector<DisplayDescription>& before) {
+    DisplayDescription x;
+    x.id = uint32_t(intField(o, "id", 0, 0, 0xFFFFFFFF, where));
+    if (x.id == 0) fail(where + ".id", "a display needs an id from 1 to 4294967295");
+    for (const auto& other : before)
+        if (other.id == x.id) fail(where + ".id", "id " + std::to_string(x.id) + " is used twice");
+    x.builtIn = boolField(o, "builtIn", false, where);
+    x.online = boolField(o, "online", true, where);
+    x.hasScreen = boolField(o, "hasScreen", true, where);
+    x.screenHasNumber = boolField(o, "screenNumber", true, where);
+    // Without a frame a display sits to the right of the one before it.
+    double right = 0;
+    for (const auto& other : before)
+        right = std::max(right, other.frame.x + other.frame.width);
+    x.frame = rectField(o, "frame", where).value_or(platform::Rect{right, 0, 1920, 1080});
+    x.visibleFrame = rectField(o, "visibleFrame", where).value_or(platform::Rect{});
+    x.screenName = stringField(o, "screenName", "", where);
+    if (o.contains("info")) {
+        if (!o.value("info").isObject()) fail(where + ".info", "must be an object");
+        x.info = toValue(o.value("info"));
+    }
+    x.gammaSamples = uint32_t(intField(o, "gammaSamples", 256, 1, 1024, where));
+    x.gammaReadFails = boolField(o, "gammaReadFails", false, where);
+    x.gammaWriteFails = boolField(o, "gammaWriteFails", false, where);
+    x.brightness = float(numberField(o, "brightness", x.brightness, 0, 1, where));
+    if (o.contains("monitor")) {
+        if (!o.value("monitor").isObject()) fail(where + ".monitor", "must be an object");
+        x.monitor = parseMonitor(o.value("monitor").toObject(), where + ".monitor");
+    }
+    return x;
 }
 
 MachineDescription parseMachine(const QJsonObject& root) {
@@ -131,15 +238,17 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.localeIdentifier = stringField(root, "locale", d.localeIdentifier, "machine");
     if (root.contains("preferredLanguages")) {
         d.preferredLanguages.clear();
-        for (const auto& l : root.value("preferredLanguages").toArray())
+        for (const auto& l : arrayField(root, "preferredLanguages", "machine")) {
+            if (!l.isString()) fail("machine.preferredLanguages", "must be a list of strings");
             d.preferredLanguages.push_back(l.toString().toStdString());
+        }
     }
     d.hasCoreDisplay = boolField(root, "coreDisplay", true, "machine");
     d.hasAVServices = boolField(root, "avServices", true, "machine");
     d.onlineListFails = boolField(root, "onlineListFails", false, "machine");
     d.registryIteratorFails = boolField(root, "registryIteratorFails", false, "machine");
     d.hasStatusItemButton = boolField(root, "statusItemButton", true, "machine");
-    auto login = root.value("loginItems").toObject();
+    auto login = objectField(root, "loginItems", "machine");
     d.hasMainAppService = boolField(login, "mainAppService", true, "machine.loginItems");
     d.loginItemEnabled = boolField(login, "enabled", false, "machine.loginItems");
     d.loginItemFails = boolField(login, "fails", false, "machine.loginItems");
@@ -151,49 +260,35 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.darkAppearance = boolField(root, "darkAppearance", false, "machine");
     if (root.contains("keyboardBacklights")) {
         d.keyboardBacklights.clear();
-        for (const auto& k : root.value("keyboardBacklights").toArray()) {
-            auto o = k.toObject();
-            d.keyboardBacklights.push_back(
-                {uint64_t(intField(o, "id", 1, "machine.keyboardBacklights")),
-                 float(o.value("level").toDouble(0.5))});
+        auto list = arrayField(root, "keyboardBacklights", "machine");
+        for (int i = 0; i < list.size(); ++i) {
+            std::string at = "machine.keyboardBacklights[" + std::to_string(i) + "]";
+            auto o = objectAt(list, i, at);
+            d.keyboardBacklights.push_back({uint64_t(intField(o, "id", 1, 0, kMaxKeyboardID, at)),
+                                            float(numberField(o, "level", 0.5, 0, 1, at))});
         }
     }
-    for (const auto& a : root.value("runningApps").toArray()) {
-        auto o = a.toObject();
-        d.runningApps.push_back({stringField(o, "bundleIdentifier", "", "machine.runningApps"),
-                                 stringField(o, "name", "", "machine.runningApps")});
+    auto apps = arrayField(root, "runningApps", "machine");
+    for (int i = 0; i < apps.size(); ++i) {
+        std::string at = "machine.runningApps[" + std::to_string(i) + "]";
+        auto o = objectAt(apps, i, at);
+        d.runningApps.push_back(
+            {stringField(o, "bundleIdentifier", "", at), stringField(o, "name", "", at)});
     }
-    auto displays = root.value("displays").toArray();
     if (!root.value("displays").isArray()) fail("machine.displays", "must be a list of displays");
+    auto displays = root.value("displays").toArray();
+    if (displays.size() > kMaxDisplays)
+        fail("machine.displays", "lists " + std::to_string(displays.size()) +
+                                     " displays; at most " + std::to_string(kMaxDisplays) +
+                                     " can be online");
     for (int i = 0; i < displays.size(); ++i) {
         std::string where = "machine.displays[" + std::to_string(i) + "]";
-        auto o = displays[i].toObject();
-        DisplayDescription x;
-        x.id = uint32_t(intField(o, "id", 0, where));
-        if (x.id == 0) fail(where + ".id", "a display needs a non-zero id");
-        for (const auto& other : d.displays)
-            if (other.id == x.id)
-                fail(where + ".id", "id " + std::to_string(x.id) + " is used twice");
-        x.builtIn = boolField(o, "builtIn", false, where);
-        x.online = boolField(o, "online", true, where);
-        x.hasScreen = boolField(o, "hasScreen", true, where);
-        x.screenHasNumber = boolField(o, "screenNumber", true, where);
-        x.frame = rectField(o, "frame", where);
-        x.visibleFrame = rectField(o, "visibleFrame", where);
-        x.screenName = stringField(o, "screenName", "", where);
-        if (o.contains("info")) x.info = toValue(o.value("info"));
-        x.gammaSamples = uint32_t(intField(o, "gammaSamples", 256, where));
-        if (x.gammaSamples == 0 || x.gammaSamples > 1024)
-            fail(where + ".gammaSamples", "must be 1 to 1024");
-        x.gammaReadFails = boolField(o, "gammaReadFails", false, where);
-        x.gammaWriteFails = boolField(o, "gammaWriteFails", false, where);
-        if (o.contains("brightness")) x.brightness = float(o.value("brightness").toDouble());
-        if (o.contains("monitor"))
-            x.monitor = parseMonitor(o.value("monitor").toObject(), where + ".monitor");
-        d.displays.push_back(x);
+        d.displays.push_back(parseDisplay(objectAt(displays, i, where), where, d.displays));
     }
-    if (root.contains("registry"))
-        d.registryRoot = parseNode(root.value("registry").toObject(), "machine.registry");
+    if (root.contains("registry")) {
+        if (!root.value("registry").isObject()) fail("machine.registry", "must be an object");
+        d.registryRoot = parseNode(root.value("registry").toObject(), "machine.registry", 0);
+    }
     return d;
 }
 
@@ -202,11 +297,14 @@ MachineDescription parseMachine(const QJsonObject& root) {
 std::optional<MachineDescription> VirtualMac::parse(const std::string& json, std::string* error) {
     QJsonParseError err{};
     auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(json), &err);
-    if (err.error != QJsonParseError::NoError || !doc.isObject()) {
+    if (err.error != QJsonParseError::NoError) {
         if (error)
-            *error = "machine description is not a JSON object (" +
-                     err.errorString().toStdString() + " at offset " + std::to_string(err.offset) +
-                     ")";
+            *error = "machine description is not valid JSON: " + err.errorString().toStdString() +
+                     " at offset " + std::to_string(err.offset);
+        return std::nullopt;
+    }
+    if (!doc.isObject()) {
+        if (error) *error = "machine description must be a JSON object ({ ... }), not a list";
         return std::nullopt;
     }
     try {
@@ -221,6 +319,12 @@ std::optional<MachineDescription> VirtualMac::load(const std::string& path, std:
     QFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::ReadOnly)) {
         if (error) *error = "cannot read machine description " + path;
+        return std::nullopt;
+    }
+    if (f.size() > kMaxDescriptionBytes) {
+        if (error)
+            *error = path + ": machine description is " + std::to_string(f.size()) +
+                     " bytes; at most 16 MiB is read";
         return std::nullopt;
     }
     auto d = parse(f.readAll().toStdString(), error);

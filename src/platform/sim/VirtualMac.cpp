@@ -287,7 +287,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     } else {
         m.loop = std::make_unique<QtRunLoop>();
     }
-    m.defaults = std::make_unique<UserDefaults>(m.profile + "/defaults.json", &m.log);
+    m.defaults = std::make_unique<UserDefaults>(m.profile + "/defaults.json", &m.log, m.loop.get());
     m.paths = std::make_unique<SystemPaths>(m.profile + "/root");
     for (const auto& x : m.d.displays)
         if (x.monitor) m.monitors[x.id] = std::make_unique<SimMonitor>(*x.monitor);
