@@ -4,10 +4,12 @@
 #include "appkit/Window.h"
 #include "display/BrightnessController.h"
 #include "display/DisplayEngine.h"
+#include "display/RecoveryJournal.h"
 #include "platform/InputActivity.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "platform/StatusBar.h"
+#include "platform/SystemPaths.h"
 
 namespace {
 
@@ -37,6 +39,11 @@ BlackoutController::BlackoutController()
       displayEngine(DisplayEngine::shared()),
       statusItem(
           platform::current().statusBar->createStatusItem(platform::kVariableStatusItemLength)) {
+    auto& p = platform::current();
+    recoveryJournal = std::make_shared<RecoveryJournal>(p.paths->map(recoveryJournalPath), p.log);
+    brightnessController->journal = recoveryJournal;
+    // Before anything else: an earlier run may have left displays dark.
+    recoverFromUncleanExit();
     configureStatusItem();
     recreateStatusMenu();
     // Callbacks reach the controller through shared(), so none outlives it.

@@ -14,11 +14,13 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 class BlackoutWindow;
 class BrightnessController;
+class RecoveryJournal;
 class DisplayEngine;
 namespace appkit {
 class Window;
@@ -96,6 +98,16 @@ class BlackoutController {
     void stop();
     void setCursorHidden(bool hidden);
     void installEscapeKeyMonitors();
+
+    // --- Recovery after a crash: what is dark is on disk until it is undone ---
+    std::shared_ptr<RecoveryJournal> recoveryJournal;
+    std::set<DisplayID> recoveryPending; // left dark by an earlier run, not plugged in now
+    bool recoveringAtLaunch = true;
+    static constexpr const char* recoveryJournalPath =
+        "~/Library/Application Support/Nightlid/recovery.json";
+    // At launch: every display of the journal gets its brightness back; later (a display was
+    // plugged in): those of an earlier run that were not connected then.
+    void recoverFromUncleanExit();
 
     // --- Keyboard backlight ---
     std::map<uint64_t, float> savedKeyboardBrightnesses;

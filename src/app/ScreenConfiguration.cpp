@@ -21,6 +21,7 @@ void BlackoutController::screenConfigurationChanged() {
     auto before = registryIDs(displayEngine);
     displayEngine.refreshDisplays();
     auto after = registryIDs(displayEngine);
+    if (!recoveryPending.empty()) recoverFromUncleanExit();
     if (before == after && controlWindow) return;
 
     // A closed window is rebuilt too: it must not come back showing displays that are gone.

@@ -2,6 +2,7 @@
 #include "appkit/Button.h"
 #include "blackout/BlackoutWindow.h"
 #include "display/DisplayEngine.h"
+#include "display/RecoveryJournal.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
 #include "platform/TransferTables.h"
@@ -16,6 +17,7 @@ constexpr float kNearZero = 0.001f;
 constexpr double kSecondSend = 0.15;
 constexpr double kSliderReload = 0.35;
 constexpr float kFallbackRestore = 0.5f;
+constexpr const char* kOffReason = "off";
 
 float storedFloat(const std::string& key) {
     const double v = platform::current().defaults->number(key).value_or(0.0);
@@ -44,6 +46,8 @@ void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
         restoreTo = stored > kNearZero ? std::min(stored, 1.0f) : kFallbackRestore;
     }
     poweredOffBrightnesses[display.id] = restoreTo;
+    recoveryJournal->recordDisplay(
+        {display.id, display.name, display.isBuiltIn, restoreTo, kOffReason});
 
     displayEngine.setBrightness(0.0f, display);
     if (!display.isBuiltIn) {
@@ -77,6 +81,7 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
             if (hasShared()) shared().displayEngine.setBrightness(value, display);
         });
         poweredOffBrightnesses.erase(display.id);
+        recoveryJournal->clearDisplay(display.id, kOffReason);
         currentBrightnesses[display.id] = value;
         platform::current().defaults->set(brightnessPreferenceKey(display), value);
         updateSlider(display, value);
@@ -87,6 +92,7 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
     } else {
         poweredOffBrightnesses.erase(display.id);
         displayEngine.setBrightness(value, display);
+        recoveryJournal->clearDisplay(display.id, kOffReason);
         updateSlider(display, value);
         updatePowerButton(display, false);
         lastBuiltInBrightness = value;

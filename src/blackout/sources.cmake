@@ -5,4 +5,5 @@ list(APPEND CORE_SOURCES
   blackout/GammaBlackout.cpp
   blackout/PowerTile.cpp
   blackout/ProtectorMode.cpp
+  blackout/Recovery.cpp
 )

@@ -1,5 +1,6 @@
 #include "display/BrightnessController.h"
 
+#include "display/RecoveryJournal.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
 
@@ -35,6 +36,7 @@ void BrightnessController::dim(DisplayID displayID,
         if (auto current = readBrightness(displayID)) {
             savedDisplayServicesBrightness = *current;
             savedDisplayServicesDisplayID = displayID;
+            if (journal) journal->recordDisplay({displayID, {}, true, *current, "dim"});
             setDisplayServicesBrightness(displayID, 0.0f);
         }
     }
@@ -52,6 +54,7 @@ void BrightnessController::restore() {
         savedDisplayServicesDisplayID) {
         setDisplayServicesBrightness(*savedDisplayServicesDisplayID,
                                      *savedDisplayServicesBrightness);
+        if (journal) journal->clearDisplay(*savedDisplayServicesDisplayID, "dim");
         savedDisplayServicesBrightness.reset();
         savedDisplayServicesDisplayID.reset();
     }

@@ -6,6 +6,8 @@
 #include "platform/BuiltInBrightness.h"
 
 #include <memory>
+
+class RecoveryJournal;
 #include <optional>
 #include <vector>
 
@@ -26,6 +28,8 @@ class BrightnessController : public std::enable_shared_from_this<BrightnessContr
         float brightness;
     };
     std::vector<SavedDisplayBrightness> savedExternalBrightnesses;
+    // Where the dimmed panel is written down before it goes dark; may be absent.
+    std::shared_ptr<RecoveryJournal> journal;
 
   private:
     std::optional<float> readBrightness(DisplayID id) const;

@@ -29,7 +29,9 @@ uint16_t percent(float fraction) {
 
 } // namespace
 
-ControlledDisplay DisplayEngine::resolve(const ControlledDisplay& display) {
+ControlledDisplay DisplayEngine::resolve(const ControlledDisplay& passed) {
+    // A copy first: the caller's record may live in the list the refresh replaces.
+    const ControlledDisplay display = passed;
     refreshDisplays();
     for (const auto& d : displays)
         if (d.id == display.id) return d;

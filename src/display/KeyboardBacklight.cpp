@@ -1,4 +1,5 @@
 #include "app/BlackoutController.h"
+#include "display/RecoveryJournal.h"
 #include "platform/CoreBrightness.h"
 #include "platform/Platform.h"
 
@@ -25,8 +26,12 @@ void BlackoutController::turnOffKeyboardBacklight() {
         if (!n) return; // not an array of integers
         keyboards.push_back(uint64_t(*n));
     }
+    std::map<uint64_t, float> levels;
+    for (auto id : keyboards)
+        levels[id] = client->brightnessForKeyboard(id);
+    if (recoveryJournal) recoveryJournal->recordKeyboards(levels);
     for (auto id : keyboards) {
-        savedKeyboardBrightnesses[id] = client->brightnessForKeyboard(id);
+        savedKeyboardBrightnesses[id] = levels[id];
         client->setBrightness(0.0f, id);
     }
 }
@@ -40,4 +45,5 @@ void BlackoutController::restoreKeyboardBacklight() {
     for (const auto& [id, level] : savedKeyboardBrightnesses)
         client->setBrightness(level, id);
     savedKeyboardBrightnesses.clear();
+    if (recoveryJournal) recoveryJournal->clearKeyboards();
 }

@@ -8,4 +8,5 @@ list(APPEND CORE_SOURCES
   display/DisplayEngine.cpp
   display/DisplayLookup.cpp
   display/KeyboardBacklight.cpp
+  display/RecoveryJournal.cpp
 )

@@ -21,6 +21,8 @@
 #include <QJsonDocument>
 
 #include <cmath>
+#include <csignal>
+#include <iostream>
 #include <ostream>
 #include <sstream>
 
@@ -286,6 +288,13 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         }
         // What choosing a segment of the control window's KO/EN control does.
         BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
+    } else if (cmd == "crash") {
+        // As a crash would: nothing of the program's own shut-down runs.
+        out_.flush();
+        err_.flush();
+        std::cout.flush();
+        std::cerr.flush();
+        ::raise(SIGKILL);
     } else if (cmd == "quit") {
         mac.platform().applications->terminate();
     } else {

@@ -4,6 +4,7 @@
 #include "appkit/Button.h"
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
+#include "display/RecoveryJournal.h"
 #include "driver/Session.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
@@ -157,6 +158,14 @@ QJsonObject stateReport(Session& session) {
         for (const auto& [id, value] : c.poweredOffBrightnesses)
             off[QString::number(id)] = rounded(value);
         state["poweredOff"] = off;
+        // What a crash now would leave for the next start to bring back.
+        QJsonArray journal;
+        if (c.recoveryJournal)
+            for (const auto& e : c.recoveryJournal->displays())
+                journal.append(QJsonObject{{"display", qint64(e.id)},
+                                           {"reason", QString::fromStdString(e.reason)},
+                                           {"brightness", rounded(e.brightness)}});
+        state["recoveryJournal"] = journal;
         QJsonObject current, known;
         for (const auto& [id, value] : c.currentBrightnesses)
             current[QString::number(id)] = rounded(value);

@@ -1,5 +1,6 @@
 #pragma once
-// System paths ("/Library/...") mapped into the machine's root folder.
+// System paths ("/Library/...") mapped into the machine's root folder, and the user's own
+// ("~/Library/...") into the user's home folder.
 
 #include <string>
 
@@ -8,15 +9,19 @@ namespace platform {
 class SystemPaths {
   public:
     // An empty root maps every path to itself (a real machine).
-    explicit SystemPaths(std::string root = {}) : root_(std::move(root)) {}
+    explicit SystemPaths(std::string root = {}, std::string home = {})
+        : root_(std::move(root)), home_(std::move(home)) {}
     std::string map(const std::string& systemPath) const {
+        if (systemPath.rfind("~/", 0) == 0) return home_ + systemPath.substr(1);
         if (root_.empty()) return systemPath;
         return root_ + (systemPath.empty() || systemPath[0] != '/' ? "/" : "") + systemPath;
     }
     const std::string& root() const { return root_; }
+    const std::string& home() const { return home_; }
 
   private:
     std::string root_;
+    std::string home_;
 };
 
 } // namespace platform

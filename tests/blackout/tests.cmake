@@ -3,4 +3,5 @@ list(APPEND TEST_SOURCES
   blackout/DisplayPowerTest.cpp
   blackout/GammaBlackoutTest.cpp
   blackout/ProtectorModeTest.cpp
+  blackout/RecoveryTest.cpp
 )

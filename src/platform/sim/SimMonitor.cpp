@@ -7,7 +7,8 @@ constexpr uint32_t kChip = 0x37;
 constexpr uint32_t kHostAddress = 0x51;
 
 uint8_t xorAll(uint8_t seed, const uint8_t* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i) seed ^= bytes[i];
+    for (size_t i = 0; i < count; ++i)
+        seed ^= bytes[i];
     return seed;
 }
 } // namespace
@@ -16,6 +17,15 @@ SimMonitor::SimMonitor(MonitorDescription description) : d_(std::move(descriptio
 
 platform::IOReturn SimMonitor::writeI2C(uint32_t chipAddress, uint32_t dataAddress,
                                         const uint8_t* buffer, uint32_t length) {
+    bool changed = false;
+    auto result = write(chipAddress, dataAddress, buffer, length, changed);
+    // Told outside the lock: the listener may read the monitor.
+    if (changed && changed_) changed_();
+    return result;
+}
+
+platform::IOReturn SimMonitor::write(uint32_t chipAddress, uint32_t dataAddress,
+                                     const uint8_t* buffer, uint32_t length, bool& changed) {
     std::lock_guard lock(mutex_);
     ++writes_;
     log_.emplace_back(buffer, buffer + length);
@@ -24,7 +34,8 @@ platform::IOReturn SimMonitor::writeI2C(uint32_t chipAddress, uint32_t dataAddre
         return platform::kIOReturnError;
     // Frame: 0x80|(n+1), n, payload..., checksum over the host address and every byte.
     uint8_t n = buffer[1];
-    if (buffer[0] != (0x80 | (n + 1)) || length != uint32_t(n) + 3) return platform::kIOReturnSuccess;
+    if (buffer[0] != (0x80 | (n + 1)) || length != uint32_t(n) + 3)
+        return platform::kIOReturnSuccess;
     uint8_t seed = n == 1 ? 0x6E : (0x6E ^ 0x51);
     if (xorAll(seed, buffer, length - 1) != buffer[length - 1]) return platform::kIOReturnSuccess;
     const uint8_t* payload = buffer + 2;
@@ -35,6 +46,7 @@ platform::IOReturn SimMonitor::writeI2C(uint32_t chipAddress, uint32_t dataAddre
         ++validSets_;
         if (!d_.dropsWrites) {
             auto& f = d_.vcp[code];
+            changed = f.current != value;
             f.current = value;
             if (f.maximum == 0 && !d_.vcp.count(code)) f.maximum = 100;
         }
@@ -64,7 +76,8 @@ platform::IOReturn SimMonitor::readI2C(uint32_t chipAddress, uint32_t offset, ui
         --d_.badChecksums;
         reply[10] ^= 0xFF;
     }
-    for (uint32_t i = 0; i < length; ++i) buffer[i] = i < 11 ? reply[i] : 0;
+    for (uint32_t i = 0; i < length; ++i)
+        buffer[i] = i < 11 ? reply[i] : 0;
     return platform::kIOReturnSuccess;
 }
 
@@ -73,6 +86,11 @@ std::optional<VcpFeature> SimMonitor::vcp(uint8_t code) const {
     auto it = d_.vcp.find(code);
     if (it == d_.vcp.end()) return std::nullopt;
     return it->second;
+}
+
+std::map<uint8_t, VcpFeature> SimMonitor::allVcp() const {
+    std::lock_guard lock(mutex_);
+    return d_.vcp;
 }
 
 void SimMonitor::setVcp(uint8_t code, VcpFeature feature) {
@@ -125,7 +143,11 @@ void SimMonitor::resetCounters() {
     sets_.clear();
 }
 
-uint32_t SimMonitor::writeMicros() const { return d_.writeMicros; }
-uint32_t SimMonitor::readMicros() const { return d_.readMicros; }
+uint32_t SimMonitor::writeMicros() const {
+    return d_.writeMicros;
+}
+uint32_t SimMonitor::readMicros() const {
+    return d_.readMicros;
+}
 
 } // namespace sim

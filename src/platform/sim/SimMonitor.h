@@ -5,6 +5,8 @@
 #include "platform/IORegistry.h"
 #include "platform/sim/MachineDescription.h"
 
+#include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -21,6 +23,10 @@ class SimMonitor {
                                uint32_t length);
 
     std::optional<VcpFeature> vcp(uint8_t code) const;
+    // Every VCP value, for keeping the monitor's state between runs.
+    std::map<uint8_t, VcpFeature> allVcp() const;
+    // Called (on the writing thread) after a Set VCP changed a value.
+    void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
     void setVcp(uint8_t code, VcpFeature feature);
     void setAnswers(bool answers);
     void setBadChecksums(int count);
@@ -28,14 +34,18 @@ class SimMonitor {
     // What the monitor saw.
     int writeCount() const;
     int readCount() const;
-    int validSetCount() const; // well-formed Set VCP frames applied
-    std::vector<std::vector<uint8_t>> writes() const; // every written buffer, oldest first
+    int validSetCount() const;                               // well-formed Set VCP frames applied
+    std::vector<std::vector<uint8_t>> writes() const;        // every written buffer, oldest first
     std::vector<uint16_t> valuesWritten(uint8_t code) const; // Set VCP values in arrival order
     void resetCounters();
     uint32_t writeMicros() const;
     uint32_t readMicros() const;
 
   private:
+    platform::IOReturn write(uint32_t chipAddress, uint32_t dataAddress, const uint8_t* buffer,
+                             uint32_t length, bool& changed);
+
+    std::function<void()> changed_;
     mutable std::mutex mutex_;
     MonitorDescription d_;
     std::optional<uint8_t> pendingRead_;

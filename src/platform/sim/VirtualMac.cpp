@@ -17,6 +17,7 @@
 #include "platform/SystemPaths.h"
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
+#include "platform/sim/HardwareState.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimBrightness.h"
@@ -72,7 +73,41 @@ struct VirtualMac::Impl : Displays,
     bool terminateRequested = false;
     std::function<void()> terminateHandler;
     std::function<void()> changed;
+    std::string hardwarePath; // empty: the hardware is not kept between runs
     Platform platform;
+
+    void loadHardware() {
+        std::string problems;
+        auto state = readHardwareState(hardwarePath, problems);
+        if (!problems.empty()) log.write("Virtual Mac: hardware state partly ignored: " + problems);
+        for (auto& x : d.displays) {
+            if (auto p = state.panels.find(x.id); p != state.panels.end() && x.builtIn)
+                x.brightness = p->second;
+            auto codes = state.vcp.find(x.id);
+            if (!x.monitor || codes == state.vcp.end()) continue;
+            for (const auto& [code, value] : codes->second)
+                if (auto f = x.monitor->vcp.find(code);
+                    f != x.monitor->vcp.end() && value <= f->second.maximum)
+                    f->second.current = value;
+        }
+        for (auto& k : d.keyboardBacklights)
+            if (auto level = state.keyboards.find(k.id); level != state.keyboards.end())
+                k.level = level->second;
+    }
+    // On the main thread, whenever a monitor, the panel or a keyboard changed.
+    void saveHardware() {
+        if (hardwarePath.empty()) return;
+        HardwareState state;
+        for (const auto& [id, monitor] : monitors)
+            for (const auto& [code, f] : monitor->allVcp())
+                state.vcp[id][code] = f.current;
+        for (const auto& x : d.displays)
+            if (x.builtIn) state.panels[x.id] = x.brightness;
+        for (const auto& k : d.keyboardBacklights)
+            state.keyboards[k.id] = k.level;
+        if (!writeHardwareState(hardwarePath, state))
+            log.write("Virtual Mac: cannot write " + hardwarePath);
+    }
 
     const DisplayDescription* display(DisplayID id) const {
         for (const auto& x : d.displays)
@@ -287,10 +322,24 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     } else {
         m.loop = std::make_unique<QtRunLoop>();
     }
+    if (!options.profileDir.empty()) {
+        m.hardwarePath = m.profile + "/hardware.json";
+        m.loadHardware();
+    }
     m.defaults = std::make_unique<UserDefaults>(m.profile + "/defaults.json", &m.log, m.loop.get());
-    m.paths = std::make_unique<SystemPaths>(m.profile + "/root");
+    m.paths = std::make_unique<SystemPaths>(m.profile + "/root", m.profile + "/home");
     for (const auto& x : m.d.displays)
-        if (x.monitor) m.monitors[x.id] = std::make_unique<SimMonitor>(*x.monitor);
+        if (x.monitor) {
+            auto monitor = std::make_unique<SimMonitor>(*x.monitor);
+            // Set VCP arrives on the DDC queue; the rest of the machine lives on the main one.
+            monitor->setChangeListener([this] {
+                impl_->loop->async([this] {
+                    impl_->saveHardware();
+                    notifyChanged();
+                });
+            });
+            m.monitors[x.id] = std::move(monitor);
+        }
     m.registry = std::make_unique<SimRegistry>(m.d.registryRoot, m.d.registryIteratorFails,
                                                m.d.hasAVServices, m.clock,
                                                [this](DisplayID id) -> SimMonitor* {
@@ -299,7 +348,10 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
                                                    return monitor(id);
                                                });
 
-    m.brightness = std::make_unique<SimBrightness>(m.d, [this] { notifyChanged(); });
+    m.brightness = std::make_unique<SimBrightness>(m.d, [this] {
+        impl_->saveHardware();
+        notifyChanged();
+    });
     m.windowServer = std::make_unique<SimWindowServer>(*m.loop, [this] { notifyChanged(); });
     m.appearance = std::make_unique<SimAppearance>(m.d, *m.loop, [this] { notifyChanged(); });
     m.input = std::make_unique<SimInput>(*m.loop, *m.windowServer, [this] { notifyChanged(); });

@@ -1,4 +1,5 @@
 list(APPEND SIM_SOURCES
+  platform/sim/HardwareState.cpp
   platform/sim/MachineJson.cpp
   platform/sim/SimAlerts.cpp
   platform/sim/SimAppearance.cpp

@@ -1,0 +1,23 @@
+#pragma once
+// What the virtual hardware keeps when the program ends, as a real Mac's would: the monitors'
+// VCP values and the panel and keyboard levels. Gamma tables and windows are not kept.
+
+#include "platform/Displays.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace sim {
+
+struct HardwareState {
+    std::map<platform::DisplayID, std::map<uint8_t, uint16_t>> vcp;
+    std::map<platform::DisplayID, float> panels;
+    std::map<uint64_t, float> keyboards;
+};
+
+// Reads the file; what cannot be read is left out and described in problems.
+HardwareState readHardwareState(const std::string& path, std::string& problems);
+bool writeHardwareState(const std::string& path, const HardwareState& state);
+
+} // namespace sim

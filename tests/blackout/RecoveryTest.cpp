@@ -1,0 +1,76 @@
+#include "blackout/PowerTestSupport.h"
+#include "display/RecoveryJournal.h"
+#include "platform/SystemPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+std::string journalPath() {
+    return platform::current().paths->map(BlackoutController::recoveryJournalPath);
+}
+
+void writeJournal(const QByteArray& text) {
+    const auto path = QString::fromStdString(journalPath());
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+} // namespace
+
+TEST_F(PowerTest, JournalHoldsEveryDarkDisplayUntilItIsLitAgain) {
+    auto& c = controller();
+    c.currentBrightnesses[2] = 0.6f;
+    c.toggleDisplayPowerByID(2);
+    c.brightnessController->dim(1, c.externalDisplayIDs());
+    {
+        RecoveryJournal onDisk(journalPath(), nullptr);
+        ASSERT_EQ(onDisk.displays().size(), 2u) << "on disk before the hardware is touched";
+        EXPECT_EQ(onDisk.displays()[0].id, 2u);
+        EXPECT_FLOAT_EQ(onDisk.displays()[0].brightness, 0.6f);
+        EXPECT_EQ(onDisk.displays()[1].reason, "dim");
+        EXPECT_FLOAT_EQ(onDisk.displays()[1].brightness, 0.8f);
+    }
+    c.toggleDisplayPowerByID(2);
+    c.brightnessController->restore();
+    EXPECT_TRUE(c.recoveryJournal->empty());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(journalPath())));
+}
+
+TEST_F(AppTest, LaunchBringsBackWhatAnEarlierRunLeftDarkAndWaitsForUnpluggedDisplays) {
+    // The monitor of display 2 answers DDC/CI and sits at 0, as a killed run left it.
+    auto m = sim::VirtualMac::defaultDescription();
+    m.displays[1].monitor->vcp[0x10].current = 0;
+    m.displays[2].online = false;
+    boot(m);
+    writeJournal(R"({"displays":[
+        {"id":"2","name":"DELL U2723QE","builtIn":false,"brightness":0.55,"reason":"off"},
+        {"id":"3","name":"DELL U2723QE","builtIn":false,"brightness":0.9,"reason":"off"},
+        {"id":"x","brightness":7},
+        {"id":"1","name":"","builtIn":true,"brightness":0.4,"reason":"dim"}],
+        "keyboards":[{"id":"1","level":0.75}]})");
+    launch();
+
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 50);
+    EXPECT_FLOAT_EQ(mac().description().displays[0].brightness, 0.4f);
+    EXPECT_FLOAT_EQ(mac().description().keyboardBacklights[0].level, 0.75f);
+    EXPECT_TRUE(log().contains("Recovery: display DELL U2723QE brought back to 0.55 after an "
+                               "unclean exit"));
+    bool damagedNoted = false;
+    for (const auto& line : log().lines())
+        damagedNoted |= line.find("is damaged; a copy is kept") != std::string::npos;
+    EXPECT_TRUE(damagedNoted) << "the unreadable entry is reported, the others still used";
+
+    // The unplugged display keeps its entry until it comes back.
+    auto& journal = *controller().recoveryJournal;
+    ASSERT_EQ(journal.displays().size(), 1u);
+    EXPECT_EQ(journal.displays()[0].id, 3u);
+    mac().plug(3);
+    advance(0.1);
+    EXPECT_TRUE(journal.empty());
+    EXPECT_EQ(monitor(3).vcp(0x10)->current, 89) << "0.9 on the DDC range above the overlay's";
+}
