@@ -4,6 +4,7 @@
 #include "driver/ScriptDriver.h"
 #include "driver/Session.h"
 #include "driver/Tour.h"
+#include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimulatorWindow.h"
 
 #include <QApplication>
@@ -65,8 +66,10 @@ int main(int argc, char** argv) {
     options.virtualTime = headless;
     options.echoLog = cli.isSet(verbose);
     // Scripts and the tour start from a fresh profile unless one is given.
-    if (cli.isSet(profile)) options.profileDir = cli.value(profile).toStdString();
-    else if (!headless) options.profileDir = defaultProfileDir();
+    if (cli.isSet(profile))
+        options.profileDir = cli.value(profile).toStdString();
+    else if (!headless)
+        options.profileDir = defaultProfileDir();
 
     driver::Session session(*description, options);
     sim::SimulatorWindow simulator(session.mac());
@@ -84,6 +87,7 @@ int main(int argc, char** argv) {
     }
 
     session.setOnTerminated([] { QApplication::quit(); });
+    session.mac().alerts().setPresenter(&sim::SimulatorWindow::presentAlert);
     simulator.show();
     session.launch();
     return app.exec();

@@ -90,9 +90,25 @@ TEST_F(AppTest, CheckForUpdatesReachesTheUpdaterOfTheDelegate) {
     for (const auto& entry : item().lastMenu()->items)
         if (entry.title == "업데이트 확인...") entry.action();
     EXPECT_EQ(mac().updateChecks(), 1);
+    // The updater answers the person, as the real one does.
+    ASSERT_EQ(mac().alerts().shown().size(), 1u);
+    EXPECT_EQ(mac().alerts().shown()[0].messageText, "You’re up to date!");
 
     // A delegate of another kind, or none: nothing happens.
     AppDelegate::setShared(nullptr);
     controller().checkForUpdates();
     EXPECT_EQ(mac().updateChecks(), 1);
+}
+
+TEST_F(AppTest, UpdaterOffersTheVersionTheFeedHas) {
+    auto m = laptopWithTwoMonitors();
+    m.availableUpdate = "9.1.0";
+    boot(m);
+    launch();
+    controller().checkForUpdates();
+    ASSERT_EQ(mac().alerts().shown().size(), 1u);
+    const auto& offer = mac().alerts().shown()[0];
+    EXPECT_EQ(offer.messageText, "A new version of Nightlid is available!");
+    EXPECT_NE(offer.informativeText.find("Nightlid 9.1.0 is now available"), std::string::npos);
+    EXPECT_EQ(offer.buttons, (std::vector<std::string>{"Install Update", "Remind Me Later"}));
 }

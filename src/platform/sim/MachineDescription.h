@@ -94,6 +94,8 @@ struct MachineDescription {
     std::vector<KeyboardBacklightDescription> keyboardBacklights = {{1, 0.5f}};
     bool hasSkyLight = true;     // the private appearance calls
     bool darkAppearance = false; // the system-wide appearance
+    // The version the update feed offers; empty: the running version is the newest.
+    std::string availableUpdate;
 };
 
 } // namespace sim

@@ -258,6 +258,11 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.autoBrightness = boolField(root, "autoBrightness", true, "machine");
     d.hasSkyLight = boolField(root, "skyLight", true, "machine");
     d.darkAppearance = boolField(root, "darkAppearance", false, "machine");
+    d.availableUpdate = stringField(root, "availableUpdate", "", "machine");
+    if (!d.availableUpdate.empty() &&
+        (d.availableUpdate.size() > 32 ||
+         d.availableUpdate.find_first_not_of("0123456789.") != std::string::npos))
+        fail("machine.availableUpdate", "must be a version like \"1.2.0\"");
     if (root.contains("keyboardBacklights")) {
         d.keyboardBacklights.clear();
         auto list = arrayField(root, "keyboardBacklights", "machine");

@@ -155,8 +155,14 @@ void ScreensCanvas::paintScreenInfo(QPainter& p, const Layout& l, int index) {
     f.setBold(true);
     p.setFont(f);
     QString title = QString::fromStdString(d.screenName.empty() ? "(no screen)" : d.screenName);
-    title = QFontMetricsF(f).elidedText(title, Qt::ElideRight, text.width());
-    p.drawText(text, Qt::AlignLeft | Qt::AlignTop, title);
+    // The whole name, wrapped over two lines at most, in smaller print when it must be.
+    const int titleFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    auto titleRect = [&] { return QFontMetricsF(f).boundingRect(text, titleFlags, title); };
+    while (f.pointSizeF() > 7 && titleRect().height() > 2.2 * QFontMetricsF(f).height())
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    p.setFont(f);
+    const QRectF titleBox = titleRect();
+    p.drawText(text, titleFlags, title);
     f.setBold(false);
     f.setPointSizeF(9.5);
     p.setFont(f);
@@ -186,7 +192,7 @@ void ScreensCanvas::paintScreenInfo(QPainter& p, const Layout& l, int index) {
             lines << QString("%1 window α %2")
                          .arg(QString::fromStdString(e.window.kind))
                          .arg(e.window.alphaValue, 0, 'f', 3);
-    QRectF body = text.adjusted(0, 22, 0, 0);
+    QRectF body = text.adjusted(0, titleBox.height() + 6, 0, 0);
     // A small screen gets smaller print rather than lines cut off.
     QFontMetricsF metrics(f);
     while (f.pointSizeF() > 6.5 && metrics.height() * lines.size() > body.height()) {

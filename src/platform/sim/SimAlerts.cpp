@@ -13,7 +13,8 @@ int SimAlerts::runModal(const platform::AlertRequest& request) {
 }
 
 void SimAlerts::queueAnswers(std::vector<int> answers) {
-    for (int a : answers) answers_.push_back(a);
+    for (int a : answers)
+        answers_.push_back(a);
 }
 
 void SimAlerts::setPresenter(std::function<int(const platform::AlertRequest&)> presenter) {

@@ -20,7 +20,7 @@ platform::IOReturn SimMonitor::writeI2C(uint32_t chipAddress, uint32_t dataAddre
     bool changed = false;
     auto result = write(chipAddress, dataAddress, buffer, length, changed);
     // Told outside the lock: the listener may read the monitor.
-    if (changed && changed_) changed_();
+    if (changed_) changed_(changed);
     return result;
 }
 
@@ -58,6 +58,13 @@ platform::IOReturn SimMonitor::write(uint32_t chipAddress, uint32_t dataAddress,
 
 platform::IOReturn SimMonitor::readI2C(uint32_t chipAddress, uint32_t offset, uint8_t* buffer,
                                        uint32_t length) {
+    auto result = read(chipAddress, offset, buffer, length);
+    if (changed_) changed_(false);
+    return result;
+}
+
+platform::IOReturn SimMonitor::read(uint32_t chipAddress, uint32_t offset, uint8_t* buffer,
+                                    uint32_t length) {
     std::lock_guard lock(mutex_);
     ++reads_;
     if (!d_.answers) return platform::kIOReturnNotResponding;

@@ -25,8 +25,10 @@ class SimMonitor {
     std::optional<VcpFeature> vcp(uint8_t code) const;
     // Every VCP value, for keeping the monitor's state between runs.
     std::map<uint8_t, VcpFeature> allVcp() const;
-    // Called (on the writing thread) after a Set VCP changed a value.
-    void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
+    // Called on the I2C caller's thread after every operation; true when a value changed.
+    void setChangeListener(std::function<void(bool valueChanged)> listener) {
+        changed_ = std::move(listener);
+    }
     void setVcp(uint8_t code, VcpFeature feature);
     void setAnswers(bool answers);
     void setBadChecksums(int count);
@@ -44,8 +46,10 @@ class SimMonitor {
   private:
     platform::IOReturn write(uint32_t chipAddress, uint32_t dataAddress, const uint8_t* buffer,
                              uint32_t length, bool& changed);
+    platform::IOReturn read(uint32_t chipAddress, uint32_t offset, uint8_t* buffer,
+                            uint32_t length);
 
-    std::function<void()> changed_;
+    std::function<void(bool)> changed_;
     mutable std::mutex mutex_;
     MonitorDescription d_;
     std::optional<uint8_t> pendingRead_;

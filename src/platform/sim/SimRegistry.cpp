@@ -45,7 +45,9 @@ void collect(const RegistryNode& node, const std::string& path,
     }
 }
 
-const Entry* asEntry(const platform::RegistryEntryRef& e) { return dynamic_cast<const Entry*>(e.get()); }
+const Entry* asEntry(const platform::RegistryEntryRef& e) {
+    return dynamic_cast<const Entry*>(e.get());
+}
 
 std::string hex4(int64_t v) {
     char b[8];
@@ -66,7 +68,8 @@ int64_t intOf(const Value& info, const char* key, int64_t fallback = 0) {
 
 Value dict(std::initializer_list<std::pair<std::string, Value>> items) {
     Value v;
-    for (const auto& [k, x] : items) v.set(k, x);
+    for (const auto& [k, x] : items)
+        v.set(k, x);
     return v;
 }
 
@@ -80,7 +83,8 @@ std::string englishName(const Value& info) {
 } // namespace
 
 std::string edidUUIDFor(const Value& info) {
-    // The keys sit where the matcher looks for them: vendor 0-3, product 4-7, date 19-22, size 30-33.
+    // The keys sit where the matcher looks for them: vendor 0-3, product 4-7, date 19-22, size
+    // 30-33.
     int64_t product = intOf(info, "DisplayProductID");
     std::string vendor = hex4(intOf(info, "DisplayVendorID"));
     std::string prod = hex2(product & 0xFF) + hex2((product >> 8) & 0xFF);
@@ -96,14 +100,17 @@ RegistryNode generateRegistry(MachineDescription& d) {
     RegistryNode platformNode{"J514sAP", {}, {}, std::nullopt, false};
     RegistryNode armpe{"AppleARMPE", {}, {}, std::nullopt, false};
     RegistryNode armio{"arm-io@10F00000", {}, {}, std::nullopt, false};
-    armio.children.push_back({"AppleT6000PMGR", dict({{"IOClass", "AppleT6000PMGR"}}), {}, std::nullopt, false});
-    armio.children.push_back({"AppleSmartBattery", dict({{"CurrentCapacity", 80}}), {}, std::nullopt, false});
+    armio.children.push_back(
+        {"AppleT6000PMGR", dict({{"IOClass", "AppleT6000PMGR"}}), {}, std::nullopt, false});
+    armio.children.push_back(
+        {"AppleSmartBattery", dict({{"CurrentCapacity", 80}}), {}, std::nullopt, false});
 
     int externalIndex = 0;
     for (auto& x : d.displays) {
         const bool builtIn = x.builtIn;
-        std::string pipe = builtIn ? "disp0@8C000000" : "dispext" + std::to_string(externalIndex) + "@" +
-                                                            std::to_string(0x28000000 + 0x400000 * externalIndex);
+        std::string pipe = builtIn ? "disp0@8C000000"
+                                   : "dispext" + std::to_string(externalIndex) + "@" +
+                                         std::to_string(0x28000000 + 0x400000 * externalIndex);
         if (!builtIn) ++externalIndex;
         RegistryNode pipeNode{pipe, dict({{"compatible", "dcp"}}), {}, std::nullopt, false};
         RegistryNode fb;
@@ -112,10 +119,11 @@ RegistryNode generateRegistry(MachineDescription& d) {
                               {"ProductName", englishName(x.info)},
                               {"SerialNumber", Value(intOf(x.info, "DisplaySerialNumber"))},
                               {"AlphanumericSerialNumber", "SN" + std::to_string(x.id * 7919)}});
-        fb.properties = dict({{"EDID UUID", edidUUIDFor(x.info)},
-                              {"DisplayAttributes", dict({{"ProductAttributes", product}})},
-                              {"Transport", dict({{"Upstream", builtIn ? "Embedded" : "DP"},
-                                                  {"Downstream", builtIn ? "Embedded" : "HDMI"}})}});
+        fb.properties =
+            dict({{"EDID UUID", edidUUIDFor(x.info)},
+                  {"DisplayAttributes", dict({{"ProductAttributes", product}})},
+                  {"Transport", dict({{"Upstream", builtIn ? "Embedded" : "DP"},
+                                      {"Downstream", builtIn ? "Embedded" : "HDMI"}})}});
         // A user client whose name only contains an interest string; the walk must skip it.
         fb.children.push_back({fb.name + "UserClient", {}, {}, std::nullopt, false});
         pipeNode.children.push_back(fb);
@@ -128,10 +136,12 @@ RegistryNode generateRegistry(MachineDescription& d) {
         pipeNode.children.push_back(dptx);
         armio.children.push_back(pipeNode);
 
-        std::string fbPath = "IOService:/J514sAP/AppleARMPE/arm-io@10F00000/" + pipe + "/" + fb.name;
+        std::string fbPath =
+            "IOService:/J514sAP/AppleARMPE/arm-io@10F00000/" + pipe + "/" + fb.name;
         if (!x.info.isNull()) x.info.set("IODisplayLocation", fbPath);
     }
-    armio.children.push_back({"IOUSBHostDevice", dict({{"USB Product Name", "Keyboard"}}), {}, std::nullopt, false});
+    armio.children.push_back(
+        {"IOUSBHostDevice", dict({{"USB Product Name", "Keyboard"}}), {}, std::nullopt, false});
     armpe.children.push_back(armio);
     platformNode.children.push_back(armpe);
     root.children.push_back(platformNode);
@@ -143,7 +153,9 @@ SimRegistry::SimRegistry(const RegistryNode& root, bool iteratorFails, bool hasA
     : root_(root), iteratorFails_(iteratorFails), hasAVServices_(hasAVServices), clock_(clock),
       monitors_(std::move(monitors)) {}
 
-platform::RegistryEntryRef SimRegistry::rootEntry() { return std::make_shared<Entry>(&root_, ""); }
+platform::RegistryEntryRef SimRegistry::rootEntry() {
+    return std::make_shared<Entry>(&root_, "");
+}
 
 std::unique_ptr<platform::RegistryIterator>
 SimRegistry::createIterator(const platform::RegistryEntryRef& entry, const std::string& plane,
@@ -151,10 +163,12 @@ SimRegistry::createIterator(const platform::RegistryEntryRef& entry, const std::
     auto e = asEntry(entry);
     if (iteratorFails_ || !e || plane != "IOService") return nullptr;
     std::vector<std::shared_ptr<Entry>> entries;
-    if (options & platform::kIORegistryIterateRecursively) collect(*e->node, e->path, entries);
+    if (options & platform::kIORegistryIterateRecursively)
+        collect(*e->node, e->path, entries);
     else
         for (const auto& c : e->node->children)
-            entries.push_back(std::make_shared<Entry>(&c, e->path.empty() ? c.name : e->path + "/" + c.name));
+            entries.push_back(
+                std::make_shared<Entry>(&c, e->path.empty() ? c.name : e->path + "/" + c.name));
     return std::make_unique<Iterator>(std::move(entries));
 }
 
@@ -189,9 +203,9 @@ platform::AVServiceRef SimRegistry::createAVService(const platform::RegistryEntr
     return std::make_shared<Service>(e->node->avServiceDisplay);
 }
 
-platform::IOReturn SimRegistry::writeI2C(const platform::AVServiceRef& service, uint32_t chipAddress,
-                                         uint32_t dataAddress, const uint8_t* buffer,
-                                         uint32_t length) {
+platform::IOReturn SimRegistry::writeI2C(const platform::AVServiceRef& service,
+                                         uint32_t chipAddress, uint32_t dataAddress,
+                                         const uint8_t* buffer, uint32_t length) {
     auto s = dynamic_cast<const Service*>(service.get());
     SimMonitor* m = s && s->display ? monitors_(*s->display) : nullptr;
     if (!m) return platform::kIOReturnNotResponding;

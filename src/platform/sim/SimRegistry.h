@@ -24,9 +24,9 @@ class SimRegistry : public platform::IORegistry {
                 platform::VirtualClock& clock, MonitorLookup monitors);
 
     platform::RegistryEntryRef rootEntry() override;
-    std::unique_ptr<platform::RegistryIterator> createIterator(const platform::RegistryEntryRef& entry,
-                                                               const std::string& plane,
-                                                               uint32_t options) override;
+    std::unique_ptr<platform::RegistryIterator>
+    createIterator(const platform::RegistryEntryRef& entry, const std::string& plane,
+                   uint32_t options) override;
     std::optional<std::string> entryName(const platform::RegistryEntryRef& entry) override;
     std::optional<platform::Value> createCFProperty(const platform::RegistryEntryRef& entry,
                                                     const std::string& key) override;

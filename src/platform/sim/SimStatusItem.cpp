@@ -43,7 +43,9 @@ void SimStatusItem::popUpMenu(const platform::Menu& menu, platform::Point inButt
     recordMenu(menu, inButton);
 }
 
-void SimStatusItem::popUpMenuAtMouse(const platform::Menu& menu) { recordMenu(menu, std::nullopt); }
+void SimStatusItem::popUpMenuAtMouse(const platform::Menu& menu) {
+    recordMenu(menu, std::nullopt);
+}
 
 bool SimStatusItem::click(platform::EventType mouseUp, platform::ModifierFlags modifiers) {
     if (!hasButton_ || !action_) return false;

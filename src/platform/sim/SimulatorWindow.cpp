@@ -10,15 +10,16 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace sim {
 
 SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     : QWidget(parent), mac_(mac), canvas_(new ScreensCanvas(mac, this)),
-      displayChoice_(new QComboBox(this)), statusLine_(new QLabel(this)) {
+      displayChoice_(new QComboBox(this)), logView_(new QPlainTextEdit(this)) {
     setWindowTitle(
         QString("Virtual Mac — %1").arg(QString::fromStdString(mac.description().model)));
 
@@ -54,22 +55,31 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     connect(appearance, &QPushButton::clicked, this,
             [this] { mac_.appearance().setDark(!mac_.appearance().isDark()); });
 
-    // DDC writes land on the DDC queue's thread; repaint a few times a second to show them.
-    auto* repaint = new QTimer(this);
-    connect(repaint, &QTimer::timeout, canvas_, [this] { canvas_->update(); });
-    repaint->start(150);
-
-    statusLine_->setStyleSheet("color: #666; font-size: 11px;");
-    statusLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The program's log lines, for whoever asks for them.
+    logView_->setReadOnly(true);
+    logView_->setMaximumBlockCount(2000);
+    logView_->setStyleSheet("font-family: monospace; font-size: 11px;");
+    logView_->hide();
+    auto* showLog = new QPushButton("Show log");
+    showLog->setCheckable(true);
+    connect(showLog, &QPushButton::toggled, this, [this, showLog](bool on) {
+        showLog->setText(on ? "Hide log" : "Show log");
+        logView_->setVisible(on);
+        refresh();
+    });
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(10, 10, 10, 8);
     column->addLayout(controls);
     column->addWidget(canvas_, 1);
-    column->addWidget(new QLabel(
-        "<span style='color:#666;font-size:11px'>Left-click the status item to open the control "
-        "window; right-click or Control-click it for the menu.</span>"));
-    column->addWidget(statusLine_);
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(new QLabel("<span style='color:#666;font-size:11px'>Left-click the status "
+                                 "item to open the control "
+                                 "window; right-click or Control-click it for the menu.</span>"),
+                      1);
+    footer->addWidget(showLog);
+    column->addLayout(footer);
+    column->addWidget(logView_);
 
     rebuildDisplayChoices();
     mac_.setChangeListener([this] { refresh(); });
@@ -93,9 +103,35 @@ void SimulatorWindow::rebuildDisplayChoices() {
 void SimulatorWindow::refresh() {
     if (auto item = mac_.statusItem())
         item->setMenuPresenter([this](const platform::Menu& menu) { canvas_->showMenu(menu); });
-    auto lines = mac_.log().lines();
-    statusLine_->setText(lines.empty() ? QString() : QString::fromStdString(lines.back()));
+    if (logView_->isVisible()) {
+        auto lines = mac_.log().lines();
+        if (lines.size() < logLinesShown_) {
+            logView_->clear();
+            logLinesShown_ = 0;
+        }
+        // Only what is new: the view keeps what it already shows.
+        for (size_t i = logLinesShown_; i < lines.size(); ++i)
+            logView_->appendPlainText(QString::fromStdString(lines[i]));
+        logLinesShown_ = lines.size();
+    }
     canvas_->update();
+}
+
+int SimulatorWindow::presentAlert(const platform::AlertRequest& request) {
+    QMessageBox box;
+    box.setIcon(request.style == platform::AlertStyle::informational ? QMessageBox::Information
+                                                                     : QMessageBox::Warning);
+    box.setText(QString::fromStdString(request.messageText));
+    box.setInformativeText(QString::fromStdString(request.informativeText));
+    auto titles = request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
+    std::vector<QAbstractButton*> buttons;
+    for (const auto& title : titles)
+        buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::AcceptRole));
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i]) return int(i);
+    return 0;
 }
 
 QImage SimulatorWindow::snapshot() {

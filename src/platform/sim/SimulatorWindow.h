@@ -2,6 +2,7 @@
 // The simulator window: the virtual screens as their user would see them, laid out by their
 // bounds, with the menu bar and the status item. It never covers the host's real screens.
 
+#include "platform/Alerts.h"
 #include "platform/Events.h"
 
 #include <QWidget>
@@ -10,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QPlainTextEdit;
 
 namespace sim {
 
@@ -25,6 +27,8 @@ class SimulatorWindow : public QWidget {
     // The whole window as an image, for screenshots.
     QImage snapshot();
     ScreensCanvas* canvas() const { return canvas_; }
+    // Shows an alert as a modal dialog and returns the index of the button chosen.
+    static int presentAlert(const platform::AlertRequest& request);
 
   private:
     void rebuildDisplayChoices();
@@ -32,7 +36,8 @@ class SimulatorWindow : public QWidget {
     VirtualMac& mac_;
     ScreensCanvas* canvas_;
     QComboBox* displayChoice_;
-    QLabel* statusLine_;
+    QPlainTextEdit* logView_;
+    size_t logLinesShown_ = 0;
 };
 
 } // namespace sim

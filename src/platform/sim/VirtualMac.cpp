@@ -275,9 +275,25 @@ class SimRunningApplication : public RunningApplication {
 class SimUpdaterController : public UpdaterController {
   public:
     explicit SimUpdaterController(VirtualMac::Impl& mac) : mac_(mac) {}
+    // Answers as the real updater's own window does.
     void checkForUpdates() override {
         ++mac_.updateChecks;
         mac_.log.write("Updater: checked for updates");
+        platform::AlertRequest answer;
+        answer.style = platform::AlertStyle::informational;
+        const std::string running = NIGHTLID_VERSION;
+        if (mac_.d.availableUpdate.empty() || mac_.d.availableUpdate == running) {
+            answer.messageText = "You’re up to date!";
+            answer.informativeText =
+                "Nightlid " + running + " is currently the newest version available.";
+        } else {
+            answer.messageText = "A new version of Nightlid is available!";
+            answer.informativeText = "Nightlid " + mac_.d.availableUpdate +
+                                     " is now available—you have " + running +
+                                     ". Would you like to download it now?";
+            answer.buttons = {"Install Update", "Remind Me Later"};
+        }
+        mac_.alerts.runModal(answer);
     }
 
   private:
@@ -332,9 +348,9 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
         if (x.monitor) {
             auto monitor = std::make_unique<SimMonitor>(*x.monitor);
             // Set VCP arrives on the DDC queue; the rest of the machine lives on the main one.
-            monitor->setChangeListener([this] {
-                impl_->loop->async([this] {
-                    impl_->saveHardware();
+            monitor->setChangeListener([this](bool valueChanged) {
+                impl_->loop->async([this, valueChanged] {
+                    if (valueChanged) impl_->saveHardware();
                     notifyChanged();
                 });
             });
