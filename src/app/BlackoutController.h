@@ -87,6 +87,8 @@ class BlackoutController {
     static std::string brightnessPreferenceKey(const ControlledDisplay& display);
     static std::string lastKnownBrightnessPreferenceKey(const ControlledDisplay& display);
     static std::string volumePreferenceKey(const ControlledDisplay& display);
+    // A stored brightness as a fraction from 0 to 1; the fallback when absent or no number.
+    static float storedBrightness(const std::string& key, float fallback);
     void updateSlider(const ControlledDisplay& display, float value);
     void updateBrightnessLabel(int tag, float value);
     void loadBrightnessValues();

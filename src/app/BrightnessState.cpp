@@ -22,12 +22,14 @@ float valueOr(const std::map<DisplayID, float>& map, DisplayID id, float fallbac
     return it == map.end() ? fallback : it->second;
 }
 
-// What a stored number reads as; absent and non-numbers give the fallback.
-float storedNumber(const std::string& key, float fallback) {
-    return float(platform::current().defaults->number(key).value_or(fallback));
-}
-
 } // namespace
+
+float BlackoutController::storedBrightness(const std::string& key, float fallback) {
+    // A file edited by hand may hold anything: it is read as a fraction or not at all.
+    auto stored = platform::current().defaults->number(key);
+    if (!stored || !std::isfinite(*stored)) return fallback;
+    return float(std::clamp(*stored, 0.0, 1.0));
+}
 
 std::string BlackoutController::brightnessPreferenceKey(const ControlledDisplay& display) {
     return "displayBrightness." + display.name;
@@ -79,7 +81,7 @@ void BlackoutController::updateSlider(const ControlledDisplay& display, float va
 
 void BlackoutController::loadBrightnessValues() {
     for (const auto& [tag, display] : sliderDisplays) {
-        const float stored = storedNumber(lastKnownBrightnessPreferenceKey(display), 0.0f);
+        const float stored = storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
         const float current = valueOr(currentBrightnesses, display.id, 0.0f);
         const float known = valueOr(lastKnownBrightnesses, display.id, 0.0f);
         auto* content = controlWindow ? controlWindow->contentView() : nullptr;
@@ -105,8 +107,9 @@ void BlackoutController::loadBrightnessValues() {
                 if (!slider) return;
                 value = *read > kNearZero ? *read : fallback;
             } else {
-                value = fallback > kNearZero ? fallback
-                                             : storedNumber(brightnessPreferenceKey(display), 0.5f);
+                value = fallback > kNearZero
+                            ? fallback
+                            : storedBrightness(brightnessPreferenceKey(display), 0.5f);
             }
             if (slider) slider->setDoubleValue(value);
             c.currentBrightnesses[display.id] = value;

@@ -19,11 +19,6 @@ constexpr double kSliderReload = 0.35;
 constexpr float kFallbackRestore = 0.5f;
 constexpr const char* kOffReason = "off";
 
-float storedFloat(const std::string& key) {
-    const double v = platform::current().defaults->number(key).value_or(0.0);
-    return std::isfinite(v) ? float(std::clamp(v, 0.0, 1.0)) : 0.0f;
-}
-
 } // namespace
 
 void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
@@ -33,8 +28,8 @@ void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
     else if (auto read = displayEngine.brightness(display))
         current = *read;
     else
-        current = storedFloat(brightnessPreferenceKey(display));
-    const float storedLastKnown = storedFloat(lastKnownBrightnessPreferenceKey(display));
+        current = storedBrightness(brightnessPreferenceKey(display), 0.0f);
+    const float storedLastKnown = storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
     auto known = lastKnownBrightnesses.find(display.id);
     const float rememberedLastKnown = known != lastKnownBrightnesses.end() ? known->second : 0.0f;
     const float currentAboveZero = current > kNearZero ? current : 0.0f;
@@ -42,7 +37,7 @@ void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
     // Nothing known (a monitor that never answers, a panel already at 0): switching it on must
     // still bring light back, never a black screen that counts as on.
     if (restoreTo <= 0.0f) {
-        const float stored = storedFloat(brightnessPreferenceKey(display));
+        const float stored = storedBrightness(brightnessPreferenceKey(display), 0.0f);
         restoreTo = stored > kNearZero ? std::min(stored, 1.0f) : kFallbackRestore;
     }
     poweredOffBrightnesses[display.id] = restoreTo;

@@ -18,9 +18,8 @@ std::shared_ptr<DisplayEngine>& sharedEngine() {
 
 std::optional<DisplayID> screenNumber(const platform::Screen& screen) {
     auto n = screen.deviceDescription.find("NSScreenNumber");
-    if (!n || !n->number()) return std::nullopt;
-    if (auto i = n->integer()) return DisplayID(uint32_t(*i));
-    return DisplayID(uint32_t(*n->number()));
+    if (!n) return std::nullopt;
+    return n->uint32();
 }
 
 } // namespace

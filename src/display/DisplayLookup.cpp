@@ -4,9 +4,8 @@
 
 std::optional<DisplayID> BlackoutController::displayID(const platform::Screen& screen) const {
     auto n = screen.deviceDescription.find("NSScreenNumber");
-    if (!n || !n->number()) return std::nullopt;
-    if (auto i = n->integer()) return DisplayID(uint32_t(*i));
-    return DisplayID(uint32_t(*n->number()));
+    if (!n) return std::nullopt;
+    return n->uint32();
 }
 
 std::optional<platform::Screen> BlackoutController::builtInScreen() const {

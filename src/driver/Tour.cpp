@@ -48,7 +48,6 @@ advance 0.2
 screenshot-control-window ${OUT}/10-control-window-tile-off.png
 power-tile 3
 advance 0.5
-state
 )";
 }
 

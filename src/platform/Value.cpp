@@ -1,5 +1,7 @@
 #include "platform/Value.h"
 
+#include <cmath>
+
 namespace platform {
 
 std::optional<std::string> Value::string() const {
@@ -15,6 +17,16 @@ std::optional<int64_t> Value::integer() const {
 std::optional<double> Value::number() const {
     if (auto p = std::get_if<int64_t>(&v_)) return double(*p);
     if (auto p = std::get_if<double>(&v_)) return *p;
+    return std::nullopt;
+}
+
+std::optional<uint32_t> Value::uint32() const {
+    if (auto p = std::get_if<int64_t>(&v_); p && *p >= 0 && *p <= int64_t(UINT32_MAX))
+        return uint32_t(*p);
+    // Range-checked before the cast: a double out of range would be undefined behaviour.
+    if (auto p = std::get_if<double>(&v_);
+        p && *p >= 0 && *p <= double(UINT32_MAX) && std::floor(*p) == *p)
+        return uint32_t(*p);
     return std::nullopt;
 }
 

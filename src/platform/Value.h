@@ -49,6 +49,8 @@ class Value {
     // Any number, as CFNumberGetValue would convert it.
     std::optional<double> number() const;
     std::optional<bool> boolean() const;
+    // A whole number that fits 32 unsigned bits (a display ID), of either number kind.
+    std::optional<uint32_t> uint32() const;
     const Bytes* data() const { return std::get_if<Bytes>(&v_); }
     const ValueArray* array() const { return std::get_if<ValueArray>(&v_); }
     const ValueDict* dict() const { return std::get_if<ValueDict>(&v_); }
