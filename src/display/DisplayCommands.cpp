@@ -89,14 +89,7 @@ void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed) 
     else
         ddcFraction = (value - kSoftwareRange) / (1.0f - kSoftwareRange);
 
-    if (display.ddcService) {
-        const uint16_t rounded = percent(ddcFraction);
-        ddcQueue.async([service = display.ddcService, name = display.name, rounded] {
-            bool ok = Arm64DDC::write(service, kLuminance, rounded);
-            platform::logf("DisplayEngine DDC write display=%s value=%d success=%d", name.c_str(),
-                           int(rounded), ok ? 1 : 0);
-        });
-    }
+    if (display.ddcService) queueWrite(display, kLuminance, percent(ddcFraction));
 
     std::weak_ptr<DisplayEngine> weak = weak_from_this();
     platform::mainQueue().async([weak, id = display.id, alpha] {
@@ -138,12 +131,7 @@ void DisplayEngine::setVolume(float value, const ControlledDisplay& passed) {
     value = clampFraction(value);
     const ControlledDisplay display = resolve(passed);
     if (!display.ddcService) return;
-    const uint16_t rounded = percent(value);
-    ddcQueue.async([service = display.ddcService, name = display.name, rounded] {
-        bool ok = Arm64DDC::write(service, kSpeakerVolume, rounded);
-        platform::logf("DisplayEngine DDC volume write display=%s value=%d success=%d",
-                       name.c_str(), int(rounded), ok ? 1 : 0);
-    });
+    queueWrite(display, kSpeakerVolume, percent(value));
 }
 
 bool DisplayEngine::setPowerState(uint16_t value, const ControlledDisplay& passed) {

@@ -11,6 +11,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
@@ -29,7 +32,9 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     std::optional<platform::Screen> screen(DisplayID id) const;
 
     // Brightness and volume are fractions 0..1; the lowest tenth of a monitor's brightness is an
-    // overlay. Writes are queued on ddcQueue in order; reads and power writes wait for it.
+    // overlay. Writes are queued on ddcQueue; a write still waiting there is replaced by a newer
+    // one for the same display and VCP code, so a drag never builds a backlog. Reads and power
+    // writes wait for every write queued before them.
     std::optional<float> brightness(const ControlledDisplay& display);
     void setBrightness(float value, const ControlledDisplay& display);
     void setVolume(float value, const ControlledDisplay& display);
@@ -40,7 +45,32 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
 
     DisplayEngine() = default;
 
+    // Set VCP frames to one monitor are sent at least this far apart.
+    static constexpr uint32_t kFrameSpacingMicros = 50'000;
+    // ... and a monitor that stopped answering gets a try this often while a drag goes on.
+    static constexpr uint32_t kUnansweredSpacingMicros = 250'000;
+
   private:
+    // A brightness or volume value on its way to a monitor: sent twice (the transport's write
+    // cycles), or replaced while it waits.
+    struct PendingWrite {
+        platform::AVServiceRef service;
+        std::string name;
+        uint16_t value = 0;
+        std::vector<uint16_t> unlogged; // every value asked for, logged once each
+        int framesLeft = 0;
+        bool queued = false;
+        bool lastChance = false; // the next frame goes with every retry
+    };
+    using WriteKey = std::pair<DisplayID, uint8_t>;
+    void queueWrite(const ControlledDisplay& display, uint8_t code, uint16_t value);
+    void sendNextFrame(WriteKey key); // on the DDC queue
+    void requeueFrame(WriteKey key);
+    std::mutex writesMutex_;
+    std::map<WriteKey, PendingWrite> writes_;
+    std::map<DisplayID, uint64_t> lastFrameAt_; // DDC queue only
+    std::set<DisplayID> unanswered_;            // DDC queue only: the last frame failed
+
     // The last value below 0.1 asked of each monitor: the part of its range that is an overlay.
     std::mutex softwareDimmingMutex_;
     std::map<DisplayID, float> softwareDimming_;

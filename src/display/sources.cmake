@@ -3,6 +3,7 @@ list(APPEND CORE_SOURCES
   display/Arm64DDCTransport.cpp
   display/AutoBrightness.cpp
   display/BrightnessController.cpp
+  display/CoalescedWrites.cpp
   display/DimmerOverlayWindow.cpp
   display/DisplayCommands.cpp
   display/DisplayEngine.cpp

@@ -4,7 +4,8 @@
 
 namespace platform {
 
-SerialQueue::SerialQueue(std::string label) : label_(std::move(label)), worker_([this] { run(); }) {}
+SerialQueue::SerialQueue(std::string label)
+    : label_(std::move(label)), worker_([this] { run(); }) {}
 
 SerialQueue::~SerialQueue() {
     {
@@ -36,12 +37,56 @@ void SerialQueue::sync(const std::function<void()>& task) {
     done.get_future().wait();
 }
 
+void SerialQueue::drain() {
+    do
+        sync([] {});
+    while (pendingCount() > 0);
+}
+
+bool SerialQueue::isCurrent() const {
+    const auto self = std::this_thread::get_id();
+    return self == worker_.get_id() || self == stepping_;
+}
+
+void SerialQueue::suspend() {
+    std::lock_guard lock(mutex_);
+    suspended_ = true;
+}
+
+void SerialQueue::resume() {
+    {
+        std::lock_guard lock(mutex_);
+        suspended_ = false;
+    }
+    cv_.notify_all();
+}
+
+bool SerialQueue::runNext() {
+    std::function<void()> task;
+    {
+        std::lock_guard lock(mutex_);
+        if (tasks_.empty()) return false;
+        task = std::move(tasks_.front());
+        tasks_.pop_front();
+    }
+    // Tasks that ask whether they run on the queue must be told yes.
+    stepping_ = std::this_thread::get_id();
+    task();
+    stepping_ = std::thread::id{};
+    return true;
+}
+
+size_t SerialQueue::pendingCount() {
+    std::lock_guard lock(mutex_);
+    return tasks_.size();
+}
+
 void SerialQueue::run() {
     for (;;) {
         std::function<void()> task;
         {
             std::unique_lock lock(mutex_);
-            cv_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+            cv_.wait(lock, [this] { return stopping_ || (!tasks_.empty() && !suspended_); });
             if (tasks_.empty()) return; // stopping, and everything queued has run
             task = std::move(tasks_.front());
             tasks_.pop_front();
@@ -51,7 +96,8 @@ void SerialQueue::run() {
 }
 
 ConcurrentQueue::ConcurrentQueue(int workers) {
-    for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { run(); });
+    for (int i = 0; i < workers; ++i)
+        workers_.emplace_back([this] { run(); });
 }
 
 ConcurrentQueue::~ConcurrentQueue() {
@@ -60,7 +106,8 @@ ConcurrentQueue::~ConcurrentQueue() {
         stopping_ = true;
     }
     cv_.notify_all();
-    for (auto& w : workers_) w.join();
+    for (auto& w : workers_)
+        w.join();
 }
 
 void ConcurrentQueue::async(std::function<void()> task) {

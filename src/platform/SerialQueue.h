@@ -1,6 +1,7 @@
 #pragma once
 // A serial dispatch queue: one worker thread, tasks run in the order queued.
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -21,9 +22,15 @@ class SerialQueue {
     void async(std::function<void()> task);
     // Waits for every task queued before, then runs this one and returns.
     void sync(const std::function<void()>& task);
-    // Waits until every queued task has run.
-    void drain() { sync([] {}); }
-    bool isCurrent() const { return std::this_thread::get_id() == worker_.get_id(); }
+    // Waits until every queued task has run, and those they queued in turn.
+    void drain();
+    bool isCurrent() const;
+    // A suspended queue takes tasks but runs none, until resumed or stepped by runNext() on the
+    // caller's thread (a simulation that interleaves the queue with events in virtual time).
+    void suspend();
+    void resume();
+    bool runNext();
+    size_t pendingCount();
 
   private:
     void run();
@@ -33,6 +40,8 @@ class SerialQueue {
     std::condition_variable cv_;
     std::deque<std::function<void()>> tasks_;
     bool stopping_ = false;
+    bool suspended_ = false;
+    std::atomic<std::thread::id> stepping_{};
     std::thread worker_;
 };
 

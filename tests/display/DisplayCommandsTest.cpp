@@ -93,23 +93,38 @@ TEST_F(DisplayCommandsTest, OverlayFollowsTheCallAndLeavesWithItsDisplay) {
     EXPECT_TRUE(mac().windowServer().windows().empty());
 }
 
-TEST_F(DisplayCommandsTest, WritesReachTheMonitorInTheOrderQueuedAndReadsWaitForThem) {
+TEST_F(DisplayCommandsTest, WaitingWritesAreReplacedByNewerOnesAndReadsSeeTheLast) {
     auto& engine = DisplayEngine::shared();
     auto dell = record(2);
     monitor(2).resetCounters();
+    // Held while the user drags: each new value replaces the one still waiting.
+    engine.ddcQueue.suspend();
     engine.setBrightness(0.2f, dell);
     engine.setVolume(0.333f, dell);
     engine.setBrightness(0.5f, dell);
     engine.setBrightness(0.9f, dell);
+    EXPECT_EQ(engine.ddcQueue.pendingCount(), 2u) << "one brightness and one volume write";
+    engine.ddcQueue.resume();
     // The read queues behind the writes, so it sees the last of them.
     auto read = engine.brightness(dell);
     ASSERT_TRUE(read.has_value());
     EXPECT_NEAR(*read, 0.9f, 0.001f) << "read back on the scale it was set on";
-    // Each write goes out in two cycles.
-    EXPECT_EQ(monitor(2).valuesWritten(0x10), (std::vector<uint16_t>{11, 11, 44, 44, 89, 89}));
+    // Only the last value goes out, in the transport's two write cycles.
+    EXPECT_EQ(monitor(2).valuesWritten(0x10), (std::vector<uint16_t>{89, 89}));
     EXPECT_EQ(monitor(2).vcp(0x62)->current, 33);
+    // Every value the user set is logged once.
+    for (int value : {11, 44, 89})
+        EXPECT_TRUE(log().contains("DisplayEngine DDC write display=DELL U2723QE value=" +
+                                   std::to_string(value) + " success=1"))
+            << value;
     EXPECT_TRUE(
         log().contains("DisplayEngine DDC volume write display=DELL U2723QE value=33 success=1"));
+
+    // A value set once more after the drag still reaches the monitor, twice.
+    engine.setBrightness(0.5f, dell);
+    engine.ddcQueue.drain();
+    engine.ddcQueue.drain();
+    EXPECT_EQ(monitor(2).valuesWritten(0x10), (std::vector<uint16_t>{89, 89, 44, 44}));
 
     EXPECT_TRUE(engine.setPowerState(4, dell));
     EXPECT_EQ(monitor(2).vcp(0xD6)->current, 4);
