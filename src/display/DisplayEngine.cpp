@@ -87,12 +87,17 @@ void DisplayEngine::refreshDisplays() {
     std::vector<DisplayID> externalIDs;
     for (const auto& d : records)
         if (!d.isBuiltIn) externalIDs.push_back(d.id);
-    std::map<DisplayID, platform::AVServiceRef> services;
-    for (const auto& match : Arm64DDC::getServiceMatches(externalIDs))
-        if (match.service) services[match.displayID] = match.service;
+    // The registry walk is the costly part: kept while the displays and the registry stay.
+    const uint64_t generation = p.ioRegistry ? p.ioRegistry->generation() : 0;
+    if (!matched_ || matched_->externalIDs != externalIDs || matched_->generation != generation) {
+        MatchedServices fresh{externalIDs, generation, {}};
+        for (const auto& match : Arm64DDC::getServiceMatches(externalIDs))
+            if (match.service) fresh.services[match.displayID] = match.service;
+        matched_ = std::move(fresh);
+    }
 
     for (auto& d : records)
-        if (auto it = services.find(d.id); it != services.end() && !d.isBuiltIn)
+        if (auto it = matched_->services.find(d.id); it != matched_->services.end() && !d.isBuiltIn)
             d.ddcService = it->second;
     displays = std::move(records);
 

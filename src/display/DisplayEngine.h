@@ -71,6 +71,13 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     std::map<DisplayID, uint64_t> lastFrameAt_; // DDC queue only
     std::set<DisplayID> unanswered_;            // DDC queue only: the last frame failed
 
+    struct MatchedServices {
+        std::vector<DisplayID> externalIDs;
+        uint64_t generation = 0;
+        std::map<DisplayID, platform::AVServiceRef> services;
+    };
+    std::optional<MatchedServices> matched_;
+
     // The last value below 0.1 asked of each monitor: the part of its range that is an overlay.
     std::mutex softwareDimmingMutex_;
     std::map<DisplayID, float> softwareDimming_;

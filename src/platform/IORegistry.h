@@ -40,10 +40,12 @@ class IORegistry {
   public:
     virtual ~IORegistry() = default;
     virtual RegistryEntryRef rootEntry() = 0;
+    // Changes whenever entries are published or terminated (display pipes come and go with
+    // their displays), so what was read from the registry can be kept until then.
+    virtual uint64_t generation() const = 0;
     // Null when the iterator cannot be created.
-    virtual std::unique_ptr<RegistryIterator> createIterator(const RegistryEntryRef& entry,
-                                                             const std::string& plane,
-                                                             uint32_t options) = 0;
+    virtual std::unique_ptr<RegistryIterator>
+    createIterator(const RegistryEntryRef& entry, const std::string& plane, uint32_t options) = 0;
     // The entry's name as read into a 128-byte buffer; absent when it cannot be read.
     virtual std::optional<std::string> entryName(const RegistryEntryRef& entry) = 0;
     virtual std::optional<Value> createCFProperty(const RegistryEntryRef& entry,

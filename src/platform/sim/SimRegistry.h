@@ -5,6 +5,7 @@
 #include "platform/IORegistry.h"
 #include "platform/sim/MachineDescription.h"
 
+#include <atomic>
 #include <functional>
 
 namespace sim {
@@ -24,6 +25,9 @@ class SimRegistry : public platform::IORegistry {
                 platform::VirtualClock& clock, MonitorLookup monitors);
 
     platform::RegistryEntryRef rootEntry() override;
+    uint64_t generation() const override { return generation_; }
+    // A display came or went: its pipe's entries were published or terminated.
+    void entriesChanged() { ++generation_; }
     std::unique_ptr<platform::RegistryIterator>
     createIterator(const platform::RegistryEntryRef& entry, const std::string& plane,
                    uint32_t options) override;
@@ -40,6 +44,7 @@ class SimRegistry : public platform::IORegistry {
                                uint32_t offset, uint8_t* buffer, uint32_t length) override;
 
   private:
+    std::atomic<uint64_t> generation_{1};
     const RegistryNode& root_;
     bool iteratorFails_;
     bool hasAVServices_;

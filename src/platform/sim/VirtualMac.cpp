@@ -428,6 +428,7 @@ bool VirtualMac::plug(DisplayID id) {
     auto x = impl_->display(id);
     if (!x || x->online) return false;
     x->online = true;
+    impl_->registry->entriesChanged();
     impl_->fireScreenParameters();
     notifyChanged();
     return true;
@@ -437,6 +438,7 @@ bool VirtualMac::unplug(DisplayID id) {
     auto x = impl_->display(id);
     if (!x || !x->online) return false;
     x->online = false;
+    impl_->registry->entriesChanged();
     impl_->fireScreenParameters();
     notifyChanged();
     return true;
