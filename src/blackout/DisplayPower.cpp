@@ -29,9 +29,14 @@ void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
         current = *read;
     else
         current = storedBrightness(brightnessPreferenceKey(display), 0.0f);
-    const float storedLastKnown = storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
     auto known = lastKnownBrightnesses.find(display.id);
     const float rememberedLastKnown = known != lastKnownBrightnesses.end() ? known->second : 0.0f;
+    // The stored key is shared by monitors of the same name: it speaks for this display only
+    // when nothing is remembered for it (after a restart).
+    const float storedLastKnown =
+        rememberedLastKnown > kNearZero
+            ? 0.0f
+            : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
     const float currentAboveZero = current > kNearZero ? current : 0.0f;
     float restoreTo = std::max({storedLastKnown, rememberedLastKnown, currentAboveZero});
     // Nothing known (a monitor that never answers, a panel already at 0): switching it on must

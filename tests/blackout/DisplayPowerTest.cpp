@@ -140,3 +140,25 @@ TEST_F(PowerTest, SwitchImageShowsTheKnobOnTheSideOfItsState) {
     EXPECT_LT(pixel(off, 29, 10).alpha(), 64) << "a faint separator track when off";
     EXPECT_EQ(pixel(on, 0, 0).alpha(), 0) << "rounded corners";
 }
+
+TEST_F(PowerTest, IdenticalMonitorsComeBackAtTheirOwnBrightness) {
+    auto& c = controller();
+    // The twins share their stored keys; each has its own remembered value.
+    c.currentBrightnesses[2] = 0.3f;
+    c.lastKnownBrightnesses[2] = 0.3f;
+    c.currentBrightnesses[3] = 0.9f;
+    c.lastKnownBrightnesses[3] = 0.9f;
+    defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.9f); // written by the second
+
+    c.toggleDisplayPowerByID(2);
+    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(2), 0.3f);
+    c.toggleDisplayPowerByID(2);
+    advance(0.4);
+    EXPECT_EQ(luminance(2), 22) << "0.3, not the other monitor's 0.9";
+
+    // After a restart nothing is remembered: the stored key is all there is.
+    c.lastKnownBrightnesses.clear();
+    c.currentBrightnesses[2] = 0.0f;
+    c.toggleDisplayPowerByID(2);
+    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(2), 0.9f);
+}
