@@ -38,9 +38,12 @@ void SerialQueue::sync(const std::function<void()>& task) {
 }
 
 void SerialQueue::drain() {
-    do
-        sync([] {});
-    while (pendingCount() > 0);
+    // Asked on the queue itself: nothing else runs then, so an empty list means all is done.
+    for (bool empty = false; !empty;)
+        sync([&] {
+            std::lock_guard lock(mutex_);
+            empty = tasks_.empty();
+        });
 }
 
 bool SerialQueue::isCurrent() const {
