@@ -50,6 +50,7 @@ BlackoutController::BlackoutController()
     screenParametersObserver = platform::current().screens->addScreenParametersObserver([] {
         if (hasShared()) shared().screenConfigurationChanged();
     });
+    installAudioOutputListener();
     installEscapeKeyMonitors();
 }
 

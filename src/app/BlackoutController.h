@@ -26,7 +26,15 @@ namespace appkit {
 class Window;
 class Button;
 class SegmentedControl;
+class Slider;
+class PopUpButton;
+class StackView;
 } // namespace appkit
+namespace ui {
+class StyledPopUpButton;
+class CollapsibleCard;
+} // namespace ui
+class QScrollArea;
 class QLabel;
 namespace platform {
 class StatusItem;
@@ -78,9 +86,26 @@ class BlackoutController {
     // One display's power tile, registered under its tag; drawn for the display's state.
     QWidget* makePowerTile(const ControlledDisplay& display, int position, int width);
 
-    // --- Brightness of every display, as the sliders show and remember it ---
+    // --- Brightness and volume of every display, as the sliders show and remember it ---
     std::map<int, ControlledDisplay> sliderDisplays; // brightness-slider tag -> display
     std::map<int, QPointer<QLabel>> brightnessLabels;
+    std::map<int, ControlledDisplay> volumeSliders; // volume-slider tag -> display
+    std::map<int, QPointer<QLabel>> volumeLabels;
+    QPointer<appkit::Button> autoSyncButton;
+    QPointer<appkit::Button> autoBrightnessCheckbox;
+    int timerTickCount = 0;
+    static constexpr int brightnessSliderTagBase = 1000;
+    static constexpr int volumeSliderTagBase = 3000;
+    void brightnessChanged(appkit::Slider& sender);
+    void volumeChanged(appkit::Slider& sender);
+    void loadVolumeValues();
+    void autoBrightnessChanged(appkit::Button& sender);
+    void autoSyncChanged(appkit::Button& sender);
+    void startSyncTimer();
+    void syncBrightnessIfNeeded();
+    void applyRelativeBrightnessChange(float from, float to);
+    void updateVolumeSlidersEnablement();
+    void updateVolumeLabel(int tag, float value);
     std::map<DisplayID, float> currentBrightnesses;
     std::map<DisplayID, float> lastKnownBrightnesses; // last value above 0.001
     std::optional<float> lastBuiltInBrightness;
@@ -116,6 +141,14 @@ class BlackoutController {
     void turnOffKeyboardBacklight();
     void restoreKeyboardBacklight();
 
+    // --- Sound output ---
+    QPointer<ui::StyledPopUpButton> audioOutputPopup;
+    std::vector<uint32_t> audioDeviceIDs; // entry i is the device of pop-up item i
+    void populateAudioDevices();
+    void audioOutputChanged(appkit::PopUpButton& sender);
+    void syncAudioOutputDeviceUI();
+    void installAudioOutputListener();
+
     // --- Display registry ---
     std::map<DisplayID, ControlledDisplay> cachedDisplaysByID;
 
@@ -134,8 +167,18 @@ class BlackoutController {
     // The KO/EN control: segment 1 is English.
     void languageChanged(int selectedSegment);
 
-    // The control window (grows with its own issue).
+    // --- The control window ---
+    QPointer<QScrollArea> mainScrollView;
     void showControlWindow();
+    void adjustWindowHeight(bool animated = false);
+    void windowWillClose();
+    void windowWillMiniaturize();
+    void windowDidMiniaturize();
+    void windowDidDeminiaturize();
+    void windowDidMove();
+    // The model family for the built-in card's title: " (맥북)" on a MacBook, else empty.
+    std::string getMacModelBaseName() const;
+    std::string getMacModelDisplayName() const;
 
     // --- Theme and language controls (they live in the control window) ---
     QPointer<appkit::Button> appearanceButton;
@@ -160,7 +203,16 @@ class BlackoutController {
   private:
     BlackoutController();
     QWidget* buildPowerTiles(const std::vector<ControlledDisplay>& shown);
+    QWidget* buildDisplayCard(const ControlledDisplay& display, int position);
     QWidget* buildSystemCard();
+    ui::CollapsibleCard* makeCard(const std::string& key, const std::string& symbol,
+                                  const std::string& title, const std::vector<QWidget*>& rows);
+    // The column of the control window's scroll view, or null.
+    appkit::StackView* controlColumn() const;
+    // How tall the control window may be: its screen's visible height less 60 points.
+    double controlWindowRoom() const;
+    // Where the sync checkbox may be used: a panel, a monitor and automatic brightness on.
+    bool syncCheckboxUsable(bool autoBrightnessOn) const;
     QWidget* buildToolbar();
     void configureStatusItem();
 };

@@ -2,8 +2,11 @@ list(APPEND CORE_SOURCES
   app/AppDelegate.cpp
   app/AppearanceTheme.cpp
   app/BlackoutController.cpp
+  app/BrightnessSliders.cpp
   app/BrightnessState.cpp
   app/ControlWindow.cpp
+  app/ControlWindowCards.cpp
+  app/ControlWindowParts.cpp
   app/Language.cpp
   app/LanguageSwitch.cpp
   app/ScreenConfiguration.cpp

@@ -53,6 +53,8 @@ class Button : public QWidget {
 
   protected:
     void changeEvent(QEvent* event) override;
+    // For buttons drawn their own way.
+    QAbstractButton* control() const { return control_; }
 
   private:
     void sendAction();

@@ -2,6 +2,8 @@
 // A slider in the manner of NSSlider: a float value in a range, a tag, an action sent while it is
 // dragged (continuous) or when released. Setting the value in code sends no action.
 
+#include "appkit/ViewLookup.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -42,16 +44,5 @@ class Slider : public QWidget {
     bool syncing_ = false;
     Action action_;
 };
-
-// The first view under root (root included) whose tag is tag and whose type is T. The controls
-// carry no meta-object of their own, so Qt's typed child search would match any widget: cast each
-// one.
-template <typename T> T* viewWithTag(QWidget* root, int tag) {
-    if (!root) return nullptr;
-    if (auto* self = dynamic_cast<T*>(root); self && self->tag() == tag) return self;
-    for (auto* child : root->findChildren<QWidget*>())
-        if (auto* view = dynamic_cast<T*>(child); view && view->tag() == tag) return view;
-    return nullptr;
-}
 
 } // namespace appkit

@@ -90,6 +90,34 @@ void drawPower(QPainter& p, const QColor& c) {
     p.drawLine(QPointF(0.5, 0.12), QPointF(0.5, 0.48));
 }
 
+void drawChevron(QPainter& p, const QColor& c, bool down) {
+    p.setPen(strokePen(c, 0.1));
+    p.setBrush(Qt::NoBrush);
+    const double tip = down ? 0.66 : 0.34, ends = down ? 0.36 : 0.64;
+    p.drawPolyline(QPolygonF({QPointF(0.2, ends), QPointF(0.5, tip), QPointF(0.8, ends)}));
+}
+
+void drawChevronDown(QPainter& p, const QColor& c) {
+    drawChevron(p, c, true);
+}
+
+void drawChevronUp(QPainter& p, const QColor& c) {
+    drawChevron(p, c, false);
+}
+
+// Three tracks, each with its knob at another place.
+void drawSliders(QPainter& p, const QColor& c) {
+    const double knobs[] = {0.32, 0.66, 0.45};
+    for (int i = 0; i < 3; ++i) {
+        const double y = 0.22 + 0.28 * i;
+        p.setPen(strokePen(c, 0.07));
+        p.drawLine(QPointF(0.1, y), QPointF(0.9, y));
+        p.setPen(Qt::NoPen);
+        p.setBrush(c);
+        p.drawEllipse(QPointF(knobs[i], y), 0.09, 0.09);
+    }
+}
+
 Drawing drawingFor(const std::string& name) {
     if (name == "laptopcomputer") return drawLaptop;
     if (name == "display") return drawDisplay;
@@ -97,6 +125,9 @@ Drawing drawingFor(const std::string& name) {
     if (name == "moon.fill") return drawMoon;
     if (name == "speaker.wave.2.fill") return drawSpeaker;
     if (name == "power") return drawPower;
+    if (name == "chevron.down") return drawChevronDown;
+    if (name == "chevron.up") return drawChevronUp;
+    if (name == "slider.horizontal.3") return drawSliders;
     return nullptr;
 }
 

@@ -1,11 +1,14 @@
 #include "appkit/Window.h"
 
+#include "platform/WindowServer.h"
+
 #include "platform/Platform.h"
 #include "platform/SystemAppearance.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -22,9 +25,26 @@ class Window::Frame : public QWidget {
         owner_.notifyWillClose();
         event->accept();
     }
+    void changeEvent(QEvent* event) override {
+        QWidget::changeEvent(event);
+        if (event->type() != QEvent::WindowStateChange) return;
+        const bool minimized = isMinimized();
+        if (minimized && !wasMinimized_) {
+            owner_.notify(Notification::willMiniaturize);
+            owner_.notify(Notification::didMiniaturize);
+        } else if (!minimized && wasMinimized_) {
+            owner_.notify(Notification::didDeminiaturize);
+        }
+        wasMinimized_ = minimized;
+    }
+    void moveEvent(QMoveEvent* event) override {
+        QWidget::moveEvent(event);
+        owner_.notify(Notification::didMove);
+    }
 
   private:
     Window& owner_;
+    bool wasMinimized_ = false;
 };
 
 namespace {
@@ -124,11 +144,49 @@ QSize Window::contentSize() const {
 }
 
 void Window::center() {
+    // Where the platform keeps ordinary windows (in the virtual Mac: beside its screens).
+    if (auto* server = platform::current().windowServer)
+        if (auto area = server->ordinaryWindowArea()) {
+            frame_->move(int(area->x), int(area->y));
+            return;
+        }
     auto* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     QRect area = screen->availableGeometry();
     QSize size = frame_->frameGeometry().size();
     frame_->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+bool Window::isMiniaturized() const {
+    return frame_->isMinimized();
+}
+
+void Window::miniaturize() {
+    frame_->showMinimized();
+}
+
+void Window::deminiaturize() {
+    frame_->showNormal();
+}
+
+void Window::setFrameHeight(int height) {
+    const QSize size(frame_->width(), height);
+    if (style_.resizable)
+        frame_->resize(size);
+    else
+        frame_->setFixedSize(size);
+}
+
+int Window::frameHeight() const {
+    return frame_->height();
+}
+
+QPoint Window::topLeft() const {
+    return frame_->pos();
+}
+
+void Window::moveTopLeft(QPoint point) {
+    frame_->move(point);
 }
 
 bool Window::isVisible() const {

@@ -3,6 +3,7 @@
 // owner decides when it is rebuilt.
 
 #include <QImage>
+#include <QPoint>
 #include <QSize>
 
 #include <functional>
@@ -51,6 +52,20 @@ class Window {
     void close();
     void setWillClose(std::function<void()> callback) { willClose_ = std::move(callback); }
 
+    // The delegate's other notifications.
+    enum class Notification { willMiniaturize, didMiniaturize, didDeminiaturize, didMove };
+    void setNotificationHandler(std::function<void(Notification)> handler) {
+        notify_ = std::move(handler);
+    }
+    bool isMiniaturized() const;
+    void miniaturize();
+    void deminiaturize();
+    // The frame's height; the top edge stays where it is.
+    void setFrameHeight(int height);
+    int frameHeight() const;
+    QPoint topLeft() const;
+    void moveTopLeft(QPoint point);
+
     // Absent: the window follows the application's (the system's) appearance.
     void setAppearance(std::optional<Appearance> appearance);
     std::optional<Appearance> appearance() const { return appearance_; }
@@ -63,6 +78,10 @@ class Window {
     QImage snapshot() const;
     QWidget* widget() const;
 
+    void notify(Notification n) {
+        if (notify_) notify_(n);
+    }
+
   private:
     class Frame;
     void applyAppearance();
@@ -73,6 +92,7 @@ class Window {
     QWidget* content_ = nullptr;
     std::optional<Appearance> appearance_;
     std::function<void()> willClose_;
+    std::function<void(Notification)> notify_;
     std::optional<Appearance> shownAppearance_;
     std::map<int, std::function<void()>> appearanceObservers_;
     int nextObserver_ = 1;

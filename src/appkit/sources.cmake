@@ -5,6 +5,7 @@ list(APPEND CORE_SOURCES
   appkit/ImageView.cpp
   appkit/LayerView.cpp
   appkit/Panel.cpp
+  appkit/PopUpButton.cpp
   appkit/SegmentedControl.cpp
   appkit/Slider.cpp
   appkit/StackView.cpp

@@ -1,6 +1,8 @@
 list(APPEND CORE_SOURCES
   display/Arm64DDCMatching.cpp
   display/Arm64DDCTransport.cpp
+  display/AudioController.cpp
+  display/AudioOutput.cpp
   display/AutoBrightness.cpp
   display/BrightnessController.cpp
   display/CoalescedWrites.cpp

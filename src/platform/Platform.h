@@ -27,6 +27,8 @@ class WindowServer;
 class InputActivity;
 class Cursor;
 class ConcurrentQueue;
+class AudioHardware;
+class Processes;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -52,6 +54,8 @@ struct Platform {
     WindowServer* windowServer = nullptr;
     InputActivity* inputActivity = nullptr;
     Cursor* cursor = nullptr;
+    AudioHardware* audio = nullptr;
+    Processes* processes = nullptr;
     // The global queue, for work that may wait on a device (user-initiated quality of service).
     ConcurrentQueue* globalQueue = nullptr;
 };

@@ -8,8 +8,8 @@ namespace platform {
 
 class SystemAppearance {
   public:
-    using GetThemeFunction = std::function<bool()>;      // true = dark
-    using SetThemeFunction = std::function<void(bool)>;  // true = dark
+    using GetThemeFunction = std::function<bool()>;     // true = dark
+    using SetThemeFunction = std::function<void(bool)>; // true = dark
     virtual ~SystemAppearance() = default;
     // Empty when SkyLight or the symbol is missing.
     virtual GetThemeFunction lookupGetTheme() = 0;

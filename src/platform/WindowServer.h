@@ -6,6 +6,7 @@
 #include "platform/Geometry.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -41,6 +42,9 @@ class WindowServer {
     virtual void makeKey(int number) = 0;
     // Key, click and scroll events the user sends to the window, delivered on the main queue.
     virtual void setEventHandler(int number, std::function<void(const Event&)> handler) = 0;
+    // Where ordinary windows (the control window, panels) go on the host, in host pixels;
+    // absent: centred on the host's screen.
+    virtual std::optional<Rect> ordinaryWindowArea() const { return std::nullopt; }
 };
 
 } // namespace platform

@@ -3,10 +3,13 @@
 
 #include "app/AppDelegate.h"
 #include "app/BlackoutController.h"
+#include "appkit/ViewLookup.h"
 #include "appkit/Window.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimStatusItem.h"
 #include "support/VirtualMacTest.h"
+#include "ui/CardView.h"
+#include "ui/ClickableTitleStackView.h"
 
 #include <QLabel>
 #include <QWidget>
@@ -60,6 +63,16 @@ class AppTest : public VirtualMacTest {
     bool controlWindowIsMarked() {
         auto& w = controller().controlWindow;
         return w && w->widget()->objectName() == "marked";
+    }
+
+    // The title of every card of the control window, in order.
+    std::vector<std::string> cardTitles() {
+        std::vector<std::string> out;
+        for (auto* card :
+             appkit::subviews<ui::CollapsibleCard>(controller().controlWindow->widget()))
+            if (auto* title = card->header()->findChild<QLabel*>())
+                out.push_back(title->text().toStdString());
+        return out;
     }
 
     std::vector<std::string> controlWindowTexts() {

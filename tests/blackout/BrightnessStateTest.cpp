@@ -6,31 +6,29 @@
 
 namespace {
 
-// A brightness slider and its label for a display, registered as the control window does.
+// The brightness slider and label the control window built for the display at a position.
 struct SliderRow {
     appkit::Slider* slider;
     QLabel* label;
 };
 
-SliderRow addSliderRow(BlackoutController& c, int position, DisplayID id) {
+SliderRow sliderRow(BlackoutController& c, int position) {
     const int tag = 1000 + position;
-    auto* content = c.controlWindow->contentView();
-    auto* slider = new appkit::Slider(0.0, 1.0, 0.5, content);
-    slider->setTag(tag);
-    auto* label = new QLabel("--%", content);
-    for (const auto& d : DisplayEngine::shared().displays)
-        if (d.id == id) c.sliderDisplays[tag] = d;
-    c.brightnessLabels[tag] = label;
-    return {slider, label};
+    return {appkit::viewWithTag<appkit::Slider>(c.controlWindow->contentView(), tag),
+            c.brightnessLabels.at(tag).data()};
 }
 
 } // namespace
 
 TEST_F(PowerTest, SlidersAreFilledFromTheHardwareOrFromWhatWasRemembered) {
     auto& c = controller();
-    auto dell = addSliderRow(c, 1, 2);
-    auto tv = addSliderRow(c, 3, 4);
+    auto dell = sliderRow(c, 1);
+    auto tv = sliderRow(c, 3);
+    ASSERT_TRUE(dell.slider && tv.slider);
     defaults().set("displayBrightness.LG TV SSCR2", 0.3f);
+    c.currentBrightnesses.clear();
+    c.lastKnownBrightnesses.clear();
+    defaults().remove("lastKnownDisplayBrightness.LG TV SSCR2");
 
     c.loadBrightnessValues();
     advance();
@@ -60,8 +58,10 @@ TEST_F(PowerTest, SlidersAreFilledFromTheHardwareOrFromWhatWasRemembered) {
     EXPECT_EQ(luminance(2), 50);
 
     // A display without a slider is not shown anywhere, and nothing is recorded for it.
-    c.updateSlider(DisplayEngine::shared().displays[2], 0.9f);
-    EXPECT_FALSE(c.currentBrightnesses.count(3));
+    ControlledDisplay elsewhere;
+    elsewhere.id = 99;
+    c.updateSlider(elsewhere, 0.9f);
+    EXPECT_FALSE(c.currentBrightnesses.count(99));
 }
 
 TEST_F(PowerTest, BaselineIsThePanelsBrightnessOrNoneWithoutAPanel) {

@@ -67,15 +67,29 @@ struct KeyboardBacklightDescription {
     float level = 0.5f;
 };
 
+// A CoreAudio device. A monitor's own audio is listed while its display is online.
+struct AudioDeviceDescription {
+    uint32_t id = 0;
+    std::string name;
+    std::string manufacturer;
+    std::string transport; // "built-in", "hdmi", "displayport", "usb"
+    int outputStreams = 1;
+    int inputStreams = 0;
+    bool hasVolume = true; // false: no main volume control
+    float volume = 0.5f;
+    std::optional<DisplayID> display;
+};
+
 struct RunningAppDescription {
     std::string bundleIdentifier;
     std::string name;
 };
 
 struct MachineDescription {
-    std::string model = "MacBook Pro (14-inch)";
-    std::vector<DisplayDescription> displays; // in the system's online order
-    RegistryNode registryRoot;                // "Root" with its children
+    std::string model = "MacBook Pro (14-inch)"; // the marketing name
+    std::string modelIdentifier = "Mac15,6";     // what sysctl "hw.model" answers
+    std::vector<DisplayDescription> displays;    // in the system's online order
+    RegistryNode registryRoot;                   // "Root" with its children
     bool registryIteratorFails = false;
     bool hasCoreDisplay = true;
     bool hasAVServices = true;
@@ -94,6 +108,9 @@ struct MachineDescription {
     std::vector<KeyboardBacklightDescription> keyboardBacklights = {{1, 0.5f}};
     bool hasSkyLight = true;     // the private appearance calls
     bool darkAppearance = false; // the system-wide appearance
+    std::vector<AudioDeviceDescription> audioDevices;
+    uint32_t defaultOutput = 0;     // 0: none
+    bool audioDevicesGiven = false; // false: built from the displays (see defaultAudioDevices)
     // The version the update feed offers; empty: the running version is the newest.
     std::string availableUpdate;
 };

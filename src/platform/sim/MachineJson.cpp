@@ -235,6 +235,7 @@ DisplayDescription parseDisplay(const QJsonObject& o, const std::string& where,
 MachineDescription parseMachine(const QJsonObject& root) {
     MachineDescription d;
     d.model = stringField(root, "model", d.model, "machine");
+    d.modelIdentifier = stringField(root, "modelIdentifier", d.modelIdentifier, "machine");
     d.localeIdentifier = stringField(root, "locale", d.localeIdentifier, "machine");
     if (root.contains("preferredLanguages")) {
         d.preferredLanguages.clear();
@@ -271,6 +272,38 @@ MachineDescription parseMachine(const QJsonObject& root) {
             auto o = objectAt(list, i, at);
             d.keyboardBacklights.push_back({uint64_t(intField(o, "id", 1, 0, kMaxKeyboardID, at)),
                                             float(numberField(o, "level", 0.5, 0, 1, at))});
+        }
+    }
+    if (root.contains("audio")) {
+        auto audio = objectField(root, "audio", "machine");
+        d.audioDevicesGiven = true;
+        auto list = arrayField(audio, "devices", "machine.audio");
+        for (int i = 0; i < list.size(); ++i) {
+            std::string at = "machine.audio.devices[" + std::to_string(i) + "]";
+            auto o = objectAt(list, i, at);
+            AudioDeviceDescription a;
+            a.id = uint32_t(intField(o, "id", 0, 2, 0xFFFFFFFF, at));
+            if (a.id == 0) fail(at + ".id", "a device needs an id from 2 to 4294967295");
+            for (const auto& other : d.audioDevices)
+                if (other.id == a.id)
+                    fail(at + ".id", "id " + std::to_string(a.id) + " is used twice");
+            a.name = stringField(o, "name", "", at);
+            a.manufacturer = stringField(o, "manufacturer", "", at);
+            a.transport = stringField(o, "transport", "usb", at);
+            a.outputStreams = int(intField(o, "outputStreams", 1, 0, 64, at));
+            a.inputStreams = int(intField(o, "inputStreams", 0, 0, 64, at));
+            a.hasVolume = boolField(o, "hasVolume", true, at);
+            a.volume = float(numberField(o, "volume", 0.5, 0, 1, at));
+            if (o.contains("display"))
+                a.display = uint32_t(intField(o, "display", 0, 1, 0xFFFFFFFF, at));
+            d.audioDevices.push_back(a);
+        }
+        if (audio.contains("defaultOutput")) {
+            auto name = stringField(audio, "defaultOutput", "", "machine.audio");
+            for (const auto& a : d.audioDevices)
+                if (a.name == name && a.outputStreams > 0) d.defaultOutput = a.id;
+            if (d.defaultOutput == 0)
+                fail("machine.audio.defaultOutput", "\"" + name + "\" is no output device listed");
         }
     }
     auto apps = arrayField(root, "runningApps", "machine");

@@ -24,6 +24,9 @@ class SimWindowServer : public platform::WindowServer {
     void orderOut(int number) override;
     void setEventHandler(int number, std::function<void(const platform::Event&)> handler) override;
     void makeKey(int number) override;
+    std::optional<platform::Rect> ordinaryWindowArea() const override { return ordinaryArea_; }
+    // The simulator window says where the host has room beside it.
+    void setOrdinaryWindowArea(std::optional<platform::Rect> area) { ordinaryArea_ = area; }
     // The key window, while it is on screen.
     std::optional<int> keyWindow() const;
 
@@ -40,6 +43,7 @@ class SimWindowServer : public platform::WindowServer {
     bool sendEvent(int number, const platform::Event& event);
 
   private:
+    std::optional<platform::Rect> ordinaryArea_;
     platform::RunLoop& loop_;
     std::function<void()> changed_;
     std::map<int, platform::PlacedWindow> windows_;

@@ -8,6 +8,7 @@
 #include "platform/LoginItems.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/Notifications.h"
+#include "platform/Processes.h"
 #include "platform/QtRunLoop.h"
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
@@ -20,6 +21,7 @@
 #include "platform/sim/HardwareState.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
@@ -44,7 +46,8 @@ struct VirtualMac::Impl : Displays,
                           Updater,
                           Notifications,
                           LoginItems,
-                          SystemLocale {
+                          SystemLocale,
+                          Processes {
     MachineDescription d;
     std::unique_ptr<QTemporaryDir> tempProfile;
     std::string profile;
@@ -59,6 +62,7 @@ struct VirtualMac::Impl : Displays,
     std::unique_ptr<SimBrightness> brightness;
     std::unique_ptr<SimWindowServer> windowServer;
     std::unique_ptr<SimAppearance> appearance;
+    std::unique_ptr<SimAudio> audio;
     std::unique_ptr<SimInput> input;
     std::unique_ptr<ConcurrentQueue> globalQueue;
     SimAlerts alerts;
@@ -244,6 +248,12 @@ struct VirtualMac::Impl : Displays,
         return std::nullopt;
     }
 
+    // Processes
+    std::optional<std::string> sysctlString(const std::string& name) override {
+        if (name == "hw.model" && !d.modelIdentifier.empty()) return d.modelIdentifier;
+        return std::nullopt;
+    }
+
     // SystemLocale
     std::string currentLocaleIdentifier() const override { return d.localeIdentifier; }
     std::vector<std::string> preferredLanguages() const override { return d.preferredLanguages; }
@@ -370,6 +380,9 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     });
     m.windowServer = std::make_unique<SimWindowServer>(*m.loop, [this] { notifyChanged(); });
     m.appearance = std::make_unique<SimAppearance>(m.d, *m.loop, [this] { notifyChanged(); });
+    // Audio properties may change on another thread; the window hears of it on the main one.
+    m.audio = std::make_unique<SimAudio>(
+        m.d, [this] { impl_->loop->async([this] { notifyChanged(); }); });
     m.input = std::make_unique<SimInput>(*m.loop, *m.windowServer, [this] { notifyChanged(); });
     m.globalQueue = std::make_unique<ConcurrentQueue>(2);
 
@@ -395,6 +408,8 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.coreBrightness = m.brightness.get();
     p.windowServer = m.windowServer.get();
     p.appearance = m.appearance.get();
+    p.audio = m.audio.get();
+    p.processes = &m;
     p.inputActivity = m.input.get();
     p.cursor = m.input.get();
     p.globalQueue = m.globalQueue.get();
@@ -429,6 +444,7 @@ bool VirtualMac::plug(DisplayID id) {
     if (!x || x->online) return false;
     x->online = true;
     impl_->registry->entriesChanged();
+    impl_->audio->displaysChanged();
     impl_->fireScreenParameters();
     notifyChanged();
     return true;
@@ -439,6 +455,7 @@ bool VirtualMac::unplug(DisplayID id) {
     if (!x || !x->online) return false;
     x->online = false;
     impl_->registry->entriesChanged();
+    impl_->audio->displaysChanged();
     impl_->fireScreenParameters();
     notifyChanged();
     return true;
@@ -467,6 +484,9 @@ SimBrightness& VirtualMac::brightness() {
 }
 SimWindowServer& VirtualMac::windowServer() {
     return *impl_->windowServer;
+}
+SimAudio& VirtualMac::audio() {
+    return *impl_->audio;
 }
 SimAppearance& VirtualMac::appearance() {
     return *impl_->appearance;

@@ -26,6 +26,7 @@ class SimBrightness;
 class SimWindowServer;
 class SimAppearance;
 class SimInput;
+class SimAudio;
 
 struct VirtualMacOptions {
     // The profile folder: defaults file and the machine's root for system paths.
@@ -71,6 +72,8 @@ class VirtualMac {
     // The program's screen-covering windows, and the system appearance.
     SimWindowServer& windowServer();
     SimAppearance& appearance();
+    // Sound output devices and the default output.
+    SimAudio& audio();
     // Keyboard, cursor and event monitors.
     SimInput& input();
 

@@ -3,6 +3,7 @@ list(APPEND SIM_SOURCES
   platform/sim/MachineJson.cpp
   platform/sim/SimAlerts.cpp
   platform/sim/SimAppearance.cpp
+  platform/sim/SimAudio.cpp
   platform/sim/SimBrightness.cpp
   platform/sim/SimInput.cpp
   platform/sim/SimMonitor.cpp

@@ -1,0 +1,7 @@
+list(APPEND CORE_SOURCES
+  ui/CapsuleButtons.cpp
+  ui/CardView.cpp
+  ui/ClickableTitleStackView.cpp
+  ui/InteractiveImageView.cpp
+  ui/StyledPopUpButton.cpp
+)
