@@ -123,9 +123,14 @@ void BlackoutController::loadBrightnessValues() {
             if (read && display.isBuiltIn) c.lastBuiltInBrightness = value;
         };
         auto* global = platform::current().globalQueue;
-        auto read = [display, apply] {
-            auto value = DisplayEngine::shared().brightness(display);
-            platform::mainQueue().async([apply, value] { apply(value); });
+        // What the worker needs is taken here: it must not look up process-wide state.
+        std::weak_ptr<DisplayEngine> engine = displayEngine.weak_from_this();
+        auto* main = &platform::mainQueue();
+        auto read = [display, apply, engine, main] {
+            auto self = engine.lock();
+            if (!self) return;
+            auto value = self->brightness(display);
+            main->async([apply, value] { apply(value); });
         };
         if (global)
             global->async(read);

@@ -5,6 +5,7 @@
 #include "display/DisplayEngine.h"
 #include "platform/Applications.h"
 #include "platform/RunLoop.h"
+#include "platform/SerialQueue.h"
 
 namespace driver {
 
@@ -20,6 +21,7 @@ Session::Session(sim::MachineDescription description, sim::VirtualMacOptions opt
 }
 
 Session::~Session() {
+    if (auto* global = mac_->platform().globalQueue) global->drain();
     BlackoutController::tearDownShared();
     DisplayEngine::tearDownShared();
     platform::setCurrent(nullptr);

@@ -35,7 +35,7 @@ TEST_F(PowerTest, SlidersAreFilledFromTheHardwareOrFromWhatWasRemembered) {
     EXPECT_FLOAT_EQ(dell.slider->floatValue(), 0.55f) << "VCP 50 of 100, above the overlay's tenth";
     EXPECT_EQ(dell.label->text().toStdString(), "55%");
     EXPECT_FLOAT_EQ(c.currentBrightnesses.at(2), 0.55f);
-    EXPECT_NEAR(*defaults().number("lastKnownDisplayBrightness.DELL U2723QE"), 0.55, 1e-6);
+    EXPECT_FLOAT_EQ(c.lastKnownBrightnesses.at(2), 0.55f);
     // The TV cannot be read and nothing better is known: its saved brightness.
     EXPECT_NEAR(tv.slider->doubleValue(), 0.3, 1e-6);
     EXPECT_EQ(tv.label->text().toStdString(), "30%");

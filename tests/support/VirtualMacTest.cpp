@@ -14,6 +14,8 @@ void VirtualMacTest::TearDown() {
 
 void VirtualMacTest::shutDown() {
     if (!mac_) return;
+    // Work still on the machine's queues ends before the program does.
+    if (auto* global = mac_->platform().globalQueue) global->drain();
     BlackoutController::tearDownShared();
     DisplayEngine::tearDownShared();
     platform::setCurrent(nullptr);
