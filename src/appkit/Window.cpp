@@ -7,11 +7,14 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMoveEvent>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace appkit {
 
@@ -193,7 +196,29 @@ bool Window::isVisible() const {
     return frame_->isVisible();
 }
 
+namespace {
+// Increases with every window ordered front: the highest is the front-most.
+uint64_t frontCounter() {
+    static uint64_t counter = 0;
+    return ++counter;
+}
+const char* const kOwnerProperty = "appkitWindow";
+} // namespace
+
+std::vector<Window*> Window::orderedWindows() {
+    std::vector<Window*> out;
+    for (auto* w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            if (auto* owner = static_cast<Window*>(w->property(kOwnerProperty).value<void*>()))
+                out.push_back(owner);
+    std::sort(out.begin(), out.end(),
+              [](Window* a, Window* b) { return a->orderedFrontAt_ > b->orderedFrontAt_; });
+    return out;
+}
+
 void Window::makeKeyAndOrderFront() {
+    orderedFrontAt_ = frontCounter();
+    frame_->setProperty(kOwnerProperty, QVariant::fromValue(static_cast<void*>(this)));
     applyAppearance();
     if (frame_->isMinimized())
         frame_->showNormal();

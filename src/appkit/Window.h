@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -74,6 +75,9 @@ class Window {
     int observeEffectiveAppearance(std::function<void()> handler);
     void removeAppearanceObservation(int token);
 
+    // The program's visible windows, the front-most first.
+    static std::vector<Window*> orderedWindows();
+
     // The window's content as it is drawn now (also when hidden).
     QImage snapshot() const;
     QWidget* widget() const;
@@ -93,6 +97,7 @@ class Window {
     std::optional<Appearance> appearance_;
     std::function<void()> willClose_;
     std::function<void(Notification)> notify_;
+    uint64_t orderedFrontAt_ = 0;
     std::optional<Appearance> shownAppearance_;
     std::map<int, std::function<void()>> appearanceObservers_;
     int nextObserver_ = 1;

@@ -5,12 +5,15 @@
 #include "display/DisplayEngine.h"
 #include "driver/Arguments.h"
 #include "driver/DeviceCommands.h"
+#include "driver/commands/WindowCommands.h"
 #include "driver/Session.h"
 #include "driver/StateReport.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SerialQueue.h"
 #include "platform/UserDefaults.h"
+#include "platform/SystemLog.h"
+#include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimStatusItem.h"
 
 #include <QDir>
@@ -25,6 +28,7 @@
 #include <iostream>
 #include <ostream>
 #include <sstream>
+#include <tuple>
 
 namespace driver {
 
@@ -103,20 +107,84 @@ int ScriptDriver::runFile(const std::string& path) {
 }
 
 int ScriptDriver::runText(const std::string& text, const std::string& sourceName) {
+    lines_.clear();
     std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        auto cmd = trim(line);
+    for (std::string line; std::getline(in, line);)
+        lines_.push_back(line);
+    next_ = 0;
+    source_ = sourceName;
+    status_ = 0;
+    over_ = false;
+    session_.mac().alerts().setPresenter([this](const platform::AlertRequest& request) {
+        return answerAlert(request.messageText, request.buttons);
+    });
+    while (step()) {
+    }
+    session_.mac().alerts().setPresenter(nullptr);
+    return status_;
+}
+
+void ScriptDriver::fail(const std::string& error) {
+    const size_t number = next_; // the line just run, counted from 1
+    err_ << source_ << ":" << number << ": " << error << "\n    "
+         << (number > 0 && number <= lines_.size() ? trim(lines_[number - 1]) : std::string())
+         << "\n";
+    status_ = 1;
+    over_ = true;
+}
+
+bool ScriptDriver::step() {
+    // What is already due runs first: an alert it opens is answered by the line that follows.
+    settle(session_.mac());
+    while (!over_ && next_ < lines_.size()) {
+        auto cmd = trim(lines_[next_++]);
         if (cmd.empty() || cmd[0] == '#') continue;
         std::string error;
-        if (!execute(expand(cmd), error)) {
-            err_ << sourceName << ":" << number << ": " << error << "\n    " << cmd << "\n";
-            return 1;
+        if (!execute(expand(cmd), error)) fail(error);
+        return !over_;
+    }
+    return false;
+}
+
+int ScriptDriver::answerAlert(const std::string& title, const std::vector<std::string>& buttons) {
+    const auto titles = buttons.empty() ? std::vector<std::string>{"OK"} : buttons;
+    while (!over_ && next_ < lines_.size()) {
+        auto line = trim(expand(lines_[next_]));
+        if (line.empty() || line[0] == '#') {
+            ++next_;
+            continue;
         }
+        auto [cmd, rest] = splitWord(line);
+        if (cmd != "alert") {
+            step();
+            continue;
+        }
+        ++next_;
+        if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"')
+            rest = rest.substr(1, rest.size() - 2);
+        for (size_t i = 0; i < titles.size(); ++i)
+            if (titles[i] == rest) return int(i);
+        std::string offered;
+        for (const auto& t : titles)
+            offered += (offered.empty() ? "\"" : ", \"") + t + "\"";
+        fail("the alert \"" + title + "\" has no button \"" + rest + "\" (it has " + offered + ")");
+        return 0;
+    }
+    if (!over_) {
+        next_ = lines_.size();
+        fail("the script ended with the alert \"" + title + "\" open");
     }
     return 0;
+}
+
+void ScriptDriver::advance(double seconds) {
+    auto& mac = session_.mac();
+    // In small steps, so work queued on the DDC queue lands between timers as it would.
+    for (double left = seconds; left > 1e-9; left -= 0.01) {
+        settle(mac);
+        mac.manualRunLoop()->advance(std::min(0.01, left));
+    }
+    settle(mac);
 }
 
 std::string ScriptDriver::expand(const std::string& line) const {
@@ -132,7 +200,6 @@ std::string ScriptDriver::expand(const std::string& line) const {
 bool ScriptDriver::execute(const std::string& line, std::string& error) {
     auto [cmd, rest] = splitWord(line);
     auto& mac = session_.mac();
-    auto loop = mac.manualRunLoop();
 
     if (cmd == "advance") {
         auto parsed = numberArg(rest, 0, kMaxAdvance);
@@ -141,13 +208,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
                 "advance takes a number of seconds from 0 to 86400 (a day), not \"" + rest + "\"";
             return false;
         }
-        const double seconds = *parsed;
-        // In small steps, so work queued on the DDC queue lands between timers as it would.
-        for (double left = seconds; left > 1e-9; left -= 0.01) {
-            settle(mac);
-            loop->advance(std::min(0.01, left));
-        }
-        settle(mac);
+        advance(*parsed);
         return true;
     }
     // Everything below acts on what is already due, as a user would after a moment.
@@ -200,10 +261,28 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
             return false;
         }
     } else if (cmd == "state") {
-        out_ << QJsonDocument(stateReport(session_)).toJson(QJsonDocument::Compact).toStdString()
-             << std::endl;
+        auto state = stateReport(session_);
+        // The log lines written since the previous state, in order.
+        QJsonArray log;
+        const auto lines = mac.log().lines();
+        if (logShown_ > lines.size()) logShown_ = 0;
+        for (size_t i = logShown_; i < lines.size(); ++i)
+            log.append(QString::fromStdString(lines[i]));
+        logShown_ = lines.size();
+        state["log"] = log;
+        out_ << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString() << std::endl;
     } else if (cmd == "expect") {
-        auto [path, literal] = splitWord(rest);
+        // A path with spaces is written in quotes.
+        std::string path, literal;
+        if (!rest.empty() && rest[0] == '"') {
+            auto end = rest.find('"', 1);
+            if (end != std::string::npos) {
+                path = rest.substr(1, end - 1);
+                literal = trim(rest.substr(end + 1));
+            }
+        } else {
+            std::tie(path, literal) = splitWord(rest);
+        }
         if (path.empty() || literal.empty()) {
             error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip "
                     "\"Night Lid\"";
@@ -288,6 +367,9 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         }
         // What choosing a segment of the control window's KO/EN control does.
         BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
+    } else if (cmd == "alert") {
+        error = "no alert is open to answer";
+        return false;
     } else if (cmd == "crash") {
         // As a crash would: nothing of the program's own shut-down runs.
         out_.flush();
@@ -300,6 +382,10 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     } else {
         bool handled = false;
         if (!runDeviceCommand(session_, cmd, rest, handled, error)) return false;
+        if (!handled &&
+            !runWindowCommand(session_, cmd, rest, [this](double s) { advance(s); }, handled,
+                              error))
+            return false;
         if (!handled) {
             error = "unknown command \"" + cmd + "\"";
             return false;

@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <map>
 #include <string>
+#include <vector>
 
 class QImage;
 
@@ -27,6 +28,19 @@ class ScriptDriver {
   private:
     bool execute(const std::string& line, std::string& error);
     std::string expand(const std::string& line) const;
+    // Runs the next line; false once the script is over or has failed.
+    bool step();
+    void fail(const std::string& error);
+    // A modal alert runs a nested loop: the script goes on inside it until a line answers it.
+    int answerAlert(const std::string& title, const std::vector<std::string>& buttons);
+    void advance(double seconds);
+
+    std::vector<std::string> lines_;
+    size_t next_ = 0;
+    std::string source_;
+    int status_ = 0;
+    bool over_ = false;
+    size_t logShown_ = 0;
 
     Session& session_;
     std::ostream& out_;

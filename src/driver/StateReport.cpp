@@ -5,6 +5,8 @@
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
 #include "display/RecoveryJournal.h"
+#include "driver/commands/WindowCommands.h"
+#include "platform/sim/SimAudio.h"
 #include "driver/Session.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
@@ -196,6 +198,22 @@ QJsonObject stateReport(Session& session) {
     for (const auto& [k, v] : mac.platform().defaults->all())
         defaults[QString::fromStdString(k)] = storedValue(v);
     state["defaults"] = defaults;
+
+    QJsonArray devices;
+    std::string defaultName;
+    for (const auto& a : mac.audio().devices()) {
+        if (a.outputStreams == 0) continue;
+        devices.append(QJsonObject{{"id", qint64(a.id)},
+                                   {"name", QString::fromStdString(a.name)},
+                                   {"volume", a.hasVolume ? QJsonValue(rounded(a.volume))
+                                                          : QJsonValue(QJsonValue::Null)}});
+        if (a.id == mac.audio().defaultOutput()) defaultName = a.name;
+    }
+    state["audio"] = QJsonObject{
+        {"devices", devices},
+        {"defaultOutput", defaultName.empty() ? QJsonValue(QJsonValue::Null)
+                                              : QJsonValue(QString::fromStdString(defaultName))}};
+    addWindowState(state);
 
     state["updateChecks"] = mac.updateChecks();
     state["terminated"] = session.terminated();

@@ -11,11 +11,14 @@ screenshot-control-window ${OUT}/02-control-window.png
 click-status-item right
 screenshot ${OUT}/03-status-menu-ko.png
 menu 업데이트 확인...
+# The updater answers with an alert; the next line dismisses it.
+alert OK
 # The same menu in English.
 language en
 click-status-item control
 screenshot ${OUT}/04-status-menu-en.png
 menu Check for Updates...
+alert OK
 # A monitor is unplugged: the registry and the control window follow.
 unplug 3
 advance 1

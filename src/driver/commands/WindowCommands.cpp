@@ -1,0 +1,303 @@
+#include "driver/commands/WindowCommands.h"
+
+#include "appkit/Button.h"
+#include "appkit/PopUpButton.h"
+#include "appkit/SegmentedControl.h"
+#include "appkit/Slider.h"
+#include "appkit/ViewLookup.h"
+#include "appkit/Window.h"
+#include "driver/Arguments.h"
+#include "driver/Session.h"
+#include "platform/BuiltInBrightness.h"
+#include "platform/sim/SimAudio.h"
+#include "platform/sim/SimBrightness.h"
+#include "ui/CardView.h"
+
+#include <QJsonArray>
+#include <QLabel>
+
+#include <cmath>
+#include <optional>
+#include <sstream>
+
+namespace driver {
+
+namespace {
+
+std::vector<appkit::Window*> windows() {
+    return appkit::Window::orderedWindows();
+}
+
+// The text of a plain label beside a control in its row, for finding a slider or a pop-up by
+// what the person reads next to it.
+std::string rowTitle(QWidget* control) {
+    auto* row = control->parentWidget();
+    if (!row) return {};
+    for (auto* label : row->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (!label->text().isEmpty() && !label->text().endsWith('%')) return label->text().toStdString();
+    return {};
+}
+
+bool shown(QWidget* w) {
+    return w->isVisibleTo(w->window());
+}
+
+template <typename T> T* findControl(const std::string& tagOrTitle) {
+    auto tag = wholeArg(tagOrTitle, 1'000'000);
+    for (auto* window : windows())
+        for (auto* control : appkit::subviews<T>(window->widget())) {
+            if (!shown(control)) continue;
+            if (tag ? control->tag() == int(*tag) : rowTitle(control) == tagOrTitle) return control;
+        }
+    return nullptr;
+}
+
+// "A B C" -> first word and the rest; a quoted first word may hold spaces.
+std::pair<std::string, std::string> firstArg(const std::string& text) {
+    if (!text.empty() && text[0] == '"') {
+        auto end = text.find('"', 1);
+        if (end == std::string::npos) return {text, {}};
+        auto rest = text.substr(end + 1);
+        auto start = rest.find_first_not_of(' ');
+        return {text.substr(1, end - 1), start == std::string::npos ? "" : rest.substr(start)};
+    }
+    auto sp = text.find(' ');
+    if (sp == std::string::npos) return {text, {}};
+    auto start = text.find_first_not_of(' ', sp);
+    return {text.substr(0, sp), start == std::string::npos ? "" : text.substr(start)};
+}
+
+// The last word, and what comes before it (for "TITLE VALUE" where the title has spaces).
+std::pair<std::string, std::string> lastArg(const std::string& text) {
+    auto sp = text.find_last_of(' ');
+    if (sp == std::string::npos) return {{}, text};
+    auto head = text.substr(0, sp);
+    while (!head.empty() && head.back() == ' ') head.pop_back();
+    if (head.size() >= 2 && head.front() == '"' && head.back() == '"')
+        head = head.substr(1, head.size() - 2);
+    return {head, text.substr(sp + 1)};
+}
+
+std::string unquote(std::string s) {
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
+    return s;
+}
+
+bool click(const std::string& title, std::string& error) {
+    for (auto* window : windows()) {
+        for (auto* b : appkit::subviews<appkit::Button>(window->widget()))
+            if (shown(b) && (b->title() == title || b->accessibilityLabel() == title ||
+                             (b->title().empty() && b->toolTip().toStdString() == title))) {
+                if (!b->isEnabled()) {
+                    error = "\"" + title + "\" is disabled";
+                    return false;
+                }
+                b->performClick();
+                return true;
+            }
+        for (auto* s : appkit::subviews<appkit::SegmentedControl>(window->widget()))
+            for (int i = 0; shown(s) && i < s->segmentCount(); ++i)
+                if (s->label(i) == title) {
+                    if (!s->isEnabled()) {
+                        error = "\"" + title + "\" is disabled";
+                        return false;
+                    }
+                    s->performClick(i);
+                    return true;
+                }
+    }
+    error = "no window shows a button, checkbox or segment titled \"" + title + "\"";
+    return false;
+}
+
+QJsonObject controlState(QWidget* w) {
+    QJsonObject o{{"enabled", w->isEnabled()}, {"hidden", !shown(w)}};
+    if (auto* b = dynamic_cast<appkit::Button*>(w)) {
+        o["kind"] = b->type() == appkit::ButtonType::checkbox ? "checkbox" : "button";
+        o["title"] = QString::fromStdString(b->title().empty() ? b->toolTip().toStdString()
+                                                               : b->title());
+        o["tag"] = b->tag();
+        o["value"] = b->type() == appkit::ButtonType::checkbox
+                         ? QJsonValue(b->state() == appkit::ControlState::on)
+                         : QJsonValue(QJsonValue::Null);
+    } else if (auto* s = dynamic_cast<appkit::Slider*>(w)) {
+        o["kind"] = "slider";
+        o["title"] = QString::fromStdString(rowTitle(s));
+        o["tag"] = s->tag();
+        o["value"] = std::round(s->doubleValue() * 1000) / 1000;
+    } else if (auto* p = dynamic_cast<appkit::PopUpButton*>(w)) {
+        o["kind"] = "popup";
+        o["title"] = QString::fromStdString(rowTitle(p));
+        o["tag"] = p->tag();
+        o["value"] = QString::fromStdString(p->titleOfSelectedItem());
+        QJsonArray items;
+        for (const auto& t : p->itemTitles())
+            items.append(QString::fromStdString(t));
+        o["items"] = items;
+    } else if (auto* g = dynamic_cast<appkit::SegmentedControl*>(w)) {
+        o["kind"] = "segmented";
+        QJsonArray labels;
+        for (int i = 0; i < g->segmentCount(); ++i)
+            labels.append(QString::fromStdString(g->label(i)));
+        o["title"] = labels;
+        o["tag"] = 0;
+        o["value"] = g->selectedSegment();
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+        o["kind"] = "label";
+        o["label"] = l->text();
+    } else {
+        return {};
+    }
+    return o;
+}
+
+} // namespace
+
+bool runWindowCommand(Session& session, const std::string& cmd, const std::string& rest,
+                      const std::function<void(double)>& advance, bool& handled,
+                      std::string& error) {
+    handled = true;
+    auto& mac = session.mac();
+    if (cmd == "click") {
+        if (rest.empty()) {
+            error = "click takes the title of a button, checkbox or segment";
+            return false;
+        }
+        return click(unquote(rest), error);
+    }
+    if (cmd == "slider") {
+        auto [target, valueText] = lastArg(rest);
+        auto* slider = findControl<appkit::Slider>(target);
+        if (!slider) {
+            error = "no window shows a slider " + (target.empty() ? "(give a tag or a title)" : target);
+            return false;
+        }
+        auto value = numberArg(valueText, slider->minValue(), slider->maxValue());
+        if (!value) {
+            error = "slider takes a value from " + std::to_string(slider->minValue()) + " to " +
+                    std::to_string(slider->maxValue()) + ", not \"" + valueText + "\"";
+            return false;
+        }
+        if (!slider->isEnabled()) {
+            error = "the slider " + target + " is disabled";
+            return false;
+        }
+        slider->performDrag(*value);
+        return true;
+    }
+    if (cmd == "drag") {
+        std::istringstream in(rest);
+        std::string tagText, fromText, toText, secondsText, extra;
+        in >> tagText >> fromText >> toText >> secondsText >> extra;
+        auto* slider = wholeArg(tagText, 1'000'000) ? findControl<appkit::Slider>(tagText) : nullptr;
+        auto from = slider ? numberArg(fromText, slider->minValue(), slider->maxValue()) : std::nullopt;
+        auto to = slider ? numberArg(toText, slider->minValue(), slider->maxValue()) : std::nullopt;
+        auto seconds = numberArg(secondsText, 0, 600);
+        if (!slider || !from || !to || !seconds || !extra.empty()) {
+            error = "drag takes a slider's tag, a start and an end value in its range and the "
+                    "seconds it lasts (at most 600), e.g. drag 1001 0.2 0.9 2";
+            return false;
+        }
+        if (!slider->isEnabled()) {
+            error = "the slider " + tagText + " is disabled";
+            return false;
+        }
+        const int steps = std::max(1, int(std::lround(*seconds * 60)));
+        const double start = from.value_or(0), end = to.value_or(0);
+        for (int i = 0; i <= steps; ++i) {
+            slider->performDrag(start + (end - start) * double(i) / steps);
+            if (i < steps) advance(1.0 / 60.0);
+        }
+        return true;
+    }
+    if (cmd == "popup") {
+        // "TAG ITEM" or "\"TITLE\" ITEM": the first word (quoted for spaces) names the pop-up.
+        auto [target, item] = firstArg(rest);
+        item = unquote(item);
+        auto* popup = findControl<appkit::PopUpButton>(target);
+        if (!popup) {
+            error = "no window shows a pop-up " + (target.empty() ? "(give a tag or a title)" : target);
+            return false;
+        }
+        const auto titles = popup->itemTitles();
+        for (size_t i = 0; i < titles.size(); ++i)
+            if (titles[i] == item) {
+                if (!popup->isEnabled()) {
+                    error = "the pop-up " + target + " is disabled";
+                    return false;
+                }
+                popup->performSelect(int(i));
+                return true;
+            }
+        error = "the pop-up " + target + " has no item \"" + item + "\"";
+        return false;
+    }
+    if (cmd == "collapse") {
+        for (auto* window : windows())
+            for (auto* card : appkit::subviews<ui::CollapsibleCard>(window->widget()))
+                if (card->key() == rest) {
+                    card->toggleCollapsed();
+                    return true;
+                }
+        error = "no window shows a card with the collapse key \"" + rest + "\"";
+        return false;
+    }
+    if (cmd == "close-window") {
+        auto all = windows();
+        if (all.empty()) {
+            error = "no window of the program is open";
+            return false;
+        }
+        all.front()->close();
+        return true;
+    }
+    if (cmd == "panel-brightness") {
+        auto value = numberArg(rest, 0, 1);
+        if (!value) {
+            error = "panel-brightness takes a level from 0 to 1";
+            return false;
+        }
+        auto set = mac.brightness().lookupSetBrightness();
+        for (const auto& d : mac.description().displays)
+            if (d.builtIn && d.online && set && set(d.id, float(*value)) == 0) return true;
+        error = "there is no built-in panel to change";
+        return false;
+    }
+    if (cmd == "default-output") {
+        if (!mac.audio().setDefaultOutputByName(unquote(rest))) {
+            error = "no sound output device is called \"" + unquote(rest) + "\"";
+            return false;
+        }
+        return true;
+    }
+    handled = false;
+    return true;
+}
+
+void addWindowState(QJsonObject& state) {
+    QJsonArray controls;
+    QJsonObject cards;
+    for (auto* window : windows()) {
+        for (auto* w : window->widget()->findChildren<QWidget*>()) {
+            auto o = controlState(w);
+            if (o.isEmpty()) continue;
+            o["window"] = QString::fromStdString(window->title());
+            controls.append(o);
+        }
+        for (auto* card : appkit::subviews<ui::CollapsibleCard>(window->widget()))
+            cards[QString::fromStdString(card->key())] = card->isCollapsed();
+    }
+    state["controls"] = controls;
+    state["cards"] = cards;
+    auto all = windows();
+    if (!all.empty()) {
+        auto* front = all.front()->widget();
+        state["frontWindow"] = QJsonObject{{"title", QString::fromStdString(all.front()->title())},
+                                           {"x", front->x()},
+                                           {"y", front->y()},
+                                           {"width", front->width()},
+                                           {"height", front->height()}};
+    }
+}
+
+} // namespace driver
