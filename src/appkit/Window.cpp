@@ -5,9 +5,9 @@
 #include "platform/Platform.h"
 #include "platform/SystemAppearance.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QApplication>
 #include <QGuiApplication>
 #include <QMoveEvent>
 #include <QScreen>

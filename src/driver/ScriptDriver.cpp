@@ -5,14 +5,14 @@
 #include "display/DisplayEngine.h"
 #include "driver/Arguments.h"
 #include "driver/DeviceCommands.h"
-#include "driver/commands/WindowCommands.h"
 #include "driver/Session.h"
 #include "driver/StateReport.h"
+#include "driver/commands/WindowCommands.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SerialQueue.h"
-#include "platform/UserDefaults.h"
 #include "platform/SystemLog.h"
+#include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimStatusItem.h"
 
@@ -382,9 +382,8 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     } else {
         bool handled = false;
         if (!runDeviceCommand(session_, cmd, rest, handled, error)) return false;
-        if (!handled &&
-            !runWindowCommand(session_, cmd, rest, [this](double s) { advance(s); }, handled,
-                              error))
+        if (!handled && !runWindowCommand(
+                            session_, cmd, rest, [this](double s) { advance(s); }, handled, error))
             return false;
         if (!handled) {
             error = "unknown command \"" + cmd + "\"";

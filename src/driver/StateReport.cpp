@@ -5,13 +5,13 @@
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
 #include "display/RecoveryJournal.h"
-#include "driver/commands/WindowCommands.h"
-#include "platform/sim/SimAudio.h"
 #include "driver/Session.h"
+#include "driver/commands/WindowCommands.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
@@ -36,7 +36,9 @@ QJsonArray menuTitles(const platform::Menu& menu) {
 QJsonValue storedValue(const platform::UserDefaults::Stored& v) {
     if (auto b = std::get_if<bool>(&v)) return *b;
     if (auto i = std::get_if<int64_t>(&v)) return qint64(*i);
-    if (auto d = std::get_if<double>(&v)) return *d;
+    // Floats the program stores come back with float noise (0.64 as 0.6399999857): shown to
+    // the six places a Float holds.
+    if (auto d = std::get_if<double>(&v)) return std::round(*d * 1e6) / 1e6;
     return QString::fromStdString(std::get<std::string>(v));
 }
 

@@ -51,6 +51,17 @@ TEST(ScriptDriver, BadInputNamesTheLineAndSaysWhatWasExpected) {
         {"power-toggle 999\n", "test.nls:1: display 999 is not connected"},
         {"power-toggle -1\n", "power-toggle needs a display ID"},
         {"default someKey 1e999\n", "default takes a finite number"},
+        // Alerts are answered by the line after the one that opened them.
+        {"advance 1\nclick-status-item right\nmenu 업데이트 확인...\n",
+         "test.nls:3: the script ended with the alert \"You’re up to date!\" open"},
+        {"advance 1\nclick-status-item right\nmenu 업데이트 확인...\nalert Cancel\n",
+         "the alert \"You’re up to date!\" has no button \"Cancel\" (it has \"OK\")"},
+        {"alert OK\n", "no alert is open to answer"},
+        {"advance 1\nslider 1001 2\n", "slider takes a value from"},
+        {"advance 1\nclick Nothing\n", "no window shows a button, checkbox or segment titled"},
+        {"advance 1\npopup \"사운드 출력 기기\" Nowhere\n", "has no item \"Nowhere\""},
+        {"advance 1\ncollapse noSuchCard\n", "no window shows a card with the collapse key"},
+        {"default-output Gramophone\n", "no sound output device is called \"Gramophone\""},
     };
     for (const auto& c : cases) {
         auto r = run(c.script);

@@ -34,7 +34,8 @@ std::string rowTitle(QWidget* control) {
     auto* row = control->parentWidget();
     if (!row) return {};
     for (auto* label : row->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
-        if (!label->text().isEmpty() && !label->text().endsWith('%')) return label->text().toStdString();
+        if (!label->text().isEmpty() && !label->text().endsWith('%'))
+            return label->text().toStdString();
     return {};
 }
 
@@ -72,7 +73,8 @@ std::pair<std::string, std::string> lastArg(const std::string& text) {
     auto sp = text.find_last_of(' ');
     if (sp == std::string::npos) return {{}, text};
     auto head = text.substr(0, sp);
-    while (!head.empty() && head.back() == ' ') head.pop_back();
+    while (!head.empty() && head.back() == ' ')
+        head.pop_back();
     if (head.size() >= 2 && head.front() == '"' && head.back() == '"')
         head = head.substr(1, head.size() - 2);
     return {head, text.substr(sp + 1)};
@@ -87,7 +89,8 @@ bool click(const std::string& title, std::string& error) {
     for (auto* window : windows()) {
         for (auto* b : appkit::subviews<appkit::Button>(window->widget()))
             if (shown(b) && (b->title() == title || b->accessibilityLabel() == title ||
-                             (b->title().empty() && b->toolTip().toStdString() == title))) {
+                             (b->title().empty() && (b->toolTip().toStdString() == title ||
+                                                     b->accessibilityDescription() == title)))) {
                 if (!b->isEnabled()) {
                     error = "\"" + title + "\" is disabled";
                     return false;
@@ -114,8 +117,11 @@ QJsonObject controlState(QWidget* w) {
     QJsonObject o{{"enabled", w->isEnabled()}, {"hidden", !shown(w)}};
     if (auto* b = dynamic_cast<appkit::Button*>(w)) {
         o["kind"] = b->type() == appkit::ButtonType::checkbox ? "checkbox" : "button";
-        o["title"] = QString::fromStdString(b->title().empty() ? b->toolTip().toStdString()
-                                                               : b->title());
+        // An image button is known by what it says to accessibility, or by its tool tip.
+        std::string title = b->title();
+        if (title.empty()) title = b->accessibilityDescription();
+        if (title.empty()) title = b->toolTip().toStdString();
+        o["title"] = QString::fromStdString(title);
         o["tag"] = b->tag();
         o["value"] = b->type() == appkit::ButtonType::checkbox
                          ? QJsonValue(b->state() == appkit::ControlState::on)
@@ -169,7 +175,8 @@ bool runWindowCommand(Session& session, const std::string& cmd, const std::strin
         auto [target, valueText] = lastArg(rest);
         auto* slider = findControl<appkit::Slider>(target);
         if (!slider) {
-            error = "no window shows a slider " + (target.empty() ? "(give a tag or a title)" : target);
+            error =
+                "no window shows a slider " + (target.empty() ? "(give a tag or a title)" : target);
             return false;
         }
         auto value = numberArg(valueText, slider->minValue(), slider->maxValue());
@@ -189,8 +196,10 @@ bool runWindowCommand(Session& session, const std::string& cmd, const std::strin
         std::istringstream in(rest);
         std::string tagText, fromText, toText, secondsText, extra;
         in >> tagText >> fromText >> toText >> secondsText >> extra;
-        auto* slider = wholeArg(tagText, 1'000'000) ? findControl<appkit::Slider>(tagText) : nullptr;
-        auto from = slider ? numberArg(fromText, slider->minValue(), slider->maxValue()) : std::nullopt;
+        auto* slider =
+            wholeArg(tagText, 1'000'000) ? findControl<appkit::Slider>(tagText) : nullptr;
+        auto from =
+            slider ? numberArg(fromText, slider->minValue(), slider->maxValue()) : std::nullopt;
         auto to = slider ? numberArg(toText, slider->minValue(), slider->maxValue()) : std::nullopt;
         auto seconds = numberArg(secondsText, 0, 600);
         if (!slider || !from || !to || !seconds || !extra.empty()) {
@@ -216,7 +225,8 @@ bool runWindowCommand(Session& session, const std::string& cmd, const std::strin
         item = unquote(item);
         auto* popup = findControl<appkit::PopUpButton>(target);
         if (!popup) {
-            error = "no window shows a pop-up " + (target.empty() ? "(give a tag or a title)" : target);
+            error =
+                "no window shows a pop-up " + (target.empty() ? "(give a tag or a title)" : target);
             return false;
         }
         const auto titles = popup->itemTitles();
@@ -276,6 +286,7 @@ bool runWindowCommand(Session& session, const std::string& cmd, const std::strin
 
 void addWindowState(QJsonObject& state) {
     QJsonArray controls;
+    QJsonObject byTag; // the tagged controls again, for scripts that know a control's tag
     QJsonObject cards;
     for (auto* window : windows()) {
         for (auto* w : window->widget()->findChildren<QWidget*>()) {
@@ -283,11 +294,13 @@ void addWindowState(QJsonObject& state) {
             if (o.isEmpty()) continue;
             o["window"] = QString::fromStdString(window->title());
             controls.append(o);
+            if (o.value("tag").toInt() != 0) byTag[QString::number(o.value("tag").toInt())] = o;
         }
         for (auto* card : appkit::subviews<ui::CollapsibleCard>(window->widget()))
             cards[QString::fromStdString(card->key())] = card->isCollapsed();
     }
     state["controls"] = controls;
+    state["controlsByTag"] = byTag;
     state["cards"] = cards;
     auto all = windows();
     if (!all.empty()) {
