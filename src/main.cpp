@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include <iostream>
@@ -88,6 +90,9 @@ int main(int argc, char** argv) {
 
     session.setOnTerminated([] { QApplication::quit(); });
     session.mac().alerts().setPresenter(&sim::SimulatorWindow::presentAlert);
+    // Top left, so the program's windows have room beside it.
+    if (auto* screen = QGuiApplication::primaryScreen())
+        simulator.move(screen->availableGeometry().topLeft());
     simulator.show();
     session.launch();
     return app.exec();

@@ -82,6 +82,14 @@ QPalette paletteFor(Appearance appearance) {
 
 } // namespace
 
+// A host screen may be smaller than the machine's: a window stays inside the room it is given.
+static int fitRoom(int height) {
+    if (auto* server = platform::current().windowServer)
+        if (auto area = server->ordinaryWindowArea(); area && area->height > 100)
+            return std::min(height, int(area->height));
+    return height;
+}
+
 Window::Window(QSize contentSize, WindowStyle style)
     : style_(style), frame_(std::make_unique<Frame>(*this)) {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
@@ -136,6 +144,7 @@ void Window::setContentView(QWidget* view) {
 }
 
 void Window::setContentSize(QSize size) {
+    size.setHeight(fitRoom(size.height()));
     if (style_.resizable)
         frame_->resize(size);
     else
@@ -173,7 +182,7 @@ void Window::deminiaturize() {
 }
 
 void Window::setFrameHeight(int height) {
-    const QSize size(frame_->width(), height);
+    const QSize size(frame_->width(), fitRoom(height));
     if (style_.resizable)
         frame_->resize(size);
     else

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
@@ -213,6 +214,15 @@ void ScreensCanvas::paintMachineStrip(QPainter& p) {
                              : QString("⌨ Keyboard backlight %1").arg(keys.join(", ")));
     parts << QString("Auto brightness %1").arg(mac_.description().autoBrightness ? "on" : "off");
     parts << QString("Appearance %1").arg(mac_.appearance().isDark() ? "dark" : "light");
+    // The sound output and its volume, as the menu bar's sound menu would say.
+    QString sound = "🔊 No sound output";
+    for (const auto& a : mac_.audio().devices())
+        if (a.id == mac_.audio().defaultOutput())
+            sound = QString("🔊 %1 %2").arg(
+                QString::fromStdString(a.name),
+                a.hasVolume ? QString("%1%").arg(int(std::lround(a.volume * 100)))
+                            : QString("(no volume control)"));
+    parts << sound;
     const int hides = mac_.input().cursorHideCount();
     parts << (hides > 0 ? QString("Cursor hidden (%1)").arg(hides) : QString("Cursor shown"));
     QFont f = font();

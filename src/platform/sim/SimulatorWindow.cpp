@@ -3,23 +3,30 @@
 #include "platform/SystemLog.h"
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBrightness.h"
+#include "platform/sim/SimInput.h"
 #include "platform/sim/SimStatusItem.h"
+#include "platform/sim/SimWindowServer.h"
 #include "platform/sim/VirtualMac.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace sim {
 
 SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     : QWidget(parent), mac_(mac), canvas_(new ScreensCanvas(mac, this)),
-      displayChoice_(new QComboBox(this)), logView_(new QPlainTextEdit(this)) {
+      displayChoice_(new QComboBox(this)), soundChoice_(new QComboBox(this)),
+      logView_(new QPlainTextEdit(this)) {
     setWindowTitle(
         QString("Virtual Mac — %1").arg(QString::fromStdString(mac.description().model)));
 
@@ -43,15 +50,24 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     auto* dimRoom = new QPushButton("☾ Dim room");
     brightRoom->setToolTip("Ambient light change: the panel goes to 90% if auto brightness is on");
     dimRoom->setToolTip("Ambient light change: the panel goes to 25% if auto brightness is on");
-    controls->addWidget(brightRoom);
-    controls->addWidget(dimRoom);
+    // The room and the system settings on a second row, so the window stays narrow.
+    auto* system = new QHBoxLayout;
+    system->addStretch(1);
+    system->addWidget(brightRoom);
+    system->addWidget(dimRoom);
     connect(brightRoom, &QPushButton::clicked, this,
             [this] { mac_.brightness().ambientLightChanged(0.9f); });
     connect(dimRoom, &QPushButton::clicked, this,
             [this] { mac_.brightness().ambientLightChanged(0.25f); });
+    // The default sound output chosen elsewhere, as in System Settings.
+    system->addWidget(new QLabel("Sound:"));
+    system->addWidget(soundChoice_);
+    connect(soundChoice_, &QComboBox::activated, this, [this](int index) {
+        mac_.audio().setDefaultOutputByName(soundChoice_->itemText(index).toStdString());
+    });
     auto* appearance = new QPushButton("Light / Dark");
     appearance->setToolTip("Switch the system appearance, as System Settings would");
-    controls->addWidget(appearance);
+    system->addWidget(appearance);
     connect(appearance, &QPushButton::clicked, this,
             [this] { mac_.appearance().setDark(!mac_.appearance().isDark()); });
 
@@ -71,6 +87,7 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(10, 10, 10, 8);
     column->addLayout(controls);
+    column->addLayout(system);
     column->addWidget(canvas_, 1);
     auto* footer = new QHBoxLayout;
     footer->addWidget(new QLabel("<span style='color:#666;font-size:11px'>Left-click the status "
@@ -81,9 +98,13 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     column->addLayout(footer);
     column->addWidget(logView_);
 
+    // Keys typed into the program's own windows pass its local event monitors first.
+    qApp->installEventFilter(this);
+
     rebuildDisplayChoices();
     mac_.setChangeListener([this] { refresh(); });
-    resize(1160, 560);
+    resize(960, 620);
+    placeOrdinaryWindows();
     refresh();
 }
 
@@ -100,7 +121,46 @@ void SimulatorWindow::rebuildDisplayChoices() {
                                 d.id);
 }
 
+void SimulatorWindow::rebuildSoundChoices() {
+    QStringList names;
+    QString current;
+    for (const auto& a : mac_.audio().devices()) {
+        if (a.outputStreams == 0) continue;
+        names << QString::fromStdString(a.name);
+        if (a.id == mac_.audio().defaultOutput()) current = names.back();
+    }
+    QStringList shown;
+    for (int i = 0; i < soundChoice_->count(); ++i)
+        shown << soundChoice_->itemText(i);
+    if (shown != names) {
+        soundChoice_->clear();
+        soundChoice_->addItems(names);
+    }
+    soundChoice_->setCurrentText(current);
+}
+
+void SimulatorWindow::placeOrdinaryWindows() {
+    // The program's ordinary windows go to the right of this one, never over its screens.
+    const QRect frame = frameGeometry();
+    double bottom = frame.bottom();
+    if (auto* host = screen())
+        bottom = std::max(bottom, double(host->availableGeometry().bottom()));
+    mac_.windowServer().setOrdinaryWindowArea(platform::Rect{
+        double(frame.right() + 12), double(frame.top()), 600, bottom - frame.top() - 40});
+}
+
+void SimulatorWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    placeOrdinaryWindows();
+}
+
+void SimulatorWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeOrdinaryWindows();
+}
+
 void SimulatorWindow::refresh() {
+    rebuildSoundChoices();
     if (auto item = mac_.statusItem())
         item->setMenuPresenter([this](const platform::Menu& menu) { canvas_->showMenu(menu); });
     if (logView_->isVisible()) {
@@ -115,6 +175,20 @@ void SimulatorWindow::refresh() {
         logLinesShown_ = lines.size();
     }
     canvas_->update();
+}
+
+bool SimulatorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Escape is the key the program watches for; in the simulator window the canvas handles it.
+    if (key->key() == Qt::Key_Escape && !key->isAutoRepeat() && widget &&
+        widget->window() != this && !widget->window()->inherits("QMenu")) {
+        constexpr uint16_t kEscape = 53;
+        mac_.input().pressKeyInApplication(kEscape);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int SimulatorWindow::presentAlert(const platform::AlertRequest& request) {

@@ -30,12 +30,20 @@ class SimulatorWindow : public QWidget {
     // Shows an alert as a modal dialog and returns the index of the button chosen.
     static int presentAlert(const platform::AlertRequest& request);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void rebuildDisplayChoices();
+    void rebuildSoundChoices();
+    void placeOrdinaryWindows();
 
     VirtualMac& mac_;
     ScreensCanvas* canvas_;
     QComboBox* displayChoice_;
+    QComboBox* soundChoice_;
     QPlainTextEdit* logView_;
     size_t logLinesShown_ = 0;
 };
