@@ -1,1 +1,1 @@
-set(BENCHES refresh_displays slider_drag)
+set(BENCHES refresh_displays slider_drag control_window)

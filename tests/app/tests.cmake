@@ -4,5 +4,6 @@ list(APPEND TEST_SOURCES
   app/LifecycleTest.cpp
   app/ShellServicesTest.cpp
   app/StatusMenuTest.cpp
+  app/SyncTest.cpp
   app/ThemeTest.cpp
 )

@@ -1,0 +1,74 @@
+#include "app/AppTestSupport.h"
+#include "appkit/Button.h"
+#include "ui/CapsuleButtons.h"
+#include "ui/CardView.h"
+#include "ui/ClickableTitleStackView.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+
+TEST_F(AppTest, CollapsibleCardStartsAsStoredAndToggledByItsHeaderButNotItsControls) {
+    defaults().set("collapseTest", true);
+    ui::CollapsibleCard card("collapseTest");
+    card.setFixedWidth(520);
+    auto* title = new QLabel("Title");
+    auto* body = new QLabel("Body");
+    card.setup(title, {body});
+    EXPECT_TRUE(card.isCollapsed());
+    EXPECT_EQ(card.arrowButton()->imageName(), "chevron.down");
+    EXPECT_FALSE(body->isVisibleTo(&card));
+
+    int adjusted = 0;
+    card.setHost({nullptr, [&] { ++adjusted; }, nullptr});
+    // A plain label in the header toggles the card; the arrow is a control and toggles too.
+    EXPECT_FALSE(card.header()->isControlAt(title));
+    card.header()->onClick();
+    EXPECT_FALSE(card.isCollapsed());
+    EXPECT_EQ(defaults().boolValue("collapseTest"), false);
+    EXPECT_EQ(card.arrowButton()->imageName(), "chevron.up");
+    EXPECT_TRUE(body->isVisibleTo(&card));
+    EXPECT_EQ(adjusted, 1);
+
+    // A checkbox placed in the header works as a checkbox, the card stays as it is.
+    auto* box = new appkit::Button(appkit::ButtonType::checkbox, "Sync");
+    card.header()->addArrangedSubview(box);
+    EXPECT_TRUE(card.header()->isControlAt(box));
+    box->performClick();
+    EXPECT_EQ(box->state(), appkit::ControlState::on);
+    EXPECT_FALSE(card.isCollapsed());
+}
+
+TEST_F(AppTest, CardsRepaintForTheAppearanceAndCapsulesReturnToNormalWhenReleasedOutside) {
+    launch();
+    auto& window = *controller().controlWindow;
+    auto cardPixel = [&] {
+        auto cards = appkit::subviews<ui::CollapsibleCard>(window.widget());
+        auto* card = cards.front();
+        QImage image = card->grab().toImage();
+        return image.pixelColor(card->width() / 2, card->height() - 4);
+    };
+    window.setAppearance(appkit::Appearance::darkAqua);
+    const QColor dark = cardPixel();
+    window.setAppearance(appkit::Appearance::aqua);
+    const QColor light = cardPixel();
+    EXPECT_LT(dark.lightness(), 90) << "white 0.16 over the dark window";
+    EXPECT_GT(light.lightness(), 200) << "a faint black veil over the light window";
+
+    ui::CustomCapsuleButton pill("Start");
+    pill.resize(120, 36);
+    auto* control = pill.findChild<QAbstractButton*>();
+    ASSERT_TRUE(control);
+    const QPointF inside(10, 10), outside(500, 500);
+    QEnterEvent enter(inside, inside, inside);
+    QApplication::sendEvent(control, &enter);
+    EXPECT_EQ(pill.currentBackground(), QColor::fromRgbF(1, 1, 1, 0.15));
+    QMouseEvent press(QEvent::MouseButtonPress, inside, inside, Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(control, &press);
+    EXPECT_EQ(pill.currentBackground(), QColor::fromRgbF(1, 1, 1, 0.25));
+    QMouseEvent release(QEvent::MouseButtonRelease, outside, outside, Qt::LeftButton, {}, {});
+    QApplication::sendEvent(control, &release);
+    EXPECT_FALSE(pill.isPressed());
+    EXPECT_EQ(pill.currentBackground(), QColor::fromRgbF(1, 1, 1, 0.08));
+}
