@@ -62,14 +62,9 @@ void BlackoutController::updateSlider(const ControlledDisplay& display, float va
         const bool enabled = poweredOffBrightnesses.count(display.id) == 0;
         slider->setEnabled(enabled);
         slider->setDoubleValue(value);
-        if (auto it = brightnessLabels.find(*tag); it != brightnessLabels.end() && it->second) {
-            QPalette palette = it->second->palette();
-            palette.setColor(QPalette::WindowText,
-                             appkit::color(enabled ? appkit::SystemColor::label
-                                                   : appkit::SystemColor::tertiaryLabel)
-                                 .resolve(*it->second));
-            it->second->setPalette(palette);
-        }
+        // The window's palette gives the tertiary label colour to a disabled label.
+        if (auto it = brightnessLabels.find(*tag); it != brightnessLabels.end() && it->second)
+            it->second->setEnabled(enabled);
     }
     currentBrightnesses[display.id] = value;
     if (value > kNearZero) {
