@@ -37,7 +37,21 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a == "--script" || a == "--tour") headless = true;
     }
-    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    bool help = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        help |= a == "--help" || a == "-h" || a == "--help-all";
+    }
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (noDisplay && !headless && !help) {
+        std::cerr << "nightlid: there is no display to show the simulator window on; run the "
+                     "headless tour with --tour DIR or a script with --script FILE (make run "
+                     "does this by itself)\n";
+        return 2;
+    }
+    if ((headless || help) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     qInstallMessageHandler(quietOffscreen);
