@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+#include "appkit/Colors.h"
+
 namespace appkit {
 
 SegmentedControl::SegmentedControl(const std::vector<std::string>& labels, QWidget* parent)
@@ -28,18 +30,32 @@ SegmentedControl::SegmentedControl(const std::vector<std::string>& labels, QWidg
     });
 }
 
-// The selected segment in the accent colour; the others inherit the window's palette.
+// One joined control: a rounded frame split into segments, the selected one in the accent
+// colour, the others in the window's own colours.
 void SegmentedControl::applyStyle() {
-    for (auto* b : group_->buttons()) {
-        if (b->isChecked()) {
-            QPalette accent;
-            accent.setColor(QPalette::Button, QColor(0x00, 0x7a, 0xff));
-            accent.setColor(QPalette::ButtonText, Qt::white);
-            b->setPalette(accent);
-        } else {
-            b->setPalette(QPalette());
-        }
+    const bool dark = drawsDark(*this);
+    const QString border = dark ? "rgba(255,255,255,60)" : "rgba(0,0,0,45)";
+    const QString plain = dark ? "rgba(255,255,255,20)" : "rgba(255,255,255,230)";
+    const QString text = palette().color(QPalette::WindowText).name();
+    const auto buttons = group_->buttons();
+    for (int i = 0; i < buttons.size(); ++i) {
+        auto* b = buttons[i];
+        const bool first = i == 0, last = i == buttons.size() - 1;
+        b->setStyleSheet(QString("QPushButton { background: %1; color: %2; border: 1px solid %3; %4"
+                                 " border-top-left-radius: %5px; border-bottom-left-radius: %5px;"
+                                 " border-top-right-radius: %6px; border-bottom-right-radius: %6px;"
+                                 " padding: 3px 12px; }")
+                             .arg(b->isChecked() ? "#007aff" : plain,
+                                  b->isChecked() ? "white" : text, border,
+                                  first ? "" : "border-left: none;")
+                             .arg(first ? 6 : 0)
+                             .arg(last ? 6 : 0));
     }
+}
+
+void SegmentedControl::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) applyStyle();
 }
 
 std::string SegmentedControl::label(int segment) const {

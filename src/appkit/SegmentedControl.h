@@ -26,6 +26,9 @@ class SegmentedControl : public QWidget {
     // The user clicking a segment; nothing when disabled or out of range.
     void performClick(int segment);
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     void applyStyle();
     std::vector<std::string> labels_;

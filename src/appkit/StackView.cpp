@@ -1,5 +1,8 @@
 #include "appkit/StackView.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 #include <QBoxLayout>
 
 namespace appkit {
@@ -72,6 +75,8 @@ Qt::Alignment StackView::crossAlignment() const {
 }
 
 QSize StackView::fittingSize() const {
+    // Views shown or hidden since the last pass wait in posted layout requests.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     layout_->activate();
     return layout_->minimumSize().expandedTo(layout_->sizeHint());
 }
