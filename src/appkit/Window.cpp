@@ -56,7 +56,8 @@ QPalette paletteFor(Appearance appearance) {
     const bool dark = appearance == Appearance::darkAqua;
     const QColor window = dark ? QColor(0x32, 0x32, 0x32) : QColor(0xec, 0xec, 0xec);
     const QColor text = dark ? QColor(255, 255, 255, 217) : QColor(0, 0, 0, 217);
-    const QColor base = dark ? QColor(0x1e, 0x1e, 0x1e) : QColor(255, 255, 255);
+    // A checkbox is drawn on the base colour: in the dark appearance it must stand out.
+    const QColor base = dark ? QColor(0x58, 0x58, 0x5a) : QColor(255, 255, 255);
     const QColor button = dark ? QColor(0x50, 0x50, 0x50) : QColor(255, 255, 255);
     QPalette p;
     p.setColor(QPalette::Window, window);
