@@ -166,3 +166,22 @@ TEST_F(PowerTest, IdenticalMonitorsComeBackAtTheirOwnBrightness) {
     c.toggleDisplayPowerByID(2);
     EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(2), 0.9f);
 }
+
+TEST_F(PowerTest, SwitchedOffDisplayThatLeftKeepsItsTileAndCardAndComesBackOn) {
+    auto& c = controller();
+    c.toggleDisplayPowerByID(3);
+    ASSERT_TRUE(mac().unplug(3));
+    advance(0.1);
+    // Rebuilt without display 3 online, yet its tile and card are still there, from the cache.
+    EXPECT_TRUE(c.powerButtons.count(3));
+    EXPECT_EQ(cardTitles().size(), 4u + 1u);
+    EXPECT_TRUE(c.powerButtons.at(3)->toolTip().contains("켜기"));
+
+    ASSERT_TRUE(mac().plug(3));
+    advance(0.1);
+    c.powerButtons.at(3)->performClick();
+    advance(0.4);
+    EXPECT_FALSE(c.poweredOffBrightnesses.count(3));
+    EXPECT_EQ(gamma(3), "identity");
+    EXPECT_EQ(luminance(3), 70);
+}

@@ -291,9 +291,15 @@ QRectF ScreensCanvas::menuRect() const {
 }
 
 void ScreensCanvas::paintMenu(QPainter& p) {
+    // Menus follow the system appearance, as the menu bar does.
+    const bool dark = mac_.appearance().isDark();
+    const QColor ink = dark ? QColor(235, 235, 240) : QColor(20, 20, 20);
+    const QColor dim = dark ? QColor(130, 130, 136) : QColor(150, 150, 150);
+    const QColor keys = dark ? QColor(160, 160, 166) : QColor(120, 120, 120);
+    const QColor rule = dark ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 40);
     QRectF r = menuRect();
-    p.setPen(QPen(QColor(0, 0, 0, 60), 1));
-    p.setBrush(QColor(236, 236, 238, 245));
+    p.setPen(QPen(dark ? QColor(255, 255, 255, 50) : QColor(0, 0, 0, 60), 1));
+    p.setBrush(dark ? QColor(44, 44, 48, 245) : QColor(236, 236, 238, 245));
     p.drawRoundedRect(r, 7, 7);
     double y = r.top() + 4;
     QFont f = font();
@@ -301,16 +307,16 @@ void ScreensCanvas::paintMenu(QPainter& p) {
     p.setFont(f);
     for (const auto& i : openMenu_->items) {
         if (i.isSeparator) {
-            p.setPen(QColor(0, 0, 0, 40));
+            p.setPen(rule);
             p.drawLine(QPointF(r.left() + 10, y + kMenuSeparator / 2),
                        QPointF(r.right() - 10, y + kMenuSeparator / 2));
             y += kMenuSeparator;
             continue;
         }
         QRectF row(r.left() + 14, y, r.width() - 28, kMenuRow);
-        p.setPen(i.enabled && i.action ? QColor(20, 20, 20) : QColor(150, 150, 150));
+        p.setPen(i.enabled && i.action ? ink : dim);
         p.drawText(row, Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(i.title));
-        p.setPen(QColor(120, 120, 120));
+        p.setPen(keys);
         p.drawText(row, Qt::AlignVCenter | Qt::AlignRight, keyLabel(i.keyEquivalent));
         y += kMenuRow;
     }
