@@ -3,7 +3,6 @@
 
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
-#include "appkit/Colors.h"
 #include "appkit/Slider.h"
 #include "appkit/Window.h"
 #include "display/AudioController.h"
@@ -27,14 +26,10 @@ constexpr float kProportionalFrom = 0.01f;
 constexpr double kSyncInterval = 1.0;
 constexpr int kPowerCardEvery = 5;
 
+// The label colour when enabled, the tertiary one when not: the window's palette resolves both
+// for its appearance, so the label follows a theme change.
 void colourLabel(QLabel* label, bool enabled) {
-    if (!label) return;
-    QPalette palette = label->palette();
-    palette.setColor(
-        QPalette::WindowText,
-        appkit::color(enabled ? appkit::SystemColor::label : appkit::SystemColor::tertiaryLabel)
-            .resolve(*label));
-    label->setPalette(palette);
+    if (label) label->setEnabled(enabled);
 }
 
 std::string squeezed(const std::string& name) {

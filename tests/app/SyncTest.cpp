@@ -55,6 +55,8 @@ TEST_F(PowerTest, VolumeSliderFollowsTheSoundOutputAndSwitchedOffSlidersWakeThei
     ASSERT_TRUE(panelVolume && dellVolume);
     EXPECT_TRUE(panelVolume->isEnabled()) << "the speakers play";
     EXPECT_FALSE(dellVolume->isEnabled());
+    EXPECT_FALSE(c.volumeLabels.at(3001)->isEnabled()) << "its label greyed with it";
+    EXPECT_TRUE(c.volumeLabels.at(3000)->isEnabled());
 
     mac().audio().setDefaultOutputByName("DELL U2723QE");
     advance(0.1);
