@@ -1,4 +1,6 @@
 #include "app/BlackoutController.h"
+#include "platform/Hotkeys.h"
+#include "platform/InputActivity.h"
 
 #include "appkit/SymbolImages.h"
 #include "appkit/Window.h"
@@ -52,12 +54,18 @@ BlackoutController::BlackoutController()
     });
     installAudioOutputListener();
     installEscapeKeyMonitors();
+    registerAllGlobalHotkeys();
+    installHotkeyPressedHandler();
 }
 
 BlackoutController::~BlackoutController() {
     if (screenParametersObserver)
         platform::current().screens->removeScreenParametersObserver(*screenParametersObserver);
     if (syncTimer) syncTimer->invalidate();
+    // Another controller may follow on the same machine (tests): it registers afresh.
+    unregisterAllGlobalHotkeys();
+    if (hotkeyEventMonitor) platform::current().inputActivity->removeMonitor(*hotkeyEventMonitor);
+    if (hotkeyHandlerRef) platform::current().hotkeys->removeEventHandler(*hotkeyHandlerRef);
 }
 
 void BlackoutController::configureStatusItem() {

@@ -5,6 +5,7 @@
 #include "appkit/Image.h"
 #include "blackout/GammaTable.h"
 #include "display/ControlledDisplay.h"
+#include "platform/Events.h"
 #include "platform/Menu.h"
 #include "platform/RunLoop.h"
 #include "platform/Screens.h"
@@ -148,6 +149,33 @@ class BlackoutController {
     void audioOutputChanged(appkit::PopUpButton& sender);
     void syncAudioOutputDeviceUI();
     void installAudioOutputListener();
+
+    // --- Global hotkeys: one combination per display, stored under its name ---
+    struct Hotkey {
+        uint16_t code;
+        uint32_t modifiers; // Carbon mask
+        bool operator==(const Hotkey&) const = default;
+    };
+    std::map<DisplayID, uint64_t> hotKeyRefs; // the registrations that succeeded
+    std::optional<uint64_t> hotkeyHandlerRef;
+    std::optional<Hotkey> hotkey(const ControlledDisplay& display) const;
+    void registerAllGlobalHotkeys();
+    void unregisterAllGlobalHotkeys();
+    void installHotkeyPressedHandler();
+    static constexpr int hotkeyButtonTagBase = 5000;
+    static constexpr int hotkeyIconTagBase = 6000; // the tile's display icon
+    // Recording a new combination.
+    bool isRecordingHotkey = false;
+    std::optional<DisplayID> recordingDisplayID;
+    std::optional<int> hotkeyEventMonitor;
+    std::map<DisplayID, QPointer<appkit::Button>> hotkeyButtons;
+    std::map<int, ControlledDisplay> hotkeyButtonDisplays; // hotkey-button tag -> display
+    void hotkeyButtonClicked(appkit::Button& sender);
+    void enterHotkeyRecording(const ControlledDisplay& display);
+    void exitHotkeyRecording(bool cancelled);
+    std::optional<platform::Event> handleHotkeyRecordingEvent(const platform::Event& event);
+    static std::string hotkeyString(uint16_t keyCode, uint32_t modifiers);
+    static std::string keyName(uint16_t keyCode);
 
     // --- Display registry ---
     std::map<DisplayID, ControlledDisplay> cachedDisplaysByID;

@@ -193,6 +193,7 @@ void BlackoutController::adjustWindowHeight(bool animated) {
 }
 
 void BlackoutController::windowWillClose() {
+    if (isRecordingHotkey) exitHotkeyRecording(true);
     if (appearanceObserver && controlWindow)
         controlWindow->removeAppearanceObservation(*appearanceObserver);
     appearanceObserver.reset();

@@ -204,6 +204,8 @@ QWidget* BlackoutController::buildPowerTiles(const std::vector<ControlledDisplay
     powerButtons.clear();
     powerContainers.clear();
     powerButtonDisplays.clear();
+    hotkeyButtons.clear();
+    hotkeyButtonDisplays.clear();
     auto* rows = new appkit::StackView(appkit::Orientation::vertical);
     rows->setSpacing(10);
     rows->setAlignment(appkit::StackAlignment::center);

@@ -22,7 +22,13 @@ void BlackoutController::screenConfigurationChanged() {
     displayEngine.refreshDisplays();
     auto after = registryIDs(displayEngine);
     if (!recoveryPending.empty()) recoverFromUncleanExit();
-    if (before == after && controlWindow) return;
+    const bool rebuild = before != after || !controlWindow;
+    // While a combination is being recorded none is held; a rebuilt window ends the recording.
+    if (!isRecordingHotkey)
+        registerAllGlobalHotkeys();
+    else if (rebuild)
+        exitHotkeyRecording(true);
+    if (!rebuild) return;
 
     // A closed window is rebuilt too: it must not come back showing displays that are gone.
     if (syncTimer) syncTimer->invalidate();

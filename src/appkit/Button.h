@@ -25,8 +25,9 @@ class Button : public QWidget {
     Button(ButtonType type, const std::string& title, QWidget* parent = nullptr);
 
     ButtonType type() const { return type_; }
-    void setTitle(const std::string& title);
-    std::string title() const;
+    virtual ~Button() = default;
+    virtual void setTitle(const std::string& title);
+    virtual std::string title() const;
     // Push buttons are always off.
     void setState(ControlState state);
     ControlState state() const;

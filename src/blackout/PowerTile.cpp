@@ -4,6 +4,8 @@
 #include "appkit/ImageView.h"
 #include "appkit/LayerView.h"
 #include "appkit/SymbolImages.h"
+#include "hotkeys/HotkeyButton.h"
+#include "ui/InteractiveImageView.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -106,6 +108,10 @@ void BlackoutController::updatePowerButton(const ControlledDisplay& display, boo
     const std::string kind = display.isBuiltIn ? t("밝기", "Brightness") : t("화면", "Screen");
     const std::string tip = isEnglish() ? action + " " + display.name + " " + kind
                                         : display.name + " " + kind + " " + action;
+    if (auto* hotkeyButton = firstSubview<hotkeys::HotkeyButton>(tile)) {
+        hotkeyButton->setActive(!isOff);
+        hotkeyButton->setTextColor(tint);
+    }
     toggle->setToolTip(QString::fromStdString(tip));
     toggle->setAccessibilityLabel(tip.empty() ? display.name : tip);
 
@@ -127,8 +133,26 @@ QWidget* BlackoutController::makePowerTile(const ControlledDisplay& display, int
     tile->setBorderWidth(1);
     tile->setBorderColor(appkit::color(appkit::SystemColor::separator));
 
-    auto* icon = new appkit::ImageView(tile);
+    auto* icon = new ui::InteractiveImageView(tile);
     icon->setGeometry((width - 144) / 2, 8, 144, 84);
+    icon->setTag(hotkeyIconTagBase + position);
+
+    // Over the icon, in the middle of the tile.
+    auto* hotkeyButton = new hotkeys::HotkeyButton(tile);
+    QFont font;
+    font.setPointSizeF(11);
+    font.setWeight(QFont::Medium);
+    hotkeyButton->setTitleFont(font);
+    auto combination = hotkey(display);
+    hotkeyButton->setTitle(combination ? hotkeyString(combination->code, combination->modifiers)
+                                       : t("단축키", "Shortcut"));
+    hotkeyButton->setTag(hotkeyButtonTagBase + position);
+    hotkeyButton->setAction([this](appkit::Button& b) { hotkeyButtonClicked(b); });
+    hotkeyButtons[display.id] = hotkeyButton;
+    hotkeyButtonDisplays[hotkeyButton->tag()] = display;
+    icon->onClick = [this, button = QPointer<appkit::Button>(hotkeyButton)] {
+        if (button) hotkeyButtonClicked(*button);
+    };
 
     auto* toggle = new appkit::Button(appkit::ButtonType::push, "", tile);
     toggle->setBordered(false);

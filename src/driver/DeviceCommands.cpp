@@ -155,19 +155,6 @@ bool runDeviceCommand(Session& session, const std::string& cmd, const std::strin
             return false;
         }
         button->second->performClick();
-    } else if (cmd == "key") {
-        std::istringstream in(rest);
-        std::string codeText, where;
-        in >> codeText >> where;
-        auto code = wholeArg(codeText, 0xFFFF);
-        if (!code || (where != "local" && where != "global")) {
-            error = "key takes a key code and local or global, e.g. key 53 global";
-            return false;
-        }
-        if (where == "local")
-            mac.input().pressKeyInApplication(uint16_t(*code));
-        else
-            mac.input().pressKeyInOtherApplication(uint16_t(*code));
     } else if (cmd == "click-window" || cmd == "scroll-window" || cmd == "move-mouse-window") {
         std::istringstream in(rest);
         std::string kind, button;

@@ -7,6 +7,7 @@
 #include "driver/DeviceCommands.h"
 #include "driver/Session.h"
 #include "driver/StateReport.h"
+#include "driver/commands/HotkeyCommands.h"
 #include "driver/commands/WindowCommands.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
@@ -382,6 +383,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     } else {
         bool handled = false;
         if (!runDeviceCommand(session_, cmd, rest, handled, error)) return false;
+        if (!handled && !runHotkeyCommand(session_, cmd, rest, handled, error)) return false;
         if (!handled && !runWindowCommand(
                             session_, cmd, rest, [this](double s) { advance(s); }, handled, error))
             return false;

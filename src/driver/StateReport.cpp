@@ -6,6 +6,7 @@
 #include "display/DisplayEngine.h"
 #include "display/RecoveryJournal.h"
 #include "driver/Session.h"
+#include "driver/commands/HotkeyCommands.h"
 #include "driver/commands/WindowCommands.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
@@ -216,6 +217,7 @@ QJsonObject stateReport(Session& session) {
         {"defaultOutput", defaultName.empty() ? QJsonValue(QJsonValue::Null)
                                               : QJsonValue(QString::fromStdString(defaultName))}};
     addWindowState(state);
+    addHotkeyState(session, state);
 
     state["updateChecks"] = mac.updateChecks();
     state["terminated"] = session.terminated();

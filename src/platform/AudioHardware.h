@@ -1,6 +1,8 @@
 #pragma once
 // CoreAudio's hardware properties: objects, property addresses, status codes and listeners.
 
+#include "platform/CarbonTypes.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -9,16 +11,10 @@
 namespace platform {
 
 using AudioObjectID = uint32_t;
-using OSStatus = int32_t;
 constexpr AudioObjectID kAudioObjectSystemObject = 1;
 constexpr OSStatus kAudioNoErr = 0;
 constexpr OSStatus kAudioHardwareUnknownPropertyError = 0x77686f3f; // 'who?'
 constexpr OSStatus kAudioHardwareBadObjectError = 0x216f626a;       // '!obj'
-
-constexpr uint32_t fourCharCode(const char (&code)[5]) {
-    return uint32_t(uint8_t(code[0])) << 24 | uint32_t(uint8_t(code[1])) << 16 |
-           uint32_t(uint8_t(code[2])) << 8 | uint32_t(uint8_t(code[3]));
-}
 
 struct AudioObjectPropertyAddress {
     uint32_t selector = 0;

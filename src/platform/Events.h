@@ -13,6 +13,7 @@ enum class EventType {
     scrollWheel,
     mouseMoved,
     keyDown,
+    flagsChanged,
     other
 };
 

@@ -14,6 +14,7 @@ constexpr EventMask eventMaskFor(EventType type) {
     return 1u << unsigned(type);
 }
 constexpr EventMask kKeyDownMask = eventMaskFor(EventType::keyDown);
+constexpr EventMask kFlagsChangedMask = eventMaskFor(EventType::flagsChanged);
 
 class InputActivity {
   public:

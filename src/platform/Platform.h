@@ -29,6 +29,8 @@ class Cursor;
 class ConcurrentQueue;
 class AudioHardware;
 class Processes;
+class Hotkeys;
+class KeyboardLayout;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -56,6 +58,8 @@ struct Platform {
     Cursor* cursor = nullptr;
     AudioHardware* audio = nullptr;
     Processes* processes = nullptr;
+    Hotkeys* hotkeys = nullptr;
+    KeyboardLayout* keyboardLayout = nullptr;
     // The global queue, for work that may wait on a device (user-initiated quality of service).
     ConcurrentQueue* globalQueue = nullptr;
 };

@@ -11,11 +11,16 @@ class InteractiveImageView : public appkit::ImageView {
   public:
     explicit InteractiveImageView(QWidget* parent = nullptr);
     std::function<void()> onClick;
+    int tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
     // The click as the user makes it.
     void performClick();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    int tag_ = 0;
 };
 
 // Qt lays children out from the top already; the class names the intent where AppKit needs it.

@@ -12,6 +12,7 @@
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBrightness.h"
 #include "ui/CardView.h"
+#include "ui/InteractiveImageView.h"
 
 #include <QJsonArray>
 #include <QLabel>
@@ -85,10 +86,18 @@ std::string unquote(std::string s) {
     return s;
 }
 
+// What a clickable image says to accessibility: its image's description.
+std::string imageTitle(const ui::InteractiveImageView& view) {
+    return view.image() ? view.image()->accessibilityDescription : std::string();
+}
+
 bool click(const std::string& title, std::string& error) {
+    // A whole number names a control by its tag.
+    const auto tag = wholeArg(title, 1'000'000);
     for (auto* window : windows()) {
         for (auto* b : appkit::subviews<appkit::Button>(window->widget()))
-            if (shown(b) && (b->title() == title || b->accessibilityLabel() == title ||
+            if (shown(b) && ((tag && b->tag() == int(*tag)) || b->title() == title ||
+                             b->accessibilityLabel() == title ||
                              (b->title().empty() && (b->toolTip().toStdString() == title ||
                                                      b->accessibilityDescription() == title)))) {
                 if (!b->isEnabled()) {
@@ -108,8 +117,14 @@ bool click(const std::string& title, std::string& error) {
                     s->performClick(i);
                     return true;
                 }
+        for (auto* v : appkit::subviews<ui::InteractiveImageView>(window->widget()))
+            if (shown(v) && ((tag && v->tag() == int(*tag)) || imageTitle(*v) == title)) {
+                v->performClick();
+                return true;
+            }
     }
-    error = "no window shows a button, checkbox or segment titled \"" + title + "\"";
+    error = "no window shows a button, checkbox, segment or clickable image " +
+            std::string(tag ? "tagged " : "titled ") + "\"" + title + "\"";
     return false;
 }
 
@@ -148,6 +163,11 @@ QJsonObject controlState(QWidget* w) {
         o["title"] = labels;
         o["tag"] = 0;
         o["value"] = g->selectedSegment();
+    } else if (auto* v = dynamic_cast<ui::InteractiveImageView*>(w)) {
+        o["kind"] = "image";
+        o["title"] = QString::fromStdString(imageTitle(*v));
+        o["tag"] = v->tag();
+        o["value"] = QJsonValue(QJsonValue::Null);
     } else if (auto* l = qobject_cast<QLabel*>(w)) {
         o["kind"] = "label";
         o["label"] = l->text();

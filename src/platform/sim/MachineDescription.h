@@ -80,6 +80,13 @@ struct AudioDeviceDescription {
     std::optional<DisplayID> display;
 };
 
+// A key combination another application holds with the hotkey service.
+struct ForeignHotkey {
+    uint16_t code = 0;
+    uint32_t modifiers = 0; // Carbon mask
+    std::string application;
+};
+
 struct RunningAppDescription {
     std::string bundleIdentifier;
     std::string name;
@@ -113,6 +120,10 @@ struct MachineDescription {
     bool audioDevicesGiven = false; // false: built from the displays (see defaultAudioDevices)
     // The version the update feed offers; empty: the running version is the newest.
     std::string availableUpdate;
+    // The current ASCII-capable keyboard layout ("US", "German", "French"); empty: none with
+    // layout data.
+    std::string keyboardLayout = "US";
+    std::vector<ForeignHotkey> otherApplicationHotkeys;
 };
 
 } // namespace sim

@@ -1,5 +1,6 @@
 // Reading a machine description from JSON.
 
+#include "platform/sim/SimHotkeys.h"
 #include "platform/sim/VirtualMac.h"
 
 #include <QFile>
@@ -312,6 +313,27 @@ MachineDescription parseMachine(const QJsonObject& root) {
         auto o = objectAt(apps, i, at);
         d.runningApps.push_back(
             {stringField(o, "bundleIdentifier", "", at), stringField(o, "name", "", at)});
+    }
+    if (root.contains("keyboardLayout")) {
+        if (root.value("keyboardLayout").isNull()) {
+            d.keyboardLayout.clear();
+        } else {
+            d.keyboardLayout = stringField(root, "keyboardLayout", "US", "machine");
+            if (!knownKeyboardLayout(d.keyboardLayout))
+                fail("machine.keyboardLayout",
+                     "\"" + d.keyboardLayout + "\" is no known layout (US, German, French or null)");
+        }
+    }
+    auto held = arrayField(root, "otherApplicationHotkeys", "machine");
+    for (int i = 0; i < held.size(); ++i) {
+        std::string at = "machine.otherApplicationHotkeys[" + std::to_string(i) + "]";
+        auto o = objectAt(held, i, at);
+        ForeignHotkey f;
+        f.code = uint16_t(intField(o, "code", 0, 0, 0xFFFF, at));
+        f.modifiers = uint32_t(intField(o, "modifiers", 0, 0, 0xFFFF, at));
+        f.application = stringField(o, "application", "", at);
+        if (f.application.empty()) fail(at + ".application", "must name the application");
+        d.otherApplicationHotkeys.push_back(f);
     }
     if (!root.value("displays").isArray()) fail("machine.displays", "must be a list of displays");
     auto displays = root.value("displays").toArray();

@@ -1,6 +1,7 @@
 #include "platform/sim/SimInput.h"
 
 #include "platform/RunLoop.h"
+#include "platform/sim/SimHotkeys.h"
 #include "platform/sim/SimWindowServer.h"
 
 #include <vector>
@@ -48,12 +49,13 @@ void SimInput::unhide() {
     if (changed_) changed_();
 }
 
-void SimInput::pressKeyInApplication(uint16_t keyCode) {
-    loop_.async([this, keyCode] {
-        std::optional<Event> event = Event{EventType::keyDown, {}, keyCode};
+void SimInput::deliverToApplication(Event original) {
+    loop_.async([this, original] {
+        std::optional<Event> event = original;
+        const auto mask = platform::eventMaskFor(original.type);
         std::vector<int> tokens;
         for (const auto& [t, m] : monitors_)
-            if (m.local && (m.mask & platform::kKeyDownMask)) tokens.push_back(t);
+            if (m.local && (m.mask & mask)) tokens.push_back(t);
         for (int t : tokens) {
             auto it = monitors_.find(t);
             if (it == monitors_.end()) continue;
@@ -65,14 +67,24 @@ void SimInput::pressKeyInApplication(uint16_t keyCode) {
             windows_.sendEvent(*key, *event);
             return;
         }
-        ++keysReachingApplication_;
+        if (event->type == EventType::keyDown) ++keysReachingApplication_;
     });
 }
 
-void SimInput::pressKeyInOtherApplication(uint16_t keyCode) {
+void SimInput::pressKeyInApplication(uint16_t keyCode, platform::ModifierFlags modifiers) {
+    if (hotkeys_ && hotkeys_->press(keyCode, platform::carbonModifiers(modifiers))) return;
+    deliverToApplication(Event{EventType::keyDown, modifiers, keyCode});
+}
+
+void SimInput::changeFlags(platform::ModifierFlags modifiers) {
+    deliverToApplication(Event{EventType::flagsChanged, modifiers, 0});
+}
+
+void SimInput::pressKeyInOtherApplication(uint16_t keyCode, platform::ModifierFlags modifiers) {
+    if (hotkeys_ && hotkeys_->press(keyCode, platform::carbonModifiers(modifiers))) return;
     ++keysReachingOther_;
-    loop_.async([this, keyCode] {
-        const Event event{EventType::keyDown, {}, keyCode};
+    loop_.async([this, keyCode, modifiers] {
+        const Event event{EventType::keyDown, modifiers, keyCode};
         std::vector<GlobalHandler> handlers;
         for (const auto& [t, m] : monitors_)
             if (!m.local && (m.mask & platform::kKeyDownMask)) handlers.push_back(m.globalHandler);

@@ -14,6 +14,7 @@ class RunLoop;
 namespace sim {
 
 class SimWindowServer;
+class SimHotkeys;
 
 class SimInput : public platform::InputActivity, public platform::Cursor {
   public:
@@ -25,11 +26,17 @@ class SimInput : public platform::InputActivity, public platform::Cursor {
     void hide() override;
     void unhide() override;
 
-    // A key pressed while this application is active: local monitors first, then the key
-    // window, else the application's ordinary windows. Delivered on the main queue.
-    void pressKeyInApplication(uint16_t keyCode);
-    // A key pressed while another application is active: global monitors observe it.
-    void pressKeyInOtherApplication(uint16_t keyCode);
+    // Where a held combination goes before it is an ordinary key.
+    void setHotkeys(SimHotkeys* hotkeys) { hotkeys_ = hotkeys; }
+    // A key pressed while this application is active: a held combination goes to its holder;
+    // otherwise local monitors first, then the key window, else the application's ordinary
+    // windows. Delivered on the main queue.
+    void pressKeyInApplication(uint16_t keyCode, platform::ModifierFlags modifiers = {});
+    // A key pressed while another application is active: a held combination goes to its
+    // holder; otherwise global monitors observe it.
+    void pressKeyInOtherApplication(uint16_t keyCode, platform::ModifierFlags modifiers = {});
+    // The modifiers held change while this application is active.
+    void changeFlags(platform::ModifierFlags modifiers);
 
     // Hides minus unhides; the cursor shows while this is 0 or less.
     int cursorHideCount() const { return hideCount_; }
@@ -55,6 +62,9 @@ class SimInput : public platform::InputActivity, public platform::Cursor {
     int hideCount_ = 0;
     int keysReachingApplication_ = 0;
     int keysReachingOther_ = 0;
+    SimHotkeys* hotkeys_ = nullptr;
+    // Local monitors, then the key window.
+    void deliverToApplication(platform::Event event);
 };
 
 } // namespace sim

@@ -1,6 +1,7 @@
 #include "platform/sim/SimulatorWindow.h"
 
 #include "platform/SystemLog.h"
+#include "platform/sim/KeyPad.h"
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -26,7 +28,7 @@ namespace sim {
 SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     : QWidget(parent), mac_(mac), canvas_(new ScreensCanvas(mac, this)),
       displayChoice_(new QComboBox(this)), soundChoice_(new QComboBox(this)),
-      logView_(new QPlainTextEdit(this)) {
+      logView_(new QPlainTextEdit(this)), keyPad_(new KeyPad(mac, this)) {
     setWindowTitle(
         QString("Virtual Mac — %1").arg(QString::fromStdString(mac.description().model)));
 
@@ -88,6 +90,7 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     column->setContentsMargins(10, 10, 10, 8);
     column->addLayout(controls);
     column->addLayout(system);
+    column->addWidget(keyPad_);
     column->addWidget(canvas_, 1);
     auto* footer = new QHBoxLayout;
     footer->addWidget(new QLabel("<span style='color:#666;font-size:11px'>Left-click the status "
@@ -161,6 +164,7 @@ void SimulatorWindow::resizeEvent(QResizeEvent* event) {
 
 void SimulatorWindow::refresh() {
     rebuildSoundChoices();
+    keyPad_->refresh();
     if (auto item = mac_.statusItem())
         item->setMenuPresenter([this](const platform::Menu& menu) { canvas_->showMenu(menu); });
     if (logView_->isVisible()) {
@@ -177,16 +181,70 @@ void SimulatorWindow::refresh() {
     canvas_->update();
 }
 
+namespace {
+
+// The Mac's modifiers for the host's: Control, Alt as Option, the Super key as Command.
+platform::ModifierFlags macModifiers(Qt::KeyboardModifiers m) {
+    platform::ModifierFlags f;
+    f.control = m & Qt::ControlModifier;
+    f.option = m & Qt::AltModifier;
+    f.command = m & Qt::MetaModifier;
+    f.shift = m & Qt::ShiftModifier;
+    return f;
+}
+
+Qt::KeyboardModifier modifierOfKey(int key) {
+    switch (key) {
+    case Qt::Key_Control:
+        return Qt::ControlModifier;
+    case Qt::Key_Alt:
+        return Qt::AltModifier;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        return Qt::MetaModifier;
+    case Qt::Key_Shift:
+        return Qt::ShiftModifier;
+    default:
+        return Qt::NoModifier;
+    }
+}
+
+// The Mac key code of a host key, through the key's name or its US character.
+std::optional<uint16_t> macKeyCode(const QKeyEvent& key) {
+    const QString name = QKeySequence(key.key()).toString().toLower();
+    if (auto combination = parseKeyCombination(name.toStdString())) return combination->code;
+    return std::nullopt;
+}
+
+} // namespace
+
 bool SimulatorWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    const bool press = event->type() == QEvent::KeyPress;
+    if (!press && event->type() != QEvent::KeyRelease) return QWidget::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = qobject_cast<QWidget*>(watched);
+    // Only keys typed into the program's own windows, once per key (Qt offers each event to
+    // every widget on its way).
+    QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget()
+                                                 : (widget ? widget->window() : nullptr);
+    if (!widget || widget != first || widget->window() == this ||
+        widget->window()->inherits("QMenu") || key->isAutoRepeat())
+        return QWidget::eventFilter(watched, event);
     // Escape is the key the program watches for; in the simulator window the canvas handles it.
-    if (key->key() == Qt::Key_Escape && !key->isAutoRepeat() && widget &&
-        widget->window() != this && !widget->window()->inherits("QMenu")) {
+    if (press && key->key() == Qt::Key_Escape) {
         constexpr uint16_t kEscape = 53;
         mac_.input().pressKeyInApplication(kEscape);
         return true;
+    }
+    // The program's local monitors see every key and modifier change, as on the Mac.
+    if (auto modifier = modifierOfKey(key->key()); modifier != Qt::NoModifier) {
+        auto held = key->modifiers();
+        held = press ? held | modifier : held & ~modifier;
+        mac_.input().changeFlags(macModifiers(held));
+    } else if (press) {
+        if (auto code = macKeyCode(*key))
+            mac_.input().pressKeyInApplication(*code, macModifiers(key->modifiers()));
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -17,6 +17,7 @@ namespace sim {
 
 class VirtualMac;
 class ScreensCanvas;
+class KeyPad;
 
 class SimulatorWindow : public QWidget {
   public:
@@ -45,6 +46,7 @@ class SimulatorWindow : public QWidget {
     QComboBox* displayChoice_;
     QComboBox* soundChoice_;
     QPlainTextEdit* logView_;
+    KeyPad* keyPad_;
     size_t logLinesShown_ = 0;
 };
 

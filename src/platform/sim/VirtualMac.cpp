@@ -23,6 +23,7 @@
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBrightness.h"
+#include "platform/sim/SimHotkeys.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimRegistry.h"
@@ -64,6 +65,7 @@ struct VirtualMac::Impl : Displays,
     std::unique_ptr<SimAppearance> appearance;
     std::unique_ptr<SimAudio> audio;
     std::unique_ptr<SimInput> input;
+    std::unique_ptr<SimHotkeys> hotkeys;
     std::unique_ptr<ConcurrentQueue> globalQueue;
     SimAlerts alerts;
     std::shared_ptr<SimStatusItem> statusItem;
@@ -384,6 +386,9 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     m.audio = std::make_unique<SimAudio>(
         m.d, [this] { impl_->loop->async([this] { notifyChanged(); }); });
     m.input = std::make_unique<SimInput>(*m.loop, *m.windowServer, [this] { notifyChanged(); });
+    m.hotkeys = std::make_unique<SimHotkeys>(*m.loop, m.d.otherApplicationHotkeys,
+                                             m.d.keyboardLayout, [this] { notifyChanged(); });
+    m.input->setHotkeys(m.hotkeys.get());
     m.globalQueue = std::make_unique<ConcurrentQueue>(2);
 
     auto& p = m.platform;
@@ -412,6 +417,8 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.processes = &m;
     p.inputActivity = m.input.get();
     p.cursor = m.input.get();
+    p.hotkeys = m.hotkeys.get();
+    p.keyboardLayout = m.hotkeys.get();
     p.globalQueue = m.globalQueue.get();
 }
 
@@ -493,6 +500,10 @@ SimAppearance& VirtualMac::appearance() {
 }
 SimInput& VirtualMac::input() {
     return *impl_->input;
+}
+
+SimHotkeys& VirtualMac::hotkeys() {
+    return *impl_->hotkeys;
 }
 
 std::vector<std::string> VirtualMac::runningBundleIdentifiers() const {

@@ -27,6 +27,7 @@ class SimWindowServer;
 class SimAppearance;
 class SimInput;
 class SimAudio;
+class SimHotkeys;
 
 struct VirtualMacOptions {
     // The profile folder: defaults file and the machine's root for system paths.
@@ -76,6 +77,8 @@ class VirtualMac {
     SimAudio& audio();
     // Keyboard, cursor and event monitors.
     SimInput& input();
+    // The hotkey service and the keyboard layout.
+    SimHotkeys& hotkeys();
 
     // Running applications of the workspace, and what was asked of them.
     std::vector<std::string> runningBundleIdentifiers() const;

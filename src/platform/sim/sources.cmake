@@ -5,6 +5,7 @@ list(APPEND SIM_SOURCES
   platform/sim/SimAppearance.cpp
   platform/sim/SimAudio.cpp
   platform/sim/SimBrightness.cpp
+  platform/sim/SimHotkeys.cpp
   platform/sim/SimInput.cpp
   platform/sim/SimMonitor.cpp
   platform/sim/SimRegistry.cpp

@@ -1,0 +1,89 @@
+#include "app/BlackoutController.h"
+#include "display/DisplayEngine.h"
+#include "platform/Hotkeys.h"
+#include "platform/Platform.h"
+#include "platform/RunLoop.h"
+#include "platform/SystemLog.h"
+#include "platform/UserDefaults.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr uint32_t kDefaultModifiers = platform::controlKey | platform::optionKey | platform::cmdKey;
+// The digit keys 1 to 9 and 0, by position in the default order.
+constexpr std::array<uint16_t, 10> kDefaultKeyCodes = {18, 19, 20, 21, 23, 22, 26, 28, 25, 29};
+constexpr uint32_t kSignature = platform::fourCharCode("NLID");
+
+std::string codeKey(const ControlledDisplay& display) {
+    return "hotkeyCode." + display.name;
+}
+
+std::string modifiersKey(const ControlledDisplay& display) {
+    return "hotkeyModifiers." + display.name;
+}
+
+} // namespace
+
+std::optional<BlackoutController::Hotkey>
+BlackoutController::hotkey(const ControlledDisplay& display) const {
+    auto& defaults = *platform::current().defaults;
+    const int64_t code = defaults.integer(codeKey(display)).value_or(0);
+    const int64_t modifiers = defaults.integer(modifiersKey(display)).value_or(0);
+    // A pair that no key could have produced (edited by hand) counts as nothing stored.
+    const bool fits = code >= 0 && code <= 0xFFFF && modifiers >= 0 && modifiers <= 0xFFFFFFFF;
+    if (code != 0 && fits) return Hotkey{uint16_t(code), uint32_t(modifiers)};
+
+    auto ordered = displayEngine.displays;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const ControlledDisplay& a, const ControlledDisplay& b) {
+                         if (a.isBuiltIn != b.isBuiltIn) return a.isBuiltIn;
+                         return a.id < b.id;
+                     });
+    for (size_t i = 0; i < ordered.size() && i < kDefaultKeyCodes.size(); ++i)
+        if (ordered[i].id == display.id) return Hotkey{kDefaultKeyCodes[i], kDefaultModifiers};
+    return std::nullopt;
+}
+
+void BlackoutController::registerAllGlobalHotkeys() {
+    unregisterAllGlobalHotkeys();
+    displayEngine.refreshDisplays();
+    auto* service = platform::current().hotkeys;
+    if (!service) return;
+    for (const auto& display : displayEngine.displays) {
+        auto combination = hotkey(display);
+        if (!combination) continue;
+        platform::EventHotKeyRef ref = 0;
+        const auto status =
+            service->registerEventHotKey(combination->code, combination->modifiers,
+                                         platform::EventHotKeyID{kSignature, display.id}, 0, ref);
+        if (status == platform::noErr && ref != 0)
+            hotKeyRefs[display.id] = ref;
+        else
+            platform::current().log->write("Failed to register global hotkey for " +
+                                           display.name + ", error: " + std::to_string(status));
+    }
+}
+
+void BlackoutController::unregisterAllGlobalHotkeys() {
+    if (auto* service = platform::current().hotkeys)
+        for (const auto& [id, ref] : hotKeyRefs)
+            service->unregisterEventHotKey(ref);
+    hotKeyRefs.clear();
+}
+
+void BlackoutController::installHotkeyPressedHandler() {
+    auto* service = platform::current().hotkeys;
+    if (!service) return;
+    const uint64_t ref = service->installHotKeyPressedHandler([](const auto& event) {
+        platform::EventHotKeyID id;
+        if (event.directObject(id) != platform::noErr) return platform::noErr;
+        const DisplayID displayID = id.id;
+        platform::mainQueue().async([displayID] {
+            if (hasShared()) shared().toggleDisplayPowerByID(displayID);
+        });
+        return platform::noErr;
+    });
+    if (ref != 0) hotkeyHandlerRef = ref;
+}

@@ -1,0 +1,6 @@
+list(APPEND CORE_SOURCES
+  hotkeys/HotkeyButton.cpp
+  hotkeys/HotkeyRecording.cpp
+  hotkeys/HotkeyRegistration.cpp
+  hotkeys/KeyNames.cpp
+)
