@@ -88,7 +88,8 @@ QSize HotkeyButton::intrinsicContentSize() const {
         font.setPointSizeF(11);
         font.setBold(true);
     }
-    const double width = QFontMetricsF(font).horizontalAdvance(QString::fromStdString(shownTitle()));
+    const double width =
+        QFontMetricsF(font).horizontalAdvance(QString::fromStdString(shownTitle()));
     return QSize(int(std::ceil(width)) + 12, 18);
 }
 
@@ -100,9 +101,10 @@ void HotkeyButton::redraw() {
     }
     control()->setFont(font);
     control()->setText(QString::fromStdString(shownTitle()));
-    control()->setStyleSheet(QString("QPushButton { background: %1; color: %2; border: 1px solid %3;"
-                                     " border-radius: 5px; padding: 0; }")
-                                 .arg(rgba(fillColor()), rgba(titleColor()), rgba(borderColor())));
+    control()->setStyleSheet(
+        QString("QPushButton { background: %1; color: %2; border: 1px solid %3;"
+                " border-radius: 5px; padding: 0; }")
+            .arg(rgba(fillColor()), rgba(titleColor()), rgba(borderColor())));
     // It sits in the middle of its tile whatever its text.
     const QSize size = intrinsicContentSize();
     setFixedSize(size);

@@ -110,7 +110,8 @@ void BlackoutController::exitHotkeyRecording(bool /*cancelled*/) {
     isRecordingHotkey = false;
     recordingDisplayID.reset();
     if (hotkeyEventMonitor) {
-        if (auto* input = platform::current().inputActivity) input->removeMonitor(*hotkeyEventMonitor);
+        if (auto* input = platform::current().inputActivity)
+            input->removeMonitor(*hotkeyEventMonitor);
         hotkeyEventMonitor.reset();
     }
     registerAllGlobalHotkeys();

@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr uint32_t kDefaultModifiers = platform::controlKey | platform::optionKey | platform::cmdKey;
+constexpr uint32_t kDefaultModifiers =
+    platform::controlKey | platform::optionKey | platform::cmdKey;
 // The digit keys 1 to 9 and 0, by position in the default order.
 constexpr std::array<uint16_t, 10> kDefaultKeyCodes = {18, 19, 20, 21, 23, 22, 26, 28, 25, 29};
 constexpr uint32_t kSignature = platform::fourCharCode("NLID");
@@ -61,8 +62,8 @@ void BlackoutController::registerAllGlobalHotkeys() {
         if (status == platform::noErr && ref != 0)
             hotKeyRefs[display.id] = ref;
         else
-            platform::current().log->write("Failed to register global hotkey for " +
-                                           display.name + ", error: " + std::to_string(status));
+            platform::current().log->write("Failed to register global hotkey for " + display.name +
+                                           ", error: " + std::to_string(status));
     }
 }
 

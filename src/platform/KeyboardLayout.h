@@ -23,9 +23,8 @@ class KeyboardLayout {
     // Translates one key; at most maxLength UTF-16 units come back in out.
     virtual OSStatus keyTranslate(const std::vector<uint8_t>& layout, uint16_t keyCode,
                                   uint16_t keyAction, uint32_t modifierKeyState,
-                                  uint32_t keyboardType, uint32_t options,
-                                  uint32_t& deadKeyState, size_t maxLength,
-                                  std::u16string& out) = 0;
+                                  uint32_t keyboardType, uint32_t options, uint32_t& deadKeyState,
+                                  size_t maxLength, std::u16string& out) = 0;
 };
 
 } // namespace platform

@@ -32,10 +32,10 @@ const ModifierKey kModifiers[] = {
 
 const std::map<std::string, uint16_t>& namedKeys() {
     static const std::map<std::string, uint16_t> keys = {
-        {"f1", 122}, {"f2", 120},  {"f3", 99},     {"f4", 118},    {"f5", 96},  {"f6", 97},
-        {"f7", 98},  {"f8", 100},  {"f9", 101},    {"f10", 109},   {"f11", 103}, {"f12", 111},
-        {"space", 49}, {"esc", 53}, {"escape", 53}, {"return", 36}, {"tab", 48}, {"delete", 51},
-        {"left", 123}, {"right", 124}, {"down", 125}, {"up", 126}};
+        {"f1", 122},   {"f2", 120},    {"f3", 99},     {"f4", 118},    {"f5", 96},   {"f6", 97},
+        {"f7", 98},    {"f8", 100},    {"f9", 101},    {"f10", 109},   {"f11", 103}, {"f12", 111},
+        {"space", 49}, {"esc", 53},    {"escape", 53}, {"return", 36}, {"tab", 48},  {"delete", 51},
+        {"left", 123}, {"right", 124}, {"down", 125},  {"up", 126}};
     return keys;
 }
 
@@ -172,7 +172,8 @@ void KeyPad::refresh() {
     QStringList held;
     for (const auto& r : mac_.hotkeys().registrations()) {
         std::string who = r.owner;
-        if (r.owner == SimHotkeys::ownApplication) who += " (display " + std::to_string(r.id.id) + ")";
+        if (r.owner == SimHotkeys::ownApplication)
+            who += " (display " + std::to_string(r.id.id) + ")";
         held << QString::fromStdString(keyCombinationText(r.code, r.modifiers) + " → " + who);
     }
     const std::string layout =

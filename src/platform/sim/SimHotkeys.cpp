@@ -37,8 +37,8 @@ Layout commonKeys() {
     l[124] = {"\x1d"};
     l[125] = {"\x1f"};
     l[126] = {"\x1e"};
-    for (uint16_t f : {122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111, 105, 107, 113, 106,
-                       64, 79, 80, 90})
+    for (uint16_t f : {122, 120, 99,  118, 96,  97,  98, 100, 101, 109,
+                       103, 111, 105, 107, 113, 106, 64, 79,  80,  90})
         l[f] = {"\x10"};
     const char* keypad = "0123456789";
     const uint16_t keypadCodes[] = {82, 83, 84, 85, 86, 87, 88, 89, 91, 92};
@@ -65,8 +65,8 @@ Layout withTypingKeys(const std::vector<const char*>& texts, std::vector<uint16_
 
 const Layout& usLayout() {
     static const Layout l = withTypingKeys(
-        {"a", "s", "d", "f", "h", "g", "z", "x", "c", "v", "§", "b", "q", "w", "e", "r", "y",
-         "t", "1", "2", "3", "4", "6", "5", "=", "9", "7", "-", "8", "0", "]", "o", "u", "[",
+        {"a", "s", "d", "f", "h", "g", "z", "x", "c",  "v", "§", "b", "q", "w", "e", "r", "y",
+         "t", "1", "2", "3", "4", "6", "5", "=", "9",  "7", "-", "8", "0", "]", "o", "u", "[",
          "i", "p", "",  "l", "j", "'", "k", ";", "\\", ",", "/", "n", "m", ".", "",  "",  "`"});
     return l;
 }
@@ -82,9 +82,9 @@ const Layout& germanLayout() {
 
 const Layout& frenchLayout() {
     static const Layout l = withTypingKeys(
-        {"q", "s", "d", "f", "h", "g", "w", "x", "c", "v", "@", "b", "a", "z", "e", "r", "y",
+        {"q", "s", "d", "f",  "h", "g", "w", "x", "c", "v", "@", "b", "a", "z", "e", "r", "y",
          "t", "&", "é", "\"", "'", "§", "(", "-", "ç", "è", ")", "!", "à", "$", "o", "u", "^",
-         "i", "p", "",  "l", "j", "ù", "k", "m", "`", ";", "=", "n", ":", ",", "",  "",  "<"},
+         "i", "p", "",  "l",  "j", "ù", "k", "m", "`", ";", "=", "n", ":", ",", "",  "",  "<"},
         {33, 42});
     return l;
 }
@@ -159,13 +159,17 @@ bool SimHotkeys::press(uint16_t code, uint32_t modifiers) {
                 }
             } event;
             event.id = id;
-            auto handlers = handlers_; // a handler may remove itself
-            for (const auto& [token, h] : handlers)
-                h(event);
+            sendPressedEvent(event);
         });
         return true;
     }
     return false;
+}
+
+void SimHotkeys::sendPressedEvent(const platform::HotkeyPressedEvent& event) {
+    auto handlers = handlers_; // a handler may remove itself
+    for (const auto& [token, h] : handlers)
+        h(event);
 }
 
 std::vector<SimHotkeys::Registration> SimHotkeys::registrations() const {
@@ -193,20 +197,22 @@ std::optional<std::vector<uint8_t>> SimHotkeys::currentASCIICapableLayoutData() 
 }
 
 OSStatus SimHotkeys::keyTranslate(const std::vector<uint8_t>& layout, uint16_t keyCode,
-                                  uint16_t keyAction, uint32_t modifierKeyState, uint32_t,
-                                  uint32_t, uint32_t& deadKeyState, size_t maxLength,
-                                  std::u16string& out) {
+                                  uint16_t keyAction, uint32_t modifierKeyState, uint32_t, uint32_t,
+                                  uint32_t& deadKeyState, size_t maxLength, std::u16string& out) {
     out.clear();
     if (layout.size() < 4 || !std::equal(kLayoutMagic, kLayoutMagic + 4, layout.begin()))
         return paramErr;
     if (keyAction != platform::kUCKeyActionDown || modifierKeyState != 0) return paramErr;
+    // The whole table must hold together before any of it is used.
     for (size_t at = 4; at < layout.size();) {
-        if (layout.size() - at < 4) return paramErr;
+        if (layout.size() - at < 4 || layout.size() - at - 4 < layout[at + 3]) return paramErr;
+        at += 4 + layout[at + 3];
+    }
+    for (size_t at = 4; at < layout.size();) {
         const uint16_t code = uint16_t(layout[at] << 8 | layout[at + 1]);
         const bool dead = layout[at + 2] != 0;
         const size_t length = layout[at + 3];
         at += 4;
-        if (layout.size() - at < length) return paramErr;
         if (code == keyCode) {
             if (dead && deadKeyState == 0) {
                 deadKeyState = 1; // waits for the next key

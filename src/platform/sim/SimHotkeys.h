@@ -20,7 +20,7 @@ class RunLoop;
 namespace sim {
 
 struct KeyboardLayoutKey {
-    std::string text; // UTF-8, what the key types without modifiers
+    std::string text;  // UTF-8, what the key types without modifiers
     bool dead = false; // a dead key types nothing by itself
 };
 
@@ -54,13 +54,14 @@ class SimHotkeys : public platform::Hotkeys, public platform::KeyboardLayout {
     uint32_t keyboardLayoutType() override { return 0; } // ANSI
     platform::OSStatus keyTranslate(const std::vector<uint8_t>& layout, uint16_t keyCode,
                                     uint16_t keyAction, uint32_t modifierKeyState,
-                                    uint32_t keyboardType, uint32_t options,
-                                    uint32_t& deadKeyState, size_t maxLength,
-                                    std::u16string& out) override;
+                                    uint32_t keyboardType, uint32_t options, uint32_t& deadKeyState,
+                                    size_t maxLength, std::u16string& out) override;
 
     // A key pressed with these modifiers: the holder of the combination gets it (true), or
     // nobody holds it (false) and it goes on as an ordinary key.
     bool press(uint16_t code, uint32_t modifiers);
+    // Hands an event to every installed handler at once, as the event dispatcher does.
+    void sendPressedEvent(const platform::HotkeyPressedEvent& event);
 
     // Every held combination, this program's first, by code and mask.
     std::vector<Registration> registrations() const;

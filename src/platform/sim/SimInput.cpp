@@ -53,9 +53,11 @@ void SimInput::deliverToApplication(Event original) {
     loop_.async([this, original] {
         std::optional<Event> event = original;
         const auto mask = platform::eventMaskFor(original.type);
+        // The monitor installed last sees the event first: a recording started while the
+        // Escape monitor is installed gets the keys before it.
         std::vector<int> tokens;
         for (const auto& [t, m] : monitors_)
-            if (m.local && (m.mask & mask)) tokens.push_back(t);
+            if (m.local && (m.mask & mask)) tokens.insert(tokens.begin(), t);
         for (int t : tokens) {
             auto it = monitors_.find(t);
             if (it == monitors_.end()) continue;

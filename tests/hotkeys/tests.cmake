@@ -1,0 +1,5 @@
+list(APPEND TEST_SOURCES
+  hotkeys/HotkeyRecordingTest.cpp
+  hotkeys/HotkeyRegistrationTest.cpp
+  hotkeys/KeyNamesTest.cpp
+)
