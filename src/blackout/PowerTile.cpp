@@ -108,10 +108,6 @@ void BlackoutController::updatePowerButton(const ControlledDisplay& display, boo
     const std::string kind = display.isBuiltIn ? t("밝기", "Brightness") : t("화면", "Screen");
     const std::string tip = isEnglish() ? action + " " + display.name + " " + kind
                                         : display.name + " " + kind + " " + action;
-    if (auto* hotkeyButton = firstSubview<hotkeys::HotkeyButton>(tile)) {
-        hotkeyButton->setActive(!isOff);
-        hotkeyButton->setTextColor(tint);
-    }
     toggle->setToolTip(QString::fromStdString(tip));
     toggle->setAccessibilityLabel(tip.empty() ? display.name : tip);
 
@@ -122,6 +118,11 @@ void BlackoutController::updatePowerButton(const ControlledDisplay& display, boo
         layer->setLayerBackgroundColor(
             isOff ? appkit::color(SystemColor::clear)
                   : appkit::color(SystemColor::controlAccent).withAlphaComponent(0.08));
+    }
+    // After the tile's own colours, which the pill is drawn over.
+    if (auto* hotkeyButton = firstSubview<hotkeys::HotkeyButton>(tile)) {
+        hotkeyButton->setActive(!isOff);
+        hotkeyButton->setTextColor(tint);
     }
 }
 
@@ -140,8 +141,8 @@ QWidget* BlackoutController::makePowerTile(const ControlledDisplay& display, int
     // Over the icon, in the middle of the tile.
     auto* hotkeyButton = new hotkeys::HotkeyButton(tile);
     QFont font;
-    font.setPointSizeF(11);
-    font.setWeight(QFont::Medium);
+    font.setPixelSize(11);
+    font.setWeight(QFont::DemiBold);
     hotkeyButton->setTitleFont(font);
     auto combination = hotkey(display);
     hotkeyButton->setTitle(combination ? hotkeyString(combination->code, combination->modifiers)

@@ -1,6 +1,7 @@
 #include "hotkeys/HotkeyButton.h"
 
 #include "app/BlackoutController.h"
+#include "appkit/LayerView.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -18,6 +19,21 @@ QString rgba(const QColor& c) {
 
 QColor resolved(const QWidget& w, appkit::DynamicColor c) {
     return c.resolve(w);
+}
+
+QColor over(const QColor& top, const QColor& below) {
+    const float a = top.alphaF();
+    return QColor::fromRgbF(top.redF() * a + below.redF() * (1 - a),
+                            top.greenF() * a + below.greenF() * (1 - a),
+                            top.blueF() * a + below.blueF() * (1 - a));
+}
+
+// Sizes are the Mac's points: one point is one pixel here.
+QFont defaultTitleFont() {
+    QFont font;
+    font.setPixelSize(11);
+    font.setBold(true);
+    return font;
 }
 
 } // namespace
@@ -83,31 +99,28 @@ QColor HotkeyButton::titleColor() const {
 }
 
 QSize HotkeyButton::intrinsicContentSize() const {
-    QFont font = font_.value_or(QFont());
-    if (!font_) {
-        font.setPointSizeF(11);
-        font.setBold(true);
-    }
+    const QFont font = font_.value_or(defaultTitleFont());
     const double width =
         QFontMetricsF(font).horizontalAdvance(QString::fromStdString(shownTitle()));
     return QSize(int(std::ceil(width)) + 12, 18);
 }
 
 void HotkeyButton::redraw() {
-    QFont font = font_.value_or(control()->font());
-    if (!font_) {
-        font.setPointSizeF(11);
-        font.setBold(true);
-    }
-    control()->setFont(font);
+    control()->setFont(font_.value_or(defaultTitleFont()));
     control()->setText(QString::fromStdString(shownTitle()));
+    // The pill sits over the display icon: its fill is laid over the tile so the icon's lines
+    // do not run through the text.
+    QColor below = palette().color(QPalette::Window);
+    if (auto* tile = dynamic_cast<appkit::LayerView*>(parentWidget()))
+        below = over(tile->layerBackgroundColor().resolve(*this), below);
     control()->setStyleSheet(
         QString("QPushButton { background: %1; color: %2; border: 1px solid %3;"
                 " border-radius: 5px; padding: 0; }")
-            .arg(rgba(fillColor()), rgba(titleColor()), rgba(borderColor())));
+            .arg(rgba(over(fillColor(), below)), rgba(titleColor()), rgba(borderColor())));
     // It sits in the middle of its tile whatever its text.
     const QSize size = intrinsicContentSize();
     setFixedSize(size);
+    control()->setFixedSize(size);
     if (auto* tile = parentWidget())
         move((tile->width() - size.width()) / 2, (tile->height() - size.height()) / 2);
 }
