@@ -10,13 +10,17 @@ platform::AlertRequest Alert::request() const {
     r.messageText = messageText;
     r.informativeText = informativeText;
     r.buttons = buttons_;
+    r.accessory = accessoryView;
     return r;
 }
 
-int Alert::runModal() const {
+int Alert::runModal() {
     auto* alerts = platform::current().alerts;
     if (!alerts) return 0;
-    return alerts->runModal(request());
+    auto r = request();
+    const int answer = alerts->runModal(r);
+    accessoryView = r.accessory;
+    return answer;
 }
 
 } // namespace appkit

@@ -28,6 +28,7 @@
 #include <csignal>
 #include <iostream>
 #include <ostream>
+#include <algorithm>
 #include <sstream>
 #include <tuple>
 
@@ -116,8 +117,8 @@ int ScriptDriver::runText(const std::string& text, const std::string& sourceName
     source_ = sourceName;
     status_ = 0;
     over_ = false;
-    session_.mac().alerts().setPresenter([this](const platform::AlertRequest& request) {
-        return answerAlert(request.messageText, request.buttons);
+    session_.mac().alerts().setPresenter([this](platform::AlertRequest& request) {
+        return answerAlert(request);
     });
     while (step()) {
     }
@@ -147,8 +148,15 @@ bool ScriptDriver::step() {
     return false;
 }
 
-int ScriptDriver::answerAlert(const std::string& title, const std::vector<std::string>& buttons) {
-    const auto titles = buttons.empty() ? std::vector<std::string>{"OK"} : buttons;
+int ScriptDriver::answerAlert(platform::AlertRequest& request) {
+    const std::string& title = request.messageText;
+    const auto titles =
+        request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
+    auto unquoted = [](std::string text) {
+        if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+            return text.substr(1, text.size() - 2);
+        return text;
+    };
     while (!over_ && next_ < lines_.size()) {
         auto line = trim(expand(lines_[next_]));
         if (line.empty() || line[0] == '#') {
@@ -156,6 +164,20 @@ int ScriptDriver::answerAlert(const std::string& title, const std::vector<std::s
             continue;
         }
         auto [cmd, rest] = splitWord(line);
+        if (auto& a = request.accessory; a && (cmd == "popup" || cmd == "click")) {
+            const std::string named = unquoted(rest);
+            auto item = std::find(a->popUpItems.begin(), a->popUpItems.end(), named);
+            if (cmd == "popup" && item != a->popUpItems.end()) {
+                a->selectedItem = int(item - a->popUpItems.begin());
+                ++next_;
+                continue;
+            }
+            if (cmd == "click" && !a->checkboxTitle.empty() && named == a->checkboxTitle) {
+                a->checkboxOn = !a->checkboxOn;
+                ++next_;
+                continue;
+            }
+        }
         if (cmd != "alert") {
             step();
             continue;

@@ -1,6 +1,8 @@
 #pragma once
 // Runs the program headless from a script: one command a line, one JSON line per `state`.
 
+#include "platform/Alerts.h"
+
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -32,7 +34,9 @@ class ScriptDriver {
     bool step();
     void fail(const std::string& error);
     // A modal alert runs a nested loop: the script goes on inside it until a line answers it.
-    int answerAlert(const std::string& title, const std::vector<std::string>& buttons);
+    // Runs the lines after the one that opened the alert until one answers it; popup and click
+    // lines naming the alert's pop-up items or checkbox change its accessory.
+    int answerAlert(platform::AlertRequest& request);
     void advance(double seconds);
 
     std::vector<std::string> lines_;

@@ -54,6 +54,11 @@ class IORegistry {
     virtual std::optional<std::string> entryPath(const RegistryEntryRef& entry,
                                                  const std::string& plane) = 0;
 
+    // IOServiceGetMatchingService on the main port for a class name; null when none matches.
+    virtual RegistryEntryRef matchingService(const std::string& className) = 0;
+    // IORegistryEntryCreateCFProperties: every property as one dictionary.
+    virtual std::optional<Value> createCFProperties(const RegistryEntryRef& entry) = 0;
+
     // Private AV-service calls. Null when the service cannot be created (or the calls are
     // missing on this system).
     virtual AVServiceRef createAVService(const RegistryEntryRef& entry) = 0;

@@ -30,6 +30,9 @@ class ConcurrentQueue;
 class AudioHardware;
 class Processes;
 class Hotkeys;
+class PowerSources;
+class PowerAssertions;
+class Privileges;
 class KeyboardLayout;
 
 struct Platform {
@@ -60,6 +63,9 @@ struct Platform {
     Processes* processes = nullptr;
     Hotkeys* hotkeys = nullptr;
     KeyboardLayout* keyboardLayout = nullptr;
+    PowerSources* powerSources = nullptr;
+    PowerAssertions* powerAssertions = nullptr;
+    Privileges* privileges = nullptr;
     // The global queue, for work that may wait on a device (user-initiated quality of service).
     ConcurrentQueue* globalQueue = nullptr;
 };

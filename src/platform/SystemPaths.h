@@ -16,12 +16,16 @@ class SystemPaths {
         if (root_.empty()) return systemPath;
         return root_ + (systemPath.empty() || systemPath[0] != '/' ? "/" : "") + systemPath;
     }
+    // The application bundle's location on this machine (a real path).
+    const std::string& bundlePath() const { return bundle_; }
+    void setBundlePath(std::string path) { bundle_ = std::move(path); }
     const std::string& root() const { return root_; }
     const std::string& home() const { return home_; }
 
   private:
     std::string root_;
     std::string home_;
+    std::string bundle_;
 };
 
 } // namespace platform

@@ -7,5 +7,6 @@ list(APPEND CORE_SOURCES
   platform/SerialQueue.cpp
   platform/SystemLog.cpp
   platform/UserDefaults.cpp
+  platform/PropertyList.cpp
   platform/Value.cpp
 )

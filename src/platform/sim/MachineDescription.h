@@ -87,6 +87,29 @@ struct ForeignHotkey {
     std::string application;
 };
 
+// The laptop's battery and power adapter.
+struct BatteryDescription {
+    int percent = 95;
+    bool adapterConnected = true;
+    int adapterWatts = 96;
+    // How the registry tells the adapter's power: "adapterDetails" (AdapterDetails.Watts),
+    // "portController" (a USB-C port controller's maximum in milliwatts) or "none".
+    std::string wattsFrom = "adapterDetails";
+    int cycleCount = 123;
+    int designCapacity = 4800;
+    int rawMaxCapacity = 4430;
+    int permanentFailureStatus = 0;
+    std::string batteryHealth = "Good"; // "Check Battery" for a worn one
+    // What system_profiler prints as "Maximum Capacity" (none: no such line), how long it
+    // takes, and whether the tool exists at all.
+    std::optional<int> profilerMaxCapacity = 93;
+    double profilerSeconds = 0.3;
+    bool hasProfiler = true;
+    // The system's own optimised charging, per power-source profile.
+    bool optimizedChargingOnBattery = false;
+    bool optimizedChargingOnAC = false;
+};
+
 struct RunningAppDescription {
     std::string bundleIdentifier;
     std::string name;
@@ -102,6 +125,9 @@ struct MachineDescription {
     bool hasAVServices = true;
     bool onlineListFails = false;
     std::string localeIdentifier = "ko_KR";
+    // The wall clock when the machine starts (2026-03-02 09:00 in Seoul), and the time zone.
+    int64_t wallClockStart = 1772409600;
+    int secondsFromGMT = 9 * 3600;
     std::vector<std::string> preferredLanguages = {"ko-KR"};
     std::vector<RunningAppDescription> runningApps;
     bool hasMainAppService = true; // macOS 13 or later
@@ -124,6 +150,9 @@ struct MachineDescription {
     // layout data.
     std::string keyboardLayout = "US";
     std::vector<ForeignHotkey> otherApplicationHotkeys;
+    std::optional<BatteryDescription> battery = BatteryDescription{}; // none: a desktop Mac
+    // Where the application bundle lies on the machine.
+    std::string bundlePath = "/Applications/Nightlid.app";
 };
 
 } // namespace sim

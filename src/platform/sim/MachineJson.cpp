@@ -324,6 +324,47 @@ MachineDescription parseMachine(const QJsonObject& root) {
                      "\"" + d.keyboardLayout + "\" is no known layout (US, German, French or null)");
         }
     }
+    if (root.contains("battery")) {
+        if (root.value("battery").isNull()) {
+            d.battery.reset();
+        } else {
+            const std::string at = "machine.battery";
+            auto b = objectField(root, "battery", "machine");
+            BatteryDescription x;
+            x.percent = int(intField(b, "percent", x.percent, 0, 100, at));
+            x.adapterConnected = boolField(b, "adapter", x.adapterConnected, at);
+            x.adapterWatts = int(intField(b, "watts", x.adapterWatts, 1, 1000, at));
+            x.wattsFrom = stringField(b, "wattsFrom", x.wattsFrom, at);
+            if (x.wattsFrom != "adapterDetails" && x.wattsFrom != "portController" &&
+                x.wattsFrom != "none")
+                fail(at + ".wattsFrom", "must be \"adapterDetails\", \"portController\" or \"none\"");
+            x.cycleCount = int(intField(b, "cycleCount", x.cycleCount, 0, 100000, at));
+            x.designCapacity = int(intField(b, "designCapacity", x.designCapacity, 0, 1000000, at));
+            x.rawMaxCapacity = int(intField(b, "rawMaxCapacity", x.rawMaxCapacity, 0, 1000000, at));
+            x.permanentFailureStatus =
+                int(intField(b, "permanentFailureStatus", 0, 0, 1000000, at));
+            x.batteryHealth = stringField(b, "batteryHealth", x.batteryHealth, at);
+            if (b.contains("profilerMaxCapacity")) {
+                if (b.value("profilerMaxCapacity").isNull())
+                    x.profilerMaxCapacity.reset();
+                else
+                    x.profilerMaxCapacity = int(intField(b, "profilerMaxCapacity", 0, 0, 1000, at));
+            }
+            x.profilerSeconds = numberField(b, "profilerSeconds", x.profilerSeconds, 0, 60, at);
+            x.hasProfiler = boolField(b, "profiler", x.hasProfiler, at);
+            x.optimizedChargingOnBattery = boolField(b, "optimizedChargingOnBattery", false, at);
+            x.optimizedChargingOnAC = boolField(b, "optimizedChargingOnAC", false, at);
+            d.battery = x;
+        }
+    }
+    d.wallClockStart =
+        intField(root, "wallClockStart", d.wallClockStart, 0, 253402300799, "machine");
+    d.secondsFromGMT =
+        int(intField(root, "secondsFromGMT", d.secondsFromGMT, -14 * 3600, 14 * 3600, "machine"));
+    d.bundlePath = stringField(root, "bundlePath", d.bundlePath, "machine");
+    if (d.bundlePath.empty() || d.bundlePath[0] != '/' ||
+        d.bundlePath.find("/../") != std::string::npos || d.bundlePath.size() > 1024)
+        fail("machine.bundlePath", "must be an absolute path without \"/../\"");
     auto held = arrayField(root, "otherApplicationHotkeys", "machine");
     for (int i = 0; i < held.size(); ++i) {
         std::string at = "machine.otherApplicationHotkeys[" + std::to_string(i) + "]";

@@ -2,14 +2,16 @@
 
 namespace sim {
 
-int SimAlerts::runModal(const platform::AlertRequest& request) {
+int SimAlerts::runModal(platform::AlertRequest& request) {
     shown_.push_back(request);
     if (!answers_.empty()) {
         int a = answers_.front();
         answers_.pop_front();
         return a;
     }
-    return presenter_ ? presenter_(request) : 0;
+    const int answer = presenter_ ? presenter_(request) : 0;
+    shown_.back() = request; // with the accessory as it was left
+    return answer;
 }
 
 void SimAlerts::queueAnswers(std::vector<int> answers) {
@@ -17,7 +19,7 @@ void SimAlerts::queueAnswers(std::vector<int> answers) {
         answers_.push_back(a);
 }
 
-void SimAlerts::setPresenter(std::function<int(const platform::AlertRequest&)> presenter) {
+void SimAlerts::setPresenter(std::function<int(platform::AlertRequest&)> presenter) {
     presenter_ = std::move(presenter);
 }
 

@@ -11,19 +11,19 @@ namespace sim {
 
 class SimAlerts : public platform::Alerts {
   public:
-    int runModal(const platform::AlertRequest& request) override;
+    int runModal(platform::AlertRequest& request) override;
 
     const std::vector<platform::AlertRequest>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
     // The next alerts are dismissed with these button indices (then with 0).
     void queueAnswers(std::vector<int> answers);
     // Shows alerts for real (the interactive program); scripted answers go first.
-    void setPresenter(std::function<int(const platform::AlertRequest&)> presenter);
+    void setPresenter(std::function<int(platform::AlertRequest&)> presenter);
 
   private:
     std::vector<platform::AlertRequest> shown_;
     std::deque<int> answers_;
-    std::function<int(const platform::AlertRequest&)> presenter_;
+    std::function<int(platform::AlertRequest&)> presenter_;
 };
 
 } // namespace sim

@@ -186,6 +186,25 @@ std::optional<Value> SimRegistry::createCFProperty(const platform::RegistryEntry
     return std::nullopt;
 }
 
+namespace {
+// The battery's service: its properties are read from the battery each time.
+struct BatteryEntry : platform::RegistryEntry {};
+} // namespace
+
+platform::RegistryEntryRef SimRegistry::matchingService(const std::string& className) {
+    if (className != "AppleSmartBattery" || !batteryProperties_ || !batteryProperties_())
+        return nullptr;
+    return std::make_shared<BatteryEntry>();
+}
+
+std::optional<Value> SimRegistry::createCFProperties(const platform::RegistryEntryRef& entry) {
+    if (dynamic_cast<const BatteryEntry*>(entry.get()))
+        return batteryProperties_ ? batteryProperties_() : std::nullopt;
+    auto e = asEntry(entry);
+    if (!e) return std::nullopt;
+    return e->node->properties;
+}
+
 std::optional<std::string> SimRegistry::entryPath(const platform::RegistryEntryRef& entry,
                                                   const std::string& plane) {
     auto e = asEntry(entry);

@@ -36,6 +36,13 @@ class SimRegistry : public platform::IORegistry {
                                                     const std::string& key) override;
     std::optional<std::string> entryPath(const platform::RegistryEntryRef& entry,
                                          const std::string& plane) override;
+    platform::RegistryEntryRef matchingService(const std::string& className) override;
+    std::optional<platform::Value>
+    createCFProperties(const platform::RegistryEntryRef& entry) override;
+    // The "AppleSmartBattery" service's properties, read when asked; none: no battery.
+    void setBatteryProperties(std::function<std::optional<platform::Value>()> properties) {
+        batteryProperties_ = std::move(properties);
+    }
     platform::AVServiceRef createAVService(const platform::RegistryEntryRef& entry) override;
     platform::IOReturn writeI2C(const platform::AVServiceRef& service, uint32_t chipAddress,
                                 uint32_t dataAddress, const uint8_t* buffer,
@@ -50,6 +57,7 @@ class SimRegistry : public platform::IORegistry {
     bool hasAVServices_;
     platform::VirtualClock& clock_;
     MonitorLookup monitors_;
+    std::function<std::optional<platform::Value>()> batteryProperties_;
 };
 
 } // namespace sim

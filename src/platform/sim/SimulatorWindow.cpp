@@ -12,7 +12,9 @@
 #include "platform/sim/VirtualMac.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -249,7 +251,7 @@ bool SimulatorWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-int SimulatorWindow::presentAlert(const platform::AlertRequest& request) {
+int SimulatorWindow::presentAlert(platform::AlertRequest& request) {
     QMessageBox box;
     box.setIcon(request.style == platform::AlertStyle::informational ? QMessageBox::Information
                                                                      : QMessageBox::Warning);
@@ -260,7 +262,31 @@ int SimulatorWindow::presentAlert(const platform::AlertRequest& request) {
     for (const auto& title : titles)
         buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::AcceptRole));
     box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+    // The accessory view goes under the text, as on the Mac.
+    QComboBox* popUp = nullptr;
+    QCheckBox* checkbox = nullptr;
+    if (auto& a = request.accessory) {
+        auto* accessory = new QWidget;
+        auto* column = new QVBoxLayout(accessory);
+        column->setContentsMargins(0, 0, 0, 0);
+        if (!a->popUpItems.empty()) {
+            popUp = new QComboBox;
+            for (const auto& item : a->popUpItems)
+                popUp->addItem(QString::fromStdString(item));
+            popUp->setCurrentIndex(a->selectedItem);
+            column->addWidget(popUp);
+        }
+        if (!a->checkboxTitle.empty()) {
+            checkbox = new QCheckBox(QString::fromStdString(a->checkboxTitle));
+            checkbox->setChecked(a->checkboxOn);
+            column->addWidget(checkbox);
+        }
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+            grid->addWidget(accessory, grid->rowCount(), 1);
+    }
     box.exec();
+    if (popUp) request.accessory->selectedItem = popUp->currentIndex();
+    if (checkbox) request.accessory->checkboxOn = checkbox->isChecked();
     for (size_t i = 0; i < buttons.size(); ++i)
         if (box.clickedButton() == buttons[i]) return int(i);
     return 0;

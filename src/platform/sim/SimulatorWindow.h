@@ -29,7 +29,7 @@ class SimulatorWindow : public QWidget {
     QImage snapshot();
     ScreensCanvas* canvas() const { return canvas_; }
     // Shows an alert as a modal dialog and returns the index of the button chosen.
-    static int presentAlert(const platform::AlertRequest& request);
+    static int presentAlert(platform::AlertRequest& request);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

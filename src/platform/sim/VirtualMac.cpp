@@ -21,16 +21,20 @@
 #include "platform/sim/HardwareState.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppearance.h"
+#include "platform/sim/MachineFiles.h"
 #include "platform/sim/SimAudio.h"
+#include "platform/sim/SimBattery.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
+#include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimWindowServer.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <map>
@@ -66,6 +70,8 @@ struct VirtualMac::Impl : Displays,
     std::unique_ptr<SimAudio> audio;
     std::unique_ptr<SimInput> input;
     std::unique_ptr<SimHotkeys> hotkeys;
+    std::unique_ptr<SimBattery> battery;
+    std::unique_ptr<SimPrivileges> privileges;
     std::unique_ptr<ConcurrentQueue> globalQueue;
     SimAlerts alerts;
     std::shared_ptr<SimStatusItem> statusItem;
@@ -251,6 +257,8 @@ struct VirtualMac::Impl : Displays,
     }
 
     // Processes
+    std::optional<std::string> runTool(const std::string& path,
+                                       const std::vector<std::string>& arguments) override;
     std::optional<std::string> sysctlString(const std::string& name) override {
         if (name == "hw.model" && !d.modelIdentifier.empty()) return d.modelIdentifier;
         return std::nullopt;
@@ -259,6 +267,8 @@ struct VirtualMac::Impl : Displays,
     // SystemLocale
     std::string currentLocaleIdentifier() const override { return d.localeIdentifier; }
     std::vector<std::string> preferredLanguages() const override { return d.preferredLanguages; }
+    double secondsSince1970() const override { return double(d.wallClockStart) + loop->now(); }
+    int secondsFromGMT() const override { return d.secondsFromGMT; }
 };
 
 namespace {
@@ -321,6 +331,20 @@ VirtualMac::Impl::runningApplications(const std::string& bundleIdentifier) {
         if (a.bundleIdentifier == bundleIdentifier)
             out.push_back(std::make_shared<SimRunningApplication>(*this, a.bundleIdentifier));
     return out;
+}
+
+std::optional<std::string> VirtualMac::Impl::runTool(const std::string& path,
+                                                     const std::vector<std::string>& arguments) {
+    // A real child process, run from the machine's own folders.
+    QProcess process;
+    QStringList list;
+    for (const auto& a : arguments)
+        list << QString::fromStdString(a);
+    process.start(QString::fromStdString(paths->map(path)), list);
+    if (!process.waitForStarted(5000)) return std::nullopt;
+    process.waitForFinished(120000);
+    if (process.exitStatus() != QProcess::NormalExit) return std::nullopt;
+    return process.readAllStandardOutput().toStdString();
 }
 
 std::shared_ptr<UpdaterController>
@@ -389,6 +413,16 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     m.hotkeys = std::make_unique<SimHotkeys>(*m.loop, m.d.otherApplicationHotkeys,
                                              m.d.keyboardLayout, [this] { notifyChanged(); });
     m.input->setHotkeys(m.hotkeys.get());
+    m.paths->setBundlePath(m.d.bundlePath);
+    writeMachineFiles(m.d, *m.paths);
+    m.battery = std::make_unique<SimBattery>(m.d.battery, *m.loop, [this] {
+        if (impl_->privileges) impl_->privileges->writeBatteryForHelper();
+        notifyChanged();
+    });
+    m.registry->setBatteryProperties([this] { return impl_->battery->registryProperties(); });
+    m.privileges = std::make_unique<SimPrivileges>(
+        *m.loop, *m.paths, m, *m.battery, options.virtualTime,
+        [this](const std::string& line) { impl_->log.write(line); }, [this] { notifyChanged(); });
     m.globalQueue = std::make_unique<ConcurrentQueue>(2);
 
     auto& p = m.platform;
@@ -419,7 +453,12 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.cursor = m.input.get();
     p.hotkeys = m.hotkeys.get();
     p.keyboardLayout = m.hotkeys.get();
+    p.powerSources = m.battery.get();
+    p.powerAssertions = m.battery.get();
+    p.privileges = m.privileges.get();
     p.globalQueue = m.globalQueue.get();
+    // Installed in an earlier run on this profile: launchd starts it at boot.
+    m.privileges->bootLaunchDaemons();
 }
 
 VirtualMac::~VirtualMac() = default;
@@ -504,6 +543,14 @@ SimInput& VirtualMac::input() {
 
 SimHotkeys& VirtualMac::hotkeys() {
     return *impl_->hotkeys;
+}
+
+SimBattery& VirtualMac::battery() {
+    return *impl_->battery;
+}
+
+SimPrivileges& VirtualMac::privileges() {
+    return *impl_->privileges;
 }
 
 std::vector<std::string> VirtualMac::runningBundleIdentifiers() const {

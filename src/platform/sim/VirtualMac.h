@@ -28,6 +28,8 @@ class SimAppearance;
 class SimInput;
 class SimAudio;
 class SimHotkeys;
+class SimBattery;
+class SimPrivileges;
 
 struct VirtualMacOptions {
     // The profile folder: defaults file and the machine's root for system paths.
@@ -79,6 +81,9 @@ class VirtualMac {
     SimInput& input();
     // The hotkey service and the keyboard layout.
     SimHotkeys& hotkeys();
+    // The battery and adapter, power assertions; administrator rights and launchd.
+    SimBattery& battery();
+    SimPrivileges& privileges();
 
     // Running applications of the workspace, and what was asked of them.
     std::vector<std::string> runningBundleIdentifiers() const;

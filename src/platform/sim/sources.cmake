@@ -1,14 +1,18 @@
 list(APPEND SIM_SOURCES
   platform/sim/HardwareState.cpp
+  platform/sim/MachineFiles.cpp
   platform/sim/MachineJson.cpp
   platform/sim/SimAlerts.cpp
   platform/sim/SimAppearance.cpp
   platform/sim/SimAudio.cpp
+  platform/sim/SimBattery.cpp
   platform/sim/SimBrightness.cpp
   platform/sim/SimHotkeys.cpp
   platform/sim/SimInput.cpp
   platform/sim/SimMonitor.cpp
+  platform/sim/SimPrivileges.cpp
   platform/sim/SimRegistry.cpp
+  platform/sim/SimShell.cpp
   platform/sim/SimStatusItem.cpp
   platform/sim/SimWindowServer.cpp
   platform/sim/VirtualMac.cpp

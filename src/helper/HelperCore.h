@@ -1,0 +1,73 @@
+#pragma once
+// The charge-limit helper's decisions: from the battery's reading and the two files the user's
+// program writes (the limit and the calibration schedule), whether charging is stopped and
+// whether the adapter is bypassed so the battery discharges. Plain C++, no Qt; the caller
+// supplies the time, the reading and the hardware switch, so it runs the same in virtual time.
+
+#include "helper/SafeFiles.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace helper {
+
+struct BatteryReading {
+    int percent = 100;
+    bool adapterConnected = false;
+};
+
+// What the helper asks of the charging hardware.
+struct ChargeControl {
+    bool chargingInhibited = false; // the adapter powers the machine, the battery is not charged
+    bool adapterBypassed = false;   // the battery powers the machine although the adapter is in
+    bool operator==(const ChargeControl&) const = default;
+};
+
+// A calibration line: "scheduled:T:L:W", "charging_100:L:W", "discharging_15:L:W", "cancel",
+// "inactive". Absent when the text is none of these.
+struct CalibrationState {
+    enum class Kind { inactive, scheduled, charging, discharging, cancel } kind = Kind::inactive;
+    int64_t startTime = 0; // scheduled: seconds since 1970
+    int limit = 80;        // the limit to return to
+    int weeks = 0;         // 0: a single run
+};
+std::optional<CalibrationState> parseCalibration(const std::string& text, std::string& error);
+std::string formatCalibration(const CalibrationState& state);
+// The limit file's text: 0 or 50..100, in plain decimal digits (surrounding white space
+// allowed); absent otherwise.
+std::optional<int> parseLimit(const std::string& text, std::string& error);
+
+class HelperCore {
+  public:
+    using Log = std::function<void(const std::string&)>;
+    static constexpr int resumeMargin = 3; // at 80 the battery recharges from 77
+    static constexpr int calibrationLow = 15;
+    static constexpr int64_t week = 604800;
+
+    // directory: where limit.txt and calibration.txt live.
+    HelperCore(std::string directory, Log log);
+
+    // Reads both files, decides, and returns what the hardware must do now. Called on the
+    // helper's own schedule, at start and after a wake (it always states the whole decision).
+    ChargeControl tick(int64_t now, const BatteryReading& reading);
+
+    int limit() const { return limit_; }
+    const CalibrationState& calibration() const { return calibration_; }
+
+  private:
+    void readLimit(const SafeDirectory& dir);
+    void readCalibration(const SafeDirectory& dir);
+    void writeCalibration(const SafeDirectory& dir, const CalibrationState& state);
+    void writeLimit(const SafeDirectory& dir, int limit);
+
+    std::string directory_;
+    Log log_;
+    int limit_ = 0; // the last good limit
+    CalibrationState calibration_;
+    std::string lastLimitText_, lastCalibrationText_;
+    bool inhibited_ = false; // between limit - margin and limit the last decision holds
+};
+
+} // namespace helper

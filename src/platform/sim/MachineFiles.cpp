@@ -1,0 +1,65 @@
+#include "platform/sim/MachineFiles.h"
+
+#include "platform/PropertyList.h"
+#include "platform/SystemPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace sim {
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+void writeFile(const std::string& path, const std::string& text, bool executable = false) {
+    QDir().mkpath(QFileInfo(q(path)).absolutePath());
+    QFile file(q(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+    file.write(QByteArray::fromStdString(text));
+    file.close();
+    if (executable)
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                            QFileDevice::ExeOther);
+}
+
+// What "system_profiler SPPowerDataType" prints about the battery.
+std::string profilerScript(const BatteryDescription& b) {
+    std::string out = "#!/bin/sh\n[ \"$1\" = \"SPPowerDataType\" ] || exit 1\n";
+    if (b.profilerSeconds > 0) out += "sleep " + std::to_string(b.profilerSeconds) + "\n";
+    out += "cat <<'POWER'\nPower:\n\n    Battery Information:\n\n      Health Information:\n"
+           "          Cycle Count: " +
+           std::to_string(b.cycleCount) + "\n          Condition: Normal\n";
+    if (b.profilerMaxCapacity)
+        out += "          Maximum Capacity: " + std::to_string(*b.profilerMaxCapacity) + "%\n";
+    return out + "POWER\n";
+}
+
+} // namespace
+
+void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths& paths) {
+    // The bundle carries the helper built with this program.
+    const std::string helperInBundle = paths.map(d.bundlePath + "/Contents/MacOS/nightlid-helper");
+    QDir().mkpath(QFileInfo(q(helperInBundle)).absolutePath());
+    if (!QFileInfo::exists(q(helperInBundle))) QFile::copy(NIGHTLID_HELPER_PATH, q(helperInBundle));
+
+    const std::string profiler = paths.map("/usr/sbin/system_profiler");
+    if (d.battery && d.battery->hasProfiler)
+        writeFile(profiler, profilerScript(*d.battery), true);
+    else
+        QFile::remove(q(profiler));
+
+    platform::Value onBattery, onAC, custom, settings;
+    onBattery.set("OptimizedBatteryCharging", d.battery && d.battery->optimizedChargingOnBattery ? 1 : 0);
+    onAC.set("OptimizedBatteryCharging", d.battery && d.battery->optimizedChargingOnAC ? 1 : 0);
+    custom.set("Battery Power", onBattery);
+    custom.set("AC Power", onAC);
+    settings.set("Custom Profile", custom);
+    writeFile(paths.map("/Library/Preferences/SystemConfiguration/com.apple.PowerManagement.plist"),
+              platform::xmlPropertyList(settings));
+}
+
+} // namespace sim

@@ -1,0 +1,265 @@
+#include "platform/sim/SimPrivileges.h"
+
+#include "helper/HelperCore.h"
+#include "platform/PropertyList.h"
+#include "platform/RunLoop.h"
+#include "platform/SystemLocale.h"
+#include "platform/SystemPaths.h"
+#include "platform/sim/SimBattery.h"
+#include "platform/sim/SimShell.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QProcess>
+#include <QSaveFile>
+
+namespace sim {
+
+namespace {
+
+constexpr const char* kLaunchDaemons = "/Library/LaunchDaemons";
+constexpr const char* kHelperFolder = "/Library/Application Support/Nightlid";
+constexpr const char* kChargingController = "/private/var/db/nightlid-charging";
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+bool safePath(const std::string& path) {
+    return !path.empty() && path[0] == '/' && path.find("/../") == std::string::npos &&
+           (path.size() < 3 || path.substr(path.size() - 3) != "/..");
+}
+
+std::string joined(const std::vector<std::string>& words) {
+    std::string out;
+    for (const auto& w : words)
+        out += (out.empty() ? "" : " ") + w;
+    return out;
+}
+
+} // namespace
+
+SimPrivileges::SimPrivileges(platform::RunLoop& loop, const platform::SystemPaths& paths,
+                             const platform::SystemLocale& clock, SimBattery& battery,
+                             bool virtualTime, std::function<void(const std::string&)> log,
+                             std::function<void()> changed)
+    : loop_(loop), paths_(paths), clock_(clock), battery_(battery), virtualTime_(virtualTime),
+      log_(std::move(log)), changed_(std::move(changed)) {}
+
+SimPrivileges::~SimPrivileges() {
+    stopHelper();
+}
+
+void SimPrivileges::setPromptPresenter(std::function<bool(const std::string&)> presenter) {
+    presenter_ = std::move(presenter);
+}
+
+void SimPrivileges::queuePromptAnswers(std::vector<bool> answers) {
+    answers_.insert(answers_.end(), answers.begin(), answers.end());
+}
+
+bool SimPrivileges::runAppleScript(const std::string& source, std::string& errorDescription) {
+    std::string error;
+    auto command = administratorShellCommand(source, error);
+    if (!command) {
+        errorDescription = "{NSAppleScriptErrorNumber = -2741; NSAppleScriptErrorMessage = \"" +
+                           error + "\";}";
+        return false;
+    }
+    // Nothing runs before the person has agreed.
+    ++prompts_;
+    bool accepted = false;
+    if (!answers_.empty()) {
+        accepted = answers_.front();
+        answers_.pop_front();
+    } else if (presenter_) {
+        accepted = presenter_("Nightlid wants to make changes. Enter your password to allow this.");
+    }
+    if (!accepted) {
+        errorDescription = "{NSAppleScriptErrorNumber = -128; NSAppleScriptErrorMessage = "
+                           "\"User canceled.\";}";
+        return false;
+    }
+    auto commands = parseShellCommands(*command, error);
+    if (!commands) {
+        log_("Virtual Mac: refused to run as root: " + error + " in: " + *command);
+        errorDescription = "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" +
+                           error + "\";}";
+        return false;
+    }
+    for (const auto& c : *commands) {
+        if (!runCommand(c.words, c.redirectTo, error)) {
+            errorDescription = "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" +
+                               error + "\";}";
+            return false;
+        }
+    }
+    if (changed_) changed_();
+    return true;
+}
+
+bool SimPrivileges::runCommand(const std::vector<std::string>& w, const std::string& redirectTo,
+                               std::string& error) {
+    const std::string line = joined(w) + (redirectTo.empty() ? "" : " > " + redirectTo);
+    auto pathsOk = [&](std::initializer_list<std::string> list) {
+        for (const auto& p : list)
+            if (!safePath(p)) {
+                error = "not an absolute path inside the system: " + p;
+                return false;
+            }
+        return true;
+    };
+    bool ok = false;
+    if (w.size() == 3 && w[0] == "mkdir" && w[1] == "-p" && redirectTo.empty()) {
+        ok = pathsOk({w[2]}) && QDir().mkpath(q(paths_.map(w[2])));
+    } else if (w.size() == 3 && w[0] == "cp" && redirectTo.empty()) {
+        if (!pathsOk({w[1], w[2]})) return false;
+        const QString from = q(paths_.map(w[1])), to = q(paths_.map(w[2]));
+        QFile::remove(to);
+        ok = QFile::copy(from, to);
+        if (!ok) error = "cp: " + w[1] + ": No such file or directory";
+    } else if (w.size() == 3 && w[0] == "chmod" && w[1] == "+x" && redirectTo.empty()) {
+        if (!pathsOk({w[2]})) return false;
+        QFile file(q(paths_.map(w[2])));
+        ok = file.setPermissions(file.permissions() | QFileDevice::ExeOwner |
+                                 QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    } else if (w.size() == 2 && w[0] == "echo" && !redirectTo.empty()) {
+        if (!pathsOk({redirectTo})) return false;
+        QSaveFile file(q(paths_.map(redirectTo)));
+        ok = file.open(QIODevice::WriteOnly) &&
+             file.write(QByteArray::fromStdString(w[1] + "\n")) >= 0 && file.commit();
+    } else if (w.size() == 4 && w[0] == "launchctl" && w[1] == "load" && w[2] == "-w" &&
+               redirectTo.empty()) {
+        if (!pathsOk({w[3]})) return false;
+        ok = loadDaemon(w[3], error);
+    } else {
+        log_("Virtual Mac: refused to run as root: " + line);
+        error = "not a command an installer runs: " + line;
+        return false;
+    }
+    if (!ok && error.empty()) error = line + " failed";
+    if (ok) commandsRun_.push_back(line);
+    return ok;
+}
+
+bool SimPrivileges::loadDaemon(const std::string& plistPath, std::string& error) {
+    QFile file(q(paths_.map(plistPath)));
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = "launchctl: " + plistPath + ": No such file";
+        return false;
+    }
+    auto plist = platform::parsePropertyList(file.readAll().toStdString(), error);
+    if (!plist) {
+        error = "launchctl: " + plistPath + ": " + error;
+        return false;
+    }
+    const auto* label = plist->find("Label");
+    const auto* arguments = plist->find("ProgramArguments");
+    if (!label || !label->string() || !arguments || !arguments->array() ||
+        arguments->array()->empty() || !arguments->array()->front().string()) {
+        error = "launchctl: " + plistPath + ": no Label or ProgramArguments";
+        return false;
+    }
+    const std::string program = *arguments->array()->front().string();
+    if (!safePath(program) || !QFileInfo(q(paths_.map(program))).isExecutable()) {
+        error = "launchctl: " + program + " is not an executable";
+        return false;
+    }
+    stopHelper();
+    loadedLabel_ = *label->string();
+    startHelper(paths_.map(program));
+    return true;
+}
+
+void SimPrivileges::bootLaunchDaemons() {
+    const QDir folder(q(paths_.map(kLaunchDaemons)));
+    for (const auto& name : folder.entryList({"*.plist"}, QDir::Files)) {
+        std::string error;
+        if (!loadDaemon(std::string(kLaunchDaemons) + "/" + name.toStdString(), error))
+            log_("Virtual Mac: " + error);
+    }
+}
+
+void SimPrivileges::startHelper(const std::string& program) {
+    if (virtualTime_) {
+        // Deterministic: the helper's own core on the machine's clock, every 2 seconds.
+        core_ = std::make_unique<helper::HelperCore>(paths_.map(kHelperFolder), log_);
+        helperTick();
+        coreTimer_ = loop_.scheduleRepeating(2.0, [this](platform::Timer&) { helperTick(); });
+    } else {
+        QDir().mkpath(q(paths_.map(kChargingController)));
+        writeBatteryForHelper();
+        process_ = new QProcess;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("NIGHTLID_SYSTEM_ROOT", q(paths_.root()));
+        process_->setProcessEnvironment(env);
+        process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_->start(q(program), {});
+        watcher_ = new QFileSystemWatcher({q(paths_.map(kChargingController))});
+        QObject::connect(watcher_, &QFileSystemWatcher::directoryChanged,
+                         [this] { readHelperControl(); });
+    }
+    log_("Virtual Mac: launchd started " + loadedLabel_);
+    if (changed_) changed_();
+}
+
+void SimPrivileges::stopHelper() {
+    if (coreTimer_) coreTimer_->invalidate();
+    coreTimer_.reset();
+    core_.reset();
+    delete watcher_;
+    watcher_ = nullptr;
+    if (process_) {
+        process_->terminate();
+        if (!process_->waitForFinished(2000)) process_->kill();
+        process_->waitForFinished(1000);
+        delete process_;
+        process_ = nullptr;
+    }
+}
+
+bool SimPrivileges::helperRunning() const {
+    return core_ || (process_ && process_->state() != QProcess::NotRunning);
+}
+
+std::optional<int> SimPrivileges::helperLimit() const {
+    if (core_) return core_->limit();
+    if (!helperRunning()) return std::nullopt;
+    QFile file(q(paths_.map(std::string(kHelperFolder) + "/limit.txt")));
+    std::string error;
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    return helper::parseLimit(file.read(64).toStdString(), error);
+}
+
+bool SimPrivileges::isLaunchDaemonRunning(const std::string& label) {
+    return label == loadedLabel_ && helperRunning();
+}
+
+void SimPrivileges::helperTick() {
+    if (!core_) return;
+    const auto control =
+        core_->tick(int64_t(clock_.secondsSince1970()), {battery_.percent(), battery_.adapterConnected()});
+    battery_.setChargeControl(control.chargingInhibited, control.adapterBypassed);
+}
+
+void SimPrivileges::writeBatteryForHelper() {
+    if (virtualTime_ || !process_) return;
+    QSaveFile file(q(paths_.map(std::string(kChargingController) + "/battery")));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QByteArray::number(battery_.percent()) + " " +
+                   (battery_.adapterConnected() ? "1" : "0"));
+        file.commit();
+    }
+}
+
+void SimPrivileges::readHelperControl() {
+    QFile file(q(paths_.map(std::string(kChargingController) + "/control")));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const auto parts = QString::fromLatin1(file.read(16)).split(' ');
+    if (parts.size() != 2) return;
+    battery_.setChargeControl(parts[0] == "1", parts[1] == "1");
+}
+
+} // namespace sim
