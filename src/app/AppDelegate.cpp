@@ -45,6 +45,7 @@ void AppDelegate::applicationWillTerminate() {
     // Quitting before launch finished has nothing to undo; do not build a controller for it.
     if (!BlackoutController::hasShared()) return;
     auto& controller = BlackoutController::shared();
+    controller.releaseSleepAssertion();
     controller.stopDisplayServices();
     controller.stop();
 }

@@ -52,6 +52,7 @@ BlackoutController::BlackoutController()
     screenParametersObserver = platform::current().screens->addScreenParametersObserver([] {
         if (hasShared()) shared().screenConfigurationChanged();
     });
+    installPowerSourceNotification();
     installAudioOutputListener();
     installEscapeKeyMonitors();
     registerAllGlobalHotkeys();
@@ -62,6 +63,7 @@ BlackoutController::~BlackoutController() {
     if (screenParametersObserver)
         platform::current().screens->removeScreenParametersObserver(*screenParametersObserver);
     if (syncTimer) syncTimer->invalidate();
+    if (limitTransitionTimer) limitTransitionTimer->invalidate();
     // Another controller may follow on the same machine (tests): it registers afresh.
     unregisterAllGlobalHotkeys();
     if (hotkeyEventMonitor) platform::current().inputActivity->removeMonitor(*hotkeyEventMonitor);

@@ -9,6 +9,7 @@
 #include "platform/Menu.h"
 #include "platform/RunLoop.h"
 #include "platform/Screens.h"
+#include "power/PowerStatus.h"
 
 #include <QPointer>
 
@@ -177,6 +178,61 @@ class BlackoutController {
     static std::string hotkeyString(uint16_t keyCode, uint32_t modifiers);
     static std::string keyName(uint16_t keyCode);
 
+    // --- Battery and power: status, charge limit through the helper, calibration ---
+    std::optional<int> cachedMaxCapacity;
+    PowerStatus fetchPowerStatus();
+    int fetchMaximumCapacityFromSystemProfiler();
+    std::string getConditionTranslation(const std::string& condition) const;
+    void installPowerSourceNotification();
+    int appliedLimit = 80;
+    QPointer<appkit::Button> chargeLimitCheckbox;
+    QPointer<appkit::Slider> chargeLimitSlider;
+    QPointer<QLabel> chargeLimitValueLabel;
+    QPointer<appkit::Button> chargeLimitApplyButton;
+    QPointer<QWidget> chargeLimitApplyRow;
+    void loadChargeLimitSettings();
+    void chargeLimitToggled(appkit::Button& sender);
+    void chargeLimitSliderChanged(appkit::Slider& sender);
+    void chargeLimitApplyClicked();
+    void writeLimitToFile(int limit);
+    void updateHelperLimit();
+    bool isHelperInstalled();
+    bool installHelper();
+    void checkMacOSOptimizedCharging();
+    bool isMacOSOptimizedChargingEnabled();
+    static const char* launchDaemonDefinition();
+    std::optional<int> readLimitFile() const;
+    void showChargeLimitValue(bool on);
+    // The card.
+    QPointer<QWidget> powerStatusCard;
+    QPointer<QLabel> powerSourceLabel, chargingStatusLabel, batteryHealthLabel, batteryCycleLabel;
+    QPointer<QLabel> calibrationStatusLabel, helperWarningLabel;
+    QPointer<appkit::Button> calibrationButton;
+    bool isApplyingPowerSourceTransition = false;
+    bool isApplyingChargingStatusTransition = false;
+    int powerSourceTransitionElapsed = 0;
+    int chargingStatusTransitionElapsed = 0;
+    bool initialIsDrawingFromAC = false;
+    bool initialIsChargingState = false;
+    std::shared_ptr<platform::Timer> limitTransitionTimer;
+    uint32_t sleepAssertionID = 0;
+    void updatePowerStatusUI();
+    void startLimitTransition(bool on);
+    void startChargingStatusOnlyTransition();
+    void updateSleepAssertion(bool isConnected, bool isCharging, int percent);
+    void releaseSleepAssertion();
+    static int powerSourceProgress(int elapsed);
+    static int chargingStatusProgress(int elapsed);
+    // Calibration.
+    struct CalibrationCardText {
+        std::string line, button;
+        bool running = false;
+    };
+    std::string readCalibrationState() const;
+    void writeCalibrationState(const std::string& line);
+    CalibrationCardText calibrationCardText(const std::string& state) const;
+    void calibrationButtonClicked();
+
     // --- Display registry ---
     std::map<DisplayID, ControlledDisplay> cachedDisplaysByID;
 
@@ -233,6 +289,7 @@ class BlackoutController {
     QWidget* buildPowerTiles(const std::vector<ControlledDisplay>& shown);
     QWidget* buildDisplayCard(const ControlledDisplay& display, int position);
     QWidget* buildSystemCard();
+    QWidget* buildBatteryCard();
     ui::CollapsibleCard* makeCard(const std::string& key, const std::string& symbol,
                                   const std::string& title, const std::vector<QWidget*>& rows);
     // The column of the control window's scroll view, or null.

@@ -167,8 +167,7 @@ void BlackoutController::startSyncTimer() {
         auto& c = shared();
         c.syncBrightnessIfNeeded();
         ++c.timerTickCount;
-        // Every fifth tick the power card is refreshed, once there is one.
-        (void)kPowerCardEvery;
+        if (c.timerTickCount % kPowerCardEvery == 0) c.updatePowerStatusUI();
     });
 }
 

@@ -99,6 +99,7 @@ void BlackoutController::showControlWindow() {
     for (size_t i = 0; i < shown.size(); ++i)
         column->addArrangedSubview(buildDisplayCard(shown[i], int(i)));
     column->addArrangedSubview(buildSystemCard());
+    column->addArrangedSubview(buildBatteryCard());
     column->addArrangedSubview(buildToolbar());
 
     auto* document = new ui::FlippedView;
@@ -166,6 +167,8 @@ void BlackoutController::showControlWindow() {
     loadBrightnessValues();
     loadVolumeValues();
     populateAudioDevices();
+    updatePowerStatusUI();
+    loadChargeLimitSettings();
     startSyncTimer();
     platform::mainQueue().async([] {
         if (hasShared()) shared().adjustWindowHeight(false);

@@ -25,7 +25,7 @@ Slider::Slider(double minValue, double maxValue, double value, QWidget* parent)
     syncControl();
     connect(control_, &QSlider::valueChanged, this, [this](int step) {
         if (syncing_) return;
-        value_ = min_ + (max_ - min_) * step / kSteps;
+        value_ = snapped(min_ + (max_ - min_) * step / kSteps);
         if (continuous_ || !control_->isSliderDown())
             if (action_) action_(*this);
     });
@@ -34,8 +34,30 @@ Slider::Slider(double minValue, double maxValue, double value, QWidget* parent)
     });
 }
 
+void Slider::setNumberOfTickMarks(int count) {
+    tickMarks_ = std::max(0, count);
+    control_->setTickPosition(tickMarks_ > 1 ? QSlider::TicksBelow : QSlider::NoTicks);
+    if (tickMarks_ > 1) control_->setTickInterval(kSteps / (tickMarks_ - 1));
+}
+
+void Slider::setAllowsTickMarkValuesOnly(bool only) {
+    tickValuesOnly_ = only;
+    value_ = snapped(value_);
+    syncControl();
+}
+
+bool Slider::isTracking() const {
+    return control_->isSliderDown();
+}
+
+double Slider::snapped(double value) const {
+    if (!tickValuesOnly_ || tickMarks_ < 2 || max_ <= min_) return value;
+    const double step = (max_ - min_) / (tickMarks_ - 1);
+    return min_ + std::round((value - min_) / step) * step;
+}
+
 void Slider::setDoubleValue(double value) {
-    value_ = clampValue(value, min_, max_);
+    value_ = snapped(clampValue(value, min_, max_));
     syncControl();
 }
 
@@ -48,7 +70,7 @@ void Slider::syncControl() {
 
 void Slider::performDrag(double value) {
     if (!isEnabled()) return;
-    value_ = clampValue(value, min_, max_);
+    value_ = snapped(clampValue(value, min_, max_));
     syncControl();
     if (action_) action_(*this);
 }

@@ -26,6 +26,12 @@ class Slider : public QWidget {
     double maxValue() const { return max_; }
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
+    // Tick marks spread evenly from the minimum to the maximum; with values-only the knob
+    // stops on them.
+    void setNumberOfTickMarks(int count);
+    void setAllowsTickMarkValuesOnly(bool only);
+    // The knob is held by the mouse (an action now is not the release).
+    bool isTracking() const;
     void setContinuous(bool continuous) { continuous_ = continuous; }
     bool isContinuous() const { return continuous_; }
     void setAction(Action action) { action_ = std::move(action); }
@@ -41,6 +47,9 @@ class Slider : public QWidget {
     double min_, max_, value_;
     int tag_ = 0;
     bool continuous_ = false;
+    int tickMarks_ = 0;
+    bool tickValuesOnly_ = false;
+    double snapped(double value) const;
     bool syncing_ = false;
     Action action_;
 };

@@ -118,6 +118,17 @@ void drawSliders(QPainter& p, const QColor& c) {
     }
 }
 
+// A full battery: the body, its cap and the charge filling it.
+void drawBattery(QPainter& p, const QColor& c) {
+    p.setPen(strokePen(c, 0.06));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(0.06, 0.3, 0.78, 0.4), 0.08, 0.08);
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawRoundedRect(QRectF(0.86, 0.42, 0.07, 0.16), 0.03, 0.03);
+    p.drawRoundedRect(QRectF(0.12, 0.36, 0.66, 0.28), 0.04, 0.04);
+}
+
 Drawing drawingFor(const std::string& name) {
     if (name == "laptopcomputer") return drawLaptop;
     if (name == "display") return drawDisplay;
@@ -128,6 +139,7 @@ Drawing drawingFor(const std::string& name) {
     if (name == "chevron.down") return drawChevronDown;
     if (name == "chevron.up") return drawChevronUp;
     if (name == "slider.horizontal.3") return drawSliders;
+    if (name == "battery.100") return drawBattery;
     return nullptr;
 }
 

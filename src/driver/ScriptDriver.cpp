@@ -8,6 +8,8 @@
 #include "driver/Session.h"
 #include "driver/StateReport.h"
 #include "driver/commands/HotkeyCommands.h"
+#include "driver/commands/PowerCommands.h"
+#include "platform/sim/SimPrivileges.h"
 #include "driver/commands/WindowCommands.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
@@ -120,9 +122,12 @@ int ScriptDriver::runText(const std::string& text, const std::string& sourceName
     session_.mac().alerts().setPresenter([this](platform::AlertRequest& request) {
         return answerAlert(request);
     });
+    session_.mac().privileges().setPromptPresenter(
+        [this](const std::string&) { return answerAdminPrompt(); });
     while (step()) {
     }
     session_.mac().alerts().setPresenter(nullptr);
+    session_.mac().privileges().setPromptPresenter(nullptr);
     return status_;
 }
 
@@ -148,15 +153,17 @@ bool ScriptDriver::step() {
     return false;
 }
 
-int ScriptDriver::answerAlert(platform::AlertRequest& request) {
-    const std::string& title = request.messageText;
-    const auto titles =
-        request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
-    auto unquoted = [](std::string text) {
-        if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-            return text.substr(1, text.size() - 2);
-        return text;
-    };
+namespace {
+std::string unquoted(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+} // namespace
+
+bool ScriptDriver::runUntilAnswered(const std::string& what,
+                                    const std::function<bool(const std::string&,
+                                                             const std::string&)>& answers) {
     while (!over_ && next_ < lines_.size()) {
         auto line = trim(expand(lines_[next_]));
         if (line.empty() || line[0] == '#') {
@@ -164,40 +171,65 @@ int ScriptDriver::answerAlert(platform::AlertRequest& request) {
             continue;
         }
         auto [cmd, rest] = splitWord(line);
+        if (answers(cmd, unquoted(rest))) return !over_;
+        step();
+    }
+    if (!over_) {
+        next_ = lines_.size();
+        fail("the script ended with " + what + " open");
+    }
+    return false;
+}
+
+int ScriptDriver::answerAlert(platform::AlertRequest& request) {
+    const std::string& title = request.messageText;
+    const auto titles =
+        request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
+    int answer = 0;
+    runUntilAnswered("the alert \"" + title + "\"", [&](const std::string& cmd,
+                                                         const std::string& named) {
         if (auto& a = request.accessory; a && (cmd == "popup" || cmd == "click")) {
-            const std::string named = unquoted(rest);
             auto item = std::find(a->popUpItems.begin(), a->popUpItems.end(), named);
             if (cmd == "popup" && item != a->popUpItems.end()) {
                 a->selectedItem = int(item - a->popUpItems.begin());
                 ++next_;
-                continue;
+                return false;
             }
             if (cmd == "click" && !a->checkboxTitle.empty() && named == a->checkboxTitle) {
                 a->checkboxOn = !a->checkboxOn;
                 ++next_;
-                continue;
+                return false;
             }
         }
-        if (cmd != "alert") {
-            step();
-            continue;
-        }
+        if (cmd != "alert") return false;
         ++next_;
-        if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"')
-            rest = rest.substr(1, rest.size() - 2);
         for (size_t i = 0; i < titles.size(); ++i)
-            if (titles[i] == rest) return int(i);
+            if (titles[i] == named) {
+                answer = int(i);
+                return true;
+            }
         std::string offered;
         for (const auto& t : titles)
             offered += (offered.empty() ? "\"" : ", \"") + t + "\"";
-        fail("the alert \"" + title + "\" has no button \"" + rest + "\" (it has " + offered + ")");
-        return 0;
-    }
-    if (!over_) {
-        next_ = lines_.size();
-        fail("the script ended with the alert \"" + title + "\" open");
-    }
-    return 0;
+        fail("the alert \"" + title + "\" has no button \"" + named + "\" (it has " + offered +
+             ")");
+        return true;
+    });
+    return answer;
+}
+
+bool ScriptDriver::answerAdminPrompt() {
+    bool accepted = false;
+    runUntilAnswered("the administrator prompt",
+                     [&](const std::string& cmd, const std::string& answer) {
+                         if (cmd != "admin-prompt") return false;
+                         ++next_;
+                         if (answer != "accept" && answer != "cancel")
+                             fail("admin-prompt takes accept or cancel");
+                         accepted = answer == "accept";
+                         return true;
+                     });
+    return accepted;
 }
 
 void ScriptDriver::advance(double seconds) {
@@ -390,6 +422,9 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         }
         // What choosing a segment of the control window's KO/EN control does.
         BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
+    } else if (cmd == "admin-prompt") {
+        error = "no administrator prompt is open to answer";
+        return false;
     } else if (cmd == "alert") {
         error = "no alert is open to answer";
         return false;
@@ -406,6 +441,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         bool handled = false;
         if (!runDeviceCommand(session_, cmd, rest, handled, error)) return false;
         if (!handled && !runHotkeyCommand(session_, cmd, rest, handled, error)) return false;
+        if (!handled && !runPowerCommand(session_, cmd, rest, handled, error)) return false;
         if (!handled && !runWindowCommand(
                             session_, cmd, rest, [this](double s) { advance(s); }, handled, error))
             return false;

@@ -37,6 +37,12 @@ class ScriptDriver {
     // Runs the lines after the one that opened the alert until one answers it; popup and click
     // lines naming the alert's pop-up items or checkbox change its accessory.
     int answerAlert(platform::AlertRequest& request);
+    // Runs lines until one answers the administrator prompt: admin-prompt accept|cancel.
+    bool answerAdminPrompt();
+    // Runs the script's lines until answers takes one (it is given the command and its
+    // argument unquoted); fails naming what when the script ends first.
+    bool runUntilAnswered(const std::string& what,
+                          const std::function<bool(const std::string&, const std::string&)>& answers);
     void advance(double seconds);
 
     std::vector<std::string> lines_;

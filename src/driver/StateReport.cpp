@@ -7,6 +7,7 @@
 #include "display/RecoveryJournal.h"
 #include "driver/Session.h"
 #include "driver/commands/HotkeyCommands.h"
+#include "driver/commands/PowerCommands.h"
 #include "driver/commands/WindowCommands.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
@@ -218,6 +219,7 @@ QJsonObject stateReport(Session& session) {
                                               : QJsonValue(QString::fromStdString(defaultName))}};
     addWindowState(state);
     addHotkeyState(session, state);
+    addPowerState(session, state);
 
     state["updateChecks"] = mac.updateChecks();
     state["terminated"] = session.terminated();

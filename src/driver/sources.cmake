@@ -2,6 +2,7 @@ list(APPEND DRIVER_SOURCES
   driver/Arguments.cpp
   driver/DeviceCommands.cpp
   driver/commands/HotkeyCommands.cpp
+  driver/commands/PowerCommands.cpp
   driver/commands/WindowCommands.cpp
   driver/ScriptDriver.cpp
   driver/Session.cpp

@@ -41,6 +41,10 @@ std::string profilerScript(const BatteryDescription& b) {
 } // namespace
 
 void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths& paths) {
+    // The system folders every Mac has.
+    for (const char* folder : {"/Library/LaunchDaemons", "/Library/Application Support",
+                               "/Library/Preferences/SystemConfiguration", "/usr/sbin"})
+        QDir().mkpath(q(paths.map(folder)));
     // The bundle carries the helper built with this program.
     const std::string helperInBundle = paths.map(d.bundlePath + "/Contents/MacOS/nightlid-helper");
     QDir().mkpath(QFileInfo(q(helperInBundle)).absolutePath());

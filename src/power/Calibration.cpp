@@ -1,0 +1,125 @@
+#include "app/BlackoutController.h"
+#include "appkit/Alert.h"
+#include "appkit/Button.h"
+#include "appkit/Slider.h"
+#include "platform/Platform.h"
+#include "platform/SystemLocale.h"
+#include "platform/SystemLog.h"
+#include "platform/SystemPaths.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+#include <QTimeZone>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kCalibrationFile = "/Library/Application Support/Nightlid/calibration.txt";
+constexpr int64_t kWeek = 604800;
+
+QString calibrationPath() {
+    return QString::fromStdString(platform::current().paths->map(kCalibrationFile));
+}
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+} // namespace
+
+std::string BlackoutController::readCalibrationState() const {
+    QFile file(calibrationPath());
+    if (!file.open(QIODevice::ReadOnly)) return "inactive";
+    // The helper's line is short; anything longer is not one of its states.
+    return QString::fromUtf8(file.read(4096)).trimmed().toStdString();
+}
+
+void BlackoutController::writeCalibrationState(const std::string& line) {
+    QSaveFile file(calibrationPath());
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QByteArray::fromStdString(line));
+        file.commit();
+    }
+}
+
+BlackoutController::CalibrationCardText
+BlackoutController::calibrationCardText(const std::string& state) const {
+    CalibrationCardText out{t("배터리 보정: 미실행", "Battery Calibration: Inactive"),
+                            t("배터리 보정 예약", "Schedule Calibration"), false};
+    if (startsWith(state, "charging_100:"))
+        return {t("배터리 보정: 1단계 (100% 충전 중...)", "Calibration: Phase 1 (Charging to 100%)"),
+                t("보정 취소", "Cancel Calibration"), true};
+    if (startsWith(state, "discharging_15:"))
+        return {t("배터리 보정: 2단계 (15% 방전 중...)", "Calibration: Phase 2 (Discharging to 15%)"),
+                t("보정 취소", "Cancel Calibration"), true};
+    if (!startsWith(state, "scheduled:")) return out;
+    const auto parts = QString::fromStdString(state).split(':');
+    if (parts.size() < 2) return out;
+    bool ok = false;
+    const double when = parts[1].toDouble(&ok);
+    // Beyond the year 9999 no date can be written; such a line is not a schedule.
+    if (!ok || !std::isfinite(when) || std::abs(when) > 253402300799.0) return out;
+    const int offset = platform::current().locale->secondsFromGMT();
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(qint64(when) + offset, QTimeZone::utc());
+    const std::string date = local.toString("yyyy.M.d").toStdString();
+    bool weeksOk = false;
+    const bool repeating = parts.size() >= 4 && parts[3].toInt(&weeksOk) > 0 && weeksOk;
+    out.line = repeating ? t("배터리 보정: 정기 보정 예약중(" + date + ")",
+                             "Calibration: Recurring Scheduled (" + date + ")")
+                         : t("배터리 보정: 예약중(" + date + ")", "Calibration: Scheduled (" + date + ")");
+    out.button = t("예약 취소", "Cancel Schedule");
+    return out;
+}
+
+void BlackoutController::calibrationButtonClicked() {
+    const std::string state = readCalibrationState();
+    auto& log = *platform::current().log;
+    if (startsWith(state, "charging_100:") || startsWith(state, "discharging_15:") ||
+        startsWith(state, "scheduled:")) {
+        writeCalibrationState("cancel");
+        log.write("Nightlid: User cancelled battery calibration schedule/run via UI.");
+        updatePowerStatusUI();
+        return;
+    }
+    appkit::Alert alert;
+    alert.messageText = t("배터리 보정 예약", "Schedule Battery Calibration");
+    alert.informativeText =
+        t("배터리 센서 오차 보정을 위해 주기적으로 100% 완충을 진행한 뒤, 15%까지 배터리를 안전하게 "
+          "방전시켜 오차를 리셋하고 원래 설정해 둔 충전 제한값으로 유지합니다.",
+          "To calibrate the battery sensor, it will periodically charge up to 100%, safely "
+          "discharge it down to 15% to reset the sensor drift, and then maintain the target "
+          "charge limit.");
+    platform::AlertAccessory accessory;
+    accessory.width = 300;
+    accessory.height = 64;
+    accessory.popUpItems = {t("1주 (7일 뒤)", "1 Week (in 7 days)"),
+                            t("2주 (14일 뒤)", "2 Weeks (in 14 days)"),
+                            t("3주 (21일 뒤)", "3 Weeks (in 21 days)"),
+                            t("4주 (28일 뒤)", "4 Weeks (in 28 days)")};
+    accessory.selectedItem = 1;
+    accessory.checkboxTitle =
+        t("선택한 주기로 정기 반복 실행", "Repeat automatically at this interval");
+    accessory.checkboxOn = true;
+    alert.accessoryView = accessory;
+    alert.addButton(t("예약", "Schedule"));
+    alert.addButton(t("취소", "Cancel"));
+    if (alert.runModal() == 0 && alert.accessoryView) {
+        const int weeks = std::clamp(alert.accessoryView->selectedItem, 0, 3) + 1;
+        const int64_t when =
+            int64_t(platform::current().locale->secondsSince1970() + double(weeks * kWeek));
+        const int limit = chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80;
+        const bool repeat = alert.accessoryView->checkboxOn;
+        writeCalibrationState("scheduled:" + std::to_string(when) + ":" + std::to_string(limit) +
+                              ":" + std::to_string(repeat ? weeks : 0));
+        char line[200];
+        std::snprintf(line, sizeof line,
+                      "Nightlid: Scheduled battery calibration in %d weeks (timestamp: %lld) with "
+                      "original limit %d%%, recurring: %d",
+                      weeks, static_cast<long long>(when), limit, repeat ? 1 : 0);
+        log.write(line);
+    }
+    updatePowerStatusUI();
+}

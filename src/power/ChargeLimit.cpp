@@ -1,0 +1,245 @@
+#include "app/BlackoutController.h"
+#include "appkit/Alert.h"
+#include "appkit/Button.h"
+#include "appkit/Colors.h"
+#include "appkit/Slider.h"
+#include "platform/Platform.h"
+#include "platform/PowerSources.h"
+#include "platform/PropertyList.h"
+#include "platform/SystemLog.h"
+#include "platform/SystemPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace {
+
+constexpr const char* kLimitFile = "/Library/Application Support/Nightlid/limit.txt";
+constexpr const char* kHelperFolder = "/Library/Application Support/Nightlid";
+constexpr const char* kInstalledHelper = "/Library/PrivilegedHelperTools/nightlid-helper";
+constexpr const char* kBundledHelper = "Contents/MacOS/nightlid-helper";
+constexpr const char* kDaemonDefinition = "/Library/LaunchDaemons/com.nightlid.helper.plist";
+constexpr const char* kPowerManagement =
+    "/Library/Preferences/SystemConfiguration/com.apple.PowerManagement.plist";
+
+std::string mapped(const std::string& path) {
+    return platform::current().paths->map(path);
+}
+
+std::optional<QByteArray> readWhole(const std::string& path) {
+    QFile file(QString::fromStdString(mapped(path)));
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.readAll();
+}
+
+// A word for sh, in single quotes: a quote inside becomes '\'' so nothing in it is run.
+std::string shellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// The inside of an AppleScript string literal.
+std::string appleScriptEscaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+void colorLabel(QLabel* label, appkit::SystemColor color) {
+    if (!label) return;
+    label->setStyleSheet(
+        QString("color: %1").arg(appkit::color(color).resolve(*label).name(QColor::HexArgb)));
+}
+
+} // namespace
+
+const char* BlackoutController::launchDaemonDefinition() {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+           "<plist version=\"1.0\">\n"
+           "<dict>\n"
+           "    <key>Label</key>\n"
+           "    <string>com.nightlid.helper</string>\n"
+           "    <key>ProgramArguments</key>\n"
+           "    <array>\n"
+           "        <string>/Library/PrivilegedHelperTools/nightlid-helper</string>\n"
+           "    </array>\n"
+           "    <key>RunAtLoad</key>\n"
+           "    <true/>\n"
+           "    <key>KeepAlive</key>\n"
+           "    <true/>\n"
+           "</dict>\n"
+           "</plist>\n";
+}
+
+std::optional<int> BlackoutController::readLimitFile() const {
+    auto bytes = readWhole(kLimitFile);
+    if (!bytes) return std::nullopt;
+    bool ok = false;
+    const int value = QString::fromUtf8(*bytes).trimmed().toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+void BlackoutController::showChargeLimitValue(bool on) {
+    if (!chargeLimitValueLabel) return;
+    if (on) {
+        const int value = chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80;
+        chargeLimitValueLabel->setText(QString::number(value) + "%");
+        colorLabel(chargeLimitValueLabel, appkit::SystemColor::label);
+    } else {
+        chargeLimitValueLabel->setText(QString::fromStdString(t("꺼짐", "Off")));
+        colorLabel(chargeLimitValueLabel, appkit::SystemColor::tertiaryLabel);
+    }
+}
+
+void BlackoutController::loadChargeLimitSettings() {
+    const int value = readLimitFile().value_or(0);
+    const bool on = value > 0;
+    if (chargeLimitCheckbox)
+        chargeLimitCheckbox->setState(on ? appkit::ControlState::on : appkit::ControlState::off);
+    if (chargeLimitSlider) {
+        chargeLimitSlider->setEnabled(on);
+        chargeLimitSlider->setDoubleValue(on ? value : 80);
+    }
+    appliedLimit = on ? value : 80;
+    showChargeLimitValue(on);
+    updatePowerStatusUI();
+}
+
+void BlackoutController::writeLimitToFile(int limit) {
+    QDir().mkpath(QString::fromStdString(mapped(kHelperFolder)));
+    QSaveFile file(QString::fromStdString(mapped(kLimitFile)));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QByteArray::number(limit));
+        file.commit();
+    }
+}
+
+void BlackoutController::updateHelperLimit() {
+    const bool on = chargeLimitCheckbox && chargeLimitCheckbox->state() == appkit::ControlState::on;
+    const int limit = on ? (chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80) : 0;
+    writeLimitToFile(limit);
+    appliedLimit = limit == 0 ? 80 : limit;
+}
+
+bool BlackoutController::isHelperInstalled() {
+    if (!QFile::exists(QString::fromStdString(mapped(kInstalledHelper)))) return false;
+    const std::string bundled = platform::current().paths->bundlePath() + "/" + kBundledHelper;
+    return readWhole(kInstalledHelper).value_or(QByteArray()) ==
+           readWhole(bundled).value_or(QByteArray());
+}
+
+bool BlackoutController::installHelper() {
+    const std::string source = platform::current().paths->bundlePath() + "/" + kBundledHelper;
+    auto& log = *platform::current().log;
+    if (!QFile::exists(QString::fromStdString(mapped(source)))) {
+        log.write("Helper source binary not found at: " + source);
+        return false;
+    }
+    std::string definition = launchDaemonDefinition();
+    std::erase(definition, '\n');
+    // Every path is one quoted word, whatever it holds.
+    const std::string command =
+        "mkdir -p " + shellQuoted("/Library/PrivilegedHelperTools") + " && cp " +
+        shellQuoted(source) + " " + shellQuoted(kInstalledHelper) + " && chmod +x " +
+        shellQuoted(kInstalledHelper) + " && echo " + shellQuoted(definition) + " > " +
+        shellQuoted(kDaemonDefinition) + " && launchctl load -w " + shellQuoted(kDaemonDefinition);
+    const std::string script = "do shell script \"" + appleScriptEscaped(command) +
+                               "\" with administrator privileges";
+    std::string error;
+    auto* privileges = platform::current().privileges;
+    if (privileges && privileges->runAppleScript(script, error)) return true;
+    log.write("Helper installation failed: " + error);
+    return false;
+}
+
+bool BlackoutController::isMacOSOptimizedChargingEnabled() {
+    auto bytes = readWhole(kPowerManagement);
+    if (!bytes) return false;
+    std::string error;
+    auto settings = platform::parsePropertyList(bytes->toStdString(), error);
+    const auto* custom = settings ? settings->find("Custom Profile") : nullptr;
+    if (!custom || !custom->dict()) return false;
+    for (const auto& [source, profile] : *custom->dict())
+        if (const auto* optimized = profile.find("OptimizedBatteryCharging");
+            optimized && optimized->integer() == 1)
+            return true;
+    return false;
+}
+
+void BlackoutController::checkMacOSOptimizedCharging() {
+    if (!isMacOSOptimizedChargingEnabled()) return;
+    appkit::Alert alert;
+    alert.messageText = t("macOS 배터리 보호 기능 감지됨", "macOS Battery Protection Detected");
+    alert.informativeText = t(
+        "macOS 내장 '최적화된 배터리 충전' 기능이 켜져 있습니다. 이 내장 기능이 활성화되어 있으면 "
+        "당사 앱의 충전 제한과 충돌하여 오작동(80% 초과 충전 등)을 유발할 수 있습니다.\n\n[시스템 "
+        "설정] -> [배터리] -> [배터리 성능 상태(i)]로 이동하여 '최적화된 배터리 충전'을 꺼주시는 "
+        "것을 적극 권장합니다.",
+        "macOS built-in 'Optimized Battery Charging' is enabled. This can conflict with our app's "
+        "charging limit and cause overrides (e.g. charging past 80%).\n\nWe highly recommend going "
+        "to [System Settings] -> [Battery] -> [Battery Health (i)] and turning OFF 'Optimized "
+        "Battery Charging'.");
+    alert.addButton(t("확인", "OK"));
+    alert.runModal();
+}
+
+void BlackoutController::chargeLimitToggled(appkit::Button& sender) {
+    bool on = sender.state() == appkit::ControlState::on;
+    if (chargeLimitSlider) chargeLimitSlider->setEnabled(on);
+    if (!on) {
+        writeLimitToFile(0);
+    } else if (isHelperInstalled()) {
+        updateHelperLimit();
+        checkMacOSOptimizedCharging();
+    } else {
+        appkit::Alert alert;
+        alert.messageText = t("권한 대행 도구 설치 필요", "Helper Tool Required");
+        alert.informativeText =
+            t("배터리 충전 제한 기능을 사용하려면 시스템 권한 대행 도구 설치가 필요합니다. 다음 "
+              "화면에서 비밀번호 또는 Touch ID 인증을 진행해 주세요.",
+              "To use the charge limiting feature, a system helper tool needs to be installed. "
+              "Please authorize with password or Touch ID in the next screen.");
+        alert.addButton(t("설치", "Install"));
+        alert.addButton(t("취소", "Cancel"));
+        if (alert.runModal() == 0 && installHelper()) {
+            updateHelperLimit();
+            checkMacOSOptimizedCharging();
+        } else {
+            sender.setState(appkit::ControlState::off);
+            if (chargeLimitSlider) chargeLimitSlider->setEnabled(false);
+            return;
+        }
+    }
+    showChargeLimitValue(on);
+    startLimitTransition(on);
+}
+
+void BlackoutController::chargeLimitSliderChanged(appkit::Slider& sender) {
+    const int value = int(sender.doubleValue());
+    if (chargeLimitValueLabel) chargeLimitValueLabel->setText(QString::number(value) + "%");
+    // Only when the knob is let go; while it is dragged the row stays as it is.
+    if (sender.isTracking()) return;
+    const bool differs = value != appliedLimit;
+    if (chargeLimitApplyButton) chargeLimitApplyButton->setVisible(differs);
+    if (chargeLimitApplyRow) chargeLimitApplyRow->setVisible(differs);
+    adjustWindowHeight();
+}
+
+void BlackoutController::chargeLimitApplyClicked() {
+    updateHelperLimit();
+    if (chargeLimitApplyButton) chargeLimitApplyButton->setVisible(false);
+    if (chargeLimitApplyRow) chargeLimitApplyRow->setVisible(false);
+    adjustWindowHeight();
+    startChargingStatusOnlyTransition();
+}
