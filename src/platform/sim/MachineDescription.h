@@ -103,7 +103,7 @@ struct BatteryDescription {
     // What system_profiler prints as "Maximum Capacity" (none: no such line), how long it
     // takes, and whether the tool exists at all.
     std::optional<int> profilerMaxCapacity = 93;
-    double profilerSeconds = 0.3;
+    double profilerSeconds = 0;
     bool hasProfiler = true;
     // The system's own optimised charging, per power-source profile.
     bool optimizedChargingOnBattery = false;
