@@ -9,7 +9,6 @@
 #include "driver/StateReport.h"
 #include "driver/commands/HotkeyCommands.h"
 #include "driver/commands/PowerCommands.h"
-#include "platform/sim/SimPrivileges.h"
 #include "driver/commands/WindowCommands.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
@@ -17,6 +16,7 @@
 #include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimStatusItem.h"
 
 #include <QDir>
@@ -26,11 +26,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <iostream>
 #include <ostream>
-#include <algorithm>
 #include <sstream>
 #include <tuple>
 
@@ -119,9 +119,8 @@ int ScriptDriver::runText(const std::string& text, const std::string& sourceName
     source_ = sourceName;
     status_ = 0;
     over_ = false;
-    session_.mac().alerts().setPresenter([this](platform::AlertRequest& request) {
-        return answerAlert(request);
-    });
+    session_.mac().alerts().setPresenter(
+        [this](platform::AlertRequest& request) { return answerAlert(request); });
     session_.mac().privileges().setPromptPresenter(
         [this](const std::string&) { return answerAdminPrompt(); });
     while (step()) {
@@ -161,9 +160,9 @@ std::string unquoted(std::string text) {
 }
 } // namespace
 
-bool ScriptDriver::runUntilAnswered(const std::string& what,
-                                    const std::function<bool(const std::string&,
-                                                             const std::string&)>& answers) {
+bool ScriptDriver::runUntilAnswered(
+    const std::string& what,
+    const std::function<bool(const std::string&, const std::string&)>& answers) {
     while (!over_ && next_ < lines_.size()) {
         auto line = trim(expand(lines_[next_]));
         if (line.empty() || line[0] == '#') {
@@ -183,38 +182,37 @@ bool ScriptDriver::runUntilAnswered(const std::string& what,
 
 int ScriptDriver::answerAlert(platform::AlertRequest& request) {
     const std::string& title = request.messageText;
-    const auto titles =
-        request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
+    const auto titles = request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
     int answer = 0;
-    runUntilAnswered("the alert \"" + title + "\"", [&](const std::string& cmd,
-                                                         const std::string& named) {
-        if (auto& a = request.accessory; a && (cmd == "popup" || cmd == "click")) {
-            auto item = std::find(a->popUpItems.begin(), a->popUpItems.end(), named);
-            if (cmd == "popup" && item != a->popUpItems.end()) {
-                a->selectedItem = int(item - a->popUpItems.begin());
-                ++next_;
-                return false;
+    runUntilAnswered(
+        "the alert \"" + title + "\"", [&](const std::string& cmd, const std::string& named) {
+            if (auto& a = request.accessory; a && (cmd == "popup" || cmd == "click")) {
+                auto item = std::find(a->popUpItems.begin(), a->popUpItems.end(), named);
+                if (cmd == "popup" && item != a->popUpItems.end()) {
+                    a->selectedItem = int(item - a->popUpItems.begin());
+                    ++next_;
+                    return false;
+                }
+                if (cmd == "click" && !a->checkboxTitle.empty() && named == a->checkboxTitle) {
+                    a->checkboxOn = !a->checkboxOn;
+                    ++next_;
+                    return false;
+                }
             }
-            if (cmd == "click" && !a->checkboxTitle.empty() && named == a->checkboxTitle) {
-                a->checkboxOn = !a->checkboxOn;
-                ++next_;
-                return false;
-            }
-        }
-        if (cmd != "alert") return false;
-        ++next_;
-        for (size_t i = 0; i < titles.size(); ++i)
-            if (titles[i] == named) {
-                answer = int(i);
-                return true;
-            }
-        std::string offered;
-        for (const auto& t : titles)
-            offered += (offered.empty() ? "\"" : ", \"") + t + "\"";
-        fail("the alert \"" + title + "\" has no button \"" + named + "\" (it has " + offered +
-             ")");
-        return true;
-    });
+            if (cmd != "alert") return false;
+            ++next_;
+            for (size_t i = 0; i < titles.size(); ++i)
+                if (titles[i] == named) {
+                    answer = int(i);
+                    return true;
+                }
+            std::string offered;
+            for (const auto& t : titles)
+                offered += (offered.empty() ? "\"" : ", \"") + t + "\"";
+            fail("the alert \"" + title + "\" has no button \"" + named + "\" (it has " + offered +
+                 ")");
+            return true;
+        });
     return answer;
 }
 

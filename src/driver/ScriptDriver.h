@@ -41,8 +41,9 @@ class ScriptDriver {
     bool answerAdminPrompt();
     // Runs the script's lines until answers takes one (it is given the command and its
     // argument unquoted); fails naming what when the script ends first.
-    bool runUntilAnswered(const std::string& what,
-                          const std::function<bool(const std::string&, const std::string&)>& answers);
+    bool
+    runUntilAnswered(const std::string& what,
+                     const std::function<bool(const std::string&, const std::string&)>& answers);
     void advance(double seconds);
 
     std::vector<std::string> lines_;

@@ -125,8 +125,8 @@ void HelperCore::readLimit(const SafeDirectory& dir) {
     auto text = dir.read("limit.txt", kMaxFileBytes, error);
     if (!text) {
         if (!error.empty()) {
-            if (error != lastLimitText_) log_("nightlid-helper: " + error + "; limit stays " +
-                                              std::to_string(limit_));
+            if (error != lastLimitText_)
+                log_("nightlid-helper: " + error + "; limit stays " + std::to_string(limit_));
             lastLimitText_ = error;
         } else {
             limit_ = 0; // no file: no limit

@@ -81,8 +81,8 @@ bool SafeDirectory::write(const std::string& name, const std::string& text,
     int fd = -1;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temporary = "." + name + "." + std::to_string(random() % 1000000000000ull) + ".tmp";
-        fd = ::openat(fd_, temporary.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        fd = ::openat(fd_, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0644);
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
@@ -93,8 +93,10 @@ bool SafeDirectory::write(const std::string& name, const std::string& text,
     for (size_t done = 0; ok && done < text.size();) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
-        else done += size_t(n);
+        if (n < 0)
+            ok = false;
+        else
+            done += size_t(n);
     }
     if (ok && ::fsync(fd) != 0) ok = false;
     if (!ok) error = "cannot write " + name + ": " + reason();

@@ -22,7 +22,7 @@ class SafeDirectory {
     // error is set when the file exists but cannot be used (a link, not a regular file, too
     // long, unreadable).
     std::optional<std::string> read(const std::string& name, size_t maxBytes,
-                                     std::string& error) const;
+                                    std::string& error) const;
     // Replaces the entry called name with a new regular file holding text.
     bool write(const std::string& name, const std::string& text, std::string& error) const;
 

@@ -65,8 +65,8 @@ int main(int argc, char**) {
             const auto control = core.tick(now, *battery);
             if (control != applied) {
                 std::string error;
-                const std::string text = std::string(control.chargingInhibited ? "1" : "0") +
-                                         " " + (control.adapterBypassed ? "1" : "0");
+                const std::string text = std::string(control.chargingInhibited ? "1" : "0") + " " +
+                                         (control.adapterBypassed ? "1" : "0");
                 if (controller.write("control", text, error))
                     applied = control;
                 else

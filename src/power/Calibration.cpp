@@ -8,7 +8,9 @@
 #include "platform/SystemPaths.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTimeZone>
 
@@ -38,6 +40,8 @@ std::string BlackoutController::readCalibrationState() const {
 }
 
 void BlackoutController::writeCalibrationState(const std::string& line) {
+    // Made here too: a schedule set before any limit must not vanish without a word.
+    QDir().mkpath(QFileInfo(calibrationPath()).absolutePath());
     QSaveFile file(calibrationPath());
     if (file.open(QIODevice::WriteOnly)) {
         file.write(QByteArray::fromStdString(line));
@@ -50,11 +54,13 @@ BlackoutController::calibrationCardText(const std::string& state) const {
     CalibrationCardText out{t("배터리 보정: 미실행", "Battery Calibration: Inactive"),
                             t("배터리 보정 예약", "Schedule Calibration"), false};
     if (startsWith(state, "charging_100:"))
-        return {t("배터리 보정: 1단계 (100% 충전 중...)", "Calibration: Phase 1 (Charging to 100%)"),
-                t("보정 취소", "Cancel Calibration"), true};
+        return {
+            t("배터리 보정: 1단계 (100% 충전 중...)", "Calibration: Phase 1 (Charging to 100%)"),
+            t("보정 취소", "Cancel Calibration"), true};
     if (startsWith(state, "discharging_15:"))
-        return {t("배터리 보정: 2단계 (15% 방전 중...)", "Calibration: Phase 2 (Discharging to 15%)"),
-                t("보정 취소", "Cancel Calibration"), true};
+        return {
+            t("배터리 보정: 2단계 (15% 방전 중...)", "Calibration: Phase 2 (Discharging to 15%)"),
+            t("보정 취소", "Cancel Calibration"), true};
     if (!startsWith(state, "scheduled:")) return out;
     const auto parts = QString::fromStdString(state).split(':');
     if (parts.size() < 2) return out;
@@ -67,9 +73,10 @@ BlackoutController::calibrationCardText(const std::string& state) const {
     const std::string date = local.toString("yyyy.M.d").toStdString();
     bool weeksOk = false;
     const bool repeating = parts.size() >= 4 && parts[3].toInt(&weeksOk) > 0 && weeksOk;
-    out.line = repeating ? t("배터리 보정: 정기 보정 예약중(" + date + ")",
-                             "Calibration: Recurring Scheduled (" + date + ")")
-                         : t("배터리 보정: 예약중(" + date + ")", "Calibration: Scheduled (" + date + ")");
+    out.line =
+        repeating ? t("배터리 보정: 정기 보정 예약중(" + date + ")",
+                      "Calibration: Recurring Scheduled (" + date + ")")
+                  : t("배터리 보정: 예약중(" + date + ")", "Calibration: Scheduled (" + date + ")");
     out.button = t("예약 취소", "Cancel Schedule");
     return out;
 }
@@ -86,19 +93,18 @@ void BlackoutController::calibrationButtonClicked() {
     }
     appkit::Alert alert;
     alert.messageText = t("배터리 보정 예약", "Schedule Battery Calibration");
-    alert.informativeText =
-        t("배터리 센서 오차 보정을 위해 주기적으로 100% 완충을 진행한 뒤, 15%까지 배터리를 안전하게 "
-          "방전시켜 오차를 리셋하고 원래 설정해 둔 충전 제한값으로 유지합니다.",
-          "To calibrate the battery sensor, it will periodically charge up to 100%, safely "
-          "discharge it down to 15% to reset the sensor drift, and then maintain the target "
-          "charge limit.");
+    alert.informativeText = t(
+        "배터리 센서 오차 보정을 위해 주기적으로 100% 완충을 진행한 뒤, 15%까지 배터리를 안전하게 "
+        "방전시켜 오차를 리셋하고 원래 설정해 둔 충전 제한값으로 유지합니다.",
+        "To calibrate the battery sensor, it will periodically charge up to 100%, safely "
+        "discharge it down to 15% to reset the sensor drift, and then maintain the target "
+        "charge limit.");
     platform::AlertAccessory accessory;
     accessory.width = 300;
     accessory.height = 64;
-    accessory.popUpItems = {t("1주 (7일 뒤)", "1 Week (in 7 days)"),
-                            t("2주 (14일 뒤)", "2 Weeks (in 14 days)"),
-                            t("3주 (21일 뒤)", "3 Weeks (in 21 days)"),
-                            t("4주 (28일 뒤)", "4 Weeks (in 28 days)")};
+    accessory.popUpItems = {
+        t("1주 (7일 뒤)", "1 Week (in 7 days)"), t("2주 (14일 뒤)", "2 Weeks (in 14 days)"),
+        t("3주 (21일 뒤)", "3 Weeks (in 21 days)"), t("4주 (28일 뒤)", "4 Weeks (in 28 days)")};
     accessory.selectedItem = 1;
     accessory.checkboxTitle =
         t("선택한 주기로 정기 반복 실행", "Repeat automatically at this interval");

@@ -154,8 +154,8 @@ bool BlackoutController::installHelper() {
         shellQuoted(source) + " " + shellQuoted(kInstalledHelper) + " && chmod +x " +
         shellQuoted(kInstalledHelper) + " && echo " + shellQuoted(definition) + " > " +
         shellQuoted(kDaemonDefinition) + " && launchctl load -w " + shellQuoted(kDaemonDefinition);
-    const std::string script = "do shell script \"" + appleScriptEscaped(command) +
-                               "\" with administrator privileges";
+    const std::string script =
+        "do shell script \"" + appleScriptEscaped(command) + "\" with administrator privileges";
     std::string error;
     auto* privileges = platform::current().privileges;
     if (privileges && privileges->runAppleScript(script, error)) return true;

@@ -26,7 +26,8 @@ QLabel* wrapped(const std::string& text, appkit::SystemColor color, int pointSiz
     auto* l = label(text, pointSize);
     l->setWordWrap(true);
     l->setFixedWidth(kCardWidth - 2 * kCardPadding);
-    l->setStyleSheet(QString("color: %1").arg(appkit::color(color).resolve(false).name(QColor::HexArgb)));
+    l->setStyleSheet(
+        QString("color: %1").arg(appkit::color(color).resolve(false).name(QColor::HexArgb)));
     return l;
 }
 
@@ -73,19 +74,23 @@ QWidget* BlackoutController::buildBatteryCard() {
     chargeLimitApplyRow = applyRow;
     apply->setVisible(false);
     applyRow->setVisible(false);
-    helperWarningLabel = wrapped(t("⚠️ 권한 대행 도구가 실행 중이 아니어서 충전 제한이 작동하지 않습니다.",
-                                   "⚠️ The helper tool is not running: the charge limit is not active."),
-                                 appkit::SystemColor::systemRed, 11);
+    helperWarningLabel =
+        wrapped(t("⚠️ 권한 대행 도구가 실행 중이 아니어서 충전 제한이 작동하지 "
+                  "않습니다.",
+                  "⚠️ The helper tool is not running: the charge limit is not active."),
+                appkit::SystemColor::systemRed, 11);
     helperWarningLabel->setVisible(false);
 
     auto* description = wrapped(
-        t("배터리 충전을 차단하고 충전기 전원을 직접 사용해 배터리를 보호합니다. 80% 상태에서 미세한 "
+        t("배터리 충전을 차단하고 충전기 전원을 직접 사용해 배터리를 보호합니다. 80% 상태에서 "
+          "미세한 "
           "자연 방전으로 인해 77%까지 떨어질 수 있으며, 77% 도달 시 안전하게 다시 충전됩니다.",
           "Bypasses charging and runs directly on charger power to protect the battery. The "
           "battery level may drift down to 77% due to natural discharge, and will safely recharge "
           "when it hits 77%."),
         appkit::SystemColor::secondaryLabel, 11);
-    auto* note = wrapped(t("ℹ️ 최상의 효율을 위해 macOS의 '최적화된 배터리 충전'은 끄고 사용해 주세요.",
+    auto* note = wrapped(t("ℹ️ 최상의 효율을 위해 macOS의 '최적화된 배터리 충전'은 끄고 사용해 "
+                           "주세요.",
                            "ℹ️ For best efficiency, please disable macOS 'Optimized Battery "
                            "Charging'."),
                          appkit::SystemColor::secondaryLabel, 11);
@@ -96,17 +101,17 @@ QWidget* BlackoutController::buildBatteryCard() {
           "charge limit from taking effect.")));
 
     calibrationStatusLabel = label(t("배터리 보정: 미실행", "Battery Calibration: Inactive"));
-    auto* calibrate = new appkit::Button(appkit::ButtonType::push,
-                                         t("배터리 보정 예약", "Schedule Calibration"));
+    auto* calibrate =
+        new appkit::Button(appkit::ButtonType::push, t("배터리 보정 예약", "Schedule Calibration"));
     calibrate->setAction([this](appkit::Button&) { calibrationButtonClicked(); });
     calibrationButton = calibrate;
 
-    auto* card = makeCard("collapseBatteryCard", "battery.100",
-                          t("배터리 및 전원 관리", "Battery & Power Management"),
-                          {powerSourceLabel, chargingStatusLabel, batteryHealthLabel,
-                           batteryCycleLabel, row({checkbox, chargeLimitValueLabel}), slider,
-                           applyRow, helperWarningLabel, description, note,
-                           row({calibrationStatusLabel, calibrate})});
+    auto* card =
+        makeCard("collapseBatteryCard", "battery.100",
+                 t("배터리 및 전원 관리", "Battery & Power Management"),
+                 {powerSourceLabel, chargingStatusLabel, batteryHealthLabel, batteryCycleLabel,
+                  row({checkbox, chargeLimitValueLabel}), slider, applyRow, helperWarningLabel,
+                  description, note, row({calibrationStatusLabel, calibrate})});
     powerStatusCard = card;
     return card;
 }
@@ -120,7 +125,8 @@ void BlackoutController::updatePowerStatusUI() {
     std::string source;
     if (isApplyingPowerSourceTransition) {
         const std::string p = std::to_string(powerSourceProgress(powerSourceTransitionElapsed));
-        source = t("전원 공급: 조율 중... (" + p + "%)", "Power Source: Configuring... (" + p + "%)");
+        source =
+            t("전원 공급: 조율 중... (" + p + "%)", "Power Source: Configuring... (" + p + "%)");
     } else if (!status.isDrawingFromAC) {
         source = t("전원 공급: 배터리", "Power Source: Battery");
     } else if (status.watts) {
@@ -151,7 +157,8 @@ void BlackoutController::updatePowerStatusUI() {
     } else if (status.percent == 100) {
         charging = t("충전 상태: 완충됨 (100%)", "Charging Status: Fully Charged (100%)");
     } else {
-        charging = t("충전 상태: 충전 대기 중 (", "Charging Status: On Hold (") + pct(status.percent);
+        charging =
+            t("충전 상태: 충전 대기 중 (", "Charging Status: On Hold (") + pct(status.percent);
     }
     const std::string health = t("배터리 수명: ", "Battery Health: ") +
                                std::to_string(status.healthPercent) + "% (" +
@@ -177,12 +184,13 @@ void BlackoutController::updatePowerStatusUI() {
         if (c.calibrationButton) c.calibrationButton->setTitle(calibration.button);
         const bool busy = calibration.running || c.isApplyingPowerSourceTransition ||
                           c.isApplyingChargingStatusTransition;
-        const bool on = c.chargeLimitCheckbox &&
-                        c.chargeLimitCheckbox->state() == appkit::ControlState::on;
+        const bool on =
+            c.chargeLimitCheckbox && c.chargeLimitCheckbox->state() == appkit::ControlState::on;
         if (c.chargeLimitCheckbox) c.chargeLimitCheckbox->setEnabled(!busy);
         if (c.chargeLimitSlider) c.chargeLimitSlider->setEnabled(!busy && on);
         // A limit that nothing enforces must not look like one.
-        if (c.helperWarningLabel && c.helperWarningLabel->isVisibleTo(c.helperWarningLabel->parentWidget()) != helperDown) {
+        if (c.helperWarningLabel &&
+            c.helperWarningLabel->isVisibleTo(c.helperWarningLabel->parentWidget()) != helperDown) {
             c.helperWarningLabel->setVisible(helperDown);
             c.adjustWindowHeight();
         }
@@ -238,8 +246,7 @@ void BlackoutController::startChargingStatusOnlyTransition() {
     if (chargeLimitCheckbox) chargeLimitCheckbox->setEnabled(false);
     if (chargeLimitSlider) chargeLimitSlider->setEnabled(false);
     updatePowerStatusUI();
-    const bool on =
-        chargeLimitCheckbox && chargeLimitCheckbox->state() == appkit::ControlState::on;
+    const bool on = chargeLimitCheckbox && chargeLimitCheckbox->state() == appkit::ControlState::on;
     const int target = chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80;
     limitTransitionTimer =
         platform::mainQueue().scheduleRepeating(1.0, [on, target](platform::Timer&) {

@@ -50,9 +50,8 @@ void VirtualMacTest::settle() {
     }
 }
 
-void VirtualMacTest::advance(double seconds) {
+void VirtualMacTest::advance(double seconds, double step) {
     auto loop = mac_->manualRunLoop();
-    const double step = 0.01;
     double left = seconds;
     do {
         settle();

@@ -32,7 +32,8 @@ class VirtualMacTest : public ::testing::Test {
     sim::SimMonitor& monitor(DisplayID id);
     // Runs everything due in the next seconds of virtual time, draining the DDC queue between
     // steps so its queued work lands before the main queue's follow-ups run.
-    void advance(double seconds = 0);
+    // Long waits may take larger steps.
+    void advance(double seconds = 0, double step = 0.01);
 
   private:
     void settle();

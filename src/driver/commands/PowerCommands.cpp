@@ -73,21 +73,22 @@ void addPowerState(Session& session, QJsonObject& state) {
             {"appliedLimit", BlackoutController::shared().appliedLimit},
             {"sleepAssertionID", qint64(BlackoutController::shared().sleepAssertionID)}};
     }
-    state["files"] = QJsonObject{
-        {"limit", fileText(session, "/Library/Application Support/Nightlid/limit.txt")},
-        {"calibration", fileText(session, "/Library/Application Support/Nightlid/calibration.txt")}};
+    state["files"] =
+        QJsonObject{{"limit", fileText(session, "/Library/Application Support/Nightlid/limit.txt")},
+                    {"calibration",
+                     fileText(session, "/Library/Application Support/Nightlid/calibration.txt")}};
     auto& privileges = mac.privileges();
     const auto limit = privileges.helperLimit();
     QJsonArray commands;
     for (const auto& c : privileges.commandsRun())
         commands.append(QString::fromStdString(c));
-    state["helper"] = QJsonObject{
-        {"installed", QFile::exists(QString::fromStdString(mac.platform().paths->map(
-                          "/Library/PrivilegedHelperTools/nightlid-helper")))},
-        {"running", privileges.helperRunning()},
-        {"limit", limit ? QJsonValue(*limit) : QJsonValue(QJsonValue::Null)},
-        {"prompts", privileges.promptsShown()},
-        {"commandsRun", commands}};
+    state["helper"] =
+        QJsonObject{{"installed", QFile::exists(QString::fromStdString(mac.platform().paths->map(
+                                      "/Library/PrivilegedHelperTools/nightlid-helper")))},
+                    {"running", privileges.helperRunning()},
+                    {"limit", limit ? QJsonValue(*limit) : QJsonValue(QJsonValue::Null)},
+                    {"prompts", privileges.promptsShown()},
+                    {"commandsRun", commands}};
     QJsonArray assertions;
     for (const auto& a : battery.assertions())
         assertions.append(QJsonObject{{"name", QString::fromStdString(a.name)},

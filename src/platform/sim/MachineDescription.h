@@ -108,6 +108,8 @@ struct BatteryDescription {
     // The system's own optimised charging, per power-source profile.
     bool optimizedChargingOnBattery = false;
     bool optimizedChargingOnAC = false;
+    // Registry properties that replace the battery's own, key by key (a null value removes one).
+    platform::Value registryOverrides;
 };
 
 struct RunningAppDescription {

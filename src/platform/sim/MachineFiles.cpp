@@ -57,7 +57,8 @@ void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths&
         QFile::remove(q(profiler));
 
     platform::Value onBattery, onAC, custom, settings;
-    onBattery.set("OptimizedBatteryCharging", d.battery && d.battery->optimizedChargingOnBattery ? 1 : 0);
+    onBattery.set("OptimizedBatteryCharging",
+                  d.battery && d.battery->optimizedChargingOnBattery ? 1 : 0);
     onAC.set("OptimizedBatteryCharging", d.battery && d.battery->optimizedChargingOnAC ? 1 : 0);
     custom.set("Battery Power", onBattery);
     custom.set("AC Power", onAC);

@@ -354,6 +354,12 @@ MachineDescription parseMachine(const QJsonObject& root) {
             x.hasProfiler = boolField(b, "profiler", x.hasProfiler, at);
             x.optimizedChargingOnBattery = boolField(b, "optimizedChargingOnBattery", false, at);
             x.optimizedChargingOnAC = boolField(b, "optimizedChargingOnAC", false, at);
+            if (b.contains("registryProperties")) {
+                if (!b.value("registryProperties").isObject())
+                    fail(at + ".registryProperties", "must be an object");
+                x.registryOverrides =
+                    toValue(b.value("registryProperties"));
+            }
             d.battery = x;
         }
     }

@@ -12,8 +12,7 @@ using platform::ValueDict;
 
 SimBattery::SimBattery(std::optional<BatteryDescription> description, platform::RunLoop& loop,
                        std::function<void()> changed)
-    : description_(std::move(description)), loop_(loop),
-      changed_(std::move(changed)) {
+    : description_(std::move(description)), loop_(loop), changed_(std::move(changed)) {
     if (description_) percent_ = description_->percent;
     schedule();
 }
@@ -132,6 +131,12 @@ std::optional<Value> SimBattery::registryProperties() const {
     Value fed;
     fed.set("FedExternalConnected", b.adapterConnected ? 1 : 0);
     p.set("FedDetails", ValueArray{fed});
+    if (const auto* overrides = b.registryOverrides.dict()) {
+        for (const auto& [key, value] : *overrides)
+            p.set(key, value);
+        auto* all = p.dict();
+        std::erase_if(*all, [](const auto& entry) { return entry.second.isNull(); });
+    }
     return p;
 }
 

@@ -64,8 +64,8 @@ bool SimPrivileges::runAppleScript(const std::string& source, std::string& error
     std::string error;
     auto command = administratorShellCommand(source, error);
     if (!command) {
-        errorDescription = "{NSAppleScriptErrorNumber = -2741; NSAppleScriptErrorMessage = \"" +
-                           error + "\";}";
+        errorDescription =
+            "{NSAppleScriptErrorNumber = -2741; NSAppleScriptErrorMessage = \"" + error + "\";}";
         return false;
     }
     // Nothing runs before the person has agreed.
@@ -85,14 +85,14 @@ bool SimPrivileges::runAppleScript(const std::string& source, std::string& error
     auto commands = parseShellCommands(*command, error);
     if (!commands) {
         log_("Virtual Mac: refused to run as root: " + error + " in: " + *command);
-        errorDescription = "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" +
-                           error + "\";}";
+        errorDescription =
+            "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" + error + "\";}";
         return false;
     }
     for (const auto& c : *commands) {
         if (!runCommand(c.words, c.redirectTo, error)) {
-            errorDescription = "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" +
-                               error + "\";}";
+            errorDescription =
+                "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" + error + "\";}";
             return false;
         }
     }
@@ -239,8 +239,8 @@ bool SimPrivileges::isLaunchDaemonRunning(const std::string& label) {
 
 void SimPrivileges::helperTick() {
     if (!core_) return;
-    const auto control =
-        core_->tick(int64_t(clock_.secondsSince1970()), {battery_.percent(), battery_.adapterConnected()});
+    const auto control = core_->tick(int64_t(clock_.secondsSince1970()),
+                                     {battery_.percent(), battery_.adapterConnected()});
     battery_.setChargeControl(control.chargingInhibited, control.adapterBypassed);
 }
 

@@ -1,0 +1,157 @@
+#include "helper/HelperCore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+class HelperCoreTest : public ::testing::Test {
+  protected:
+    QTemporaryDir root;
+    std::string dir = root.path().toStdString() + "/Nightlid";
+    std::vector<std::string> logged;
+    helper::HelperCore core{dir, [this](const std::string& l) { logged.push_back(l); }};
+    int64_t now = 1772409600;
+
+    void SetUp() override { QDir().mkpath(QString::fromStdString(dir)); }
+    void put(const std::string& name, const std::string& text) {
+        std::ofstream(dir + "/" + name, std::ios::binary) << text;
+    }
+    std::string get(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    helper::ChargeControl tick(int percent, bool adapter = true) {
+        return core.tick(now, {percent, adapter});
+    }
+    bool loggedSomething(const std::string& part) {
+        for (const auto& l : logged)
+            if (l.find(part) != std::string::npos) return true;
+        return false;
+    }
+};
+
+const helper::ChargeControl charge{false, false}, hold{true, false}, drain{true, true};
+
+} // namespace
+
+TEST_F(HelperCoreTest, LimitStopsChargingAndResumesThreeBelowIt) {
+    EXPECT_EQ(tick(95), charge) << "no file: no limit";
+    put("limit.txt", "80");
+    EXPECT_EQ(tick(95), hold);
+    EXPECT_EQ(tick(79), hold) << "drifting down, still held";
+    EXPECT_EQ(tick(77), charge) << "at 77 it recharges";
+    EXPECT_EQ(tick(79), charge);
+    EXPECT_EQ(tick(80), hold);
+    put("limit.txt", "0\n");
+    EXPECT_EQ(tick(85), charge) << "0 lets the system charge";
+    put("limit.txt", " 100 \n");
+    EXPECT_EQ(tick(99), charge);
+    EXPECT_EQ(tick(100), hold);
+}
+
+TEST_F(HelperCoreTest, BadLimitFilesAreRefusedAndTheLastGoodLimitStays) {
+    put("limit.txt", "80");
+    tick(90);
+    const std::vector<std::string> bad = {"",
+                                          "80%",
+                                          "-5",
+                                          "99999999999",
+                                          "49",
+                                          "101",
+                                          "8 0",
+                                          "0x50",
+                                          "80;rm -rf /",
+                                          "+80",
+                                          std::string("\x00\x01\xff", 3)};
+    for (const auto& text : bad) {
+        put("limit.txt", text);
+        logged.clear();
+        EXPECT_EQ(tick(90), hold) << "\"" << text << "\"";
+        EXPECT_EQ(core.limit(), 80) << "\"" << text << "\"";
+        EXPECT_TRUE(loggedSomething("limit stays 80")) << "\"" << text << "\"";
+    }
+    // Too long to be a limit (a megabyte), a folder, and a link to elsewhere.
+    put("limit.txt", std::string(1 << 20, '7'));
+    tick(90);
+    EXPECT_EQ(core.limit(), 80);
+    EXPECT_TRUE(loggedSomething("at most 64 are read"));
+    QFile::remove(QString::fromStdString(dir + "/limit.txt"));
+    const std::string elsewhere = root.path().toStdString() + "/elsewhere.txt";
+    std::ofstream(elsewhere) << "50";
+    ASSERT_EQ(::symlink(elsewhere.c_str(), (dir + "/limit.txt").c_str()), 0);
+    logged.clear();
+    tick(60);
+    EXPECT_EQ(core.limit(), 80) << "a link is not followed";
+    EXPECT_TRUE(loggedSomething("limit.txt cannot be opened"));
+}
+
+TEST_F(HelperCoreTest, CalibrationChargesFullDrainsToFifteenAndReturnsToItsLimit) {
+    put("limit.txt", "80");
+    put("calibration.txt", "scheduled:" + std::to_string(now + 100) + ":90:2");
+    EXPECT_EQ(tick(80), hold) << "not yet due";
+    now += 100;
+    EXPECT_EQ(tick(80), charge);
+    EXPECT_EQ(get(dir + "/calibration.txt"), "charging_100:90:2");
+    EXPECT_EQ(tick(99), charge);
+    EXPECT_EQ(tick(100), drain);
+    EXPECT_EQ(get(dir + "/calibration.txt"), "discharging_15:90:2");
+    EXPECT_EQ(tick(40), drain);
+    EXPECT_EQ(tick(15), charge) << "back to the limit of the schedule, 90";
+    EXPECT_EQ(get(dir + "/limit.txt"), "90");
+    EXPECT_EQ(get(dir + "/calibration.txt"),
+              "scheduled:" + std::to_string(now + 2 * helper::HelperCore::week) + ":90:2");
+
+    // A single run ends inactive; a cancel mid-run hands back to the limit at once.
+    put("calibration.txt", "charging_100:80:0");
+    EXPECT_EQ(tick(100), drain);
+    EXPECT_EQ(tick(15), charge);
+    EXPECT_EQ(get(dir + "/calibration.txt"), "inactive");
+    put("calibration.txt", "discharging_15:80:0");
+    EXPECT_EQ(tick(50), drain);
+    put("calibration.txt", "cancel");
+    EXPECT_EQ(tick(50), charge);
+    EXPECT_EQ(get(dir + "/calibration.txt"), "inactive");
+    EXPECT_EQ(tick(80), hold);
+
+    // Malformed lines are logged and ignored; the limit still applies.
+    for (const std::string line : {"scheduled:soon:80:1", "scheduled:1:80:9", "scheduled:1:20:1",
+                                   "charging_100:80", "reboot", "scheduled:1:80:1:extra"}) {
+        put("calibration.txt", line);
+        logged.clear();
+        EXPECT_EQ(tick(85), hold) << line;
+        EXPECT_TRUE(loggedSomething("calibration ignored")) << line;
+    }
+}
+
+TEST_F(HelperCoreTest, WritesNeverGoThroughALinkPlantedInItsFolder) {
+    const std::string victim = root.path().toStdString() + "/victim.txt";
+    std::ofstream(victim) << "precious";
+    put("limit.txt", "80");
+    // A symbolic link in place of the calibration file.
+    ASSERT_EQ(::symlink(victim.c_str(), (dir + "/calibration.txt").c_str()), 0);
+    tick(80);
+    EXPECT_EQ(get(victim), "precious");
+    // A hard link: the helper's write replaces the entry, the other name keeps its content.
+    QFile::remove(QString::fromStdString(dir + "/calibration.txt"));
+    const std::string planted = root.path().toStdString() + "/planted.txt";
+    const std::string line = "scheduled:" + std::to_string(now) + ":80:0";
+    std::ofstream(planted) << line;
+    ASSERT_EQ(::link(planted.c_str(), (dir + "/calibration.txt").c_str()), 0);
+    tick(80);
+    EXPECT_EQ(get(dir + "/calibration.txt"), "charging_100:80:0");
+    EXPECT_EQ(get(planted), line) << "the other name of the file is untouched";
+    // The folder itself swapped for a link: nothing is read or written through it.
+    const std::string moved = root.path().toStdString() + "/moved";
+    ASSERT_EQ(::rename(dir.c_str(), moved.c_str()), 0);
+    ASSERT_EQ(::symlink(moved.c_str(), dir.c_str()), 0);
+    std::ofstream(moved + "/calibration.txt") << "cancel";
+    tick(80);
+    EXPECT_EQ(get(moved + "/calibration.txt"), "cancel");
+}

@@ -1,0 +1,3 @@
+list(APPEND TEST_SOURCES
+  helper/HelperCoreTest.cpp
+)

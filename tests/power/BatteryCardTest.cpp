@@ -1,0 +1,268 @@
+#include "app/AppTestSupport.h"
+#include "appkit/Button.h"
+#include "appkit/Slider.h"
+#include "platform/SystemPaths.h"
+#include "platform/sim/SimBattery.h"
+#include "platform/sim/SimPrivileges.h"
+
+#include <QDirIterator>
+#include <QFile>
+
+namespace {
+
+class BatteryCardTest : public AppTest {
+  protected:
+    void start(sim::MachineDescription m = laptopWithTwoMonitors()) {
+        boot(std::move(m));
+        defaults().set("appLanguage", "en");
+        launch();
+    }
+    std::string text(QLabel* l) { return l ? l->text().toStdString() : "(none)"; }
+    std::string file(const std::string& name) {
+        QFile f(QString::fromStdString(
+            platform().paths->map("/Library/Application Support/Nightlid/" + name)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "(missing)";
+    }
+    sim::SimBattery& battery() { return mac().battery(); }
+    // Switches the limit on, agreeing to the installation and the password prompt.
+    void switchOn() {
+        mac().alerts().queueAnswers({0});
+        mac().privileges().queuePromptAnswers({true});
+        controller().chargeLimitCheckbox->performClick();
+        advance();
+    }
+    int assertionsNamed(const std::string& name) {
+        int n = 0;
+        for (const auto& a : battery().assertions())
+            n += a.name == name && a.type == "NoIdleSleepAssertion" && a.level == 255;
+        return n;
+    }
+    static constexpr const char* bypass = "Night Lid - Battery Charge Limiting Bypass";
+};
+
+} // namespace
+
+TEST_F(BatteryCardTest, LimitOnInstallsTheHelperHoldsAtTheLimitAndRechargesFromSeventySeven) {
+    start();
+    auto& c = controller();
+    EXPECT_EQ(text(c.powerSourceLabel), "Power Source: 96W Charger");
+    EXPECT_EQ(text(c.chargingStatusLabel), "Charging Status: Charging (95%)");
+    EXPECT_EQ(text(c.batteryHealthLabel), "Battery Health: 93% (Normal)");
+    EXPECT_EQ(text(c.batteryCycleLabel), "Cycle Count: 123");
+    EXPECT_EQ(text(c.chargeLimitValueLabel), "Off");
+    EXPECT_FALSE(c.chargeLimitSlider->isEnabled());
+    EXPECT_EQ(c.chargeLimitSlider->doubleValue(), 80);
+
+    switchOn();
+    EXPECT_EQ(mac().alerts().shown().back().messageText, "Helper Tool Required");
+    EXPECT_TRUE(mac().privileges().helperRunning());
+    EXPECT_EQ(file("limit.txt"), "80");
+    EXPECT_EQ(text(c.chargeLimitValueLabel), "80%");
+    EXPECT_FALSE(c.chargeLimitCheckbox->isEnabled()) << "locked while it takes effect";
+    advance(1);
+    EXPECT_EQ(text(c.powerSourceLabel), "Power Source: Configuring... (8%)");
+    EXPECT_EQ(text(c.chargingStatusLabel), "Sending stop command... (10%)");
+    // Charging stopped at once, but the charging line waits its 12 seconds; the power source
+    // never leaves AC, so its line waits 15.
+    advance(11);
+    EXPECT_FALSE(c.isApplyingChargingStatusTransition);
+    EXPECT_TRUE(c.isApplyingPowerSourceTransition);
+    advance(3);
+    EXPECT_FALSE(c.isApplyingPowerSourceTransition);
+    EXPECT_FALSE(c.limitTransitionTimer);
+    EXPECT_TRUE(c.chargeLimitCheckbox->isEnabled());
+    EXPECT_TRUE(c.chargeLimitSlider->isEnabled());
+    EXPECT_EQ(text(c.chargingStatusLabel), "Charging Status: On Hold (95%)");
+    EXPECT_EQ(assertionsNamed(bypass), 1);
+
+    // Held on the charger it drifts to 77, recharges, and holds again at 80.
+    battery().setTimeScale(10); // a percent a minute; 3.75 s a percent charging
+    advance(15 * 60 + 1, 0.5);
+    EXPECT_EQ(battery().percent(), 80);
+    EXPECT_TRUE(battery().chargingInhibited());
+    advance(3 * 60 - 1, 0.5);
+    EXPECT_EQ(battery().percent(), 77);
+    advance(2);
+    EXPECT_TRUE(battery().isCharging());
+    EXPECT_EQ(assertionsNamed(bypass), 0) << "not while charging";
+    advance(4);
+    EXPECT_EQ(text(c.chargingStatusLabel), "Charging Status: Charging (78%)");
+    advance(10);
+    EXPECT_GE(battery().percent(), 80);
+    EXPECT_LE(battery().percent(), 81);
+    EXPECT_TRUE(battery().chargingInhibited());
+
+    // Unplugged: the assertion goes at the next refresh; closed, nothing is refreshed.
+    advance(5);
+    EXPECT_EQ(assertionsNamed(bypass), 1);
+    battery().setAdapterConnected(false);
+    advance();
+    EXPECT_EQ(assertionsNamed(bypass), 0);
+    battery().setAdapterConnected(true);
+    advance(5);
+    EXPECT_EQ(assertionsNamed(bypass), 1);
+    delegate().applicationWillTerminate();
+    EXPECT_EQ(assertionsNamed(bypass), 0) << "released when the program ends";
+}
+
+TEST_F(BatteryCardTest, DeclinedOrFailedInstallationLeavesTheLimitOff) {
+    start();
+    auto& c = controller();
+    mac().alerts().queueAnswers({1}); // Cancel
+    c.chargeLimitCheckbox->performClick();
+    advance();
+    EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::off);
+    EXPECT_FALSE(c.chargeLimitSlider->isEnabled());
+    EXPECT_EQ(file("limit.txt"), "(missing)");
+    EXPECT_EQ(mac().privileges().promptsShown(), 0);
+
+    // The password prompt cancelled.
+    mac().alerts().queueAnswers({0});
+    mac().privileges().queuePromptAnswers({false});
+    c.chargeLimitCheckbox->performClick();
+    advance();
+    EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::off);
+    EXPECT_FALSE(mac().privileges().helperRunning());
+    EXPECT_TRUE(log().contains("Helper installation failed: {NSAppleScriptErrorNumber = -128; "
+                               "NSAppleScriptErrorMessage = \"User canceled.\";}"));
+}
+
+TEST_F(BatteryCardTest, InstallerQuotesABundlePathThatWouldFoolTheShell) {
+    auto m = laptopWithTwoMonitors();
+    m.bundlePath = "/Applications/Night'lid $(touch pwned) \\ `id` \"q\".app";
+    start(m);
+    switchOn();
+    const auto& run = mac().privileges().commandsRun();
+    ASSERT_EQ(run.size(), 5u);
+    EXPECT_EQ(run[1], "cp " + m.bundlePath +
+                          "/Contents/MacOS/nightlid-helper "
+                          "/Library/PrivilegedHelperTools/nightlid-helper");
+    EXPECT_EQ(run[4], "launchctl load -w /Library/LaunchDaemons/com.nightlid.helper.plist");
+    EXPECT_TRUE(mac().privileges().helperRunning());
+    EXPECT_TRUE(controller().isHelperInstalled());
+    EXPECT_EQ(file("limit.txt"), "80");
+    for (const auto& line : log().lines())
+        EXPECT_EQ(line.find("refused to run"), std::string::npos) << line;
+    QDirIterator all(QString::fromStdString(platform().paths->root()),
+                     QDirIterator::Subdirectories);
+    while (all.hasNext())
+        EXPECT_NE(all.next().section('/', -1), "pwned");
+}
+
+TEST_F(BatteryCardTest, SliderApplyRowOffAndANewHelperBuild) {
+    start();
+    auto& c = controller();
+    switchOn();
+    advance(15, 0.1);
+    c.chargeLimitSlider->performDrag(88);
+    EXPECT_EQ(c.chargeLimitSlider->doubleValue(), 90) << "only the tick marks";
+    EXPECT_EQ(text(c.chargeLimitValueLabel), "90%");
+    EXPECT_TRUE(c.chargeLimitApplyRow->isVisibleTo(c.controlWindow->widget()));
+    c.chargeLimitSlider->performDrag(80);
+    EXPECT_FALSE(c.chargeLimitApplyRow->isVisibleTo(c.controlWindow->widget()));
+    c.chargeLimitSlider->performDrag(90);
+    c.chargeLimitApplyButton->performClick();
+    advance();
+    EXPECT_EQ(file("limit.txt"), "90");
+    EXPECT_EQ(c.appliedLimit, 90);
+    EXPECT_FALSE(c.chargeLimitApplyRow->isVisibleTo(c.controlWindow->widget()));
+    EXPECT_TRUE(c.isApplyingChargingStatusTransition);
+    EXPECT_FALSE(c.isApplyingPowerSourceTransition);
+    // At 95 with a target of 90, charging is already stopped: it ends after 20 seconds.
+    advance(19);
+    EXPECT_TRUE(c.isApplyingChargingStatusTransition);
+    advance(1);
+    EXPECT_FALSE(c.isApplyingChargingStatusTransition);
+
+    c.chargeLimitCheckbox->performClick();
+    advance(31, 0.1);
+    EXPECT_EQ(file("limit.txt"), "0");
+    EXPECT_EQ(text(c.chargeLimitValueLabel), "Off");
+    const size_t alerts = mac().alerts().shown().size();
+    c.chargeLimitCheckbox->performClick();
+    advance();
+    EXPECT_EQ(file("limit.txt"), "90");
+    EXPECT_EQ(mac().alerts().shown().size(), alerts) << "installed: no question";
+
+    // The bundle now carries another build: switching on asks again.
+    advance(31, 0.1);
+    c.chargeLimitCheckbox->performClick();
+    advance(31, 0.1);
+    ASSERT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::off);
+    ASSERT_TRUE(c.chargeLimitCheckbox->isEnabled());
+    QFile bundled(QString::fromStdString(
+        platform().paths->map(platform().paths->bundlePath() + "/Contents/MacOS/nightlid-helper")));
+    ASSERT_TRUE(bundled.open(QIODevice::Append));
+    bundled.write("x");
+    bundled.close();
+    EXPECT_FALSE(c.isHelperInstalled());
+    switchOn();
+    EXPECT_EQ(mac().alerts().shown().back().messageText, "Helper Tool Required");
+    EXPECT_TRUE(c.isHelperInstalled());
+}
+
+TEST_F(BatteryCardTest, OptimizedChargingOnTheBatteryProfileAloneIsWarnedOf) {
+    auto m = laptopWithTwoMonitors();
+    m.battery->optimizedChargingOnBattery = true;
+    start(m);
+    mac().alerts().queueAnswers({0, 0, 0});
+    mac().privileges().queuePromptAnswers({true});
+    controller().chargeLimitCheckbox->performClick();
+    advance();
+    EXPECT_EQ(mac().alerts().shown().back().messageText, "macOS Battery Protection Detected");
+}
+
+TEST_F(BatteryCardTest, CalibrationIsScheduledShownAndCancelled) {
+    start();
+    auto& c = controller();
+    c.chargeLimitSlider->setDoubleValue(90);
+    platform::AlertRequest offered;
+    mac().alerts().setPresenter([&](platform::AlertRequest& r) {
+        offered = r;
+        r.accessory->selectedItem = 0; // 1 week
+        r.accessory->checkboxOn = false;
+        return 0;
+    });
+    c.calibrationButton->performClick();
+    advance();
+    ASSERT_TRUE(offered.accessory);
+    EXPECT_EQ(offered.accessory->selectedItem, 1);
+    EXPECT_EQ(offered.accessory->popUpItems[1], "2 Weeks (in 14 days)");
+    EXPECT_TRUE(offered.accessory->checkboxOn);
+    const int64_t due = 1772409600 + 604800;
+    EXPECT_EQ(file("calibration.txt"), "scheduled:" + std::to_string(due) + ":90:0");
+    EXPECT_TRUE(log().contains("Nightlid: Scheduled battery calibration in 1 weeks (timestamp: " +
+                               std::to_string(due) + ") with original limit 90%, recurring: 0"));
+    EXPECT_EQ(text(c.calibrationStatusLabel), "Calibration: Scheduled (2026.3.9)");
+    EXPECT_EQ(c.calibrationButton->title(), "Cancel Schedule");
+
+    QFile phase(QString::fromStdString(
+        platform().paths->map("/Library/Application Support/Nightlid/calibration.txt")));
+    ASSERT_TRUE(phase.open(QIODevice::WriteOnly));
+    phase.write("charging_100:whatever");
+    phase.close();
+    advance(5);
+    EXPECT_EQ(text(c.calibrationStatusLabel), "Calibration: Phase 1 (Charging to 100%)");
+    EXPECT_FALSE(c.chargeLimitCheckbox->isEnabled());
+    ASSERT_TRUE(phase.open(QIODevice::WriteOnly));
+    phase.write("discharging_15:");
+    phase.close();
+    c.calibrationButton->performClick();
+    advance();
+    EXPECT_EQ(file("calibration.txt"), "cancel");
+    EXPECT_TRUE(
+        log().contains("Nightlid: User cancelled battery calibration schedule/run via UI."));
+    EXPECT_EQ(text(c.calibrationStatusLabel), "Battery Calibration: Inactive");
+    EXPECT_TRUE(c.chargeLimitCheckbox->isEnabled());
+}
+
+TEST(BatteryCard, ProgressFiguresFollowTheElapsedSeconds) {
+    const std::vector<std::pair<int, int>> source = {{1, 8},   {5, 40},  {6, 44},
+                                                     {15, 80}, {16, 81}, {40, 95}};
+    for (auto [e, p] : source)
+        EXPECT_EQ(BlackoutController::powerSourceProgress(e), p) << e;
+    const std::vector<std::pair<int, int>> charging = {{1, 10},  {5, 50},  {6, 51},  {50, 95},
+                                                       {51, 95}, {53, 97}, {500, 99}};
+    for (auto [e, q] : charging)
+        EXPECT_EQ(BlackoutController::chargingStatusProgress(e), q) << e;
+}

@@ -1,0 +1,4 @@
+list(APPEND TEST_SOURCES
+  power/BatteryCardTest.cpp
+  power/PowerStatusTest.cpp
+)
