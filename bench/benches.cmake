@@ -1,1 +1,1 @@
-set(BENCHES refresh_displays slider_drag control_window)
+set(BENCHES refresh_displays slider_drag control_window power_card)

@@ -5,6 +5,7 @@
 #include "driver/Session.h"
 #include "driver/Tour.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimulatorWindow.h"
 
 #include <QApplication>
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
 
     session.setOnTerminated([] { QApplication::quit(); });
     session.mac().alerts().setPresenter(&sim::SimulatorWindow::presentAlert);
+    session.mac().privileges().setPromptPresenter(&sim::SimulatorWindow::presentAdministratorPrompt);
     // Top left, so the program's windows have room beside it.
     if (auto* screen = QGuiApplication::primaryScreen())
         simulator.move(screen->availableGeometry().topLeft());

@@ -78,7 +78,7 @@ QWidget* BlackoutController::buildBatteryCard() {
         wrapped(t("⚠️ 권한 대행 도구가 실행 중이 아니어서 충전 제한이 작동하지 "
                   "않습니다.",
                   "⚠️ The helper tool is not running: the charge limit is not active."),
-                appkit::SystemColor::systemRed, 11);
+                appkit::SystemColor::systemRed, 9);
     helperWarningLabel->setVisible(false);
 
     auto* description = wrapped(
@@ -88,12 +88,12 @@ QWidget* BlackoutController::buildBatteryCard() {
           "Bypasses charging and runs directly on charger power to protect the battery. The "
           "battery level may drift down to 77% due to natural discharge, and will safely recharge "
           "when it hits 77%."),
-        appkit::SystemColor::secondaryLabel, 11);
+        appkit::SystemColor::secondaryLabel, 9);
     auto* note = wrapped(t("ℹ️ 최상의 효율을 위해 macOS의 '최적화된 배터리 충전'은 끄고 사용해 "
                            "주세요.",
                            "ℹ️ For best efficiency, please disable macOS 'Optimized Battery "
                            "Charging'."),
-                         appkit::SystemColor::secondaryLabel, 11);
+                         appkit::SystemColor::secondaryLabel, 9);
     note->setToolTip(QString::fromStdString(
         t("macOS 내장 최적화 충전이 함께 켜져 있으면 전원 공급 상태 오판으로 인해 80% 충전 제한이 "
           "작동하지 않고 무력화될 수 있습니다.",

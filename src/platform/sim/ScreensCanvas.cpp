@@ -6,6 +6,8 @@
 #include "platform/Screens.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
+#include "platform/sim/SimBattery.h"
+#include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
@@ -223,14 +225,32 @@ void ScreensCanvas::paintMachineStrip(QPainter& p) {
                 a.hasVolume ? QString("%1%").arg(int(std::lround(a.volume * 100)))
                             : QString("(no volume control)"));
     parts << sound;
+    // The battery as the menu bar's battery item would show it, and who keeps the Mac awake.
+    const auto& battery = mac_.battery();
+    if (battery.present()) {
+        const QString state = battery.isCharging()         ? "charging"
+                              : battery.adapterBypassed()  ? "adapter bypassed"
+                              : battery.isDrawingFromAC()  ? "on hold"
+                                                           : "on battery";
+        parts << QString("🔋 %1% %2 · adapter %3%4")
+                     .arg(battery.percent())
+                     .arg(state)
+                     .arg(battery.adapterConnected() ? QString("%1 W").arg(battery.watts())
+                                                     : QString("out"))
+                     .arg(mac_.privileges().helperRunning() ? " · helper running" : "");
+    }
+    if (!battery.assertions().empty()) parts << QString("☕ %1 assertion(s)").arg(battery.assertions().size());
     const int hides = mac_.input().cursorHideCount();
     parts << (hides > 0 ? QString("Cursor hidden (%1)").arg(hides) : QString("Cursor shown"));
     QFont f = font();
     f.setPointSizeF(9.5);
     p.setFont(f);
     p.setPen(QColor(200, 200, 210));
-    p.drawText(QRectF(12, height() - 24, width() - 24, 20), Qt::AlignLeft | Qt::AlignVCenter,
-               parts.join("   ·   "));
+    // Two lines when one is not enough.
+    const QString text = parts.join("   ·   ");
+    const bool wide = QFontMetricsF(f).horizontalAdvance(text) > width() - 24;
+    p.drawText(QRectF(12, height() - (wide ? 40 : 24), width() - 24, wide ? 36 : 20),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);
 }
 
 void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {

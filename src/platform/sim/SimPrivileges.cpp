@@ -15,6 +15,11 @@
 #include <QProcess>
 #include <QSaveFile>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 namespace sim {
 
 namespace {
@@ -190,13 +195,17 @@ void SimPrivileges::startHelper(const std::string& program) {
         coreTimer_ = loop_.scheduleRepeating(2.0, [this](platform::Timer&) { helperTick(); });
     } else {
         QDir().mkpath(q(paths_.map(kChargingController)));
-        writeBatteryForHelper();
         process_ = new QProcess;
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("NIGHTLID_SYSTEM_ROOT", q(paths_.root()));
         process_->setProcessEnvironment(env);
         process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+#ifdef Q_OS_LINUX
+        // The machine's daemons end with the machine, even when the program is killed.
+        process_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
         process_->start(q(program), {});
+        writeBatteryForHelper();
         watcher_ = new QFileSystemWatcher({q(paths_.map(kChargingController))});
         QObject::connect(watcher_, &QFileSystemWatcher::directoryChanged,
                          [this] { readHelperControl(); });

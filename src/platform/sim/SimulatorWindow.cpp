@@ -5,6 +5,7 @@
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
+#include "platform/sim/SimBattery.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimStatusItem.h"
@@ -69,6 +70,20 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     connect(soundChoice_, &QComboBox::activated, this, [this](int index) {
         mac_.audio().setDefaultOutputByName(soundChoice_->itemText(index).toStdString());
     });
+    // The power adapter, and a battery that runs a hundred times faster to watch a cycle.
+    auto* adapter = new QPushButton("Adapter");
+    adapter->setToolTip("Plug the power adapter in or pull it out");
+    system->addWidget(adapter);
+    connect(adapter, &QPushButton::clicked, this,
+            [this] { mac_.battery().setAdapterConnected(!mac_.battery().adapterConnected()); });
+    auto* fast = new QPushButton("Fast battery");
+    fast->setCheckable(true);
+    fast->setToolTip("Charge and discharge 100 times faster");
+    system->addWidget(fast);
+    connect(fast, &QPushButton::toggled, this,
+            [this](bool on) { mac_.battery().setTimeScale(on ? 100 : 1); });
+    adapter->setEnabled(mac_.battery().present());
+    fast->setEnabled(mac_.battery().present());
     auto* appearance = new QPushButton("Light / Dark");
     appearance->setToolTip("Switch the system appearance, as System Settings would");
     system->addWidget(appearance);
@@ -290,6 +305,17 @@ int SimulatorWindow::presentAlert(platform::AlertRequest& request) {
     for (size_t i = 0; i < buttons.size(); ++i)
         if (box.clickedButton() == buttons[i]) return int(i);
     return 0;
+}
+
+bool SimulatorWindow::presentAdministratorPrompt(const std::string& message) {
+    QMessageBox box;
+    box.setIcon(QMessageBox::Warning);
+    box.setText(QString::fromStdString(message));
+    box.setInformativeText("The virtual Mac asks as macOS would; no password is needed here.");
+    auto* allow = box.addButton("Allow", QMessageBox::AcceptRole);
+    box.addButton("Cancel", QMessageBox::RejectRole);
+    box.exec();
+    return box.clickedButton() == allow;
 }
 
 QImage SimulatorWindow::snapshot() {

@@ -30,6 +30,8 @@ class SimulatorWindow : public QWidget {
     ScreensCanvas* canvas() const { return canvas_; }
     // Shows an alert as a modal dialog and returns the index of the button chosen.
     static int presentAlert(platform::AlertRequest& request);
+    // The system's password prompt for an administrator script: true when allowed.
+    static bool presentAdministratorPrompt(const std::string& message);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
