@@ -26,6 +26,10 @@ class Applications {
     runningApplications(const std::string& bundleIdentifier) = 0;
     virtual void setActivationPolicy(ActivationPolicy policy) = 0;
     virtual void activateIgnoringOtherApps() = 0;
+    // The running application activated with ignoring-other-apps and all-windows.
+    virtual void activateRunningApplication() = 0;
+    // NSAppleScript source run without administrator rights; its result is not used.
+    virtual void executeAppleScript(const std::string& source) = 0;
     // The event being dispatched, if any.
     virtual std::optional<Event> currentEvent() = 0;
     // Asks the application to quit: the delegate's will-terminate runs, then the loop ends.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Geometry.h"
+
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
@@ -26,6 +29,8 @@ struct Event {
     EventType type = EventType::other;
     ModifierFlags modifiers;
     uint16_t keyCode = 0;
+    // Where a mouse event happened, in the window's points from its top left; none when unknown.
+    std::optional<Point> location;
 };
 
 } // namespace platform

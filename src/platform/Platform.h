@@ -33,6 +33,7 @@ class Hotkeys;
 class PowerSources;
 class PowerAssertions;
 class Privileges;
+class Sounds;
 class KeyboardLayout;
 
 struct Platform {
@@ -66,6 +67,7 @@ struct Platform {
     PowerSources* powerSources = nullptr;
     PowerAssertions* powerAssertions = nullptr;
     Privileges* privileges = nullptr;
+    Sounds* sounds = nullptr;
     // The global queue, for work that may wait on a device (user-initiated quality of service).
     ConcurrentQueue* globalQueue = nullptr;
 };

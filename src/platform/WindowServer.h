@@ -5,6 +5,9 @@
 #include "platform/Events.h"
 #include "platform/Geometry.h"
 
+#include <QObject>
+#include <QPointer>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,6 +31,10 @@ struct PlacedWindow {
     bool hasShadow = true;
     // Text drawn centred on the window, if any.
     std::string text;
+    // A view drawn over the whole window, in window points (a widget the window server
+    // renders scaled to the screen), and whether it moves by itself (redrawn while shown).
+    QPointer<QObject> content;
+    bool animated = false;
     bool operator==(const PlacedWindow&) const = default;
 };
 

@@ -158,7 +158,7 @@ TEST_F(AppTest, PanelsAreShownOnTheirScreenAndGetOnlyTheEventsTheyTake) {
 
     using T = platform::EventType;
     for (auto type : {T::leftMouseDown, T::mouseMoved, T::scrollWheel})
-        server.sendEvent(number, platform::Event{type, {}, 0});
+        server.sendEvent(number, platform::Event{type, {}, 0, std::nullopt});
     mac().input().pressKeyInApplication(12);
     advance();
     EXPECT_EQ(panel->seen, (std::vector<T>{T::leftMouseDown, T::scrollWheel, T::keyDown}))
@@ -167,7 +167,7 @@ TEST_F(AppTest, PanelsAreShownOnTheirScreenAndGetOnlyTheEventsTheyTake) {
     panel->setIgnoresMouseEvents(true);
     panel->setAcceptsMouseMovedEvents(true);
     EXPECT_FALSE(server.windowAt({50, 50}, true)) << "clicks pass through";
-    server.sendEvent(number, platform::Event{T::leftMouseDown, {}, 0});
+    server.sendEvent(number, platform::Event{T::leftMouseDown, {}, 0, std::nullopt});
     advance();
     EXPECT_EQ(panel->seen.size(), 3u);
 

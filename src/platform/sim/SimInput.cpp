@@ -75,18 +75,18 @@ void SimInput::deliverToApplication(Event original) {
 
 void SimInput::pressKeyInApplication(uint16_t keyCode, platform::ModifierFlags modifiers) {
     if (hotkeys_ && hotkeys_->press(keyCode, platform::carbonModifiers(modifiers))) return;
-    deliverToApplication(Event{EventType::keyDown, modifiers, keyCode});
+    deliverToApplication(Event{EventType::keyDown, modifiers, keyCode, std::nullopt});
 }
 
 void SimInput::changeFlags(platform::ModifierFlags modifiers) {
-    deliverToApplication(Event{EventType::flagsChanged, modifiers, 0});
+    deliverToApplication(Event{EventType::flagsChanged, modifiers, 0, std::nullopt});
 }
 
 void SimInput::pressKeyInOtherApplication(uint16_t keyCode, platform::ModifierFlags modifiers) {
     if (hotkeys_ && hotkeys_->press(keyCode, platform::carbonModifiers(modifiers))) return;
     ++keysReachingOther_;
     loop_.async([this, keyCode, modifiers] {
-        const Event event{EventType::keyDown, modifiers, keyCode};
+        const Event event{EventType::keyDown, modifiers, keyCode, std::nullopt};
         std::vector<GlobalHandler> handlers;
         for (const auto& [t, m] : monitors_)
             if (!m.local && (m.mask & platform::kKeyDownMask)) handlers.push_back(m.globalHandler);

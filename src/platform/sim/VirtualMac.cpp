@@ -11,6 +11,7 @@
 #include "platform/Processes.h"
 #include "platform/QtRunLoop.h"
 #include "platform/Screens.h"
+#include "platform/Sounds.h"
 #include "platform/SerialQueue.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLocale.h"
@@ -37,6 +38,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <map>
 
 namespace sim {
@@ -52,7 +54,8 @@ struct VirtualMac::Impl : Displays,
                           Notifications,
                           LoginItems,
                           SystemLocale,
-                          Processes {
+                          Processes,
+                          Sounds {
     MachineDescription d;
     std::unique_ptr<QTemporaryDir> tempProfile;
     std::string profile;
@@ -86,6 +89,10 @@ struct VirtualMac::Impl : Displays,
     std::function<void()> terminateHandler;
     std::function<void()> changed;
     std::string hardwarePath; // empty: the hardware is not kept between runs
+    ActivationPolicy policy = ActivationPolicy::regular;
+    int activations = 0;
+    std::vector<std::string> scripts;
+    std::vector<std::pair<std::string, double>> sounds;
     Platform platform;
 
     void loadHardware() {
@@ -211,8 +218,25 @@ struct VirtualMac::Impl : Displays,
     // Applications
     std::vector<std::shared_ptr<RunningApplication>>
     runningApplications(const std::string& bundleIdentifier) override;
-    void setActivationPolicy(ActivationPolicy) override {}
-    void activateIgnoringOtherApps() override {}
+    void setActivationPolicy(ActivationPolicy p) override {
+        policy = p;
+        if (changed) changed();
+    }
+    void activateIgnoringOtherApps() override { ++activations; }
+    void activateRunningApplication() override { ++activations; }
+    void executeAppleScript(const std::string& source) override { scripts.push_back(source); }
+
+    // Sounds
+    bool play(const std::string& name) override {
+        static const char* known[] = {"Basso", "Blow",   "Bottle", "Frog",   "Funk",
+                                      "Glass", "Hero",   "Morse",  "Ping",   "Pop",
+                                      "Purr",  "Sosumi", "Submarine", "Tink"};
+        if (std::find(std::begin(known), std::end(known), name) == std::end(known)) return false;
+        sounds.push_back({name, loop->now()});
+        log.write("Virtual Mac: sound " + name);
+        if (changed) changed();
+        return true;
+    }
     std::optional<Event> currentEvent() override { return event; }
     void terminate() override {
         terminateRequested = true;
@@ -456,6 +480,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.powerSources = m.battery.get();
     p.powerAssertions = m.battery.get();
     p.privileges = m.privileges.get();
+    p.sounds = &m;
     p.globalQueue = m.globalQueue.get();
     // Installed in an earlier run on this profile: launchd starts it at boot.
     m.privileges->bootLaunchDaemons();
@@ -543,6 +568,18 @@ SimInput& VirtualMac::input() {
 
 SimHotkeys& VirtualMac::hotkeys() {
     return *impl_->hotkeys;
+}
+
+platform::ActivationPolicy VirtualMac::activationPolicy() const {
+    return impl_->policy;
+}
+
+int VirtualMac::activations() const {
+    return impl_->activations;
+}
+
+const std::vector<std::pair<std::string, double>>& VirtualMac::soundsPlayed() const {
+    return impl_->sounds;
 }
 
 SimBattery& VirtualMac::battery() {

@@ -2,6 +2,7 @@
 // The virtual Mac: a simulated machine and an implementation of every platform interface over
 // it. Built from a JSON description; hardware events are injected through it.
 
+#include "platform/Applications.h"
 #include "platform/Platform.h"
 #include "platform/sim/MachineDescription.h"
 
@@ -84,6 +85,11 @@ class VirtualMac {
     // The battery and adapter, power assertions; administrator rights and launchd.
     SimBattery& battery();
     SimPrivileges& privileges();
+    // The Dock icon (regular) or none (accessory), activation requests, and sounds played with
+    // the time they were played at.
+    platform::ActivationPolicy activationPolicy() const;
+    int activations() const;
+    const std::vector<std::pair<std::string, double>>& soundsPlayed() const;
 
     // Running applications of the workspace, and what was asked of them.
     std::vector<std::string> runningBundleIdentifiers() const;
