@@ -1,4 +1,6 @@
 #include "app/BlackoutController.h"
+#include "zen/ZenSettingsPanel.h"
+#include "zen/ZenWindow.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputActivity.h"
 

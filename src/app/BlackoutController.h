@@ -32,6 +32,11 @@ class Slider;
 class PopUpButton;
 class StackView;
 } // namespace appkit
+namespace zen {
+class ZenWindow;
+class ZenView;
+class ZenSettingsPanel;
+} // namespace zen
 namespace ui {
 class StyledPopUpButton;
 class CollapsibleCard;
@@ -232,6 +237,23 @@ class BlackoutController {
     void writeCalibrationState(const std::string& line);
     CalibrationCardText calibrationCardText(const std::string& state) const;
     void calibrationButtonClicked();
+
+    // --- Zen mode: a timed breathing exercise over black screens ---
+    std::map<DisplayID, std::unique_ptr<zen::ZenWindow>> zenWindows;
+    bool isZenModeActive = false;
+    bool isZenModePaused = false;
+    std::map<DisplayID, float> zenOriginalBrightnesses;
+    std::shared_ptr<platform::Timer> zenCountdownTimer;
+    int zenSecondsRemaining = 180;
+    std::shared_ptr<zen::ZenSettingsPanel> zenSettingsPanel;
+    DisplayID zenPrimaryDisplayID = 0;
+    void zenButtonClicked();
+    void showZenSettings();
+    void startZenMode(int durationMin);
+    void toggleZenModePause();
+    void stopZenMode(bool finished = false);
+    void zenCountdownStep();
+    zen::ZenView* primaryZenView() const;
 
     // --- Display registry ---
     std::map<DisplayID, ControlledDisplay> cachedDisplaysByID;

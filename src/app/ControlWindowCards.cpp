@@ -183,6 +183,9 @@ QWidget* BlackoutController::buildToolbar() {
     auto* bar = new appkit::StackView(appkit::Orientation::horizontal);
     bar->setFixedWidth(kCardWidth);
     bar->setSpacing(8);
+    auto* zen = new appkit::Button(appkit::ButtonType::push, t("🧘♂️ 명상", "🧘♂️ Zen"));
+    zen->setAction([this](appkit::Button&) { zenButtonClicked(); });
+    bar->addArrangedSubview(zen);
     bar->addFlexibleSpace();
 
     auto* themeButton = new appkit::Button(appkit::ButtonType::push, "");

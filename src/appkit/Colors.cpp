@@ -22,6 +22,10 @@ QColor baseColor(SystemColor c, bool dark) {
         return dark ? QColor(0x0a, 0x84, 0xff) : QColor(0x00, 0x7a, 0xff);
     case SystemColor::systemRed:
         return dark ? QColor(0xff, 0x45, 0x3a) : QColor(0xff, 0x3b, 0x30);
+    case SystemColor::systemOrange:
+        return dark ? QColor(0xff, 0x9f, 0x0a) : QColor(0xff, 0x95, 0x00);
+    case SystemColor::systemGreen:
+        return dark ? QColor(0x30, 0xd1, 0x58) : QColor(0x34, 0xc7, 0x59);
     case SystemColor::white:
         return QColor(255, 255, 255);
     case SystemColor::black:

@@ -15,6 +15,8 @@ enum class SystemColor {
     controlAccent,
     systemBlue,
     systemRed,
+    systemOrange,
+    systemGreen,
     white,
     black,
     clear

@@ -83,6 +83,12 @@ void Panel::makeKeyAndOrderFront() {
     if (auto* server = platform::current().windowServer) server->makeKey(*number_);
 }
 
+void Panel::setContentView(QObject* view, bool animated) {
+    placed_.content = view;
+    placed_.animated = animated;
+    push();
+}
+
 void Panel::orderOut() {
     if (!number_) return;
     // A panel may outlive the machine at process end; then there is nothing left to tell.

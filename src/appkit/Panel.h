@@ -62,6 +62,9 @@ class Panel {
     bool hasShadow() const { return placed_.hasShadow; }
     void setAcceptsMouseMovedEvents(bool accepts);
     bool acceptsMouseMovedEvents() const { return placed_.acceptsMouseMovedEvents; }
+    // The view drawn over the whole panel, and whether it moves by itself.
+    void setContentView(QObject* view, bool animated = false);
+    QObject* contentView() const { return placed_.content.data(); }
     void setText(const std::string& text);
     const std::string& text() const { return placed_.text; }
 

@@ -17,6 +17,10 @@ void BlackoutController::installEscapeKeyMonitors() {
         platform::kKeyDownMask, [](const platform::Event& event) -> std::optional<platform::Event> {
             if (event.keyCode != kEscapeKeyCode || !hasShared()) return event;
             auto& c = shared();
+            if (c.isZenModeActive) {
+                c.stopZenMode(false);
+                return std::nullopt;
+            }
             if (c.hasActiveOffMode()) {
                 c.stop();
                 return std::nullopt;
@@ -28,7 +32,10 @@ void BlackoutController::installEscapeKeyMonitors() {
         platform::mainQueue().async([] {
             if (!hasShared()) return;
             auto& c = shared();
-            if (c.hasActiveOffMode()) c.stop();
+            if (c.isZenModeActive)
+                c.stopZenMode(false);
+            else if (c.hasActiveOffMode())
+                c.stop();
         });
     });
 }

@@ -9,6 +9,7 @@
 #include "driver/commands/HotkeyCommands.h"
 #include "driver/commands/PowerCommands.h"
 #include "driver/commands/WindowCommands.h"
+#include "driver/commands/ZenState.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
@@ -220,6 +221,7 @@ QJsonObject stateReport(Session& session) {
     addWindowState(state);
     addHotkeyState(session, state);
     addPowerState(session, state);
+    addZenState(session, state);
 
     state["updateChecks"] = mac.updateChecks();
     state["terminated"] = session.terminated();

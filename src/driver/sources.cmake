@@ -4,6 +4,7 @@ list(APPEND DRIVER_SOURCES
   driver/commands/HotkeyCommands.cpp
   driver/commands/PowerCommands.cpp
   driver/commands/WindowCommands.cpp
+  driver/commands/ZenState.cpp
   driver/ScriptDriver.cpp
   driver/Session.cpp
   driver/StateReport.cpp

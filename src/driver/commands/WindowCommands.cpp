@@ -1,5 +1,6 @@
 #include "driver/commands/WindowCommands.h"
 
+#include "app/BlackoutController.h"
 #include "appkit/Button.h"
 #include "appkit/PopUpButton.h"
 #include "appkit/SegmentedControl.h"
@@ -13,6 +14,7 @@
 #include "platform/sim/SimBrightness.h"
 #include "ui/CardView.h"
 #include "ui/InteractiveImageView.h"
+#include "zen/ZenWindow.h"
 
 #include <QJsonArray>
 #include <QLabel>
@@ -91,9 +93,24 @@ std::string imageTitle(const ui::InteractiveImageView& view) {
     return view.image() ? view.image()->accessibilityDescription : std::string();
 }
 
+// The views of the program's screen-covering windows that hold controls (a Zen run's bar).
+std::vector<QWidget*> screenViews() {
+    std::vector<QWidget*> out;
+    if (!BlackoutController::hasShared()) return out;
+    for (const auto& [id, window] : BlackoutController::shared().zenWindows)
+        if (window && window->isVisible() && window->view()) out.push_back(window->view());
+    return out;
+}
+
 bool click(const std::string& title, std::string& error) {
     // A whole number names a control by its tag.
     const auto tag = wholeArg(title, 1'000'000);
+    for (auto* view : screenViews())
+        for (auto* b : appkit::subviews<appkit::Button>(view))
+            if (!b->isHidden() && b->title() == title) {
+                b->performClick();
+                return true;
+            }
     for (auto* window : windows()) {
         for (auto* b : appkit::subviews<appkit::Button>(window->widget()))
             if (shown(b) && ((tag && b->tag() == int(*tag)) || b->title() == title ||

@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QPainterPath>
 
 #include <algorithm>
@@ -134,6 +135,23 @@ void ScreensCanvas::paintPlacedWindows(QPainter& p, const Layout& l) {
         QPainterPath path;
         path.addRoundedRect(r, 6, 6);
         p.fillPath(path, c);
+        // The window's own view, scaled onto the screen it covers.
+        if (auto* view = qobject_cast<QWidget*>(w.content.data())) {
+            p.save();
+            p.setClipPath(path);
+            p.translate(r.topLeft());
+            p.scale(r.width() / std::max(1, view->width()), r.height() / std::max(1, view->height()));
+            view->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
+            p.restore();
+            // Something that moves by itself is drawn again soon, only while it is shown.
+            if (w.animated && !redrawPending_) {
+                redrawPending_ = true;
+                QTimer::singleShot(50, this, [this] {
+                    redrawPending_ = false;
+                    update();
+                });
+            }
+        }
         if (!w.text.empty()) {
             p.setPen(QColor(255, 255, 255, int(std::clamp(w.alphaValue, 0.0, 1.0) * 230)));
             QFont f = font();
@@ -367,6 +385,17 @@ void ScreensCanvas::closeMenu() {
     update();
 }
 
+// Where a canvas point lies in a placed window, in the window's points from its top left.
+std::optional<platform::Point> ScreensCanvas::locationIn(int number, QPointF pt) const {
+    auto l = layout();
+    if (l.scale <= 0) return std::nullopt;
+    for (const auto& e : mac_.windowServer().windows())
+        if (e.number == number)
+            return platform::Point{(pt.x() - l.dx) / l.scale - e.window.frame.x,
+                                   (pt.y() - l.dy) / l.scale - e.window.frame.y};
+    return std::nullopt;
+}
+
 std::optional<int> ScreensCanvas::placedWindowAt(QPointF pt) const {
     auto l = layout();
     if (l.scale <= 0) return std::nullopt;
@@ -385,6 +414,7 @@ void ScreensCanvas::mousePressEvent(QMouseEvent* event) {
         e.type = event->button() == Qt::RightButton  ? platform::EventType::rightMouseDown
                  : event->button() == Qt::LeftButton ? platform::EventType::leftMouseDown
                                                      : platform::EventType::otherMouseDown;
+        e.location = locationIn(*number, event->position());
         mac_.windowServer().sendEvent(*number, e);
     }
 }
@@ -402,6 +432,7 @@ void ScreensCanvas::mouseMoveEvent(QMouseEvent* event) {
     if (auto number = placedWindowAt(event->position())) {
         platform::Event e;
         e.type = platform::EventType::mouseMoved;
+        e.location = locationIn(*number, event->position());
         mac_.windowServer().sendEvent(*number, e);
     }
 }

@@ -41,6 +41,8 @@ class ScreensCanvas : public QWidget {
     bool pressedOnWindow_ = false;
     QRectF statusItemRect() const;
     std::optional<int> placedWindowAt(QPointF pt) const;
+    std::optional<platform::Point> locationIn(int number, QPointF pt) const;
+    bool redrawPending_ = false;
     QRectF menuRect() const;
     int menuItemAt(QPointF p) const;
     QRectF screenRect(const Layout& l, const DisplayDescription& d) const;

@@ -1,0 +1,180 @@
+#include "app/BlackoutController.h"
+#include "appkit/Window.h"
+#include "display/DisplayEngine.h"
+#include "platform/Applications.h"
+#include "platform/Platform.h"
+#include "platform/RunLoop.h"
+#include "platform/Screens.h"
+#include "platform/Sounds.h"
+#include "platform/UserDefaults.h"
+#include "zen/ZenSettingsPanel.h"
+#include "zen/ZenView.h"
+#include "zen/ZenWindow.h"
+
+#include <limits>
+
+namespace {
+
+constexpr float kZenDimmed = 0.02f;
+// CGShieldingWindowLevel(): above everything, screen savers included.
+constexpr int kShieldingWindowLevel = 2147483628;
+
+void playSound(const char* name) {
+    if (auto* sounds = platform::current().sounds) sounds->play(name);
+}
+
+} // namespace
+
+void BlackoutController::zenButtonClicked() {
+    if (isZenModeActive)
+        stopZenMode(false);
+    else
+        showZenSettings();
+}
+
+void BlackoutController::showZenSettings() {
+    if (!zenSettingsPanel) {
+        auto panel = std::make_shared<zen::ZenSettingsPanel>(
+            [](int minutes) {
+                if (hasShared()) shared().startZenMode(minutes);
+            },
+            isEnglish());
+        panel->onClose = [] {
+            // Later: the panel is still running its own close.
+            platform::mainQueue().async([] {
+                if (hasShared()) shared().zenSettingsPanel.reset();
+            });
+        };
+        zenSettingsPanel = panel;
+    }
+    zenSettingsPanel->makeKeyAndOrderFront();
+    platform::current().applications->activateIgnoringOtherApps();
+}
+
+zen::ZenView* BlackoutController::primaryZenView() const {
+    auto it = zenWindows.find(zenPrimaryDisplayID);
+    return it == zenWindows.end() ? nullptr : it->second->zenView();
+}
+
+void BlackoutController::startZenMode(int durationMin) {
+    if (isZenModeActive) return;
+    // Minutes come from a panel that allows 1 to 60; anything else would overflow.
+    if (durationMin <= 0 || durationMin > std::numeric_limits<int>::max() / 60) return;
+    isZenModeActive = true;
+    zenSecondsRemaining = durationMin * 60;
+    playSound("Glass");
+    auto& p = platform::current();
+    p.applications->setActivationPolicy(platform::ActivationPolicy::accessory);
+
+    zenOriginalBrightnesses.clear();
+    const auto screens = p.screens->screens();
+    zenPrimaryDisplayID = screens.empty() ? 0 : displayID(screens.front()).value_or(0);
+    for (const auto& d : displayEngine.displays) {
+        float value = 0.5f;
+        if (auto it = currentBrightnesses.find(d.id); it != currentBrightnesses.end())
+            value = it->second;
+        else if (auto read = displayEngine.brightness(d))
+            value = *read;
+        else
+            value = storedBrightness(brightnessPreferenceKey(d), 0.5f);
+        zenOriginalBrightnesses[d.id] = value;
+        if (d.id != zenPrimaryDisplayID) displayEngine.setBrightness(kZenDimmed, d);
+    }
+    if (controlWindow) controlWindow->orderOut();
+
+    bool first = true;
+    for (const auto& screen : screens) {
+        const DisplayID id = displayID(screen).value_or(0);
+        auto window = std::make_unique<zen::ZenWindow>(
+            screen.frame, appkit::StyleMask::borderless | appkit::StyleMask::nonactivatingPanel,
+            appkit::BackingStore::buffered, false);
+        window->setBackgroundColor(appkit::blackColor);
+        window->setOpaque(true);
+        window->setHasShadow(false);
+        window->setRestorable(false);
+        window->setLevel(kShieldingWindowLevel);
+        window->setCollectionBehavior(
+            appkit::CollectionBehavior::canJoinAllSpaces |
+            appkit::CollectionBehavior::fullScreenAuxiliary |
+            appkit::CollectionBehavior::stationary | appkit::CollectionBehavior::ignoresCycle);
+        window->setIgnoresMouseEvents(false);
+        const QSize size(int(screen.frame.width), int(screen.frame.height));
+        if (first) {
+            auto* view = new zen::ZenView(size, zenSecondsRemaining, isEnglish());
+            view->onPauseToggle = [] {
+                if (hasShared()) shared().toggleZenModePause();
+            };
+            view->onStop = [] {
+                if (hasShared()) shared().stopZenMode(false);
+            };
+            window->setAcceptsMouseMovedEvents(true);
+            window->setView(view, true);
+        } else {
+            window->setView(new zen::ZenBlackView(size), false);
+        }
+        first = false;
+        window->makeKeyAndOrderFront();
+        window->orderFrontRegardless();
+        zenWindows[id] = std::move(window);
+    }
+
+    platform::mainQueue().asyncAfter(0.2, [] {
+        if (!hasShared()) return;
+        auto& c = shared();
+        auto& apps = *platform::current().applications;
+        apps.activateRunningApplication();
+        apps.activateIgnoringOtherApps();
+        apps.executeAppleScript("tell application id \"local.night-lid\" to activate");
+        for (auto& [id, w] : c.zenWindows) {
+            w->makeKeyAndOrderFront();
+            w->orderFrontRegardless();
+        }
+        if (auto primary = c.zenWindows.find(c.zenPrimaryDisplayID); primary != c.zenWindows.end())
+            primary->second->makeKeyAndOrderFront();
+        c.setCursorHidden(true);
+    });
+
+    isZenModePaused = false;
+    zenCountdownTimer = platform::mainQueue().scheduleRepeating(1.0, [](platform::Timer&) {
+        if (hasShared()) shared().zenCountdownStep();
+    });
+}
+
+void BlackoutController::zenCountdownStep() {
+    if (isZenModePaused) return;
+    --zenSecondsRemaining;
+    if (auto* view = primaryZenView()) view->updateTime(zenSecondsRemaining);
+    if (zenSecondsRemaining < 1) stopZenMode(true);
+}
+
+void BlackoutController::toggleZenModePause() {
+    if (!isZenModeActive) return;
+    isZenModePaused = !isZenModePaused;
+    if (auto* view = primaryZenView()) view->setPaused(isZenModePaused);
+}
+
+void BlackoutController::stopZenMode(bool finished) {
+    if (!isZenModeActive) return;
+    isZenModeActive = false;
+    isZenModePaused = false;
+    setCursorHidden(false);
+    if (zenCountdownTimer) zenCountdownTimer->invalidate();
+    zenCountdownTimer.reset();
+    playSound(finished ? "Blow" : "Tink");
+    for (auto& [id, w] : zenWindows)
+        w->orderOut();
+    // The views may be the ones whose button ended the run: they go once it has returned.
+    auto windows = std::make_shared<decltype(zenWindows)>(std::move(zenWindows));
+    zenWindows.clear();
+    platform::mainQueue().async([windows] {});
+    for (const auto& [id, value] : zenOriginalBrightnesses)
+        for (const auto& d : displayEngine.displays)
+            if (d.id == id) {
+                displayEngine.setBrightness(value, d);
+                updateSlider(d, value);
+                break;
+            }
+    zenOriginalBrightnesses.clear();
+    platform::current().applications->setActivationPolicy(platform::ActivationPolicy::regular);
+    if (controlWindow) showControlWindow();
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The full-screen black panel of a Zen run (and of the Pomodoro break): it becomes key although
+// it does not activate the application, and hands clicks and mouse moves to its view.
+
+#include "appkit/Panel.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+namespace zen {
+
+class ZenView;
+
+class ZenWindow : public appkit::Panel {
+  public:
+    ZenWindow(platform::Rect contentRect, unsigned styleMask, appkit::BackingStore backing,
+              bool defer);
+    ~ZenWindow() override;
+
+    bool canBecomeKey() const override { return true; }
+    bool canBecomeMain() const override { return true; }
+    // The window owns its view.
+    void setView(QWidget* view, bool animated);
+    QWidget* view() const { return view_.get(); }
+    ZenView* zenView() const;
+
+  protected:
+    void mouseDown(const platform::Event& event) override;
+    void mouseMoved(const platform::Event& event) override;
+
+  private:
+    std::unique_ptr<QWidget> view_;
+};
+
+} // namespace zen

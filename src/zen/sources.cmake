@@ -1,0 +1,6 @@
+list(APPEND CORE_SOURCES
+  zen/ZenMode.cpp
+  zen/ZenSettingsPanel.cpp
+  zen/ZenView.cpp
+  zen/ZenWindow.cpp
+)
