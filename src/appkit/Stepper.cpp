@@ -8,7 +8,8 @@
 namespace appkit {
 
 Stepper::Stepper(int minValue, int maxValue, int value, QWidget* parent)
-    : QWidget(parent), min_(minValue), max_(maxValue), value_(std::clamp(value, minValue, maxValue)) {
+    : QWidget(parent), min_(minValue), max_(maxValue),
+      value_(std::clamp(value, minValue, maxValue)) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

@@ -93,10 +93,10 @@ void BlackoutController::startZenMode(int durationMin) {
         window->setHasShadow(false);
         window->setRestorable(false);
         window->setLevel(kShieldingWindowLevel);
-        window->setCollectionBehavior(
-            appkit::CollectionBehavior::canJoinAllSpaces |
-            appkit::CollectionBehavior::fullScreenAuxiliary |
-            appkit::CollectionBehavior::stationary | appkit::CollectionBehavior::ignoresCycle);
+        window->setCollectionBehavior(appkit::CollectionBehavior::canJoinAllSpaces |
+                                      appkit::CollectionBehavior::fullScreenAuxiliary |
+                                      appkit::CollectionBehavior::stationary |
+                                      appkit::CollectionBehavior::ignoresCycle);
         window->setIgnoresMouseEvents(false);
         const QSize size(int(screen.frame.width), int(screen.frame.height));
         if (first) {

@@ -47,11 +47,11 @@ void ZenBlackView::paintEvent(QPaintEvent*) {
 
 ZenView::ZenView(QSize frame, int duration, bool isEnglish, QWidget* parent)
     : QWidget(parent), totalDuration_(duration), isEnglish_(isEnglish),
-      guideLabel_(new QLabel(this)), timerLabel_(new QLabel(this)),
-      controlBar_(new QWidget(this)), barOpacity_(new QGraphicsOpacityEffect(controlBar_)),
+      guideLabel_(new QLabel(this)), timerLabel_(new QLabel(this)), controlBar_(new QWidget(this)),
+      barOpacity_(new QGraphicsOpacityEffect(controlBar_)),
       pauseBtn_(new ui::CustomCapsuleButton("", controlBar_)),
-      stopBtn_(new ui::CustomCapsuleButton(isEnglish ? "Stop Meditation" : "명상 종료",
-                                           controlBar_)) {
+      stopBtn_(
+          new ui::CustomCapsuleButton(isEnglish ? "Stop Meditation" : "명상 종료", controlBar_)) {
     resize(frame);
     breathBegin_ = now();
 
@@ -190,10 +190,11 @@ void ZenView::showHUDControlBar() {
     if (controlBarAlpha() < 1.0) animateBar(1.0, 0.25);
     if (!isPaused_) {
         QPointer<ZenView> self(this);
-        hideTimer_ = platform::mainQueue().scheduleRepeating(kHideAfter, [self](platform::Timer& t) {
-            t.invalidate();
-            if (self) self->autoHideCheck();
-        });
+        hideTimer_ =
+            platform::mainQueue().scheduleRepeating(kHideAfter, [self](platform::Timer& t) {
+                t.invalidate();
+                if (self) self->autoHideCheck();
+            });
     }
     update();
 }
@@ -202,10 +203,11 @@ void ZenView::autoHideCheck() {
     if (isPaused_) return;
     if (pointer_ && controlBar_->geometry().contains(pointer_->toPoint())) {
         QPointer<ZenView> self(this);
-        hideTimer_ = platform::mainQueue().scheduleRepeating(kHideAfter, [self](platform::Timer& t) {
-            t.invalidate();
-            if (self) self->autoHideCheck();
-        });
+        hideTimer_ =
+            platform::mainQueue().scheduleRepeating(kHideAfter, [self](platform::Timer& t) {
+                t.invalidate();
+                if (self) self->autoHideCheck();
+            });
         return;
     }
     animateBar(0.0, 0.35);

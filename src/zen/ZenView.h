@@ -51,7 +51,7 @@ class ZenView : public QWidget {
     // What it shows now.
     std::string timerText() const;
     std::string guideText() const;
-    double dotScale() const;       // 1.0 to 2.8
+    double dotScale() const;         // 1.0 to 2.8
     std::string breathPhase() const; // "inhale", "hold", "exhale"
     double controlBarAlpha() const;
     bool isCursorHidden() const { return isCursorHidden_; }

@@ -54,10 +54,10 @@ void addZenState(Session& session, QJsonObject& state) {
                     {"zenWindows", windows},
                     {"countdownRunning", bool(c.zenCountdownTimer)}};
     if (c.zenSettingsPanel && c.zenSettingsPanel->isVisible())
-        zen["settingsPanel"] = QJsonObject{
-            {"title", QString::fromStdString(c.zenSettingsPanel->title())},
-            {"minutes", c.zenSettingsPanel->zenDurationValue()},
-            {"field", c.zenSettingsPanel->durationLabel()->text()}};
+        zen["settingsPanel"] =
+            QJsonObject{{"title", QString::fromStdString(c.zenSettingsPanel->title())},
+                        {"minutes", c.zenSettingsPanel->zenDurationValue()},
+                        {"field", c.zenSettingsPanel->durationLabel()->text()}};
     else
         zen["settingsPanel"] = QJsonValue(QJsonValue::Null);
     state["zen"] = zen;

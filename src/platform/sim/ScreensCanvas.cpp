@@ -7,10 +7,10 @@
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBattery.h"
-#include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
+#include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimWindowServer.h"
 #include "platform/sim/VirtualMac.h"
@@ -18,8 +18,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <QPainterPath>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -140,7 +140,8 @@ void ScreensCanvas::paintPlacedWindows(QPainter& p, const Layout& l) {
             p.save();
             p.setClipPath(path);
             p.translate(r.topLeft());
-            p.scale(r.width() / std::max(1, view->width()), r.height() / std::max(1, view->height()));
+            p.scale(r.width() / std::max(1, view->width()),
+                    r.height() / std::max(1, view->height()));
             view->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
             p.restore();
             // Something that moves by itself is drawn again soon, only while it is shown.
@@ -246,10 +247,10 @@ void ScreensCanvas::paintMachineStrip(QPainter& p) {
     // The battery as the menu bar's battery item would show it, and who keeps the Mac awake.
     const auto& battery = mac_.battery();
     if (battery.present()) {
-        const QString state = battery.isCharging()         ? "charging"
-                              : battery.adapterBypassed()  ? "adapter bypassed"
-                              : battery.isDrawingFromAC()  ? "on hold"
-                                                           : "on battery";
+        const QString state = battery.isCharging()        ? "charging"
+                              : battery.adapterBypassed() ? "adapter bypassed"
+                              : battery.isDrawingFromAC() ? "on hold"
+                                                          : "on battery";
         parts << QString("🔋 %1% %2 · adapter %3%4")
                      .arg(battery.percent())
                      .arg(state)
@@ -257,7 +258,8 @@ void ScreensCanvas::paintMachineStrip(QPainter& p) {
                                                      : QString("out"))
                      .arg(mac_.privileges().helperRunning() ? " · helper running" : "");
     }
-    if (!battery.assertions().empty()) parts << QString("☕ %1 assertion(s)").arg(battery.assertions().size());
+    if (!battery.assertions().empty())
+        parts << QString("☕ %1 assertion(s)").arg(battery.assertions().size());
     const int hides = mac_.input().cursorHideCount();
     parts << (hides > 0 ? QString("Cursor hidden (%1)").arg(hides) : QString("Cursor shown"));
     QFont f = font();

@@ -11,8 +11,8 @@
 #include "platform/Processes.h"
 #include "platform/QtRunLoop.h"
 #include "platform/Screens.h"
-#include "platform/Sounds.h"
 #include "platform/SerialQueue.h"
+#include "platform/Sounds.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemLocale.h"
 #include "platform/SystemLog.h"
@@ -20,9 +20,9 @@
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/HardwareState.h"
+#include "platform/sim/MachineFiles.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimAppearance.h"
-#include "platform/sim/MachineFiles.h"
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimBrightness.h"
@@ -228,8 +228,8 @@ struct VirtualMac::Impl : Displays,
 
     // Sounds
     bool play(const std::string& name) override {
-        static const char* known[] = {"Basso", "Blow",   "Bottle", "Frog",   "Funk",
-                                      "Glass", "Hero",   "Morse",  "Ping",   "Pop",
+        static const char* known[] = {"Basso", "Blow",   "Bottle",    "Frog", "Funk",
+                                      "Glass", "Hero",   "Morse",     "Ping", "Pop",
                                       "Purr",  "Sosumi", "Submarine", "Tink"};
         if (std::find(std::begin(known), std::end(known), name) == std::end(known)) return false;
         sounds.push_back({name, loop->now()});
