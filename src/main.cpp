@@ -4,6 +4,7 @@
 #include "driver/ScriptDriver.h"
 #include "driver/Session.h"
 #include "driver/Tour.h"
+#include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimulatorWindow.h"
@@ -94,6 +95,9 @@ int main(int argc, char** argv) {
     if (headless) {
         driver::ScriptDriver runner(session, std::cout, std::cerr);
         runner.setScreenshotter([&] { return simulator.snapshot(); });
+        runner.setZoomer([&](uint32_t id) {
+            simulator.canvas()->zoomTo(id ? std::optional<uint32_t>(id) : std::nullopt);
+        });
         session.launch();
         if (cli.isSet(script)) return runner.runFile(cli.value(script).toStdString());
         auto out = QDir(cli.value(tour)).absolutePath().toStdString();
@@ -105,7 +109,8 @@ int main(int argc, char** argv) {
 
     session.setOnTerminated([] { QApplication::quit(); });
     session.mac().alerts().setPresenter(&sim::SimulatorWindow::presentAlert);
-    session.mac().privileges().setPromptPresenter(&sim::SimulatorWindow::presentAdministratorPrompt);
+    session.mac().privileges().setPromptPresenter(
+        &sim::SimulatorWindow::presentAdministratorPrompt);
     // Top left, so the program's windows have room beside it.
     if (auto* screen = QGuiApplication::primaryScreen())
         simulator.move(screen->availableGeometry().topLeft());

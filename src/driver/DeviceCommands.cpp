@@ -179,7 +179,9 @@ bool runDeviceCommand(Session& session, const std::string& cmd, const std::strin
             error = "click-window takes a window kind and left, right or other";
             return false;
         }
-        mac.windowServer().sendEvent(windows.back().number, event);
+        // Every window of the kind: a Zen run's view is on one screen, black on the others.
+        for (const auto& w : windows)
+            mac.windowServer().sendEvent(w.number, event);
     } else {
         handled = false;
     }

@@ -388,6 +388,13 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
             error = "default takes a Bool, a number, a string or null";
             return false;
         }
+    } else if (cmd == "zoom-screen") {
+        auto id = rest == "all" ? std::optional<platform::DisplayID>(0) : displayIDArg(rest);
+        if (!id) {
+            error = "zoom-screen takes a display ID or all";
+            return false;
+        }
+        if (zoomer_) zoomer_(*id);
     } else if (cmd == "screenshot" || cmd == "screenshot-control-window") {
         if (rest.empty()) {
             error = cmd + " needs a file name";

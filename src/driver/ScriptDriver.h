@@ -26,6 +26,8 @@ class ScriptDriver {
     void setVariable(const std::string& name, const std::string& value) { vars_[name] = value; }
     // Renders the simulator window; set by whoever owns it.
     void setScreenshotter(std::function<QImage()> shooter) { shooter_ = std::move(shooter); }
+    // Shows one screen alone in the simulator window (0: all of them).
+    void setZoomer(std::function<void(uint32_t)> zoomer) { zoomer_ = std::move(zoomer); }
 
   private:
     bool execute(const std::string& line, std::string& error);
@@ -58,6 +60,7 @@ class ScriptDriver {
     std::ostream& err_;
     std::map<std::string, std::string> vars_;
     std::function<QImage()> shooter_;
+    std::function<void(uint32_t)> zoomer_;
 };
 
 } // namespace driver

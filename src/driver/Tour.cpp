@@ -51,6 +51,26 @@ advance 0.2
 screenshot-control-window ${OUT}/10-control-window-tile-off.png
 power-tile 3
 advance 0.5
+# A hotkey being recorded on the first monitor's tile.
+click 5001
+flags 6144
+advance 0.1
+screenshot-control-window ${OUT}/11-hotkey-recording.png
+key 53 local
+advance 0.1
+# A Zen run on the panel, shown alone, mid-breath and paused.
+click "🧘♂️ Zen"
+advance 0.1
+click Start
+zoom-screen 1
+advance 4
+screenshot ${OUT}/12-zen-breathing.png
+click Pause
+advance 0.5
+screenshot ${OUT}/13-zen-paused.png
+key 53 local
+zoom-screen all
+advance 0.5
 )";
 }
 

@@ -247,7 +247,9 @@ void ZenView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), Qt::black);
-    barOpacity_->setOpacity(controlBarAlpha());
+    const double barAlpha = controlBarAlpha();
+    barOpacity_->setEnabled(barAlpha < 1.0); // drawn plainly when fully shown
+    barOpacity_->setOpacity(barAlpha);
     // The dot: 10 points across at rest, with a red glow of radius 15.
     const QPointF centre = QRectF(rect()).center();
     const double radius = 5 * dotScale();

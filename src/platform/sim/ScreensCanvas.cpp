@@ -50,7 +50,7 @@ ScreensCanvas::Layout ScreensCanvas::layout() const {
     double minX = 0, minY = 0, maxX = 1, maxY = 1;
     bool first = true;
     for (const auto& d : mac_.description().displays) {
-        if (!d.online) continue;
+        if (!d.online || (zoomed_ && d.id != *zoomed_)) continue;
         const auto& f = d.frame;
         if (first) {
             minX = f.x, minY = f.y, maxX = f.x + f.width, maxY = f.y + f.height;
@@ -67,6 +67,21 @@ ScreensCanvas::Layout ScreensCanvas::layout() const {
     return l;
 }
 
+void ScreensCanvas::zoomTo(std::optional<platform::DisplayID> id) {
+    zoomed_ = id;
+    update();
+}
+
+void ScreensCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (zoomed_) {
+        zoomTo(std::nullopt);
+        return;
+    }
+    const auto l = layout();
+    for (const auto& d : mac_.description().displays)
+        if (d.online && screenRect(l, d).contains(event->position())) zoomTo(d.id);
+}
+
 void ScreensCanvas::paintEvent(QPaintEvent*) {
     // The menu closes wherever it was dismissed (a chosen item, a script).
     if (openMenu_ && (!mac_.statusItem() || !mac_.statusItem()->menuIsOpen())) openMenu_.reset();
@@ -75,13 +90,29 @@ void ScreensCanvas::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), QColor(34, 36, 40));
     auto l = layout();
     const auto& displays = mac_.description().displays;
+    auto shown = [&](const DisplayDescription& d) {
+        return d.online && (!zoomed_ || d.id == *zoomed_);
+    };
+    if (zoomed_)
+        p.setClipRect(screenRect(l, *std::find_if(displays.begin(), displays.end(),
+                                                  [&](const auto& d) { return d.id == *zoomed_; }))
+                          .adjusted(-3, -3, 3, 3));
     for (int i = 0; i < int(displays.size()); ++i)
-        if (displays[size_t(i)].online) paintScreen(p, l, i);
+        if (shown(displays[size_t(i)])) paintScreen(p, l, i);
     paintPlacedWindows(p, l);
+    // A screen covered by a window with a view of its own shows that view, not its notes.
     for (int i = 0; i < int(displays.size()); ++i)
-        if (displays[size_t(i)].online) paintScreenInfo(p, l, i);
+        if (shown(displays[size_t(i)]) && !coveredByView(displays[size_t(i)]))
+            paintScreenInfo(p, l, i);
+    p.setClipping(false);
     paintMachineStrip(p);
     if (openMenu_) paintMenu(p);
+}
+
+bool ScreensCanvas::coveredByView(const DisplayDescription& d) const {
+    for (const auto& e : mac_.windowServer().windows())
+        if (e.window.content && e.window.frame == d.frame) return true;
+    return false;
 }
 
 QRectF ScreensCanvas::screenRect(const Layout& l, const DisplayDescription& d) const {
@@ -138,7 +169,7 @@ void ScreensCanvas::paintPlacedWindows(QPainter& p, const Layout& l) {
         // The window's own view, scaled onto the screen it covers.
         if (auto* view = qobject_cast<QWidget*>(w.content.data())) {
             p.save();
-            p.setClipPath(path);
+            p.setClipPath(path, Qt::IntersectClip);
             p.translate(r.topLeft());
             p.scale(r.width() / std::max(1, view->width()),
                     r.height() / std::max(1, view->height()));

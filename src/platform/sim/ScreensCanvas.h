@@ -21,6 +21,9 @@ class ScreensCanvas : public QWidget {
     void showMenu(const platform::Menu& menu);
     void closeMenu();
     bool menuOpen() const { return openMenu_.has_value(); }
+    // One screen alone, filling the canvas (a double-click on a screen toggles it); none: all.
+    void zoomTo(std::optional<platform::DisplayID> id);
+    std::optional<platform::DisplayID> zoomed() const { return zoomed_; }
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -29,6 +32,7 @@ class ScreensCanvas : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     struct Layout {
@@ -42,7 +46,9 @@ class ScreensCanvas : public QWidget {
     QRectF statusItemRect() const;
     std::optional<int> placedWindowAt(QPointF pt) const;
     std::optional<platform::Point> locationIn(int number, QPointF pt) const;
+    bool coveredByView(const DisplayDescription& d) const;
     bool redrawPending_ = false;
+    std::optional<platform::DisplayID> zoomed_;
     QRectF menuRect() const;
     int menuItemAt(QPointF p) const;
     QRectF screenRect(const Layout& l, const DisplayDescription& d) const;
