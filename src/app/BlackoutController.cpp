@@ -1,6 +1,7 @@
 #include "app/BlackoutController.h"
 #include "zen/ZenSettingsPanel.h"
 #include "zen/ZenWindow.h"
+#include "platform/CoreBrightness.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputActivity.h"
 
@@ -44,6 +45,7 @@ BlackoutController::BlackoutController()
       statusItem(
           platform::current().statusBar->createStatusItem(platform::kVariableStatusItemLength)) {
     auto& p = platform::current();
+    if (p.coreBrightness) cbClient = p.coreBrightness->createBlueLightClient();
     recoveryJournal = std::make_shared<RecoveryJournal>(p.paths->map(recoveryJournalPath), p.log);
     brightnessController->journal = recoveryJournal;
     // Before anything else: an earlier run may have left displays dark.
@@ -57,6 +59,7 @@ BlackoutController::BlackoutController()
     installPowerSourceNotification();
     installAudioOutputListener();
     installEscapeKeyMonitors();
+    installBlueLightStatusHandler();
     registerAllGlobalHotkeys();
     installHotkeyPressedHandler();
 }

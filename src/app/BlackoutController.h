@@ -13,6 +13,7 @@
 
 #include <QPointer>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
@@ -45,7 +46,8 @@ class QScrollArea;
 class QLabel;
 namespace platform {
 class StatusItem;
-}
+class BlueLightClient;
+} // namespace platform
 class QWidget;
 
 class BlackoutController {
@@ -255,6 +257,40 @@ class BlackoutController {
     void zenCountdownStep();
     zen::ZenView* primaryZenView() const;
 
+    // --- The system's blue-light filter ---
+    std::unique_ptr<platform::BlueLightClient> cbClient;
+    QPointer<appkit::Button> blueLightCheckbox;
+    QPointer<appkit::Slider> blueLightSlider;
+    QPointer<QLabel> blueLightValueLabel;
+    void syncBlueLightUI();
+    void blueLightToggled(appkit::Button& sender);
+    void blueLightStrengthChanged(appkit::Slider& sender);
+    void installBlueLightStatusHandler();
+
+    // --- Keep awake: screens off while the machine stays reachable ---
+    bool isRemoteStandbyActive = false;
+    double standbyStartedAt = 0; // seconds since 1970
+    std::optional<int> remoteMouseMonitor;
+    std::shared_ptr<platform::Timer> idleCheckTimer;
+    uint32_t remoteStandbyAssertionID = 0;
+    QPointer<appkit::Button> autoRemoteStandbyCheckbox;
+    QPointer<appkit::PopUpButton> remoteStandbyTimeoutPopup;
+    QPointer<appkit::Button> keepAwakeTurnOffScreenCheckbox;
+    QPointer<appkit::Button> startRemoteStandbyButton;
+    static constexpr const char* standbyTracePath = "~/Library/Logs/Nightlid/standby-trace.log";
+    static const std::array<int, 6>& remoteStandbyTimeouts(); // seconds per pop-up item
+    void autoRemoteStandbyToggled(appkit::Button& sender);
+    void turnOffScreenToggled(appkit::Button& sender);
+    void remoteStandbyTimeoutChanged(appkit::PopUpButton& sender);
+    void startRemoteStandbyClicked();
+    void updateIdleTimerState();
+    void checkIdleTime();
+    double getSystemIdleTime();
+    void enterRemoteStandby();
+    void exitRemoteStandby();
+    void enableRemoteStandbySleepAssertion();
+    void disableRemoteStandbySleepAssertion();
+
     // --- Display registry ---
     std::map<DisplayID, ControlledDisplay> cachedDisplaysByID;
 
@@ -312,6 +348,7 @@ class BlackoutController {
     QWidget* buildDisplayCard(const ControlledDisplay& display, int position);
     QWidget* buildSystemCard();
     QWidget* buildBatteryCard();
+    QWidget* buildKeepAwakeCard();
     ui::CollapsibleCard* makeCard(const std::string& key, const std::string& symbol,
                                   const std::string& title, const std::vector<QWidget*>& rows);
     // The column of the control window's scroll view, or null.

@@ -99,6 +99,7 @@ void BlackoutController::showControlWindow() {
     for (size_t i = 0; i < shown.size(); ++i)
         column->addArrangedSubview(buildDisplayCard(shown[i], int(i)));
     column->addArrangedSubview(buildSystemCard());
+    column->addArrangedSubview(buildKeepAwakeCard());
     column->addArrangedSubview(buildBatteryCard());
     column->addArrangedSubview(buildToolbar());
 
@@ -168,7 +169,9 @@ void BlackoutController::showControlWindow() {
     loadVolumeValues();
     populateAudioDevices();
     updatePowerStatusUI();
+    syncBlueLightUI();
     loadChargeLimitSettings();
+    updateIdleTimerState();
     startSyncTimer();
     platform::mainQueue().async([] {
         if (hasShared()) shared().adjustWindowHeight(false);

@@ -161,6 +161,25 @@ QWidget* BlackoutController::buildSystemCard() {
     rows.push_back(row({new SymbolView("speaker.wave.2.fill", kBlue, 16),
                         label(t("사운드 출력 기기", "Sound Output Device")), output}));
 
+    auto* blueLight = new appkit::Button(appkit::ButtonType::checkbox,
+                                         t("🌙 블루라이트 차단", "🌙 Blue Light Filter"));
+    blueLight->setAction([this](appkit::Button& b) { blueLightToggled(b); });
+    blueLightCheckbox = blueLight;
+    auto* strength = new appkit::Slider(0, 1, 0.5);
+    strength->setContinuous(true);
+    strength->setFixedWidth(170);
+    strength->setAction([this](appkit::Slider& s) { blueLightStrengthChanged(s); });
+    blueLightSlider = strength;
+    auto* strengthValue = label("--%");
+    strengthValue->setFixedWidth(44);
+    strengthValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    blueLightValueLabel = strengthValue;
+    auto* strengthRow = new appkit::StackView(appkit::Orientation::horizontal);
+    strengthRow->setSpacing(8);
+    strengthRow->addArrangedSubview(strength);
+    strengthRow->addArrangedSubview(strengthValue);
+    rows.push_back(row({blueLight, strengthRow}));
+
     auto* theme = new appkit::SegmentedControl({t("라이트", "Light"), t("다크", "Dark")});
     theme->setSelectedSegment(ThemeManager::isDarkMode() ? 1 : 0);
     theme->setAction([this](appkit::SegmentedControl& c) { systemThemeChanged(c); });

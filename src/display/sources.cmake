@@ -4,6 +4,7 @@ list(APPEND CORE_SOURCES
   display/AudioController.cpp
   display/AudioOutput.cpp
   display/AutoBrightness.cpp
+  display/BlueLight.cpp
   display/BrightnessController.cpp
   display/CoalescedWrites.cpp
   display/DimmerOverlayWindow.cpp

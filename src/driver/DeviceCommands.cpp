@@ -155,6 +155,17 @@ bool runDeviceCommand(Session& session, const std::string& cmd, const std::strin
             return false;
         }
         button->second->performClick();
+    } else if (cmd == "blue-light") {
+        // Changed elsewhere, as in System Settings.
+        auto& b = mac.brightness();
+        if (rest == "on" || rest == "off") {
+            b.changeBlueLightElsewhere(rest == "on", b.blueLightStrength());
+        } else if (auto v = numberArg(rest, 0, 1)) {
+            b.changeBlueLightElsewhere(b.blueLightOn(), float(*v));
+        } else {
+            error = "blue-light takes on, off or a strength from 0 to 1";
+            return false;
+        }
     } else if (cmd == "click-window" || cmd == "scroll-window" || cmd == "move-mouse-window") {
         std::istringstream in(rest);
         std::string kind, button;

@@ -219,6 +219,9 @@ QJsonObject stateReport(Session& session) {
         {"defaultOutput", defaultName.empty() ? QJsonValue(QJsonValue::Null)
                                               : QJsonValue(QString::fromStdString(defaultName))}};
     addWindowState(state);
+    state["blueLight"] = QJsonObject{{"on", mac.brightness().blueLightOn()},
+                                     {"strength", rounded(mac.brightness().blueLightStrength())},
+                                     {"commits", mac.brightness().blueLightStrengthCommits()}};
     addHotkeyState(session, state);
     addPowerState(session, state);
     addZenState(session, state);

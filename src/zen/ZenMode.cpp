@@ -69,7 +69,9 @@ void BlackoutController::startZenMode(int durationMin) {
     zenOriginalBrightnesses.clear();
     const auto screens = p.screens->screens();
     zenPrimaryDisplayID = screens.empty() ? 0 : displayID(screens.front()).value_or(0);
-    for (const auto& d : displayEngine.displays) {
+    // A copy: each brightness command rebuilds the engine's list.
+    const std::vector<ControlledDisplay> displays = displayEngine.displays;
+    for (const auto& d : displays) {
         float value = 0.5f;
         if (auto it = currentBrightnesses.find(d.id); it != currentBrightnesses.end())
             value = it->second;
@@ -167,8 +169,9 @@ void BlackoutController::stopZenMode(bool finished) {
     auto windows = std::make_shared<decltype(zenWindows)>(std::move(zenWindows));
     zenWindows.clear();
     platform::mainQueue().async([windows] {});
+    const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& [id, value] : zenOriginalBrightnesses)
-        for (const auto& d : displayEngine.displays)
+        for (const auto& d : displays)
             if (d.id == id) {
                 displayEngine.setBrightness(value, d);
                 updateSlider(d, value);

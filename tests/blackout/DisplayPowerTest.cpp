@@ -174,7 +174,7 @@ TEST_F(PowerTest, SwitchedOffDisplayThatLeftKeepsItsTileAndCardAndComesBackOn) {
     advance(0.1);
     // Rebuilt without display 3 online, yet its tile and card are still there, from the cache.
     EXPECT_TRUE(c.powerButtons.count(3));
-    EXPECT_EQ(cardTitles().size(), 4u + 2u);
+    EXPECT_EQ(cardTitles().size(), 4u + 3u);
     EXPECT_TRUE(c.powerButtons.at(3)->toolTip().contains("켜기"));
 
     ASSERT_TRUE(mac().plug(3));

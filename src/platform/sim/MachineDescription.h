@@ -140,6 +140,12 @@ struct MachineDescription {
     bool hasCoreBrightness = true; // CBALC calls and the keyboard client's framework
     bool hasKeyboardClient = true; // the KeyboardBrightnessClient class
     bool autoBrightness = true;
+    // After this long without input, with no assertion held, the machine would sleep.
+    double systemSleepSeconds = 600;
+    // The process ID of the remote-control software whose clicks are synthesised.
+    int64_t remoteControlProcessID = 4242;
+    bool blueLightOn = false; // the system's night colour filter
+    float blueLightStrength = 0.5f;
     std::vector<KeyboardBacklightDescription> keyboardBacklights = {{1, 0.5f}};
     bool hasSkyLight = true;     // the private appearance calls
     bool darkAppearance = false; // the system-wide appearance

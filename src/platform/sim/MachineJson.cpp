@@ -321,7 +321,8 @@ MachineDescription parseMachine(const QJsonObject& root) {
             d.keyboardLayout = stringField(root, "keyboardLayout", "US", "machine");
             if (!knownKeyboardLayout(d.keyboardLayout))
                 fail("machine.keyboardLayout",
-                     "\"" + d.keyboardLayout + "\" is no known layout (US, German, French or null)");
+                     "\"" + d.keyboardLayout +
+                         "\" is no known layout (US, German, French or null)");
         }
     }
     if (root.contains("battery")) {
@@ -337,7 +338,8 @@ MachineDescription parseMachine(const QJsonObject& root) {
             x.wattsFrom = stringField(b, "wattsFrom", x.wattsFrom, at);
             if (x.wattsFrom != "adapterDetails" && x.wattsFrom != "portController" &&
                 x.wattsFrom != "none")
-                fail(at + ".wattsFrom", "must be \"adapterDetails\", \"portController\" or \"none\"");
+                fail(at + ".wattsFrom",
+                     "must be \"adapterDetails\", \"portController\" or \"none\"");
             x.cycleCount = int(intField(b, "cycleCount", x.cycleCount, 0, 100000, at));
             x.designCapacity = int(intField(b, "designCapacity", x.designCapacity, 0, 1000000, at));
             x.rawMaxCapacity = int(intField(b, "rawMaxCapacity", x.rawMaxCapacity, 0, 1000000, at));
@@ -357,8 +359,7 @@ MachineDescription parseMachine(const QJsonObject& root) {
             if (b.contains("registryProperties")) {
                 if (!b.value("registryProperties").isObject())
                     fail(at + ".registryProperties", "must be an object");
-                x.registryOverrides =
-                    toValue(b.value("registryProperties"));
+                x.registryOverrides = toValue(b.value("registryProperties"));
             }
             d.battery = x;
         }
@@ -367,6 +368,11 @@ MachineDescription parseMachine(const QJsonObject& root) {
         intField(root, "wallClockStart", d.wallClockStart, 0, 253402300799, "machine");
     d.secondsFromGMT =
         int(intField(root, "secondsFromGMT", d.secondsFromGMT, -14 * 3600, 14 * 3600, "machine"));
+    if (root.contains("blueLight")) {
+        auto b = objectField(root, "blueLight", "machine");
+        d.blueLightOn = boolField(b, "on", false, "machine.blueLight");
+        d.blueLightStrength = float(numberField(b, "strength", 0.5, 0, 1, "machine.blueLight"));
+    }
     d.bundlePath = stringField(root, "bundlePath", d.bundlePath, "machine");
     if (d.bundlePath.empty() || d.bundlePath[0] != '/' ||
         d.bundlePath.find("/../") != std::string::npos || d.bundlePath.size() > 1024)

@@ -146,6 +146,9 @@ void ScreensCanvas::paintScreen(QPainter& p, const Layout& l, int index) {
     // The backlight: a dimmer screen, never quite black (that is what a black gamma table does).
     const double level = shownBrightness(d);
     p.fillPath(frame, QColor(0, 0, 0, int((1.0 - level) * 0.8 * 255)));
+    // The blue-light filter warms every screen with its strength.
+    if (mac_.brightness().blueLightOn())
+        p.fillPath(frame, QColor(255, 140, 30, int(mac_.brightness().blueLightStrength() * 90)));
     const auto& gamma = mac_.brightness().gamma(d.id);
     if (gamma.kind() == "black") p.fillPath(frame, Qt::black);
 
@@ -291,6 +294,13 @@ void ScreensCanvas::paintMachineStrip(QPainter& p) {
     }
     if (!battery.assertions().empty())
         parts << QString("☕ %1 assertion(s)").arg(battery.assertions().size());
+    if (mac_.brightness().blueLightOn())
+        parts << QString("🌙 Night Shift %1%")
+                     .arg(std::lround(mac_.brightness().blueLightStrength() * 100));
+    // Nothing holds it awake and it has been idle past its sleep time.
+    if (battery.assertions().empty() &&
+        mac_.input().idleSeconds() >= mac_.description().systemSleepSeconds)
+        parts << "💤 the machine would sleep now";
     const int hides = mac_.input().cursorHideCount();
     parts << (hides > 0 ? QString("Cursor hidden (%1)").arg(hides) : QString("Cursor shown"));
     QFont f = font();

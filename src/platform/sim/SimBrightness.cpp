@@ -1,6 +1,7 @@
 #include "platform/sim/SimBrightness.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace sim {
 
@@ -159,6 +160,68 @@ class SimKeyboardClient : public platform::KeyboardBrightnessClient {
 };
 
 } // namespace
+
+namespace {
+
+class SimBlueLightClient : public platform::BlueLightClient {
+  public:
+    explicit SimBlueLightClient(SimBrightness& owner)
+        : owner_(owner), id_(owner.nextBlueLightClient_++) {}
+    ~SimBlueLightClient() override { owner_.blueLightBlocks_.erase(id_); }
+    void setStatusNotificationBlock(std::function<void()> block) override {
+        owner_.blueLightBlocks_[id_] = std::move(block);
+    }
+    bool getBlueLightStatus(platform::BlueLightStatus* status) override {
+        status->active = owner_.blueLightOn() ? 1 : 0;
+        status->enabled = owner_.blueLightOn() ? 1 : 0;
+        return true;
+    }
+    bool getStrength(float* strength) override {
+        *strength = owner_.blueLightStrength();
+        return true;
+    }
+    bool setEnabled(bool enabled) override {
+        owner_.setBlueLight(enabled, owner_.blueLightStrength());
+        return true;
+    }
+    bool setStrength(float strength, bool commit) override {
+        if (commit) ++owner_.strengthCommits_;
+        owner_.setBlueLight(owner_.blueLightOn(), std::clamp(strength, 0.0f, 1.0f));
+        return true;
+    }
+
+  private:
+    SimBrightness& owner_;
+    int id_;
+};
+
+} // namespace
+
+std::unique_ptr<platform::BlueLightClient> SimBrightness::createBlueLightClient() {
+    if (!machine_.hasCoreBrightness) return nullptr;
+    return std::make_unique<SimBlueLightClient>(*this);
+}
+
+void SimBrightness::setBlueLight(bool on, float strength) {
+    const bool statusChanged = on != machine_.blueLightOn;
+    machine_.blueLightOn = on;
+    machine_.blueLightStrength = std::isfinite(strength) ? std::clamp(strength, 0.0f, 1.0f) : 0.5f;
+    // The system reports status changes (on or off), as CoreBrightness does.
+    if (statusChanged) blueLightChanged();
+    changed();
+}
+
+void SimBrightness::changeBlueLightElsewhere(bool on, float strength) {
+    const bool statusChanged = on != machine_.blueLightOn;
+    setBlueLight(on, strength);
+    if (!statusChanged) blueLightChanged();
+}
+
+void SimBrightness::blueLightChanged() {
+    auto blocks = blueLightBlocks_;
+    for (const auto& [id, block] : blocks)
+        if (block) block();
+}
 
 std::unique_ptr<platform::KeyboardBrightnessClient> SimBrightness::openKeyboardBrightnessClient() {
     if (!machine_.hasCoreBrightness || !machine_.hasKeyboardClient) return nullptr;

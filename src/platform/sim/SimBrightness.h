@@ -43,6 +43,20 @@ class SimBrightness : public platform::TransferTables,
     bool getDisplayAutoBrightnessEnabled(bool* enabled) override;
     bool setDisplayAutoBrightnessEnabled(bool enabled) override;
     std::unique_ptr<platform::KeyboardBrightnessClient> openKeyboardBrightnessClient() override;
+    std::unique_ptr<platform::BlueLightClient> createBlueLightClient() override;
+
+    // The filter changed elsewhere (System Settings, a schedule): every client hears of it.
+    void setBlueLight(bool on, float strength);
+    // Changed elsewhere: the clients are told even when only the strength moved.
+    void changeBlueLightElsewhere(bool on, float strength);
+    bool blueLightOn() const { return machine_.blueLightOn; }
+    float blueLightStrength() const { return machine_.blueLightStrength; }
+    // What the clients were told to do, and the notification blocks of the live clients.
+    int blueLightStrengthCommits() const { return strengthCommits_; }
+    void blueLightChanged();
+    std::map<int, std::function<void()>> blueLightBlocks_;
+    int nextBlueLightClient_ = 1;
+    int strengthCommits_ = 0;
 
     // Ambient light moves the panel while automatic brightness is on.
     void ambientLightChanged(float level);

@@ -4,6 +4,7 @@
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/SimWindowServer.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace sim {
@@ -73,16 +74,54 @@ void SimInput::deliverToApplication(Event original) {
     });
 }
 
+void SimInput::input() {
+    lastInput_ = loop_.now();
+    if (changed_) changed_();
+}
+
+double SimInput::idleSeconds() const {
+    return std::max(0.0, loop_.now() - lastInput_);
+}
+
+void SimInput::toGlobalMonitors(const Event& event) {
+    loop_.async([this, event] {
+        const auto mask = platform::eventMaskFor(event.type);
+        std::vector<GlobalHandler> handlers;
+        for (const auto& [t, m] : monitors_)
+            if (!m.local && (m.mask & mask)) handlers.push_back(m.globalHandler);
+        for (const auto& h : handlers)
+            h(event);
+    });
+}
+
+void SimInput::moveMouse() {
+    input();
+    Event event;
+    event.type = EventType::mouseMoved;
+    toGlobalMonitors(event);
+}
+
+void SimInput::clickInOtherApplication(int64_t sourceProcessID) {
+    if (sourceProcessID == 0) input();
+    Event event;
+    event.type = EventType::leftMouseDown;
+    event.sourceProcessID = sourceProcessID;
+    toGlobalMonitors(event);
+}
+
 void SimInput::pressKeyInApplication(uint16_t keyCode, platform::ModifierFlags modifiers) {
+    input();
     if (hotkeys_ && hotkeys_->press(keyCode, platform::carbonModifiers(modifiers))) return;
     deliverToApplication(Event{EventType::keyDown, modifiers, keyCode, std::nullopt});
 }
 
 void SimInput::changeFlags(platform::ModifierFlags modifiers) {
+    input();
     deliverToApplication(Event{EventType::flagsChanged, modifiers, 0, std::nullopt});
 }
 
 void SimInput::pressKeyInOtherApplication(uint16_t keyCode, platform::ModifierFlags modifiers) {
+    input();
     if (hotkeys_ && hotkeys_->press(keyCode, platform::carbonModifiers(modifiers))) return;
     ++keysReachingOther_;
     loop_.async([this, keyCode, modifiers] {

@@ -37,6 +37,13 @@ class SimInput : public platform::InputActivity, public platform::Cursor {
     void pressKeyInOtherApplication(uint16_t keyCode, platform::ModifierFlags modifiers = {});
     // The modifiers held change while this application is active.
     void changeFlags(platform::ModifierFlags modifiers);
+    // The mouse moved by a person: input, seen by the global mouse-moved monitors.
+    void moveMouse();
+    // A left click delivered to another application: by a person (source process 0) or
+    // synthesised by remote-control software (its process ID), which is no local input.
+    void clickInOtherApplication(int64_t sourceProcessID);
+    // Seconds since the last local input (keys, clicks, mouse moves).
+    double idleSeconds() const;
 
     // Hides minus unhides; the cursor shows while this is 0 or less.
     int cursorHideCount() const { return hideCount_; }
@@ -63,6 +70,9 @@ class SimInput : public platform::InputActivity, public platform::Cursor {
     int keysReachingApplication_ = 0;
     int keysReachingOther_ = 0;
     SimHotkeys* hotkeys_ = nullptr;
+    double lastInput_ = 0;
+    void input();
+    void toGlobalMonitors(const platform::Event& event);
     // Local monitors, then the key window.
     void deliverToApplication(platform::Event event);
 };

@@ -187,19 +187,25 @@ std::optional<Value> SimRegistry::createCFProperty(const platform::RegistryEntry
 }
 
 namespace {
-// The battery's service: its properties are read from the battery each time.
-struct BatteryEntry : platform::RegistryEntry {};
+// A service matched by class: its properties are read afresh each time.
+struct MatchedEntry : platform::RegistryEntry {
+    std::string className;
+};
 } // namespace
 
 platform::RegistryEntryRef SimRegistry::matchingService(const std::string& className) {
-    if (className != "AppleSmartBattery" || !batteryProperties_ || !batteryProperties_())
-        return nullptr;
-    return std::make_shared<BatteryEntry>();
+    auto it = services_.find(className);
+    if (it == services_.end() || !it->second || !it->second()) return nullptr;
+    auto entry = std::make_shared<MatchedEntry>();
+    entry->className = className;
+    return entry;
 }
 
 std::optional<Value> SimRegistry::createCFProperties(const platform::RegistryEntryRef& entry) {
-    if (dynamic_cast<const BatteryEntry*>(entry.get()))
-        return batteryProperties_ ? batteryProperties_() : std::nullopt;
+    if (auto* matched = dynamic_cast<const MatchedEntry*>(entry.get())) {
+        auto it = services_.find(matched->className);
+        return it != services_.end() && it->second ? it->second() : std::nullopt;
+    }
     auto e = asEntry(entry);
     if (!e) return std::nullopt;
     return e->node->properties;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 
 namespace sim {
 
@@ -39,9 +40,11 @@ class SimRegistry : public platform::IORegistry {
     platform::RegistryEntryRef matchingService(const std::string& className) override;
     std::optional<platform::Value>
     createCFProperties(const platform::RegistryEntryRef& entry) override;
-    // The "AppleSmartBattery" service's properties, read when asked; none: no battery.
-    void setBatteryProperties(std::function<std::optional<platform::Value>()> properties) {
-        batteryProperties_ = std::move(properties);
+    // A service matched by class ("AppleSmartBattery", "IOHIDSystem") whose properties are read
+    // when asked; none: no such service.
+    void setServiceProperties(const std::string& className,
+                              std::function<std::optional<platform::Value>()> properties) {
+        services_[className] = std::move(properties);
     }
     platform::AVServiceRef createAVService(const platform::RegistryEntryRef& entry) override;
     platform::IOReturn writeI2C(const platform::AVServiceRef& service, uint32_t chipAddress,
@@ -57,7 +60,7 @@ class SimRegistry : public platform::IORegistry {
     bool hasAVServices_;
     platform::VirtualClock& clock_;
     MonitorLookup monitors_;
-    std::function<std::optional<platform::Value>()> batteryProperties_;
+    std::map<std::string, std::function<std::optional<platform::Value>()>> services_;
 };
 
 } // namespace sim

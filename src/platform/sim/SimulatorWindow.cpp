@@ -84,6 +84,14 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
             [this](bool on) { mac_.battery().setTimeScale(on ? 100 : 1); });
     adapter->setEnabled(mac_.battery().present());
     fast->setEnabled(mac_.battery().present());
+    // The night colour filter switched elsewhere, as System Settings would.
+    auto* nightShift = new QPushButton("Night Shift");
+    nightShift->setToolTip("Turn the system's blue-light filter on or off");
+    system->addWidget(nightShift);
+    connect(nightShift, &QPushButton::clicked, this, [this] {
+        auto& b = mac_.brightness();
+        b.changeBlueLightElsewhere(!b.blueLightOn(), b.blueLightStrength());
+    });
     auto* appearance = new QPushButton("Light / Dark");
     appearance->setToolTip("Switch the system appearance, as System Settings would");
     system->addWidget(appearance);

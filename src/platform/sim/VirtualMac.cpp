@@ -443,7 +443,14 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
         if (impl_->privileges) impl_->privileges->writeBatteryForHelper();
         notifyChanged();
     });
-    m.registry->setBatteryProperties([this] { return impl_->battery->registryProperties(); });
+    m.registry->setServiceProperties("AppleSmartBattery",
+                                     [this] { return impl_->battery->registryProperties(); });
+    // Nanoseconds since the last input, as the HID system counts them.
+    m.registry->setServiceProperties("IOHIDSystem", [this]() -> std::optional<Value> {
+        Value p;
+        p.set("HIDIdleTime", int64_t(impl_->input->idleSeconds() * 1e9));
+        return p;
+    });
     m.privileges = std::make_unique<SimPrivileges>(
         *m.loop, *m.paths, m, *m.battery, options.virtualTime,
         [this](const std::string& line) { impl_->log.write(line); }, [this] { notifyChanged(); });

@@ -1,0 +1,4 @@
+list(APPEND CORE_SOURCES
+  standby/KeepAwakeCard.cpp
+  standby/RemoteStandby.cpp
+)
