@@ -129,6 +129,19 @@ void drawBattery(QPainter& p, const QColor& c) {
     p.drawRoundedRect(QRectF(0.12, 0.36, 0.66, 0.28), 0.04, 0.04);
 }
 
+// A running figure: head, body, arms and legs in stride.
+void drawRunner(QPainter& p, const QColor& c) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawEllipse(QPointF(0.6, 0.16), 0.09, 0.09);
+    p.setPen(strokePen(c, 0.09));
+    p.drawLine(QPointF(0.55, 0.32), QPointF(0.45, 0.58));
+    p.drawPolyline(QPolygonF(
+        {QPointF(0.3, 0.42), QPointF(0.42, 0.32), QPointF(0.62, 0.36), QPointF(0.72, 0.48)}));
+    p.drawPolyline(QPolygonF({QPointF(0.45, 0.58), QPointF(0.62, 0.72), QPointF(0.6, 0.9)}));
+    p.drawPolyline(QPolygonF({QPointF(0.45, 0.58), QPointF(0.36, 0.76), QPointF(0.18, 0.8)}));
+}
+
 Drawing drawingFor(const std::string& name) {
     if (name == "laptopcomputer") return drawLaptop;
     if (name == "display") return drawDisplay;
@@ -140,6 +153,7 @@ Drawing drawingFor(const std::string& name) {
     if (name == "chevron.up") return drawChevronUp;
     if (name == "slider.horizontal.3") return drawSliders;
     if (name == "battery.100") return drawBattery;
+    if (name == "figure.run") return drawRunner;
     return nullptr;
 }
 

@@ -155,6 +155,16 @@ bool runDeviceCommand(Session& session, const std::string& cmd, const std::strin
             return false;
         }
         button->second->performClick();
+    } else if (cmd == "mouse-click") {
+        // A click delivered to another application: by a person, or by remote-control software.
+        if (rest != "physical" && rest != "remote") {
+            error = "mouse-click takes physical or remote";
+            return false;
+        }
+        mac.input().clickInOtherApplication(
+            rest == "physical" ? 0 : mac.description().remoteControlProcessID);
+    } else if (cmd == "mouse-move") {
+        mac.input().moveMouse();
     } else if (cmd == "blue-light") {
         // Changed elsewhere, as in System Settings.
         auto& b = mac.brightness();

@@ -219,6 +219,13 @@ QJsonObject stateReport(Session& session) {
         {"defaultOutput", defaultName.empty() ? QJsonValue(QJsonValue::Null)
                                               : QJsonValue(QString::fromStdString(defaultName))}};
     addWindowState(state);
+    if (BlackoutController::hasShared()) {
+        auto& c = BlackoutController::shared();
+        state["standby"] = QJsonObject{{"active", c.isRemoteStandbyActive},
+                                       {"idleSeconds", rounded(mac.input().idleSeconds())},
+                                       {"idleTimer", bool(c.idleCheckTimer)},
+                                       {"assertionID", qint64(c.remoteStandbyAssertionID)}};
+    }
     state["blueLight"] = QJsonObject{{"on", mac.brightness().blueLightOn()},
                                      {"strength", rounded(mac.brightness().blueLightStrength())},
                                      {"commits", mac.brightness().blueLightStrengthCommits()}};

@@ -373,6 +373,10 @@ MachineDescription parseMachine(const QJsonObject& root) {
         d.blueLightOn = boolField(b, "on", false, "machine.blueLight");
         d.blueLightStrength = float(numberField(b, "strength", 0.5, 0, 1, "machine.blueLight"));
     }
+    d.systemSleepSeconds =
+        numberField(root, "systemSleepSeconds", d.systemSleepSeconds, 1, 86400, "machine");
+    d.remoteControlProcessID =
+        intField(root, "remoteControlProcessID", d.remoteControlProcessID, 1, 99999999, "machine");
     d.bundlePath = stringField(root, "bundlePath", d.bundlePath, "machine");
     if (d.bundlePath.empty() || d.bundlePath[0] != '/' ||
         d.bundlePath.find("/../") != std::string::npos || d.bundlePath.size() > 1024)

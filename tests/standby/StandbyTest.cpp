@@ -1,0 +1,122 @@
+#include "appkit/PopUpButton.h"
+#include "appkit/Slider.h"
+#include "blackout/PowerTestSupport.h"
+#include "platform/sim/SimBattery.h"
+
+#include <QLabel>
+
+namespace {
+
+class StandbyTest : public PowerTest {
+  protected:
+    int assertions(const std::string& name) {
+        int n = 0;
+        for (const auto& a : mac().battery().assertions())
+            n += a.name == name;
+        return n;
+    }
+    static constexpr const char* standby = "Night Lid - Remote Standby";
+};
+
+} // namespace
+
+TEST_F(StandbyTest, IdleMinuteEntersStandbyAndOnlyAPhysicalClickAfterTwoSecondsEndsIt) {
+    auto& c = controller();
+    EXPECT_EQ(c.remoteStandbyTimeoutPopup->indexOfSelectedItem(), 2) << "5 minutes untouched";
+    EXPECT_EQ(c.keepAwakeTurnOffScreenCheckbox->state(), appkit::ControlState::on);
+    c.toggleDisplayPowerByID(3); // off before standby
+    advance();
+    c.remoteStandbyTimeoutPopup->selectItem(0);
+    c.remoteStandbyTimeoutChanged(*c.remoteStandbyTimeoutPopup);
+    c.autoRemoteStandbyCheckbox->performClick();
+    EXPECT_EQ(defaults().integer("autoRemoteStandbyTimeout"), 60);
+    EXPECT_EQ(assertions(standby), 1);
+    mac().input().moveMouse();
+    advance(58, 0.5);
+    EXPECT_FALSE(c.isRemoteStandbyActive);
+    advance(3);
+    EXPECT_TRUE(c.isRemoteStandbyActive);
+    EXPECT_FALSE(c.idleCheckTimer);
+    EXPECT_EQ(c.poweredOffBrightnesses.size(), 4u);
+    EXPECT_EQ(gamma(2), "black");
+    EXPECT_EQ(mac().description().keyboardBacklights[0].level, 0.0f);
+    EXPECT_EQ(assertions(standby), 1) << "one assertion, not two";
+
+    // Moving the mouse and a click from remote-control software leave it dark.
+    mac().input().moveMouse();
+    mac().input().clickInOtherApplication(4242);
+    advance(2);
+    EXPECT_TRUE(c.isRemoteStandbyActive);
+    mac().input().clickInOtherApplication(0);
+    advance(0.5);
+    EXPECT_FALSE(c.isRemoteStandbyActive);
+    EXPECT_TRUE(c.poweredOffBrightnesses.empty()) << "the display off before comes back too";
+    EXPECT_EQ(gamma(3), "identity");
+    EXPECT_FLOAT_EQ(mac().description().keyboardBacklights[0].level, 0.5f);
+    EXPECT_EQ(assertions(standby), 1) << "keep awake still holds it";
+    EXPECT_TRUE(c.idleCheckTimer);
+
+    // The button enters at once; its own click within 2 seconds does not end it.
+    c.startRemoteStandbyButton->performClick();
+    mac().input().clickInOtherApplication(0);
+    advance(1);
+    EXPECT_TRUE(c.isRemoteStandbyActive);
+    advance(1.5);
+    mac().input().clickInOtherApplication(0);
+    advance(0.5);
+    EXPECT_FALSE(c.isRemoteStandbyActive);
+}
+
+TEST_F(StandbyTest, KeepAwakeWithoutScreenOffOnlyHoldsTheAssertion) {
+    auto& c = controller();
+    c.keepAwakeTurnOffScreenCheckbox->performClick();
+    EXPECT_EQ(defaults().boolValue("keepAwakeTurnOffScreen"), false);
+    c.autoRemoteStandbyCheckbox->performClick();
+    advance(400, 0.5);
+    EXPECT_FALSE(c.isRemoteStandbyActive);
+    EXPECT_EQ(assertions(standby), 1);
+    c.autoRemoteStandbyCheckbox->performClick();
+    EXPECT_EQ(assertions(standby), 0);
+    // Screen-off on again, keep awake on: the default 300 seconds apply.
+    c.keepAwakeTurnOffScreenCheckbox->performClick();
+    mac().input().moveMouse(); // idle counts from the last input
+    c.autoRemoteStandbyCheckbox->performClick();
+    advance(298, 0.5);
+    EXPECT_FALSE(c.isRemoteStandbyActive);
+    advance(3);
+    EXPECT_TRUE(c.isRemoteStandbyActive);
+}
+
+TEST_F(StandbyTest, BlueLightRowFollowsTheSystemAndSendsTheStrength) {
+    auto& c = controller();
+    auto& b = mac().brightness();
+    b.changeBlueLightElsewhere(false, 0.7f);
+    advance();
+    EXPECT_EQ(c.blueLightCheckbox->state(), appkit::ControlState::off);
+    EXPECT_FALSE(c.blueLightSlider->isEnabled());
+    EXPECT_NEAR(c.blueLightSlider->doubleValue(), 0.7, 1e-6);
+    EXPECT_EQ(c.blueLightValueLabel->text().toStdString(), "꺼짐");
+
+    // Turned on elsewhere: the row follows.
+    b.changeBlueLightElsewhere(true, 0.125f);
+    advance();
+    EXPECT_EQ(c.blueLightCheckbox->state(), appkit::ControlState::on);
+    EXPECT_TRUE(c.blueLightSlider->isEnabled());
+    EXPECT_EQ(c.blueLightValueLabel->text().toStdString(), "13%") << "halves away from zero";
+
+    // Dragged: every value is committed and shown at once.
+    const int before = b.blueLightStrengthCommits();
+    c.blueLightSlider->performDrag(0.994);
+    EXPECT_FLOAT_EQ(b.blueLightStrength(), 0.994f);
+    EXPECT_EQ(b.blueLightStrengthCommits(), before + 1);
+    EXPECT_EQ(c.blueLightValueLabel->text().toStdString(), "99%");
+
+    // Off from the checkbox, on again: the system's strength shows, the slider stays.
+    c.blueLightCheckbox->performClick();
+    EXPECT_FALSE(b.blueLightOn());
+    EXPECT_FALSE(c.blueLightSlider->isEnabled());
+    b.setBlueLight(false, 0.0f);
+    c.blueLightCheckbox->performClick();
+    EXPECT_TRUE(b.blueLightOn());
+    EXPECT_EQ(c.blueLightValueLabel->text().toStdString(), "0%");
+}

@@ -1,0 +1,3 @@
+list(APPEND TEST_SOURCES
+  standby/StandbyTest.cpp
+)
