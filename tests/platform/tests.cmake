@@ -1,4 +1,5 @@
 list(APPEND TEST_SOURCES
   platform/FoundationTest.cpp
+  platform/MachineInputsTest.cpp
   platform/VirtualMacTest.cpp
 )

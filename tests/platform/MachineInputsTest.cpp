@@ -1,0 +1,91 @@
+#include "platform/PropertyList.h"
+#include "platform/sim/SimShell.h"
+#include "platform/sim/VirtualMac.h"
+
+#include <gtest/gtest.h>
+
+TEST(SimShell, AdministratorScriptsAreReadAsShWouldAndNothingExtraRuns) {
+    std::string error;
+    auto command = sim::administratorShellCommand(
+        R"(do shell script "echo '\"a\"' > '/tmp/x' \\ ok" with administrator privileges)", error);
+    ASSERT_TRUE(command) << error;
+    EXPECT_EQ(*command, R"(echo '"a"' > '/tmp/x' \ ok)");
+    EXPECT_FALSE(sim::administratorShellCommand(R"(do shell script "x" )", error));
+    EXPECT_FALSE(sim::administratorShellCommand(R"(do shell script "x)", error));
+    EXPECT_FALSE(sim::administratorShellCommand(
+        R"(do shell script "\q" with administrator privileges)", error));
+    EXPECT_FALSE(sim::administratorShellCommand(R"(tell application "Finder" to quit)", error));
+
+    auto parsed = sim::parseShellCommands(
+        R"(mkdir -p '/A B' && cp '/It'\''s $(x).app/h' "/d\"q" && echo 'x' > '/f')", error);
+    ASSERT_TRUE(parsed) << error;
+    ASSERT_EQ(parsed->size(), 3u);
+    EXPECT_EQ((*parsed)[0].words, (std::vector<std::string>{"mkdir", "-p", "/A B"}));
+    EXPECT_EQ((*parsed)[1].words, (std::vector<std::string>{"cp", "/It's $(x).app/h", "/d\"q"}));
+    EXPECT_EQ((*parsed)[2].redirectTo, "/f");
+
+    // What a badly quoted path would let sh do is refused, never run.
+    for (const std::string bad : {"cp '/It's' /x", "cp /a $(touch pwned)", "cp /a `id`",
+                                  "cp \"$HOME\" /x", "mkdir /a; rm /b", "cp /a /b | sh",
+                                  "echo x > /a > /b", "echo x >", "&& ls", "cp /a /b &", "ls *"}) {
+        EXPECT_FALSE(sim::parseShellCommands(bad, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+}
+
+TEST(PropertyList, ReadsWhatItWritesAndRefusesMalformedLists) {
+    platform::Value inner;
+    inner.set("OptimizedBatteryCharging", 1);
+    platform::Value root;
+    root.set("Label", "com.example <&>");
+    root.set("On", true);
+    root.set("Ratio", 0.5);
+    root.set("Args", platform::ValueArray{platform::Value("a"), platform::Value(int64_t(-7))});
+    root.set("Custom Profile", inner);
+    std::string error;
+    auto back = platform::parsePropertyList(platform::xmlPropertyList(root), error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(*back, root);
+
+    std::string deep = "<plist>";
+    for (int i = 0; i < 40; ++i)
+        deep += "<array>";
+    EXPECT_FALSE(platform::parsePropertyList(deep, error));
+    for (const std::string bad :
+         {"", "<dict/>", "<plist></plist>", "<plist><integer>x</integer></plist>",
+          "<plist><dict><string>no key</string></dict></plist>",
+          "<plist><dict><key>k</key></dict></plist>", "<plist><blob/></plist>", "<plist><dict>"}) {
+        EXPECT_FALSE(platform::parsePropertyList(bad, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+}
+
+TEST(MachineDescription, NewFieldsAreCheckedAndNamed) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"({"keyboardLayout":"Dvorak","displays":[]})", "machine.keyboardLayout"},
+        {R"({"otherApplicationHotkeys":[{"code":1,"modifiers":256}],"displays":[]})",
+         "otherApplicationHotkeys[0].application"},
+        {R"({"otherApplicationHotkeys":[{"code":70000,"application":"X"}],"displays":[]})",
+         "otherApplicationHotkeys[0].code"},
+        {R"({"battery":{"percent":120},"displays":[]})", "machine.battery.percent"},
+        {R"({"battery":{"watts":0},"displays":[]})", "machine.battery.watts"},
+        {R"({"battery":{"wattsFrom":"magic"},"displays":[]})", "machine.battery.wattsFrom"},
+        {R"({"battery":{"profilerSeconds":1e9},"displays":[]})", "profilerSeconds"},
+        {R"({"battery":{"registryProperties":[1]},"displays":[]})", "registryProperties"},
+        {R"({"bundlePath":"Applications/N.app","displays":[]})", "machine.bundlePath"},
+        {R"({"bundlePath":"/Applications/../etc","displays":[]})", "machine.bundlePath"},
+        {R"({"blueLight":{"strength":2},"displays":[]})", "machine.blueLight"},
+        {R"({"systemSleepSeconds":0,"displays":[]})", "systemSleepSeconds"},
+    };
+    for (const auto& [json, field] : cases) {
+        std::string error;
+        EXPECT_FALSE(sim::VirtualMac::parse(json, &error)) << json;
+        EXPECT_NE(error.find(field), std::string::npos) << json << " -> " << error;
+    }
+    std::string error;
+    auto desktop = sim::VirtualMac::parse(
+        R"({"battery":null,"keyboardLayout":null,"displays":[{"id":1}]})", &error);
+    ASSERT_TRUE(desktop) << error;
+    EXPECT_FALSE(desktop->battery);
+    EXPECT_TRUE(desktop->keyboardLayout.empty());
+}
