@@ -18,6 +18,7 @@
 
 #include <QJsonArray>
 #include <QLabel>
+#include <QLineEdit>
 
 #include <cmath>
 #include <optional>
@@ -207,6 +208,22 @@ bool runWindowCommand(Session& session, const std::string& cmd, const std::strin
             return false;
         }
         return click(unquote(rest), error);
+    }
+    if (cmd == "type") {
+        // Into an editable field, known by the label before it; then editing ends, as with Return.
+        auto [target, text] = firstArg(rest);
+        QLineEdit* field = nullptr;
+        for (auto* window : windows())
+            for (auto* f : window->widget()->findChildren<QLineEdit*>())
+                if (shown(f) && !f->isReadOnly() && rowTitle(f) == target)
+                    field = field ? field : f;
+        if (!field) {
+            error = "no window shows a field labelled \"" + target + "\"";
+            return false;
+        }
+        field->setText(QString::fromStdString(text));
+        emit field->editingFinished();
+        return true;
     }
     if (cmd == "slider") {
         auto [target, valueText] = lastArg(rest);
