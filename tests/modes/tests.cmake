@@ -1,0 +1,3 @@
+list(APPEND TEST_SOURCES
+  modes/ModeCatalogueTest.cpp
+)
