@@ -16,5 +16,6 @@ list(APPEND SIM_SOURCES
   platform/sim/SimStatusItem.cpp
   platform/sim/SimWindowServer.cpp
   platform/sim/VirtualMac.cpp
+  platform/sim/VirtualMacServices.cpp
 )
 include(platform/sim/ui.cmake)

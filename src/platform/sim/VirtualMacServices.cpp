@@ -1,0 +1,89 @@
+#include "platform/sim/VirtualMacImpl.h"
+
+#include <QProcess>
+
+namespace sim {
+
+namespace {
+
+class SimRunningApplication : public RunningApplication {
+  public:
+    SimRunningApplication(VirtualMac::Impl& mac, std::string bundleID)
+        : mac_(mac), bundleID_(std::move(bundleID)) {}
+    std::string bundleIdentifier() const override { return bundleID_; }
+    bool terminate() override {
+        ++mac_.terminateRequests[bundleID_];
+        auto& apps = mac_.d.runningApps;
+        for (auto it = apps.begin(); it != apps.end(); ++it)
+            if (it->bundleIdentifier == bundleID_) {
+                apps.erase(it);
+                return true;
+            }
+        return false;
+    }
+
+  private:
+    VirtualMac::Impl& mac_;
+    std::string bundleID_;
+};
+
+class SimUpdaterController : public UpdaterController {
+  public:
+    explicit SimUpdaterController(VirtualMac::Impl& mac) : mac_(mac) {}
+    // Answers as the real updater's own window does.
+    void checkForUpdates() override {
+        ++mac_.updateChecks;
+        mac_.log.write("Updater: checked for updates");
+        platform::AlertRequest answer;
+        answer.style = platform::AlertStyle::informational;
+        const std::string running = NIGHTLID_VERSION;
+        if (mac_.d.availableUpdate.empty() || mac_.d.availableUpdate == running) {
+            answer.messageText = "You’re up to date!";
+            answer.informativeText =
+                "Nightlid " + running + " is currently the newest version available.";
+        } else {
+            answer.messageText = "A new version of Nightlid is available!";
+            answer.informativeText = "Nightlid " + mac_.d.availableUpdate +
+                                     " is now available—you have " + running +
+                                     ". Would you like to download it now?";
+            answer.buttons = {"Install Update", "Remind Me Later"};
+        }
+        mac_.alerts.runModal(answer);
+    }
+
+  private:
+    VirtualMac::Impl& mac_;
+};
+
+} // namespace
+
+std::vector<std::shared_ptr<RunningApplication>>
+VirtualMac::Impl::runningApplications(const std::string& bundleIdentifier) {
+    std::vector<std::shared_ptr<RunningApplication>> out;
+    for (const auto& a : d.runningApps)
+        if (a.bundleIdentifier == bundleIdentifier)
+            out.push_back(std::make_shared<SimRunningApplication>(*this, a.bundleIdentifier));
+    return out;
+}
+
+std::optional<std::string> VirtualMac::Impl::runTool(const std::string& path,
+                                                     const std::vector<std::string>& arguments) {
+    // A real child process, run from the machine's own folders.
+    QProcess process;
+    QStringList list;
+    for (const auto& a : arguments)
+        list << QString::fromStdString(a);
+    process.start(QString::fromStdString(paths->map(path)), list);
+    if (!process.waitForStarted(5000)) return std::nullopt;
+    process.waitForFinished(120000);
+    if (process.exitStatus() != QProcess::NormalExit) return std::nullopt;
+    return process.readAllStandardOutput().toStdString();
+}
+
+std::shared_ptr<UpdaterController>
+VirtualMac::Impl::createStandardController(bool startingUpdater) {
+    updaterStarted = startingUpdater;
+    return std::make_shared<SimUpdaterController>(*this);
+}
+
+} // namespace sim
