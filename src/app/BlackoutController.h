@@ -5,6 +5,7 @@
 #include "appkit/Image.h"
 #include "blackout/GammaTable.h"
 #include "display/ControlledDisplay.h"
+#include "platform/Displays.h"
 #include "platform/Events.h"
 #include "platform/Menu.h"
 #include "platform/RunLoop.h"
@@ -291,6 +292,24 @@ class BlackoutController {
     void enableRemoteStandbySleepAssertion();
     void disableRemoteStandbySleepAssertion();
 
+    // --- Display modes and arrangement ---
+    static constexpr int arrangementPopUpTagBase = 4000;
+    static constexpr int resolutionPopUpTagBase = 5000;  // a map apart from the hotkey buttons'
+    std::map<int, ControlledDisplay> modeSegments;       // arrangement pop-up tag -> display
+    std::map<int, ControlledDisplay> resolutionDisplays; // resolution pop-up tag -> display
+    std::map<int, std::vector<platform::DisplayMode>> displayModesByTag;
+    std::vector<platform::DisplayMode> getRecommendedScalingModes(DisplayID id, bool isBuiltIn);
+    void changeResolution(DisplayID id, const platform::DisplayMode& mode);
+    void displayResolutionChanged(appkit::PopUpButton& sender);
+    // Only a pop-up sender is acted on.
+    void displayModeChanged(QWidget* sender);
+    void changeDisplayMode(DisplayID id, int choice);
+    // 0.5 s after a configuration transaction: the handler of a screen change, rebuilding the
+    // visible window even when the set of displays is the same.
+    void scheduleRebuildAfterConfiguration();
+    QWidget* buildArrangementRow(const ControlledDisplay& display, int position);
+    QWidget* buildResolutionRow(const ControlledDisplay& display, int position);
+
     // --- Display registry ---
     std::map<DisplayID, ControlledDisplay> cachedDisplaysByID;
 
@@ -300,7 +319,9 @@ class BlackoutController {
     void terminateCompetingMonitorControl();
     void autoLaunchToggled(appkit::Button& checkbox);
     bool launchAtLoginInitialState() const;
-    void screenConfigurationChanged();
+    // rebuildVisibleWindow: a shown window is rebuilt even when the displays are the same (it
+    // must show a new mode or arrangement).
+    void screenConfigurationChanged(bool rebuildVisibleWindow = false);
     void stopDisplayServices();
     void traceLog(const std::string& message);
     void showAlert(const std::string& title, const std::string& message);

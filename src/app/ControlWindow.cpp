@@ -91,6 +91,9 @@ void BlackoutController::showControlWindow() {
     brightnessLabels.clear();
     volumeSliders.clear();
     volumeLabels.clear();
+    modeSegments.clear();
+    resolutionDisplays.clear();
+    displayModesByTag.clear();
     auto* column = new appkit::StackView(appkit::Orientation::vertical);
     column->setSpacing(kColumnSpacing);
     column->setEdgeInsets(kColumnInset, 0, kColumnInset, 0);

@@ -121,7 +121,9 @@ QWidget* BlackoutController::buildDisplayCard(const ControlledDisplay& display, 
                     {sliderRow("sun.max.fill", kYellow, t("밝기", "Brightness"),
                                makeSlider(brightnessTag, true), brightnessValue),
                      sliderRow("speaker.wave.2.fill", kBlue, t("볼륨", "Volume"),
-                               makeSlider(volumeTag, false), volumeValue)});
+                               makeSlider(volumeTag, false), volumeValue),
+                     buildArrangementRow(display, position),
+                     buildResolutionRow(display, position)});
 }
 
 bool BlackoutController::syncCheckboxUsable(bool autoBrightnessOn) const {
@@ -202,7 +204,8 @@ QWidget* BlackoutController::buildToolbar() {
     auto* bar = new appkit::StackView(appkit::Orientation::horizontal);
     bar->setFixedWidth(kCardWidth);
     bar->setSpacing(8);
-    auto* zen = new appkit::Button(appkit::ButtonType::push, t("🧘♂️ 명상", "🧘♂️ Zen"));
+    auto* zen =
+        new appkit::Button(appkit::ButtonType::push, t("🧘♂️ 명상", "🧘♂️ Zen"));
     zen->setAction([this](appkit::Button&) { zenButtonClicked(); });
     bar->addArrangedSubview(zen);
     bar->addFlexibleSpace();

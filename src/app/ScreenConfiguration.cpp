@@ -16,13 +16,14 @@ std::set<DisplayID> registryIDs(const DisplayEngine& engine) {
 
 } // namespace
 
-void BlackoutController::screenConfigurationChanged() {
+void BlackoutController::screenConfigurationChanged(bool rebuildVisibleWindow) {
     if (isProtecting) return;
     auto before = registryIDs(displayEngine);
     displayEngine.refreshDisplays();
     auto after = registryIDs(displayEngine);
     if (!recoveryPending.empty()) recoverFromUncleanExit();
-    const bool rebuild = before != after || !controlWindow;
+    const bool rebuild =
+        before != after || !controlWindow || (rebuildVisibleWindow && controlWindow->isVisible());
     // While a combination is being recorded none is held; a rebuilt window ends the recording.
     if (!isRecordingHotkey)
         registerAllGlobalHotkeys();

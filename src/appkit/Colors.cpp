@@ -10,6 +10,10 @@ QColor baseColor(SystemColor c, bool dark) {
     switch (c) {
     case SystemColor::label:
         return dark ? QColor(255, 255, 255, 217) : QColor(0, 0, 0, 217);
+    case SystemColor::text:
+        return dark ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    case SystemColor::controlText:
+        return dark ? QColor(255, 255, 255, 217) : QColor(0, 0, 0, 217);
     case SystemColor::secondaryLabel:
         return dark ? QColor(255, 255, 255, 140) : QColor(0, 0, 0, 128);
     case SystemColor::tertiaryLabel:

@@ -9,6 +9,8 @@ namespace appkit {
 
 enum class SystemColor {
     label,
+    text,
+    controlText,
     secondaryLabel,
     tertiaryLabel,
     separator,

@@ -7,6 +7,7 @@
 #include "driver/DeviceCommands.h"
 #include "driver/Session.h"
 #include "driver/StateReport.h"
+#include "driver/commands/DisplayModeCommands.h"
 #include "driver/commands/HotkeyCommands.h"
 #include "driver/commands/PowerCommands.h"
 #include "driver/commands/WindowCommands.h"
@@ -447,6 +448,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         if (!runDeviceCommand(session_, cmd, rest, handled, error)) return false;
         if (!handled && !runHotkeyCommand(session_, cmd, rest, handled, error)) return false;
         if (!handled && !runPowerCommand(session_, cmd, rest, handled, error)) return false;
+        if (!handled && !runDisplayModeCommand(session_, cmd, rest, handled, error)) return false;
         if (!handled && !runWindowCommand(
                             session_, cmd, rest, [this](double s) { advance(s); }, handled, error))
             return false;

@@ -6,6 +6,7 @@
 #include "display/DisplayEngine.h"
 #include "display/RecoveryJournal.h"
 #include "driver/Session.h"
+#include "driver/commands/DisplayModeCommands.h"
 #include "driver/commands/HotkeyCommands.h"
 #include "driver/commands/PowerCommands.h"
 #include "driver/commands/WindowCommands.h"
@@ -232,6 +233,7 @@ QJsonObject stateReport(Session& session) {
     addHotkeyState(session, state);
     addPowerState(session, state);
     addZenState(session, state);
+    addDisplayModeState(session, state);
 
     state["updateChecks"] = mac.updateChecks();
     state["terminated"] = session.terminated();

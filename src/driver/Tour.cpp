@@ -71,6 +71,15 @@ screenshot ${OUT}/13-zen-paused.png
 key 53 local
 zoom-screen all
 advance 0.5
+# A larger text size on the panel and the second monitor mirroring the main display.
+click-status-item left
+advance 0.1
+scaling 1 0
+advance 0.6
+popup 4002 "Mirror Display"
+advance 0.6
+screenshot ${OUT}/14-resolution-and-mirror.png
+screenshot-control-window ${OUT}/15-display-card-scaling.png
 )";
 }
 

@@ -1,6 +1,7 @@
 list(APPEND DRIVER_SOURCES
   driver/Arguments.cpp
   driver/DeviceCommands.cpp
+  driver/commands/DisplayModeCommands.cpp
   driver/commands/HotkeyCommands.cpp
   driver/commands/PowerCommands.cpp
   driver/commands/WindowCommands.cpp

@@ -77,7 +77,10 @@ recommendedScalingModes(const std::optional<std::vector<DisplayMode>>& allModes,
     std::vector<DisplayMode> kept;
     std::map<std::string, size_t> byKey;
     for (const auto& m : usable) {
-        if (std::abs(nativeRatio - double(m.width) / double(m.height)) >= 0.05) continue;
+        // A listed size of a known panel is offered even off the native ratio: the 16:10 sizes
+        // of the notched panels would otherwise never show.
+        const bool listed = isBuiltIn && builtInSizes().count({maxW, maxH});
+        if (!listed && std::abs(nativeRatio - double(m.width) / double(m.height)) >= 0.05) continue;
         if (!passesSizeRule(m, isBuiltIn, maxW, maxH)) continue;
         const std::string key = std::to_string(m.width) + "x" + std::to_string(m.height) + "_" +
                                 (isHiDPI(m) ? "true" : "false");

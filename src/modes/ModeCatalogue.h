@@ -1,6 +1,8 @@
 #pragma once
 // Which display modes a display's card offers: a short list curated from everything the
-// display reports, with the current mode always among them. Plain C++.
+// display reports, with the current mode always among them.
+
+#include "platform/Displays.h"
 
 #include <optional>
 #include <string>
@@ -8,12 +10,7 @@
 
 namespace modes {
 
-struct DisplayMode {
-    int width = 0, height = 0;           // points
-    int pixelWidth = 0, pixelHeight = 0; // pixels
-    double refreshRate = 0;              // Hz; 0 when the display reports none
-    bool usableForDesktop = true;
-};
+using DisplayMode = platform::DisplayMode;
 
 // Fewer points than pixels across.
 bool isHiDPI(const DisplayMode& mode);

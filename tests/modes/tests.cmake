@@ -1,3 +1,5 @@
 list(APPEND TEST_SOURCES
+  modes/DisplayModesTest.cpp
   modes/ModeCatalogueTest.cpp
+  modes/ScalingViewsTest.cpp
 )

@@ -76,6 +76,17 @@ TEST(MachineDescription, NewFieldsAreCheckedAndNamed) {
         {R"({"bundlePath":"/Applications/../etc","displays":[]})", "machine.bundlePath"},
         {R"({"blueLight":{"strength":2},"displays":[]})", "machine.blueLight"},
         {R"({"systemSleepSeconds":0,"displays":[]})", "systemSleepSeconds"},
+        {R"({"displays":[{"id":1,"modes":"8k"}]})", "displays[0].modes"},
+        {R"({"displays":[{"id":1,"modes":[[1920,1080,1920,1080]]}]})", "displays[0].modes[0]"},
+        {R"({"displays":[{"id":1,"modes":[[1920,1080,1920,1080,-60]]}]})", "modes[0][4]"},
+        {R"({"displays":[{"id":1,"modes":[]}]})", "displays[0].modes"},
+        {R"({"displays":[{"id":1,"modes":"4k","currentMode":[800,600,800,600,60]}]})",
+         "displays[0].currentMode"},
+        {R"({"displays":[{"id":1,"frame":[0,0,1000,1000],"modes":"4k"}]})",
+         "displays[0].currentMode"},
+        {R"({"displays":[{"id":1,"mirrorOf":1}]})", "displays[0].mirrorOf"},
+        {R"({"displays":[{"id":1},{"id":2,"mirrorOf":7}]})", "displays[1].mirrorOf"},
+        {R"({"configurationFailsAt":"never","displays":[]})", "configurationFailsAt"},
     };
     for (const auto& [json, field] : cases) {
         std::string error;
@@ -88,4 +99,13 @@ TEST(MachineDescription, NewFieldsAreCheckedAndNamed) {
     ASSERT_TRUE(desktop) << error;
     EXPECT_FALSE(desktop->battery);
     EXPECT_TRUE(desktop->keyboardLayout.empty());
+
+    // The frame's size follows the named current mode.
+    auto monitor = sim::VirtualMac::parse(
+        R"({"displays":[{"id":1,"frame":[0,0,10,10],"modes":"1440p",
+                         "currentMode":[1920,1080,1920,1080,60]}]})",
+        &error);
+    ASSERT_TRUE(monitor) << error;
+    EXPECT_EQ(monitor->displays[0].frame.width, 1920);
+    EXPECT_EQ(monitor->displays[0].modes[monitor->displays[0].currentMode].height, 1080);
 }

@@ -60,6 +60,12 @@ struct DisplayDescription {
     bool gammaWriteFails = false;
     // DisplayServices brightness (the built-in panel's backlight), 0..1.
     float brightness = 0.8f;
+    // Every mode the display reports, low-resolution duplicates included; the frame's size is
+    // the current mode's point size.
+    std::vector<platform::DisplayMode> modes;
+    size_t currentMode = 0;
+    bool modesUnreadable = false; // copying the modes fails
+    DisplayID mirrorOf = 0;       // the master it mirrors; such a display has no screen
 };
 
 struct KeyboardBacklightDescription {
@@ -126,6 +132,8 @@ struct MachineDescription {
     bool hasCoreDisplay = true;
     bool hasAVServices = true;
     bool onlineListFails = false;
+    // Where display configuration transactions fail: "", "begin", "configure" or "complete".
+    std::string configurationFailsAt;
     std::string localeIdentifier = "ko_KR";
     // The wall clock when the machine starts (2026-03-02 09:00 in Seoul), and the time zone.
     int64_t wallClockStart = 1772409600;

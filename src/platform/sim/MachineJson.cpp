@@ -1,5 +1,6 @@
 // Reading a machine description from JSON.
 
+#include "platform/sim/SimDisplayModes.h"
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/VirtualMac.h"
 
@@ -8,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <sstream>
@@ -200,6 +202,71 @@ RegistryNode parseNode(const QJsonObject& o, const std::string& where, int depth
     return n;
 }
 
+// [width, height, pixel width, pixel height, refresh] with an optional usable flag.
+platform::DisplayMode parseMode(const QJsonValue& v, const std::string& where) {
+    const std::string form = "must be [width, height, pixelWidth, pixelHeight, refreshHz] with an "
+                             "optional usable flag";
+    if (!v.isArray()) fail(where, form);
+    auto a = v.toArray();
+    if (a.size() != 5 && a.size() != 6) fail(where, form);
+    platform::DisplayMode m;
+    m.width = int(wholeNumber(a[0], 1, int64_t(kMaxScreenSide), where + "[0]"));
+    m.height = int(wholeNumber(a[1], 1, int64_t(kMaxScreenSide), where + "[1]"));
+    m.pixelWidth = int(wholeNumber(a[2], 1, 2 * int64_t(kMaxScreenSide), where + "[2]"));
+    m.pixelHeight = int(wholeNumber(a[3], 1, 2 * int64_t(kMaxScreenSide), where + "[3]"));
+    const double hz = a[4].toDouble(-1);
+    if (!a[4].isDouble() || !std::isfinite(hz) || hz < 0 || hz > 1000)
+        fail(where + "[4]", "the refresh rate must be a number from 0 to 1000");
+    m.refreshRate = hz;
+    if (a.size() == 6) {
+        if (!a[5].isBool()) fail(where + "[5]", "the usable flag must be true or false");
+        m.usableForDesktop = a[5].toBool();
+    }
+    return m;
+}
+
+void parseModes(const QJsonObject& o, const std::string& where, DisplayDescription& x) {
+    x.modesUnreadable = boolField(o, "modesUnreadable", false, where);
+    if (!o.contains("modes")) {
+        x.modes = {modeForFrame(x.frame, x.builtIn)};
+        if (o.contains("currentMode")) fail(where + ".currentMode", "needs a list of modes");
+        return;
+    }
+    auto v = o.value("modes");
+    if (v.isString()) {
+        auto preset = modePreset(v.toString().toStdString());
+        if (!preset) {
+            std::string names;
+            for (const auto& n : modePresetNames())
+                names += (names.empty() ? "" : ", ") + n;
+            fail(where + ".modes", "names no mode family; known: " + names);
+        }
+        x.modes = *preset;
+    } else if (v.isArray()) {
+        auto list = v.toArray();
+        if (list.isEmpty() || list.size() > 256) fail(where + ".modes", "must list 1 to 256 modes");
+        for (int i = 0; i < list.size(); ++i)
+            x.modes.push_back(parseMode(list[i], where + ".modes[" + std::to_string(i) + "]"));
+    } else {
+        fail(where + ".modes", "must be a mode family's name or a list of modes");
+    }
+    if (o.contains("currentMode")) {
+        auto current = parseMode(o.value("currentMode"), where + ".currentMode");
+        auto it = std::find(x.modes.begin(), x.modes.end(), current);
+        if (it == x.modes.end()) fail(where + ".currentMode", "is not one of the display's modes");
+        x.currentMode = size_t(it - x.modes.begin());
+    } else if (auto match = modeMatchingFrame(x.modes, x.frame)) {
+        x.currentMode = *match;
+    } else {
+        fail(where + ".currentMode", "no usable mode is the frame's size; name the current mode");
+    }
+    const auto& m = x.modes[x.currentMode];
+    if (!m.usableForDesktop) fail(where + ".currentMode", "is not usable for the desktop");
+    // The frame follows the mode, so a description needs to give only one of them.
+    x.frame.width = m.width;
+    x.frame.height = m.height;
+}
+
 DisplayDescription parseDisplay(const QJsonObject& o, const std::string& where,
                                 const std::vector<DisplayDescription>& before) {
     DisplayDescription x;
@@ -217,6 +284,10 @@ DisplayDescription parseDisplay(const QJsonObject& o, const std::string& where,
         right = std::max(right, other.frame.x + other.frame.width);
     x.frame = rectField(o, "frame", where).value_or(platform::Rect{right, 0, 1920, 1080});
     x.visibleFrame = rectField(o, "visibleFrame", where).value_or(platform::Rect{});
+    parseModes(o, where, x);
+    x.mirrorOf = DisplayID(intField(o, "mirrorOf", 0, 0, 0xFFFFFFFF, where));
+    if (x.mirrorOf == x.id) fail(where + ".mirrorOf", "a display cannot mirror itself");
+    if (x.mirrorOf) x.hasScreen = false;
     x.screenName = stringField(o, "screenName", "", where);
     if (o.contains("info")) {
         if (!o.value("info").isObject()) fail(where + ".info", "must be an object");
@@ -402,6 +473,21 @@ MachineDescription parseMachine(const QJsonObject& root) {
         std::string where = "machine.displays[" + std::to_string(i) + "]";
         d.displays.push_back(parseDisplay(objectAt(displays, i, where), where, d.displays));
     }
+    for (size_t i = 0; i < d.displays.size(); ++i) {
+        const auto& x = d.displays[i];
+        if (!x.mirrorOf) continue;
+        auto master = std::find_if(d.displays.begin(), d.displays.end(),
+                                   [&](const auto& m) { return m.id == x.mirrorOf; });
+        const std::string at = "machine.displays[" + std::to_string(i) + "].mirrorOf";
+        if (master == d.displays.end()) fail(at, "names no display of this machine");
+        if (master->mirrorOf) fail(at, "names a display that mirrors another itself");
+        d.displays[i].frame.x = master->frame.x;
+        d.displays[i].frame.y = master->frame.y;
+    }
+    d.configurationFailsAt = stringField(root, "configurationFailsAt", "", "machine");
+    if (!d.configurationFailsAt.empty() && d.configurationFailsAt != "begin" &&
+        d.configurationFailsAt != "configure" && d.configurationFailsAt != "complete")
+        fail("machine.configurationFailsAt", "must be \"begin\", \"configure\" or \"complete\"");
     if (root.contains("registry")) {
         if (!root.value("registry").isObject()) fail("machine.registry", "must be an object");
         d.registryRoot = parseNode(root.value("registry").toObject(), "machine.registry", 0);

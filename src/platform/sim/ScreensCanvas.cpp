@@ -49,9 +49,26 @@ ScreensCanvas::Layout ScreensCanvas::layout() const {
     Layout l;
     double minX = 0, minY = 0, maxX = 1, maxY = 1;
     bool first = true;
+    std::vector<platform::Rect> places;
+    for (const auto& d : mac_.description().displays)
+        if (d.online && !d.mirrorOf && (!zoomed_ || d.id == *zoomed_)) places.push_back(d.frame);
+    // Mirrored displays in a row under the desktop, at their own size.
+    double belowY = 0, nextX = 0;
+    for (const auto& f : places) {
+        belowY = std::max(belowY, f.y + f.height + 160);
+        nextX = std::min(nextX, f.x);
+    }
     for (const auto& d : mac_.description().displays) {
-        if (!d.online || (zoomed_ && d.id != *zoomed_)) continue;
-        const auto& f = d.frame;
+        if (!d.online || !d.mirrorOf || (zoomed_ && d.id != *zoomed_)) continue;
+        platform::Rect place{zoomed_ ? 0 : nextX, zoomed_ ? 0 : belowY, d.frame.width,
+                             d.frame.height};
+        l.mirrorPlaces[d.id] = place;
+        places.push_back(place);
+        // Room for its caption under it.
+        places.push_back({place.x, place.y + place.height, 1, place.height * 0.25});
+        nextX += d.frame.width + 160;
+    }
+    for (const auto& f : places) {
         if (first) {
             minX = f.x, minY = f.y, maxX = f.x + f.width, maxY = f.y + f.height;
             first = false;
@@ -98,15 +115,62 @@ void ScreensCanvas::paintEvent(QPaintEvent*) {
                                                   [&](const auto& d) { return d.id == *zoomed_; }))
                           .adjusted(-3, -3, 3, 3));
     for (int i = 0; i < int(displays.size()); ++i)
-        if (shown(displays[size_t(i)])) paintScreen(p, l, i);
+        if (shown(displays[size_t(i)]) && !displays[size_t(i)].mirrorOf) paintScreen(p, l, i);
     paintPlacedWindows(p, l);
     // A screen covered by a window with a view of its own shows that view, not its notes.
     for (int i = 0; i < int(displays.size()); ++i)
-        if (shown(displays[size_t(i)]) && !coveredByView(displays[size_t(i)]))
+        if (shown(displays[size_t(i)]) && !displays[size_t(i)].mirrorOf &&
+            !coveredByView(displays[size_t(i)]))
             paintScreenInfo(p, l, i);
+    for (int i = 0; i < int(displays.size()); ++i)
+        if (shown(displays[size_t(i)]) && displays[size_t(i)].mirrorOf) paintMirror(p, l, i);
     p.setClipping(false);
     paintMachineStrip(p);
     if (openMenu_) paintMenu(p);
+}
+
+void ScreensCanvas::paintMirror(QPainter& p, const Layout& l, int index) {
+    const auto& displays = mac_.description().displays;
+    const auto& d = displays[size_t(index)];
+    const QRectF target = screenRect(l, d);
+    auto master = std::find_if(displays.begin(), displays.end(),
+                               [&](const auto& m) { return m.id == d.mirrorOf && m.online; });
+    p.save();
+    p.setClipRect(target);
+    if (master != displays.end()) {
+        // The master as drawn in the desktop, with its layout's scale, moved onto this screen.
+        Layout desktop = l;
+        desktop.mirrorPlaces.clear();
+        const QRectF source = screenRect(desktop, *master);
+        QTransform move;
+        move.translate(target.x(), target.y());
+        move.scale(target.width() / source.width(), target.height() / source.height());
+        move.translate(-source.x(), -source.y());
+        p.setTransform(move, true);
+        const int masterIndex = int(master - displays.begin());
+        paintScreen(p, desktop, masterIndex);
+        paintPlacedWindows(p, desktop);
+        if (!coveredByView(*master)) paintScreenInfo(p, desktop, masterIndex);
+    }
+    p.restore();
+    // Its own backlight and gamma still apply to the picture it shows.
+    QPainterPath frame;
+    frame.addRoundedRect(target, 6, 6);
+    const double level = shownBrightness(d);
+    p.fillPath(frame, QColor(0, 0, 0, int((1.0 - level) * 0.8 * 255)));
+    if (mac_.brightness().gamma(d.id).kind() == "black") p.fillPath(frame, Qt::black);
+    p.setPen(QPen(QColor(120, 120, 130), 2, Qt::DashLine));
+    p.drawPath(frame);
+    QFont f = font();
+    f.setPointSizeF(9.5);
+    p.setFont(f);
+    const QRectF caption(target.x(), target.bottom() + 4, target.width(), 18);
+    p.setPen(QColor(235, 235, 245));
+    p.drawText(caption, Qt::AlignHCenter | Qt::AlignTop,
+               QString("%1 (ID %2) mirrors ID %3")
+                   .arg(QString::fromStdString(d.screenName))
+                   .arg(d.id)
+                   .arg(d.mirrorOf));
 }
 
 bool ScreensCanvas::coveredByView(const DisplayDescription& d) const {
@@ -117,7 +181,9 @@ bool ScreensCanvas::coveredByView(const DisplayDescription& d) const {
 
 QRectF ScreensCanvas::screenRect(const Layout& l, const DisplayDescription& d) const {
     // Screens are drawn with a small gap so neighbours stay distinguishable.
-    return l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
+    auto place = l.mirrorPlaces.find(d.id);
+    const auto& f = place != l.mirrorPlaces.end() ? place->second : d.frame;
+    return l.toCanvas(f.x, f.y, f.width, f.height).adjusted(3, 3, -3, -3);
 }
 
 double ScreensCanvas::shownBrightness(const DisplayDescription& d) const {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <map>
 #include <optional>
 
 namespace sim {
@@ -37,6 +38,8 @@ class ScreensCanvas : public QWidget {
   private:
     struct Layout {
         double scale = 1, dx = 0, dy = 0;
+        // A mirrored display has no place in the desktop; it is drawn below the others.
+        std::map<platform::DisplayID, platform::Rect> mirrorPlaces;
         QRectF toCanvas(double x, double y, double w, double h) const {
             return {dx + x * scale, dy + y * scale, w * scale, h * scale};
         }
@@ -56,6 +59,8 @@ class ScreensCanvas : public QWidget {
     void paintScreen(QPainter& p, const Layout& l, int index);
     void paintPlacedWindows(QPainter& p, const Layout& l);
     void paintScreenInfo(QPainter& p, const Layout& l, int index);
+    // The master's picture, scaled onto the mirrored display's own place.
+    void paintMirror(QPainter& p, const Layout& l, int index);
     void paintMachineStrip(QPainter& p);
     void paintMenuBar(QPainter& p, const QRectF& screen);
     void paintMenu(QPainter& p);

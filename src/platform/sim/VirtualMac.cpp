@@ -12,6 +12,12 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     : impl_(std::make_unique<Impl>()) {
     auto& m = *impl_;
     m.d = std::move(description);
+    // A display described in code without modes reports the one its frame shows.
+    for (auto& x : m.d.displays)
+        if (x.modes.empty()) {
+            x.modes = {modeForFrame(x.frame, x.builtIn)};
+            x.currentMode = 0;
+        }
     if (m.d.registryRoot.name.empty()) m.d.registryRoot = generateRegistry(m.d);
     if (options.profileDir.empty()) {
         m.tempProfile = std::make_unique<QTemporaryDir>();
@@ -214,6 +220,14 @@ platform::ActivationPolicy VirtualMac::activationPolicy() const {
 
 int VirtualMac::activations() const {
     return impl_->activations;
+}
+
+const std::vector<std::string>& VirtualMac::displayConfigurations() const {
+    return impl_->configurations;
+}
+
+void VirtualMac::setConfigurationFailsAt(const std::string& step) {
+    impl_->d.configurationFailsAt = step;
 }
 
 const std::vector<std::pair<std::string, double>>& VirtualMac::soundsPlayed() const {

@@ -90,6 +90,10 @@ class VirtualMac {
     platform::ActivationPolicy activationPolicy() const;
     int activations() const;
     const std::vector<std::pair<std::string, double>>& soundsPlayed() const;
+    // Each display configuration transaction that reached completion: what it did or why the
+    // system refused it. Set where transactions fail ("", "begin", "configure", "complete").
+    const std::vector<std::string>& displayConfigurations() const;
+    void setConfigurationFailsAt(const std::string& step);
 
     // Running applications of the workspace, and what was asked of them.
     std::vector<std::string> runningBundleIdentifiers() const;

@@ -28,6 +28,7 @@
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimBrightness.h"
+#include "platform/sim/SimDisplayModes.h"
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
@@ -92,6 +93,9 @@ struct VirtualMac::Impl : Displays,
     int activations = 0;
     std::vector<std::string> scripts;
     std::vector<std::pair<std::string, double>> sounds;
+    std::optional<PendingConfiguration> pendingConfiguration;
+    int nextConfiguration = 1;
+    std::vector<std::string> configurations; // what each completed or refused transaction did
     Platform platform;
 
     void loadHardware() {
@@ -139,9 +143,9 @@ struct VirtualMac::Impl : Displays,
     }
     const DisplayDescription* mainDisplay() const {
         for (const auto& x : d.displays)
-            if (x.online && x.frame.x == 0 && x.frame.y == 0) return &x;
+            if (x.online && !x.mirrorOf && x.frame.x == 0 && x.frame.y == 0) return &x;
         for (const auto& x : d.displays)
-            if (x.online) return &x;
+            if (x.online && !x.mirrorOf) return &x;
         return nullptr;
     }
 
@@ -165,6 +169,30 @@ struct VirtualMac::Impl : Displays,
         auto m = mainDisplay();
         return m ? m->id : 0;
     }
+    DisplayID mirrorsDisplay(DisplayID id) override {
+        auto x = display(id);
+        return x && x->online ? x->mirrorOf : 0;
+    }
+    std::optional<std::vector<DisplayMode>> copyAllDisplayModes(DisplayID id) override {
+        auto x = display(id);
+        if (!x || !x->online || x->modesUnreadable) return std::nullopt;
+        return x->modes;
+    }
+    std::optional<DisplayMode> copyDisplayMode(DisplayID id) override {
+        auto x = display(id);
+        if (!x || !x->online || x->modesUnreadable || x->currentMode >= x->modes.size())
+            return std::nullopt;
+        return x->modes[x->currentMode];
+    }
+    CGError beginDisplayConfiguration(DisplayConfigRef& config) override;
+    CGError configureDisplayWithDisplayMode(DisplayConfigRef config, DisplayID id,
+                                            const DisplayMode& mode) override;
+    CGError configureDisplayOrigin(DisplayConfigRef config, DisplayID id, int32_t x,
+                                   int32_t y) override;
+    CGError configureDisplayMirrorOfDisplay(DisplayConfigRef config, DisplayID id,
+                                            DisplayID master) override;
+    CGError completeDisplayConfiguration(DisplayConfigRef config, ConfigureOption option) override;
+    CGError cancelDisplayConfiguration(DisplayConfigRef config) override;
 
     // Screens
     std::vector<Screen> screens() override {
@@ -188,7 +216,7 @@ struct VirtualMac::Impl : Displays,
         };
         if (main && main->hasScreen) add(*main);
         for (const auto& x : d.displays)
-            if (x.online && x.hasScreen && &x != main) add(x);
+            if (x.online && x.hasScreen && !x.mirrorOf && &x != main) add(x);
         return out;
     }
     int addScreenParametersObserver(std::function<void()> handler) override {

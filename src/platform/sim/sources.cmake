@@ -7,6 +7,7 @@ list(APPEND SIM_SOURCES
   platform/sim/SimAudio.cpp
   platform/sim/SimBattery.cpp
   platform/sim/SimBrightness.cpp
+  platform/sim/SimDisplayModes.cpp
   platform/sim/SimHotkeys.cpp
   platform/sim/SimInput.cpp
   platform/sim/SimMonitor.cpp
@@ -17,5 +18,6 @@ list(APPEND SIM_SOURCES
   platform/sim/SimWindowServer.cpp
   platform/sim/VirtualMac.cpp
   platform/sim/VirtualMacServices.cpp
+  platform/sim/VirtualMacDisplays.cpp
 )
 include(platform/sim/ui.cmake)
