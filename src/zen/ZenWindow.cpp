@@ -22,7 +22,7 @@ ZenView* ZenWindow::zenView() const {
 }
 
 void ZenWindow::mouseDown(const platform::Event& event) {
-    if (auto* v = zenView()) {
+    if (auto* v = dynamic_cast<HudView*>(view_.get())) {
         std::optional<QPointF> at;
         if (event.location) at = QPointF(event.location->x, event.location->y);
         v->mouseDownAt(at);
@@ -30,7 +30,7 @@ void ZenWindow::mouseDown(const platform::Event& event) {
 }
 
 void ZenWindow::mouseMoved(const platform::Event& event) {
-    if (auto* v = zenView()) {
+    if (auto* v = dynamic_cast<HudView*>(view_.get())) {
         if (event.location) v->setPointer(QPointF(event.location->x, event.location->y));
         v->mouseMoved();
     }
