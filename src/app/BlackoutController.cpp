@@ -1,9 +1,9 @@
 #include "app/BlackoutController.h"
-#include "zen/ZenSettingsPanel.h"
-#include "zen/ZenWindow.h"
 #include "platform/CoreBrightness.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputActivity.h"
+#include "zen/ZenSettingsPanel.h"
+#include "zen/ZenWindow.h"
 
 #include "appkit/SymbolImages.h"
 #include "appkit/Window.h"
@@ -90,6 +90,7 @@ void BlackoutController::configureStatusItem() {
 }
 
 void BlackoutController::stopDisplayServices() {
+    if (isPomodoroActive) stopPomodoro(false);
     if (syncTimer) syncTimer->invalidate();
     syncTimer.reset();
     restorePoweredOffDisplays();

@@ -10,6 +10,7 @@
 #include "platform/Menu.h"
 #include "platform/RunLoop.h"
 #include "platform/Screens.h"
+#include "pomodoro/PomodoroPhase.h"
 #include "power/PowerStatus.h"
 
 #include <QPointer>
@@ -39,6 +40,12 @@ class ZenWindow;
 class ZenView;
 class ZenSettingsPanel;
 } // namespace zen
+namespace pomodoro {
+class PomodoroStatusPanel;
+class PomodoroSettingsPanel;
+class PomodoroStartOverlayWindow;
+class PomodoroBreakView;
+} // namespace pomodoro
 namespace ui {
 class StyledPopUpButton;
 class CollapsibleCard;
@@ -257,6 +264,50 @@ class BlackoutController {
     void stopZenMode(bool finished = false);
     void zenCountdownStep();
     zen::ZenView* primaryZenView() const;
+
+    // --- Pomodoro: focus and break phases over a number of cycles ---
+    using PomodoroPhase = pomodoro::Phase;
+    bool isPomodoroActive = false;
+    int64_t pomodoroFocusDuration = 1500; // seconds
+    int64_t pomodoroBreakDuration = 300;
+    int64_t pomodoroTotalCycles = 4;
+    int64_t pomodoroCurrentCycle = 1;
+    int64_t pomodoroSecondsRemaining = 0;
+    PomodoroPhase pomodoroPhase = PomodoroPhase::focus;
+    std::shared_ptr<platform::Timer> pomodoroTimer;
+    std::map<DisplayID, float> pomodoroOriginalBrightnesses;
+    std::map<DisplayID, std::unique_ptr<zen::ZenWindow>> pomodoroWindows;
+    std::shared_ptr<pomodoro::PomodoroStatusPanel> pomodoroStatusPanel;
+    std::shared_ptr<pomodoro::PomodoroSettingsPanel> pomodoroSettingsPanel;
+    QPointer<appkit::Button> pomodoroButton;
+    bool pomodoroAlertShown = false;
+    bool isShowingStopAlert = false; // the run's one paused flag
+    // The start overlay while it shows.
+    std::shared_ptr<pomodoro::PomodoroStartOverlayWindow> pomodoroStartOverlay;
+    void startPomodoro(int focusMin, int breakMin, int cycles);
+    void handlePomodoroTick();
+    void enterPomodoroBreakPhase();
+    void enterPomodoroFocusPhase();
+    void skipPomodoroBreak();
+    void togglePomodoroPause();
+    void togglePomodoroPauseFromBreak();
+    void updateBreakViewPausedState(bool paused);
+    void stopPomodoroAlert();
+    // The stop question's answer: 1000 for its first button ("Stop"), 1001 for "Resume".
+    void handleAlertResponse(int response);
+    void stopPomodoro(bool finished = false);
+    void stopPomodoroFromAction();
+    void updateMenuBarTimer();
+    void sendPomodoroNotification(const std::string& title, const std::string& body);
+    void pomodoroButtonClicked();
+    void showPomodoroStatus();
+    void showPomodoroSettings();
+    void showPomodoroStartToast(int durationMin);
+    pomodoro::PomodoroBreakView* pomodoroBreakView() const;
+    // Every display back as the run found it (monitors on, the panel at its brightness), and
+    // the monitors off for a break.
+    void restorePomodoroDisplays();
+    void switchPomodoroMonitorsOff();
 
     // --- The system's blue-light filter ---
     std::unique_ptr<platform::BlueLightClient> cbClient;

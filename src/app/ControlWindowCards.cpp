@@ -208,6 +208,12 @@ QWidget* BlackoutController::buildToolbar() {
         new appkit::Button(appkit::ButtonType::push, t("🧘♂️ 명상", "🧘♂️ Zen"));
     zen->setAction([this](appkit::Button&) { zenButtonClicked(); });
     bar->addArrangedSubview(zen);
+    auto* tomato = new appkit::Button(appkit::ButtonType::push,
+                                      isPomodoroActive ? t("🍅 진행 상태", "🍅 Status")
+                                                       : t("🍅 포모도로", "🍅 Pomodoro"));
+    tomato->setAction([this](appkit::Button&) { pomodoroButtonClicked(); });
+    pomodoroButton = tomato;
+    bar->addArrangedSubview(tomato);
     bar->addFlexibleSpace();
 
     auto* themeButton = new appkit::Button(appkit::ButtonType::push, "");

@@ -25,6 +25,10 @@ void BlackoutController::recreateStatusMenu() {
     menu.addItem(item(t("검정 화면 해제", "Restore Screen"), std::string(1, '\x1b'), [] {
         if (hasShared()) shared().stop();
     }));
+    if (isPomodoroActive)
+        menu.addItem(item(t("포모도로 타이머 중단", "Stop Pomodoro Timer"), "", [] {
+            if (hasShared()) shared().stopPomodoroFromAction();
+        }));
     menu.addItem(platform::MenuItem::separator());
     menu.addItem(item(t("업데이트 확인...", "Check for Updates..."), "", [] {
         if (hasShared()) shared().checkForUpdates();

@@ -21,6 +21,13 @@ void BlackoutController::installEscapeKeyMonitors() {
                 c.stopZenMode(false);
                 return std::nullopt;
             }
+            if (c.isPomodoroActive) {
+                if (c.pomodoroPhase == PomodoroPhase::breakTime)
+                    c.togglePomodoroPauseFromBreak();
+                else
+                    c.stopPomodoroAlert();
+                return std::nullopt;
+            }
             if (c.hasActiveOffMode()) {
                 c.stop();
                 return std::nullopt;
@@ -34,6 +41,8 @@ void BlackoutController::installEscapeKeyMonitors() {
             auto& c = shared();
             if (c.isZenModeActive)
                 c.stopZenMode(false);
+            else if (c.isPomodoroActive && c.pomodoroPhase == PomodoroPhase::breakTime)
+                c.togglePomodoroPauseFromBreak();
             else if (c.hasActiveOffMode())
                 c.stop();
         });

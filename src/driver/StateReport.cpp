@@ -8,6 +8,7 @@
 #include "driver/Session.h"
 #include "driver/commands/DisplayModeCommands.h"
 #include "driver/commands/HotkeyCommands.h"
+#include "driver/commands/PomodoroState.h"
 #include "driver/commands/PowerCommands.h"
 #include "driver/commands/WindowCommands.h"
 #include "driver/commands/ZenState.h"
@@ -233,6 +234,7 @@ QJsonObject stateReport(Session& session) {
     addHotkeyState(session, state);
     addPowerState(session, state);
     addZenState(session, state);
+    addPomodoroState(session, state);
     addDisplayModeState(session, state);
 
     state["updateChecks"] = mac.updateChecks();

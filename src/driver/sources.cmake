@@ -3,6 +3,7 @@ list(APPEND DRIVER_SOURCES
   driver/DeviceCommands.cpp
   driver/commands/DisplayModeCommands.cpp
   driver/commands/HotkeyCommands.cpp
+  driver/commands/PomodoroState.cpp
   driver/commands/PowerCommands.cpp
   driver/commands/WindowCommands.cpp
   driver/commands/ZenState.cpp

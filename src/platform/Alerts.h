@@ -1,6 +1,7 @@
 #pragma once
 // Modal alerts. The caller waits until the alert is dismissed.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ struct AlertRequest {
     // Button titles in order; empty means one default "OK" button.
     std::vector<std::string> buttons;
     std::optional<AlertAccessory> accessory;
+    // The window a sheet hangs on; empty for an application-modal alert.
+    std::string sheetWindow;
 };
 
 // Index of the button that dismissed the alert (0 = first).
@@ -33,6 +36,9 @@ class Alerts {
     virtual ~Alerts() = default;
     // The accessory comes back as the person left it.
     virtual int runModal(AlertRequest& request) = 0;
+    // A sheet on a window: the call returns at once and the completion gets the answer later,
+    // on the main queue.
+    virtual void beginSheetModal(AlertRequest request, std::function<void(int)> completion) = 0;
 };
 
 } // namespace platform

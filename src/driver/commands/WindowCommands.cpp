@@ -94,12 +94,15 @@ std::string imageTitle(const ui::InteractiveImageView& view) {
     return view.image() ? view.image()->accessibilityDescription : std::string();
 }
 
-// The views of the program's screen-covering windows that hold controls (a Zen run's bar).
+// The views of the program's screen-covering windows that hold controls (the Zen and break
+// bars).
 std::vector<QWidget*> screenViews() {
     std::vector<QWidget*> out;
     if (!BlackoutController::hasShared()) return out;
-    for (const auto& [id, window] : BlackoutController::shared().zenWindows)
-        if (window && window->isVisible() && window->view()) out.push_back(window->view());
+    auto& c = BlackoutController::shared();
+    for (const auto* windows : {&c.zenWindows, &c.pomodoroWindows})
+        for (const auto& [id, window] : *windows)
+            if (window && window->isVisible() && window->view()) out.push_back(window->view());
     return out;
 }
 

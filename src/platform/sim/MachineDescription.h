@@ -144,6 +144,7 @@ struct MachineDescription {
     bool loginItemEnabled = false;
     bool loginItemFails = false; // register and unregister report an error
     bool hasStatusItemButton = true;
+    bool notificationsGranted = true; // the person's answer to the notification permission
     bool hasDisplayServices = true;
     bool hasCoreBrightness = true; // CBALC calls and the keyboard client's framework
     bool hasKeyboardClient = true; // the KeyboardBrightnessClient class

@@ -321,6 +321,8 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.onlineListFails = boolField(root, "onlineListFails", false, "machine");
     d.registryIteratorFails = boolField(root, "registryIteratorFails", false, "machine");
     d.hasStatusItemButton = boolField(root, "statusItemButton", true, "machine");
+    auto notifications = objectField(root, "notifications", "machine");
+    d.notificationsGranted = boolField(notifications, "granted", true, "machine.notifications");
     auto login = objectField(root, "loginItems", "machine");
     d.hasMainAppService = boolField(login, "mainAppService", true, "machine.loginItems");
     d.loginItemEnabled = boolField(login, "enabled", false, "machine.loginItems");

@@ -24,3 +24,20 @@ void SimAlerts::setPresenter(std::function<int(platform::AlertRequest&)> present
 }
 
 } // namespace sim
+
+namespace sim {
+
+void SimAlerts::beginSheetModal(platform::AlertRequest request,
+                                std::function<void(int)> completion) {
+    // Answered on a later turn of the main queue, by the script, a person or a queued answer.
+    auto answer = [this, request, completion]() mutable {
+        const int a = runModal(request);
+        if (completion) completion(a);
+    };
+    if (post_)
+        post_(answer);
+    else
+        answer();
+}
+
+} // namespace sim

@@ -12,6 +12,10 @@ namespace sim {
 class SimAlerts : public platform::Alerts {
   public:
     int runModal(platform::AlertRequest& request) override;
+    void beginSheetModal(platform::AlertRequest request,
+                         std::function<void(int)> completion) override;
+    // How work is queued onto the main queue (a sheet is answered there).
+    void setPoster(std::function<void(std::function<void()>)> post) { post_ = std::move(post); }
 
     const std::vector<platform::AlertRequest>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
@@ -24,6 +28,7 @@ class SimAlerts : public platform::Alerts {
     std::vector<platform::AlertRequest> shown_;
     std::deque<int> answers_;
     std::function<int(platform::AlertRequest&)> presenter_;
+    std::function<void(std::function<void()>)> post_;
 };
 
 } // namespace sim

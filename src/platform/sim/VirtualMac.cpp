@@ -110,6 +110,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.loginItems = &m;
     p.locale = &m;
     p.alerts = &m.alerts;
+    m.alerts.setPoster([&m](std::function<void()> task) { m.loop->async(std::move(task)); });
     p.transferTables = m.brightness.get();
     p.builtInBrightness = m.brightness.get();
     p.coreBrightness = m.brightness.get();
@@ -220,6 +221,11 @@ platform::ActivationPolicy VirtualMac::activationPolicy() const {
 
 int VirtualMac::activations() const {
     return impl_->activations;
+}
+
+const std::vector<std::pair<platform::NotificationRequest, double>>&
+VirtualMac::deliveredNotifications() const {
+    return impl_->delivered;
 }
 
 const std::vector<std::string>& VirtualMac::displayConfigurations() const {

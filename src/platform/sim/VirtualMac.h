@@ -3,6 +3,7 @@
 // it. Built from a JSON description; hardware events are injected through it.
 
 #include "platform/Applications.h"
+#include "platform/Notifications.h"
 #include "platform/Platform.h"
 #include "platform/sim/MachineDescription.h"
 
@@ -90,6 +91,10 @@ class VirtualMac {
     platform::ActivationPolicy activationPolicy() const;
     int activations() const;
     const std::vector<std::pair<std::string, double>>& soundsPlayed() const;
+    // Notifications delivered, each with its time; a newer one of the same identifier replaces
+    // the older (permission comes from the machine description).
+    const std::vector<std::pair<platform::NotificationRequest, double>>&
+    deliveredNotifications() const;
     // Each display configuration transaction that reached completion: what it did or why the
     // system refused it. Set where transactions fail ("", "begin", "configure", "complete").
     const std::vector<std::string>& displayConfigurations() const;

@@ -93,6 +93,7 @@ struct VirtualMac::Impl : Displays,
     int activations = 0;
     std::vector<std::string> scripts;
     std::vector<std::pair<std::string, double>> sounds;
+    std::vector<std::pair<NotificationRequest, double>> delivered;
     std::optional<PendingConfiguration> pendingConfiguration;
     int nextConfiguration = 1;
     std::vector<std::string> configurations; // what each completed or refused transaction did
@@ -288,7 +289,23 @@ struct VirtualMac::Impl : Displays,
     // Notifications
     void requestAuthorization(AuthorizationOptions, std::function<void(bool)> completion) override {
         notificationsRequested = true;
-        if (completion) loop->async([completion] { completion(true); });
+        const bool granted = d.notificationsGranted;
+        if (completion) loop->async([completion, granted] { completion(granted); });
+    }
+    void add(const NotificationRequest& request,
+             std::function<void(std::optional<std::string>)> completion) override {
+        std::optional<std::string> error;
+        if (!d.notificationsGranted) {
+            error = "Notifications are not allowed for this application";
+        } else {
+            std::erase_if(delivered,
+                          [&](const auto& n) { return n.first.identifier == request.identifier; });
+            delivered.push_back({request, loop->now()});
+            log.write("Virtual Mac: notification " + request.identifier + " \"" + request.title +
+                      "\"");
+            if (changed) changed();
+        }
+        if (completion) loop->async([completion, error] { completion(error); });
     }
 
     // LoginItems

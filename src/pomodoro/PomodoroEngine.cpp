@@ -1,0 +1,313 @@
+// The Pomodoro run: focus phases that dim towards a break in their last minute, breaks with the
+// monitors off and a break screen on the primary display, pauses and skips.
+
+#include "app/BlackoutController.h"
+#include "appkit/Button.h"
+#include "appkit/Window.h"
+#include "display/DisplayEngine.h"
+#include "platform/Applications.h"
+#include "platform/Platform.h"
+#include "platform/RunLoop.h"
+#include "platform/Screens.h"
+#include "platform/Sounds.h"
+#include "platform/UserDefaults.h"
+#include "pomodoro/PomodoroBreakView.h"
+#include "pomodoro/PomodoroStatusPanel.h"
+#include "zen/ZenWindow.h"
+
+#include <limits>
+
+namespace {
+
+// CGShieldingWindowLevel(): above everything, screen savers included.
+constexpr int kShieldingWindowLevel = 2147483628;
+constexpr float kNearBlack = 0.02f;
+
+void playSound(const std::string& name) {
+    if (auto* sounds = platform::current().sounds) sounds->play(name);
+}
+
+std::string storedSound(const char* key, const char* fallback) {
+    return platform::current().defaults->string(key).value_or(fallback);
+}
+
+DisplayID primaryScreenDisplayID(const BlackoutController& c) {
+    const auto screens = platform::current().screens->screens();
+    return screens.empty() ? 0 : c.displayID(screens.front()).value_or(0);
+}
+
+} // namespace
+
+pomodoro::PomodoroBreakView* BlackoutController::pomodoroBreakView() const {
+    auto it = pomodoroWindows.find(primaryScreenDisplayID(*this));
+    if (it == pomodoroWindows.end()) return nullptr;
+    return dynamic_cast<pomodoro::PomodoroBreakView*>(it->second->view());
+}
+
+namespace {
+
+std::shared_ptr<platform::Timer> scheduleTick() {
+    return platform::mainQueue().scheduleRepeating(1.0, [](platform::Timer&) {
+        if (BlackoutController::hasShared()) BlackoutController::shared().handlePomodoroTick();
+    });
+}
+
+// The activation steps 0.2 s after the break screen shows (and after resuming into a break).
+void activateBreakWindows(bool showBar) {
+    platform::mainQueue().asyncAfter(0.2, [showBar] {
+        if (!BlackoutController::hasShared()) return;
+        auto& c = BlackoutController::shared();
+        auto& apps = *platform::current().applications;
+        apps.activateRunningApplication();
+        apps.activateIgnoringOtherApps();
+        apps.executeAppleScript("tell application id \"local.night-lid\" to activate");
+        for (auto& [id, w] : c.pomodoroWindows) {
+            w->makeKeyAndOrderFront();
+            w->orderFrontRegardless();
+        }
+        if (showBar) {
+            if (auto* view = c.pomodoroBreakView()) view->showHUDControlBar();
+        } else {
+            c.setCursorHidden(false);
+        }
+    });
+}
+
+} // namespace
+
+void BlackoutController::startPomodoro(int focusMin, int breakMin, int cycles) {
+    if (isPomodoroActive) return;
+    // Lengths come from a panel that keeps them in range; anything else is refused rather than
+    // overflowing.
+    constexpr int kMaxMinutes = std::numeric_limits<int>::max() / 60;
+    if (focusMin < 1 || breakMin < 1 || cycles < 1 || focusMin > kMaxMinutes ||
+        breakMin > kMaxMinutes)
+        return;
+    if (isZenModeActive) stopZenMode(false);
+    isPomodoroActive = true;
+    if (pomodoroButton) pomodoroButton->setTitle(t("🍅 진행 상태", "🍅 Status"));
+    recreateStatusMenu();
+
+    pomodoroFocusDuration = int64_t(focusMin) * 60;
+    pomodoroBreakDuration = int64_t(breakMin) * 60;
+    pomodoroTotalCycles = cycles;
+    pomodoroCurrentCycle = 1;
+    pomodoroPhase = PomodoroPhase::focus;
+    pomodoroSecondsRemaining = pomodoroFocusDuration;
+    pomodoroAlertShown = false;
+    isShowingStopAlert = false;
+    pomodoroOriginalBrightnesses.clear();
+    const std::vector<ControlledDisplay> displays = displayEngine.displays;
+    for (const auto& d : displays) {
+        float value = 0.5f;
+        if (auto it = currentBrightnesses.find(d.id); it != currentBrightnesses.end())
+            value = it->second;
+        else if (auto read = displayEngine.brightness(d))
+            value = *read;
+        else
+            value = storedBrightness(brightnessPreferenceKey(d), 0.5f);
+        pomodoroOriginalBrightnesses[d.id] = value;
+    }
+
+    updateMenuBarTimer();
+    playSound(storedSound("pomodoroFocusSound", "Tink"));
+    showPomodoroStartToast(focusMin);
+    if (pomodoroTimer) pomodoroTimer->invalidate();
+    pomodoroTimer = scheduleTick();
+    platform::current().applications->activateIgnoringOtherApps();
+}
+
+void BlackoutController::handlePomodoroTick() {
+    if (!isPomodoroActive) return;
+    --pomodoroSecondsRemaining;
+    updateMenuBarTimer();
+    if (pomodoroStatusPanel)
+        pomodoroStatusPanel->updateTimeAndCycle(pomodoroPhase, pomodoroCurrentCycle,
+                                                pomodoroTotalCycles, pomodoroSecondsRemaining);
+    if (pomodoroPhase == PomodoroPhase::focus) {
+        const bool dim =
+            platform::current().defaults->boolValue("pomodoroDimBeforeBreak").value_or(true);
+        const int64_t window = std::min<int64_t>(60, pomodoroFocusDuration);
+        if (dim && pomodoroSecondsRemaining >= 1 && pomodoroSecondsRemaining <= window) {
+            if (!pomodoroAlertShown) {
+                pomodoroAlertShown = true;
+                sendPomodoroNotification(
+                    t("집중 시간 종료 1분 전", "1 Minute Left of Focus"),
+                    t("곧 휴식 시간이 시작됩니다. 서서히 화면이 어두워집니다.",
+                      "Break time is starting soon. Screen will dim gradually."));
+            }
+            const float r = float(pomodoroSecondsRemaining) / float(window);
+            const std::vector<ControlledDisplay> displays = displayEngine.displays;
+            for (const auto& d : displays) {
+                auto it = pomodoroOriginalBrightnesses.find(d.id);
+                const float b = it != pomodoroOriginalBrightnesses.end() ? it->second : 0.5f;
+                const float target = (b - kNearBlack) * r + kNearBlack;
+                displayEngine.setBrightness(target, d);
+                updateSlider(d, target);
+            }
+        }
+        if (pomodoroSecondsRemaining < 1) enterPomodoroBreakPhase();
+        return;
+    }
+    if (auto* view = pomodoroBreakView()) view->updateTime(pomodoroSecondsRemaining);
+    if (pomodoroSecondsRemaining < 1) {
+        if (pomodoroCurrentCycle >= pomodoroTotalCycles) {
+            stopPomodoro(true);
+        } else {
+            ++pomodoroCurrentCycle;
+            enterPomodoroFocusPhase();
+        }
+    }
+}
+
+void BlackoutController::restorePomodoroDisplays() {
+    const std::vector<ControlledDisplay> displays = displayEngine.displays;
+    for (const auto& d : displays) {
+        auto it = pomodoroOriginalBrightnesses.find(d.id);
+        const std::optional<float> b =
+            it != pomodoroOriginalBrightnesses.end() ? std::optional(it->second) : std::nullopt;
+        if (!d.isBuiltIn) {
+            restorePoweredOffDisplay(d, b);
+        } else if (b) {
+            displayEngine.setBrightness(*b, d);
+            updateSlider(d, *b);
+        }
+    }
+}
+
+void BlackoutController::switchPomodoroMonitorsOff() {
+    const std::vector<ControlledDisplay> displays = displayEngine.displays;
+    for (const auto& d : displays)
+        if (!d.isBuiltIn) powerOffDisplay(d);
+}
+
+void BlackoutController::enterPomodoroBreakPhase() {
+    pomodoroPhase = PomodoroPhase::breakTime;
+    pomodoroSecondsRemaining = pomodoroBreakDuration;
+    updateMenuBarTimer();
+    playSound(storedSound("pomodoroBreakSound", "Glass"));
+    auto& p = platform::current();
+    p.applications->setActivationPolicy(platform::ActivationPolicy::accessory);
+    const std::vector<ControlledDisplay> displays = displayEngine.displays;
+    for (const auto& d : displays) {
+        if (!d.isBuiltIn) {
+            powerOffDisplay(d);
+        } else if (auto it = pomodoroOriginalBrightnesses.find(d.id);
+                   it != pomodoroOriginalBrightnesses.end()) {
+            displayEngine.setBrightness(it->second, d);
+            updateSlider(d, it->second);
+        }
+    }
+
+    const DisplayID primary = primaryScreenDisplayID(*this);
+    for (const auto& screen : p.screens->screens()) {
+        if (displayID(screen).value_or(0) != primary) continue;
+        auto window = std::make_unique<zen::ZenWindow>(
+            screen.frame, appkit::StyleMask::borderless | appkit::StyleMask::nonactivatingPanel,
+            appkit::BackingStore::buffered, false);
+        window->setBackgroundColor(appkit::blackColor);
+        window->setOpaque(true);
+        window->setHasShadow(false);
+        window->setRestorable(false);
+        window->setLevel(kShieldingWindowLevel);
+        window->setCollectionBehavior(appkit::CollectionBehavior::canJoinAllSpaces |
+                                      appkit::CollectionBehavior::fullScreenAuxiliary |
+                                      appkit::CollectionBehavior::stationary |
+                                      appkit::CollectionBehavior::ignoresCycle);
+        window->setIgnoresMouseEvents(false);
+        auto* view = new pomodoro::PomodoroBreakView(
+            QSize(int(screen.frame.width), int(screen.frame.height)), isEnglish(),
+            pomodoroTotalCycles, pomodoroCurrentCycle);
+        view->onPauseToggle = [] {
+            if (hasShared()) shared().togglePomodoroPauseFromBreak();
+        };
+        view->onEndBreak = [] {
+            if (hasShared()) shared().skipPomodoroBreak();
+        };
+        view->onStop = [] {
+            if (hasShared()) shared().stopPomodoro(false);
+        };
+        view->updateTime(pomodoroBreakDuration);
+        window->setAcceptsMouseMovedEvents(true);
+        window->setView(view, true);
+        window->makeKeyAndOrderFront();
+        window->orderFrontRegardless();
+        // A second screen of the same display would replace the first window; the old one goes.
+        pomodoroWindows[primary] = std::move(window);
+    }
+    activateBreakWindows(false);
+}
+
+void BlackoutController::enterPomodoroFocusPhase() {
+    pomodoroPhase = PomodoroPhase::focus;
+    pomodoroSecondsRemaining = pomodoroFocusDuration;
+    pomodoroAlertShown = false;
+    updateMenuBarTimer();
+    if (pomodoroTimer) pomodoroTimer->invalidate();
+    pomodoroTimer = scheduleTick();
+    std::optional<QPoint> frame;
+    if (controlWindow) frame = controlWindow->topLeft();
+    platform::current().applications->setActivationPolicy(platform::ActivationPolicy::regular);
+    if (controlWindow && frame) controlWindow->moveTopLeft(*frame);
+    setCursorHidden(false);
+    for (auto& [id, w] : pomodoroWindows)
+        w->orderOut();
+    // The break view may be the one whose button ended the break: it goes once that returns.
+    auto windows = std::make_shared<decltype(pomodoroWindows)>(std::move(pomodoroWindows));
+    pomodoroWindows.clear();
+    platform::mainQueue().async([windows] {});
+    restorePomodoroDisplays();
+    playSound(storedSound("pomodoroFocusSound", "Tink"));
+}
+
+void BlackoutController::skipPomodoroBreak() {
+    if (!isPomodoroActive || pomodoroPhase != PomodoroPhase::breakTime) return;
+    isShowingStopAlert = false;
+    if (pomodoroCurrentCycle < pomodoroTotalCycles) {
+        ++pomodoroCurrentCycle;
+        enterPomodoroFocusPhase();
+    } else {
+        stopPomodoro(true);
+    }
+}
+
+void BlackoutController::togglePomodoroPause() {
+    if (!isPomodoroActive) return;
+    if (isShowingStopAlert) {
+        isShowingStopAlert = false;
+        updateMenuBarTimer();
+        if (pomodoroTimer) pomodoroTimer->invalidate();
+        pomodoroTimer = scheduleTick();
+        if (pomodoroStatusPanel) pomodoroStatusPanel->setPausedState(false);
+    } else {
+        isShowingStopAlert = true;
+        updateMenuBarTimer();
+        if (pomodoroTimer) pomodoroTimer->invalidate();
+        pomodoroTimer.reset();
+        if (pomodoroStatusPanel) pomodoroStatusPanel->setPausedState(true);
+    }
+}
+
+void BlackoutController::togglePomodoroPauseFromBreak() {
+    if (!isPomodoroActive || pomodoroPhase != PomodoroPhase::breakTime) return;
+    if (!isShowingStopAlert) {
+        isShowingStopAlert = true;
+        updateMenuBarTimer();
+        if (pomodoroTimer) pomodoroTimer->invalidate();
+        pomodoroTimer.reset();
+        restorePomodoroDisplays();
+        updateBreakViewPausedState(true);
+    } else {
+        isShowingStopAlert = false;
+        updateMenuBarTimer();
+        switchPomodoroMonitorsOff();
+        updateBreakViewPausedState(false);
+        if (pomodoroTimer) pomodoroTimer->invalidate();
+        pomodoroTimer = scheduleTick();
+    }
+    if (pomodoroStatusPanel) pomodoroStatusPanel->setPausedState(isShowingStopAlert);
+}
+
+void BlackoutController::updateBreakViewPausedState(bool paused) {
+    if (auto* view = pomodoroBreakView()) view->setPaused(paused);
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace pomodoro {
+
+enum class Phase { focus, breakTime };
+
+} // namespace pomodoro
