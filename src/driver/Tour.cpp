@@ -80,6 +80,24 @@ popup 4002 "Mirror Display"
 advance 0.6
 screenshot ${OUT}/14-resolution-and-mirror.png
 screenshot-control-window ${OUT}/15-display-card-scaling.png
+popup 4002 "Extended Display"
+scaling 1 3
+advance 0.6
+# A one-minute Pomodoro: the start card, then the break screen on the panel.
+click "🍅 Pomodoro"
+advance 0.1
+type "Focus duration:" 1
+type "Break duration:" 1
+click Start
+advance 0.5
+screenshot ${OUT}/16-pomodoro-started.png
+advance 61
+zoom-screen 1
+advance 0.1
+screenshot ${OUT}/17-pomodoro-break.png
+zoom-screen all
+click "Stop Pomodoro"
+advance 0.5
 )";
 }
 

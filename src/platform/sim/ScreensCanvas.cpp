@@ -418,11 +418,18 @@ void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
 QRectF ScreensCanvas::statusItemRect() const {
     auto l = layout();
     for (const auto& d : mac_.description().displays) {
-        if (!d.online || d.frame.x != 0 || d.frame.y != 0) continue;
+        if (!d.online || d.mirrorOf || d.frame.x != 0 || d.frame.y != 0) continue;
         QRectF r =
             l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
         double h = std::max(18.0, kMenuBarPoints * l.scale);
-        return {r.right() - 76, r.top(), 30, h};
+        // A title (a countdown) widens the item towards the left of the clock.
+        double w = 30;
+        if (auto item = mac_.statusItem(); item && !item->imageSymbol() && !item->title().empty()) {
+            QFont f = font();
+            f.setPointSizeF(9.5);
+            w = QFontMetricsF(f).horizontalAdvance(QString::fromStdString(item->title())) + 10;
+        }
+        return {r.right() - 46 - w, r.top(), w, h};
     }
     return {};
 }

@@ -1,0 +1,4 @@
+list(APPEND TEST_SOURCES
+  pomodoro/PomodoroPanelsTest.cpp
+  pomodoro/PomodoroTest.cpp
+)
