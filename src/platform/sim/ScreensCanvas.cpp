@@ -126,6 +126,7 @@ void ScreensCanvas::paintEvent(QPaintEvent*) {
         if (shown(displays[size_t(i)]) && displays[size_t(i)].mirrorOf) paintMirror(p, l, i);
     p.setClipping(false);
     paintMachineStrip(p);
+    paintLatestNotification(p);
     if (openMenu_) paintMenu(p);
 }
 
@@ -324,6 +325,40 @@ void ScreensCanvas::paintScreenInfo(QPainter& p, const Layout& l, int index) {
     p.setFont(f);
     p.setPen(QColor(235, 235, 245));
     p.drawText(body, Qt::AlignLeft | Qt::AlignTop, lines.join("\n"));
+}
+
+void ScreensCanvas::paintLatestNotification(QPainter& p) {
+    const auto& delivered = mac_.deliveredNotifications();
+    if (delivered.empty()) return;
+    const auto& [n, at] = delivered.back();
+    // The notification centre's latest banner, kept in the corner as a person would have seen it.
+    QRectF card(width() - 300, 8, 290, 58);
+    QPainterPath shape;
+    shape.addRoundedRect(card, 10, 10);
+    p.fillPath(shape, QColor(246, 246, 248, 235));
+    p.setPen(QColor(0, 0, 0, 40));
+    p.drawPath(shape);
+    QFont f = font();
+    f.setPointSizeF(8.5);
+    p.setFont(f);
+    p.setPen(QColor(90, 90, 96));
+    const int seconds = int(at);
+    p.drawText(
+        card.adjusted(10, 5, -10, 0), Qt::AlignLeft | Qt::AlignTop,
+        QString("🔔 Nightlid · %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0')));
+    f.setBold(true);
+    f.setPointSizeF(9.5);
+    p.setFont(f);
+    p.setPen(QColor(20, 20, 24));
+    p.drawText(card.adjusted(10, 20, -10, 0), Qt::AlignLeft | Qt::AlignTop,
+               QString::fromStdString(n.title));
+    f.setBold(false);
+    f.setPointSizeF(8.5);
+    p.setFont(f);
+    p.setPen(QColor(50, 50, 56));
+    p.drawText(card.adjusted(10, 36, -10, -4), Qt::AlignLeft | Qt::AlignTop,
+               QFontMetricsF(f).elidedText(QString::fromStdString(n.body), Qt::ElideRight,
+                                           card.width() - 20));
 }
 
 void ScreensCanvas::paintMachineStrip(QPainter& p) {

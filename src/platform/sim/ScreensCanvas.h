@@ -62,6 +62,7 @@ class ScreensCanvas : public QWidget {
     // The master's picture, scaled onto the mirrored display's own place.
     void paintMirror(QPainter& p, const Layout& l, int index);
     void paintMachineStrip(QPainter& p);
+    void paintLatestNotification(QPainter& p);
     void paintMenuBar(QPainter& p, const QRectF& screen);
     void paintMenu(QPainter& p);
 
