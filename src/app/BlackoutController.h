@@ -308,6 +308,11 @@ class BlackoutController {
     // the monitors off for a break.
     void restorePomodoroDisplays();
     void switchPomodoroMonitorsOff();
+    // 0.2 s after a break screen shows: activation, the windows to the front, then the cursor
+    // shown (at break entry) or the bar shown (resuming into a break).
+    void activatePomodoroBreakWindows(bool showBar);
+    // The 1-second tick, replacing any tick still scheduled.
+    std::shared_ptr<platform::Timer> schedulePomodoroTick();
 
     // --- The system's blue-light filter ---
     std::unique_ptr<platform::BlueLightClient> cbClient;

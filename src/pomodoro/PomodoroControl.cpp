@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr int kShieldingWindowLevel = 2147483628;
 constexpr int kNormalWindowLevel = 0;
 constexpr int kFirstButtonReturn = 1000;
 
@@ -80,28 +79,13 @@ void BlackoutController::handleAlertResponse(int response) {
     } else {
         apps.setActivationPolicy(platform::ActivationPolicy::accessory);
         for (auto& [id, w] : pomodoroWindows) {
-            w->setLevel(kShieldingWindowLevel);
+            w->setLevel(zen::ZenWindow::shieldingWindowLevel);
             w->orderFrontRegardless();
         }
         switchPomodoroMonitorsOff();
-        platform::mainQueue().asyncAfter(0.2, [] {
-            if (!hasShared()) return;
-            auto& c = shared();
-            auto& a = *platform::current().applications;
-            a.activateRunningApplication();
-            a.activateIgnoringOtherApps();
-            a.executeAppleScript("tell application id \"local.night-lid\" to activate");
-            for (auto& [id, w] : c.pomodoroWindows) {
-                w->makeKeyAndOrderFront();
-                w->orderFrontRegardless();
-            }
-            if (auto* view = c.pomodoroBreakView()) view->showHUDControlBar();
-        });
+        activatePomodoroBreakWindows(true);
     }
-    if (pomodoroTimer) pomodoroTimer->invalidate();
-    pomodoroTimer = platform::mainQueue().scheduleRepeating(1.0, [](platform::Timer&) {
-        if (hasShared()) shared().handlePomodoroTick();
-    });
+    pomodoroTimer = schedulePomodoroTick();
 }
 
 void BlackoutController::stopPomodoro(bool finished) {

@@ -19,8 +19,6 @@
 
 namespace {
 
-// CGShieldingWindowLevel(): above everything, screen savers included.
-constexpr int kShieldingWindowLevel = 2147483628;
 constexpr float kNearBlack = 0.02f;
 
 void playSound(const std::string& name) {
@@ -44,19 +42,17 @@ pomodoro::PomodoroBreakView* BlackoutController::pomodoroBreakView() const {
     return dynamic_cast<pomodoro::PomodoroBreakView*>(it->second->view());
 }
 
-namespace {
-
-std::shared_ptr<platform::Timer> scheduleTick() {
+std::shared_ptr<platform::Timer> BlackoutController::schedulePomodoroTick() {
+    if (pomodoroTimer) pomodoroTimer->invalidate();
     return platform::mainQueue().scheduleRepeating(1.0, [](platform::Timer&) {
-        if (BlackoutController::hasShared()) BlackoutController::shared().handlePomodoroTick();
+        if (hasShared()) shared().handlePomodoroTick();
     });
 }
 
-// The activation steps 0.2 s after the break screen shows (and after resuming into a break).
-void activateBreakWindows(bool showBar) {
+void BlackoutController::activatePomodoroBreakWindows(bool showBar) {
     platform::mainQueue().asyncAfter(0.2, [showBar] {
-        if (!BlackoutController::hasShared()) return;
-        auto& c = BlackoutController::shared();
+        if (!hasShared()) return;
+        auto& c = shared();
         auto& apps = *platform::current().applications;
         apps.activateRunningApplication();
         apps.activateIgnoringOtherApps();
@@ -65,15 +61,12 @@ void activateBreakWindows(bool showBar) {
             w->makeKeyAndOrderFront();
             w->orderFrontRegardless();
         }
-        if (showBar) {
-            if (auto* view = c.pomodoroBreakView()) view->showHUDControlBar();
-        } else {
+        if (!showBar)
             c.setCursorHidden(false);
-        }
+        else if (auto* view = c.pomodoroBreakView())
+            view->showHUDControlBar();
     });
 }
-
-} // namespace
 
 void BlackoutController::startPomodoro(int focusMin, int breakMin, int cycles) {
     if (isPomodoroActive) return;
@@ -112,8 +105,7 @@ void BlackoutController::startPomodoro(int focusMin, int breakMin, int cycles) {
     updateMenuBarTimer();
     playSound(storedSound("pomodoroFocusSound", "Tink"));
     showPomodoroStartToast(focusMin);
-    if (pomodoroTimer) pomodoroTimer->invalidate();
-    pomodoroTimer = scheduleTick();
+    pomodoroTimer = schedulePomodoroTick();
     platform::current().applications->activateIgnoringOtherApps();
 }
 
@@ -202,19 +194,7 @@ void BlackoutController::enterPomodoroBreakPhase() {
     const DisplayID primary = primaryScreenDisplayID(*this);
     for (const auto& screen : p.screens->screens()) {
         if (displayID(screen).value_or(0) != primary) continue;
-        auto window = std::make_unique<zen::ZenWindow>(
-            screen.frame, appkit::StyleMask::borderless | appkit::StyleMask::nonactivatingPanel,
-            appkit::BackingStore::buffered, false);
-        window->setBackgroundColor(appkit::blackColor);
-        window->setOpaque(true);
-        window->setHasShadow(false);
-        window->setRestorable(false);
-        window->setLevel(kShieldingWindowLevel);
-        window->setCollectionBehavior(appkit::CollectionBehavior::canJoinAllSpaces |
-                                      appkit::CollectionBehavior::fullScreenAuxiliary |
-                                      appkit::CollectionBehavior::stationary |
-                                      appkit::CollectionBehavior::ignoresCycle);
-        window->setIgnoresMouseEvents(false);
+        auto window = zen::ZenWindow::coveringScreen(screen.frame);
         auto* view = new pomodoro::PomodoroBreakView(
             QSize(int(screen.frame.width), int(screen.frame.height)), isEnglish(),
             pomodoroTotalCycles, pomodoroCurrentCycle);
@@ -235,7 +215,7 @@ void BlackoutController::enterPomodoroBreakPhase() {
         // A second screen of the same display would replace the first window; the old one goes.
         pomodoroWindows[primary] = std::move(window);
     }
-    activateBreakWindows(false);
+    activatePomodoroBreakWindows(false);
 }
 
 void BlackoutController::enterPomodoroFocusPhase() {
@@ -243,8 +223,7 @@ void BlackoutController::enterPomodoroFocusPhase() {
     pomodoroSecondsRemaining = pomodoroFocusDuration;
     pomodoroAlertShown = false;
     updateMenuBarTimer();
-    if (pomodoroTimer) pomodoroTimer->invalidate();
-    pomodoroTimer = scheduleTick();
+    pomodoroTimer = schedulePomodoroTick();
     std::optional<QPoint> frame;
     if (controlWindow) frame = controlWindow->topLeft();
     platform::current().applications->setActivationPolicy(platform::ActivationPolicy::regular);
@@ -276,8 +255,7 @@ void BlackoutController::togglePomodoroPause() {
     if (isShowingStopAlert) {
         isShowingStopAlert = false;
         updateMenuBarTimer();
-        if (pomodoroTimer) pomodoroTimer->invalidate();
-        pomodoroTimer = scheduleTick();
+        pomodoroTimer = schedulePomodoroTick();
         if (pomodoroStatusPanel) pomodoroStatusPanel->setPausedState(false);
     } else {
         isShowingStopAlert = true;
@@ -302,8 +280,7 @@ void BlackoutController::togglePomodoroPauseFromBreak() {
         updateMenuBarTimer();
         switchPomodoroMonitorsOff();
         updateBreakViewPausedState(false);
-        if (pomodoroTimer) pomodoroTimer->invalidate();
-        pomodoroTimer = scheduleTick();
+        pomodoroTimer = schedulePomodoroTick();
     }
     if (pomodoroStatusPanel) pomodoroStatusPanel->setPausedState(isShowingStopAlert);
 }

@@ -16,8 +16,6 @@
 namespace {
 
 constexpr float kZenDimmed = 0.02f;
-// CGShieldingWindowLevel(): above everything, screen savers included.
-constexpr int kShieldingWindowLevel = 2147483628;
 
 void playSound(const char* name) {
     if (auto* sounds = platform::current().sounds) sounds->play(name);
@@ -87,19 +85,7 @@ void BlackoutController::startZenMode(int durationMin) {
     bool first = true;
     for (const auto& screen : screens) {
         const DisplayID id = displayID(screen).value_or(0);
-        auto window = std::make_unique<zen::ZenWindow>(
-            screen.frame, appkit::StyleMask::borderless | appkit::StyleMask::nonactivatingPanel,
-            appkit::BackingStore::buffered, false);
-        window->setBackgroundColor(appkit::blackColor);
-        window->setOpaque(true);
-        window->setHasShadow(false);
-        window->setRestorable(false);
-        window->setLevel(kShieldingWindowLevel);
-        window->setCollectionBehavior(appkit::CollectionBehavior::canJoinAllSpaces |
-                                      appkit::CollectionBehavior::fullScreenAuxiliary |
-                                      appkit::CollectionBehavior::stationary |
-                                      appkit::CollectionBehavior::ignoresCycle);
-        window->setIgnoresMouseEvents(false);
+        auto window = zen::ZenWindow::coveringScreen(screen.frame);
         const QSize size(int(screen.frame.width), int(screen.frame.height));
         if (first) {
             auto* view = new zen::ZenView(size, zenSecondsRemaining, isEnglish());

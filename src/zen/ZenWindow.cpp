@@ -8,6 +8,23 @@ ZenWindow::ZenWindow(platform::Rect contentRect, unsigned styleMask, appkit::Bac
                      bool defer)
     : appkit::Panel(contentRect, styleMask, backing, defer, "zen") {}
 
+std::unique_ptr<ZenWindow> ZenWindow::coveringScreen(platform::Rect frame) {
+    auto window = std::make_unique<ZenWindow>(
+        frame, appkit::StyleMask::borderless | appkit::StyleMask::nonactivatingPanel,
+        appkit::BackingStore::buffered, false);
+    window->setBackgroundColor(appkit::blackColor);
+    window->setOpaque(true);
+    window->setHasShadow(false);
+    window->setRestorable(false);
+    window->setLevel(shieldingWindowLevel);
+    window->setCollectionBehavior(appkit::CollectionBehavior::canJoinAllSpaces |
+                                  appkit::CollectionBehavior::fullScreenAuxiliary |
+                                  appkit::CollectionBehavior::stationary |
+                                  appkit::CollectionBehavior::ignoresCycle);
+    window->setIgnoresMouseEvents(false);
+    return window;
+}
+
 ZenWindow::~ZenWindow() {
     orderOut();
 }
