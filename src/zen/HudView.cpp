@@ -55,6 +55,8 @@ void HudView::setUpControlBar(int width, const std::vector<ui::CustomCapsuleButt
         row->addWidget(b, 1);
     }
     buttons_ = buttons;
+    // Laid out now: the view may never be shown on a host screen, yet clicks find its buttons.
+    row->activate();
     layoutContent();
     controlBar_->move((this->width() - width) / 2, height() - 40 - 68);
 }

@@ -1,4 +1,5 @@
 list(APPEND TEST_SOURCES
+  platform/DisplayConfigurationTest.cpp
   platform/FoundationTest.cpp
   platform/MachineInputsTest.cpp
   platform/VirtualMacTest.cpp

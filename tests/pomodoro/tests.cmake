@@ -1,4 +1,5 @@
 list(APPEND TEST_SOURCES
+  pomodoro/PomodoroBreakTest.cpp
   pomodoro/PomodoroPanelsTest.cpp
   pomodoro/PomodoroTest.cpp
 )
