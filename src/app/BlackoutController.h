@@ -132,6 +132,9 @@ class BlackoutController {
     // A stored brightness as a fraction from 0 to 1; the fallback when absent or no number.
     static float storedBrightness(const std::string& key, float fallback);
     void updateSlider(const ControlledDisplay& display, float value);
+    // What a display shows as a Zen or Pomodoro run starts: the known value, else a DDC read,
+    // else the stored one, else 0.5.
+    float startingBrightness(const ControlledDisplay& display);
     void updateBrightnessLabel(int tag, float value);
     void loadBrightnessValues();
     void refreshBuiltInBaseline();

@@ -49,6 +49,13 @@ void BlackoutController::updateBrightnessLabel(int tag, float value) {
     it->second->setText(QString("%1%").arg(std::lround(double(value) * 100.0)));
 }
 
+float BlackoutController::startingBrightness(const ControlledDisplay& display) {
+    if (auto it = currentBrightnesses.find(display.id); it != currentBrightnesses.end())
+        return it->second;
+    if (auto read = displayEngine.brightness(display)) return *read;
+    return storedBrightness(brightnessPreferenceKey(display), 0.5f);
+}
+
 void BlackoutController::updateSlider(const ControlledDisplay& display, float value) {
     std::optional<int> tag;
     for (const auto& [t, d] : sliderDisplays)

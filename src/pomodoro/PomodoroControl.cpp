@@ -105,11 +105,7 @@ void BlackoutController::stopPomodoro(bool finished) {
     }
     setCursorHidden(false);
     playSound(finished ? "Blow" : "Tink");
-    for (auto& [id, w] : pomodoroWindows)
-        w->orderOut();
-    auto windows = std::make_shared<decltype(pomodoroWindows)>(std::move(pomodoroWindows));
-    pomodoroWindows.clear();
-    platform::mainQueue().async([windows] {});
+    zen::orderOutAll(pomodoroWindows);
     restorePomodoroDisplays();
     pomodoroOriginalBrightnesses.clear();
     platform::current().applications->setActivationPolicy(platform::ActivationPolicy::regular);

@@ -92,14 +92,7 @@ void BlackoutController::startPomodoro(int focusMin, int breakMin, int cycles) {
     pomodoroOriginalBrightnesses.clear();
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& d : displays) {
-        float value = 0.5f;
-        if (auto it = currentBrightnesses.find(d.id); it != currentBrightnesses.end())
-            value = it->second;
-        else if (auto read = displayEngine.brightness(d))
-            value = *read;
-        else
-            value = storedBrightness(brightnessPreferenceKey(d), 0.5f);
-        pomodoroOriginalBrightnesses[d.id] = value;
+        pomodoroOriginalBrightnesses[d.id] = startingBrightness(d);
     }
 
     updateMenuBarTimer();
@@ -229,12 +222,7 @@ void BlackoutController::enterPomodoroFocusPhase() {
     platform::current().applications->setActivationPolicy(platform::ActivationPolicy::regular);
     if (controlWindow && frame) controlWindow->moveTopLeft(*frame);
     setCursorHidden(false);
-    for (auto& [id, w] : pomodoroWindows)
-        w->orderOut();
-    // The break view may be the one whose button ended the break: it goes once that returns.
-    auto windows = std::make_shared<decltype(pomodoroWindows)>(std::move(pomodoroWindows));
-    pomodoroWindows.clear();
-    platform::mainQueue().async([windows] {});
+    zen::orderOutAll(pomodoroWindows);
     restorePomodoroDisplays();
     playSound(storedSound("pomodoroFocusSound", "Tink"));
 }

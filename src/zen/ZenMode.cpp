@@ -70,14 +70,7 @@ void BlackoutController::startZenMode(int durationMin) {
     // A copy: each brightness command rebuilds the engine's list.
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& d : displays) {
-        float value = 0.5f;
-        if (auto it = currentBrightnesses.find(d.id); it != currentBrightnesses.end())
-            value = it->second;
-        else if (auto read = displayEngine.brightness(d))
-            value = *read;
-        else
-            value = storedBrightness(brightnessPreferenceKey(d), 0.5f);
-        zenOriginalBrightnesses[d.id] = value;
+        zenOriginalBrightnesses[d.id] = startingBrightness(d);
         if (d.id != zenPrimaryDisplayID) displayEngine.setBrightness(kZenDimmed, d);
     }
     if (controlWindow) controlWindow->orderOut();
@@ -149,12 +142,7 @@ void BlackoutController::stopZenMode(bool finished) {
     if (zenCountdownTimer) zenCountdownTimer->invalidate();
     zenCountdownTimer.reset();
     playSound(finished ? "Blow" : "Tink");
-    for (auto& [id, w] : zenWindows)
-        w->orderOut();
-    // The views may be the ones whose button ended the run: they go once it has returned.
-    auto windows = std::make_shared<decltype(zenWindows)>(std::move(zenWindows));
-    zenWindows.clear();
-    platform::mainQueue().async([windows] {});
+    zen::orderOutAll(zenWindows);
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& [id, value] : zenOriginalBrightnesses)
         for (const auto& d : displays)

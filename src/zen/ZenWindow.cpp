@@ -1,5 +1,6 @@
 #include "zen/ZenWindow.h"
 
+#include "platform/RunLoop.h"
 #include "zen/ZenView.h"
 
 namespace zen {
@@ -51,6 +52,15 @@ void ZenWindow::mouseMoved(const platform::Event& event) {
         if (event.location) v->setPointer(QPointF(event.location->x, event.location->y));
         v->mouseMoved();
     }
+}
+
+void orderOutAll(std::map<uint32_t, std::unique_ptr<ZenWindow>>& windows) {
+    for (auto& [id, w] : windows)
+        w->orderOut();
+    auto closed =
+        std::make_shared<std::map<uint32_t, std::unique_ptr<ZenWindow>>>(std::move(windows));
+    windows.clear();
+    platform::mainQueue().async([closed] {});
 }
 
 } // namespace zen

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
+#include <map>
 #include <memory>
 
 namespace zen {
@@ -37,5 +39,9 @@ class ZenWindow : public appkit::Panel {
   private:
     std::unique_ptr<QWidget> view_;
 };
+
+// Orders every window out and empties the map; the windows go once the event being handled has
+// returned, since a button of theirs may be what closed them.
+void orderOutAll(std::map<uint32_t, std::unique_ptr<ZenWindow>>& windows);
 
 } // namespace zen
