@@ -88,13 +88,17 @@ click "🍅 Pomodoro"
 advance 0.1
 type "Focus duration:" 1
 type "Break duration:" 1
+screenshot-window "Pomodoro Settings" ${OUT}/16-pomodoro-settings.png
 click Start
 advance 0.5
-screenshot ${OUT}/16-pomodoro-started.png
+screenshot ${OUT}/17-pomodoro-started.png
 advance 61
 zoom-screen 1
 advance 0.1
-screenshot ${OUT}/17-pomodoro-break.png
+screenshot ${OUT}/18-pomodoro-break.png
+click "🍅 Status"
+advance 0.1
+screenshot-window "Pomodoro Status" ${OUT}/19-pomodoro-status.png
 zoom-screen all
 click "Stop Pomodoro"
 advance 0.5

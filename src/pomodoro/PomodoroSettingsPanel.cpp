@@ -40,6 +40,14 @@ QLabel* fixedLabel(const std::string& text, int width, bool bold) {
     return l;
 }
 
+// 40 points, or what " cycles" needs in the font at hand.
+QLabel* unitLabel() {
+    auto* l = fixedLabel("", 40, false);
+    l->setMinimumWidth(40);
+    l->setMaximumWidth(QWIDGETSIZE_MAX);
+    return l;
+}
+
 QLineEdit* numberField() {
     auto* field = new QLineEdit;
     QFont f = field->font();
@@ -48,7 +56,10 @@ QLineEdit* numberField() {
     field->setAlignment(Qt::AlignRight);
     field->setFrame(false);
     field->setFixedWidth(40);
-    field->setStyleSheet("background: transparent");
+    // No background of its own; the text follows the window's appearance.
+    QPalette clear;
+    clear.setColor(QPalette::Base, Qt::transparent);
+    field->setPalette(clear);
     return field;
 }
 
@@ -83,8 +94,8 @@ std::vector<std::string> PomodoroSettingsPanel::getAvailableSystemSounds() {
 PomodoroSettingsPanel::PomodoroSettingsPanel(StartHandler onStart, bool isEnglish)
     : appkit::Window(QSize(320, 320), appkit::WindowStyle{true, true, false, false}),
       onStart_(std::move(onStart)), focusLabel_(numberField()), breakLabel_(numberField()),
-      repeatLabel_(numberField()), focusUnitLabel_(fixedLabel("", 40, false)),
-      breakUnitLabel_(fixedLabel("", 40, false)), repeatUnitLabel_(fixedLabel("", 40, false)) {
+      repeatLabel_(numberField()), focusUnitLabel_(unitLabel()), breakUnitLabel_(unitLabel()),
+      repeatUnitLabel_(unitLabel()) {
     focusValue_ = storedValue("pomodoroFocusValue", 25);
     breakValue_ = storedValue("pomodoroBreakValue", 5);
     repeatValue_ = storedValue("pomodoroRepeatValue", 4);

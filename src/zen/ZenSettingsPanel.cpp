@@ -59,7 +59,10 @@ ZenSettingsPanel::ZenSettingsPanel(std::function<void(int)> onStart, bool isEngl
     durationLabel_->setAlignment(Qt::AlignRight);
     durationLabel_->setFrame(false);
     durationLabel_->setFixedWidth(30);
-    durationLabel_->setStyleSheet("background: transparent");
+    // No background of its own; the text follows the window's appearance.
+    QPalette clear;
+    clear.setColor(QPalette::Base, Qt::transparent);
+    durationLabel_->setPalette(clear);
     QObject::connect(durationLabel_, &QLineEdit::editingFinished, durationLabel_,
                      [this] { controlTextDidEndEditing(); });
     row->addArrangedSubview(durationLabel_);

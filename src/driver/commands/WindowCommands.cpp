@@ -20,8 +20,11 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <QDir>
+#include <QFileInfo>
 #include <cmath>
 #include <optional>
+
 #include <sstream>
 
 namespace driver {
@@ -307,6 +310,28 @@ bool runWindowCommand(Session& session, const std::string& cmd, const std::strin
                     return true;
                 }
         error = "no window shows a card with the collapse key \"" + rest + "\"";
+        return false;
+    }
+    if (cmd == "screenshot-window") {
+        // The title may be quoted; the file is the last word.
+        const auto cut = rest.find_last_of(' ');
+        const std::string title = cut == std::string::npos ? "" : unquote(rest.substr(0, cut));
+        const std::string file = cut == std::string::npos ? "" : rest.substr(cut + 1);
+        if (title.empty() || file.empty()) {
+            error = "screenshot-window takes a window's title and a file name";
+            return false;
+        }
+        for (auto* window : windows())
+            if (window->title() == title && window->isVisible()) {
+                QFileInfo info(QString::fromStdString(file));
+                QDir().mkpath(info.absolutePath());
+                if (!window->snapshot().save(info.absoluteFilePath())) {
+                    error = "cannot write " + file;
+                    return false;
+                }
+                return true;
+            }
+        error = "no open window is titled \"" + title + "\"";
         return false;
     }
     if (cmd == "close-window") {
