@@ -6,8 +6,27 @@
 #include "zen/HudView.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 
 namespace pomodoro {
+
+namespace {
+
+// The panel moves with a drag anywhere on its background.
+class DraggedByBackground : public QWidget {
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        grab_ = e->globalPosition().toPoint() - window()->pos();
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (e->buttons() & Qt::LeftButton) window()->move(e->globalPosition().toPoint() - grab_);
+    }
+
+  private:
+    QPoint grab_;
+};
+
+} // namespace
 
 PomodoroStatusPanel::PomodoroStatusPanel(std::function<void()> onPauseToggle,
                                          std::function<void()> onStop, bool isEnglish,
@@ -22,7 +41,7 @@ PomodoroStatusPanel::PomodoroStatusPanel(std::function<void()> onPauseToggle,
     setTitle(isEnglish ? "Pomodoro Status" : "포모도로 상태");
 
     // The HUD: dark, rounded, with a faint white border.
-    auto* hud = new QWidget;
+    auto* hud = new DraggedByBackground;
     hud->setObjectName("pomodoroHud");
     hud->setStyleSheet("#pomodoroHud { background: rgba(30,30,34,0.96); border-radius: 20px;"
                        " border: 1px solid rgba(255,255,255,0.12); }");

@@ -217,14 +217,25 @@ bool runWindowCommand(Session& session, const std::string& cmd, const std::strin
     }
     if (cmd == "type") {
         // Into an editable field, known by the label before it; then editing ends, as with Return.
+        // A whole number instead names the field by its place (from 1) in the front-most window
+        // that has editable fields (fields carry no tags of their own).
         auto [target, text] = firstArg(rest);
         QLineEdit* field = nullptr;
-        for (auto* window : windows())
+        const auto place = wholeArg(target, 1000);
+        for (auto* window : windows()) {
+            std::vector<QLineEdit*> editable;
             for (auto* f : window->widget()->findChildren<QLineEdit*>())
-                if (shown(f) && !f->isReadOnly() && rowTitle(f) == target)
-                    field = field ? field : f;
+                if (shown(f) && !f->isReadOnly()) editable.push_back(f);
+            for (auto* f : editable)
+                if (!field && rowTitle(f) == target) field = f;
+            if (!field && place && !editable.empty()) {
+                if (*place >= 1 && *place <= editable.size()) field = editable[*place - 1];
+                break;
+            }
+        }
         if (!field) {
-            error = "no window shows a field labelled \"" + target + "\"";
+            error = "no window shows a field labelled \"" + target + "\"" +
+                    (place ? " or an editable field at that place" : "");
             return false;
         }
         field->setText(QString::fromStdString(text));
