@@ -61,10 +61,21 @@ TEST(ScriptDriver, BadInputNamesTheLineAndSaysWhatWasExpected) {
          "the alert \"You’re up to date!\" has no button \"Cancel\" (it has \"OK\")"},
         {"alert OK\n", "no alert is open to answer"},
         {"advance 1\nslider 1001 2\n", "slider takes a value from"},
-        {"advance 1\nclick Nothing\n", "no window shows a button, checkbox, segment or clickable image titled"},
+        {"advance 1\nclick Nothing\n",
+         "no window shows a button, checkbox, segment or clickable image titled"},
         {"advance 1\npopup \"사운드 출력 기기\" Nowhere\n", "has no item \"Nowhere\""},
         {"advance 1\ncollapse noSuchCard\n", "no window shows a card with the collapse key"},
         {"default-output Gramophone\n", "no sound output device is called \"Gramophone\""},
+        {"scaling 1\n", "scaling takes a display ID and an option index from 0"},
+        {"advance 1\nclose-window\nscaling 1 2\n", "scaling needs the control window on screen"},
+        {"advance 1\nscaling 4 0\n", "display 4 shows no scaling option 0"},
+        {"advance 1\nscaling 1 40\n", "display 1 shows no scaling option 40"},
+        {"configuration-fails sometimes\n", "configuration-fails takes none, begin, configure"},
+        {"screenshot-window Nowhere /tmp/x.png\n", "no open window is titled \"Nowhere\""},
+        {"screenshot-window\n", "screenshot-window takes a window's title and a file name"},
+        {"advance 1\ntype 9 5\n", "no window shows a field labelled \"9\" or an editable field"},
+        {"advance 1\nclick \"🍅 포모도로\"\nadvance 0.1\ntype 4 5\n",
+         "test.nls:4: no window shows a field labelled \"4\" or an editable field"},
     };
     for (const auto& c : cases) {
         auto r = run(c.script);
