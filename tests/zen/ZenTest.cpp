@@ -146,6 +146,14 @@ TEST_F(ZenTest, ControlBarHidesWithTheCursorUnlessThePointerRestsOnIt) {
         mac().windowServer().sendEvent(w.number, click);
     advance();
     EXPECT_TRUE(controller().isZenModePaused);
+
+    // The stop pill beside it stops, rather than the first pill of the bar.
+    const QRect stop(view().stopButton()->mapTo(&view(), QPoint()), view().stopButton()->size());
+    click.location = platform::Point{double(stop.center().x()), double(stop.center().y())};
+    for (const auto& w : mac().windowServer().windowsOfKind("zen"))
+        mac().windowServer().sendEvent(w.number, click);
+    advance();
+    EXPECT_FALSE(controller().isZenModeActive);
 }
 
 TEST_F(ZenTest, EscapeAnywhereEndsItAndAnUnpluggedDisplayIsSkipped) {
