@@ -34,7 +34,8 @@ TEST_F(PomodoroTest, SettingsPanelKeepsTypedNumbersInRangeAndStartsWithThem) {
     EXPECT_EQ(panel->dimCheckbox()->state(), appkit::ControlState::on);
 
     const std::vector<std::pair<QString, QString>> typed = {
-        {"500", "180"}, {"0", "1"}, {"-7", "1"}, {"abc", "1"}, {"10,000", "1"}, {" 42 ", "42"}};
+        {"500", "180"}, {"0", "1"},      {"-7", "1"},
+        {"abc", "1"},   {"10,000", "1"}, {"10000", "180"}, {" 42 ", "42"}};
     for (const auto& [text, shown] : typed) {
         typeInto(panel->focusLabel(), text);
         EXPECT_EQ(panel->focusLabel()->text(), shown) << text.toStdString();
