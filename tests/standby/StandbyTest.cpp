@@ -3,6 +3,12 @@
 #include "blackout/PowerTestSupport.h"
 #include "platform/sim/SimBattery.h"
 
+#include "platform/SystemPaths.h"
+#include "platform/sim/SimRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 
 namespace {
@@ -119,4 +125,53 @@ TEST_F(StandbyTest, BlueLightRowFollowsTheSystemAndSendsTheStrength) {
     c.blueLightCheckbox->performClick();
     EXPECT_TRUE(b.blueLightOn());
     EXPECT_EQ(c.blueLightValueLabel->text().toStdString(), "0%");
+}
+
+TEST_F(StandbyTest, TheTraceIsKeptOnlyWhenItsFileExistsAndChoicesSurviveARebuild) {
+    auto& c = controller();
+    const QString trace =
+        QString::fromStdString(platform().paths->map(BlackoutController::standbyTracePath));
+    c.startRemoteStandbyButton->performClick();
+    advance(3);
+    mac().input().clickInOtherApplication(0);
+    advance(0.5);
+    EXPECT_FALSE(c.isRemoteStandbyActive);
+    EXPECT_FALSE(QFile::exists(trace)) << "never created by the program";
+
+    QDir().mkpath(QFileInfo(trace).absolutePath());
+    {
+        QFile f(trace);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    c.startRemoteStandbyButton->performClick();
+    advance(3);
+    mac().input().clickInOtherApplication(0);
+    advance(0.5);
+    QFile f(trace);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(written.contains(">>> ENTER REMOTE STANDBY")) << written.toStdString();
+    EXPECT_TRUE(written.startsWith("[2026-03-02 00:00:"))
+        << "UTC wall clock: " << written.toStdString();
+
+    // The choices are stored and the rebuilt card shows them.
+    c.remoteStandbyTimeoutPopup->performSelect(5);
+    c.autoRemoteStandbyCheckbox->performClick();
+    c.keepAwakeTurnOffScreenCheckbox->performClick();
+    EXPECT_EQ(defaults().integer("autoRemoteStandbyTimeout"), 1800);
+    c.languageChanged(1);
+    advance();
+    EXPECT_EQ(c.remoteStandbyTimeoutPopup->indexOfSelectedItem(), 5);
+    EXPECT_EQ(c.autoRemoteStandbyCheckbox->state(), appkit::ControlState::on);
+    EXPECT_EQ(c.keepAwakeTurnOffScreenCheckbox->state(), appkit::ControlState::off);
+    EXPECT_EQ(c.remoteStandbyTimeoutPopup->itemTitles().front(), "1m");
+
+    // An unreadable idle time counts as no idle time: standby never starts by itself.
+    c.keepAwakeTurnOffScreenCheckbox->performClick();
+    auto* registry = dynamic_cast<sim::SimRegistry*>(platform().ioRegistry);
+    ASSERT_TRUE(registry);
+    registry->setServiceProperties(
+        "IOHIDSystem", [] { return std::optional<platform::Value>(platform::Value()); });
+    advance(1900, 2);
+    EXPECT_FALSE(c.isRemoteStandbyActive);
 }
