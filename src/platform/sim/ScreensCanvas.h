@@ -13,6 +13,10 @@ namespace sim {
 
 class VirtualMac;
 
+// The menu bar's height in screen points, and the status menu's measures in window pixels.
+constexpr double kMenuBarPoints = 24;
+constexpr double kMenuRow = 22, kMenuSeparator = 9, kMenuWidth = 240;
+
 class ScreensCanvas : public QWidget {
   public:
     explicit ScreensCanvas(VirtualMac& mac, QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 list(APPEND SIM_SOURCES
   platform/sim/KeyPad.cpp
   platform/sim/ScreensCanvas.cpp
+  platform/sim/ScreensCanvasChrome.cpp
   platform/sim/SimulatorWindow.cpp
 )
