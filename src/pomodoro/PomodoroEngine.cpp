@@ -53,14 +53,7 @@ void BlackoutController::activatePomodoroBreakWindows(bool showBar) {
     platform::mainQueue().asyncAfter(0.2, [showBar] {
         if (!hasShared()) return;
         auto& c = shared();
-        auto& apps = *platform::current().applications;
-        apps.activateRunningApplication();
-        apps.activateIgnoringOtherApps();
-        apps.executeAppleScript("tell application id \"local.night-lid\" to activate");
-        for (auto& [id, w] : c.pomodoroWindows) {
-            w->makeKeyAndOrderFront();
-            w->orderFrontRegardless();
-        }
+        zen::activateAndRaise(c.pomodoroWindows);
         if (!showBar)
             c.setCursorHidden(false);
         else if (auto* view = c.pomodoroBreakView())

@@ -102,14 +102,7 @@ void BlackoutController::startZenMode(int durationMin) {
     platform::mainQueue().asyncAfter(0.2, [] {
         if (!hasShared()) return;
         auto& c = shared();
-        auto& apps = *platform::current().applications;
-        apps.activateRunningApplication();
-        apps.activateIgnoringOtherApps();
-        apps.executeAppleScript("tell application id \"local.night-lid\" to activate");
-        for (auto& [id, w] : c.zenWindows) {
-            w->makeKeyAndOrderFront();
-            w->orderFrontRegardless();
-        }
+        zen::activateAndRaise(c.zenWindows);
         if (auto primary = c.zenWindows.find(c.zenPrimaryDisplayID); primary != c.zenWindows.end())
             primary->second->makeKeyAndOrderFront();
         c.setCursorHidden(true);

@@ -1,5 +1,7 @@
 #include "zen/ZenWindow.h"
 
+#include "platform/Applications.h"
+#include "platform/Platform.h"
 #include "platform/RunLoop.h"
 #include "zen/ZenView.h"
 
@@ -51,6 +53,17 @@ void ZenWindow::mouseMoved(const platform::Event& event) {
     if (auto* v = dynamic_cast<HudView*>(view_.get())) {
         if (event.location) v->setPointer(QPointF(event.location->x, event.location->y));
         v->mouseMoved();
+    }
+}
+
+void activateAndRaise(std::map<uint32_t, std::unique_ptr<ZenWindow>>& windows) {
+    auto& apps = *platform::current().applications;
+    apps.activateRunningApplication();
+    apps.activateIgnoringOtherApps();
+    apps.executeAppleScript("tell application id \"local.night-lid\" to activate");
+    for (auto& [id, w] : windows) {
+        w->makeKeyAndOrderFront();
+        w->orderFrontRegardless();
     }
 }
 

@@ -40,6 +40,10 @@ class ZenWindow : public appkit::Panel {
     std::unique_ptr<QWidget> view_;
 };
 
+// Brings the application and these windows to the front over whatever is active (the steps a
+// Zen or break screen takes 0.2 s after it shows).
+void activateAndRaise(std::map<uint32_t, std::unique_ptr<ZenWindow>>& windows);
+
 // Orders every window out and empties the map; the windows go once the event being handled has
 // returned, since a button of theirs may be what closed them.
 void orderOutAll(std::map<uint32_t, std::unique_ptr<ZenWindow>>& windows);
