@@ -206,3 +206,30 @@ TEST_F(PomodoroTest, TheStartOverlayPassesClicksAndGoesAndDeniedNotificationsOnl
         "Error delivering notification: Notifications are not allowed for this application"));
     EXPECT_TRUE(controller().isPomodoroActive);
 }
+
+TEST_F(PomodoroTest, ALanguageChangeMidRunKeepsItsTextsInStepAndAnUnpluggedMonitorIsSkipped) {
+    auto& c = controller();
+    advance(1);
+    c.startPomodoro(1, 1, 2);
+    c.languageChanged(1);
+    advance();
+    EXPECT_EQ(c.pomodoroButton->title(), "🍅 Status") << "the rebuilt toolbar knows the run";
+    ASSERT_GE(menuEntries(), 3u);
+    EXPECT_EQ(c.statusMenu->items[2].title, "Stop Pomodoro Timer");
+    advance(1, 0.5);
+    EXPECT_EQ(mac().deliveredNotifications().back().first.body,
+              "Break time is starting soon. Screen will dim gradually.");
+
+    // Into the break, then the second monitor goes away; the end restores what is left.
+    advance(59, 0.5);
+    ASSERT_EQ(c.pomodoroPhase, BlackoutController::PomodoroPhase::breakTime);
+    EXPECT_EQ(breakView()->titleText(), "🧘♂️ Break Time");
+    ASSERT_TRUE(mac().unplug(3));
+    advance(0.5);
+    c.stopPomodoro();
+    advance(0.5);
+    EXPECT_FALSE(c.isPomodoroActive);
+    EXPECT_EQ(gamma(2), "identity");
+    EXPECT_EQ(title(), "");
+    EXPECT_EQ(menuEntries(), 5u);
+}
