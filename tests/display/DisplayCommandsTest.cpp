@@ -109,6 +109,8 @@ TEST_F(DisplayCommandsTest, WaitingWritesAreReplacedByNewerOnesAndReadsSeeTheLas
     auto read = engine.brightness(dell);
     ASSERT_TRUE(read.has_value());
     EXPECT_NEAR(*read, 0.9f, 0.001f) << "read back on the scale it was set on";
+    // A write's second cycle goes to the back of the queue, so it may follow the read.
+    engine.ddcQueue.drain();
     // Only the last value goes out, in the transport's two write cycles.
     EXPECT_EQ(monitor(2).valuesWritten(0x10), (std::vector<uint16_t>{89, 89}));
     EXPECT_EQ(monitor(2).vcp(0x62)->current, 33);
