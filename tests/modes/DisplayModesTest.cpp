@@ -78,6 +78,8 @@ TEST_F(DisplayModesTest, EachDisplayOffersItsCuratedModesInThePickerOrThePopUp) 
     EXPECT_EQ(popup(5003)->itemTitles(), (std::vector<std::string>{"해상도 정보 없음"}));
     EXPECT_FALSE(popup(5003)->isEnabled());
     EXPECT_EQ(options(1).front()->labelText, "Larger");
+    EXPECT_EQ(popup(4000)->itemTitles(),
+              (std::vector<std::string>{"Main Display", "Extended Display", "Mirror Display"}));
     EXPECT_TRUE(appkit::viewWithTag<appkit::Button>(content(), 5003)) << "the hotkey button too";
 }
 

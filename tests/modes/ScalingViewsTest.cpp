@@ -89,3 +89,24 @@ TEST(ScalingViews, TheTrackRunsUnderTheOptionsWithATickEach) {
     EXPECT_DOUBLE_EQ(lines[1].x1(), lines[0].x1());
     EXPECT_DOUBLE_EQ(lines[3].x1(), lines[0].x2());
 }
+
+TEST(ScalingViews, TheIconIsDrawnWhereItsMeasuresSay) {
+    ScalingOptionView option(1, {}, 0, 3, "");
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(236, 236, 236));
+    option.setPalette(light);
+    option.resize(80, 80);
+    option.setSelected(true);
+    const QImage image = option.grab().toImage();
+    // The screen square spans x 16..64 and y 4..52 from the top; its fill is grey 0.88 where no
+    // text line lies (the lines run from x 23 to at most 55).
+    const QColor fill = image.pixelColor(60, 46);
+    EXPECT_NEAR(fill.redF(), 0.88, 0.02);
+    EXPECT_NEAR(fill.greenF(), 0.88, 0.02);
+    // Outside the screen, at the ring 4 points off its left edge, the accent blue.
+    const QColor ring = image.pixelColor(12, 28);
+    EXPECT_GT(ring.blue(), 200);
+    EXPECT_LT(ring.red(), 60);
+    // Far below the screen there is only the window's own background.
+    EXPECT_EQ(image.pixelColor(40, 70).rgb(), QColor(236, 236, 236).rgb());
+}

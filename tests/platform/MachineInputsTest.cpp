@@ -87,6 +87,7 @@ TEST(MachineDescription, NewFieldsAreCheckedAndNamed) {
         {R"({"displays":[{"id":1,"mirrorOf":1}]})", "displays[0].mirrorOf"},
         {R"({"displays":[{"id":1},{"id":2,"mirrorOf":7}]})", "displays[1].mirrorOf"},
         {R"({"configurationFailsAt":"never","displays":[]})", "configurationFailsAt"},
+        {R"({"notifications":{"granted":"yes"},"displays":[]})", "machine.notifications.granted"},
     };
     for (const auto& [json, field] : cases) {
         std::string error;
