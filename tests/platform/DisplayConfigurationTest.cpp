@@ -1,3 +1,6 @@
+// The virtual Mac's display transactions, notifications and sheets.
+#include "platform/Alerts.h"
+#include "platform/Notifications.h"
 #include "platform/Screens.h"
 #include "platform/sim/SimDisplayModes.h"
 #include "support/VirtualMacTest.h"
@@ -117,4 +120,47 @@ TEST_F(DisplayTransactionTest, FailuresComeAtTheStepTheMachineNamesAndAStaleConf
     EXPECT_EQ(mac().displayConfigurations().back(),
               "completed: display 4 mode 1280x720 (1280x720)");
     EXPECT_EQ(displays.bounds(4).width, 1280);
+}
+
+TEST_F(DisplayTransactionTest, NotificationsReplaceTheirNamesakeAndSheetsAnswerLater) {
+    auto& center = *platform().notifications;
+    std::vector<std::optional<std::string>> results;
+    auto note = [&](const char* id, const char* title) {
+        center.add({id, title, "body", true}, [&](auto error) { results.push_back(error); });
+    };
+    note("pomodoro.alert", "first");
+    note("other", "second");
+    note("pomodoro.alert", "third");
+    advance();
+    ASSERT_EQ(mac().deliveredNotifications().size(), 2u);
+    EXPECT_EQ(mac().deliveredNotifications()[0].first.title, "second");
+    EXPECT_EQ(mac().deliveredNotifications()[1].first.title, "third") << "the newer one replaces";
+    EXPECT_EQ(results, (std::vector<std::optional<std::string>>(3, std::nullopt)));
+
+    // A sheet returns at once; its answer comes on a later turn of the main queue.
+    int answer = -1;
+    mac().alerts().queueAnswers({1});
+    platform::AlertRequest sheet;
+    sheet.messageText = "Question";
+    sheet.buttons = {"A", "B"};
+    sheet.sheetWindow = "break screen";
+    platform().alerts->beginSheetModal(sheet, [&](int index) { answer = index; });
+    EXPECT_EQ(answer, -1);
+    advance();
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(mac().alerts().shown().back().sheetWindow, "break screen");
+
+    // Without permission nothing is delivered and the sender hears why.
+    auto denied = sim::VirtualMac::defaultDescription();
+    denied.notificationsGranted = false;
+    boot(denied);
+    bool granted = true;
+    platform().notifications->requestAuthorization({true, true, false},
+                                                   [&](bool ok) { granted = ok; });
+    std::optional<std::string> error;
+    platform().notifications->add({"pomodoro.alert", "t", "b", true}, [&](auto e) { error = e; });
+    advance();
+    EXPECT_FALSE(granted);
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(mac().deliveredNotifications().empty());
 }
