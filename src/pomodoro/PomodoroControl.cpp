@@ -30,6 +30,21 @@ void playSound(const std::string& name) {
     if (auto* sounds = platform::current().sounds) sounds->play(name);
 }
 
+// Clears the controller's field when this very panel closes (not an older one), and lets the
+// panel go once its own close has returned.
+template <typename Panel>
+std::function<void()> clearWhenClosed(std::weak_ptr<Panel> weak,
+                                      std::shared_ptr<Panel> BlackoutController::*field) {
+    return [weak, field] {
+        if (!BlackoutController::hasShared()) return;
+        auto& c = BlackoutController::shared();
+        if (auto p = weak.lock(); p && c.*field == p) {
+            (c.*field).reset();
+            platform::mainQueue().async([p] {});
+        }
+    };
+}
+
 } // namespace
 
 void BlackoutController::stopPomodoroAlert() {
@@ -161,16 +176,8 @@ void BlackoutController::showPomodoroStatus() {
             },
             isEnglish(), isShowingStopAlert, pomodoroPhase, pomodoroTotalCycles,
             pomodoroCurrentCycle, pomodoroSecondsRemaining);
-        std::weak_ptr<pomodoro::PomodoroStatusPanel> weak = panel;
-        panel->onClose = [weak] {
-            // Only this panel's own closing clears the field, not an older panel's.
-            if (!hasShared()) return;
-            auto& c = shared();
-            if (auto p = weak.lock(); p && c.pomodoroStatusPanel == p) {
-                c.pomodoroStatusPanel.reset();
-                platform::mainQueue().async([p] {});
-            }
-        };
+        panel->onClose =
+            clearWhenClosed(std::weak_ptr(panel), &BlackoutController::pomodoroStatusPanel);
         pomodoroStatusPanel = panel;
     }
     pomodoroStatusPanel->makeKeyAndOrderFront();
@@ -184,15 +191,8 @@ void BlackoutController::showPomodoroSettings() {
                 if (hasShared()) shared().startPomodoro(focusMin, breakMin, cycles);
             },
             isEnglish());
-        std::weak_ptr<pomodoro::PomodoroSettingsPanel> weak = panel;
-        panel->onClose = [weak] {
-            if (!hasShared()) return;
-            auto& c = shared();
-            if (auto p = weak.lock(); p && c.pomodoroSettingsPanel == p) {
-                c.pomodoroSettingsPanel.reset();
-                platform::mainQueue().async([p] {});
-            }
-        };
+        panel->onClose =
+            clearWhenClosed(std::weak_ptr(panel), &BlackoutController::pomodoroSettingsPanel);
         pomodoroSettingsPanel = panel;
     }
     pomodoroSettingsPanel->makeKeyAndOrderFront();

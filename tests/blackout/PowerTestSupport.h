@@ -17,6 +17,13 @@ class PowerTest : public AppTest {
         launch();
     }
     uint16_t luminance(DisplayID id) { return monitor(id).vcp(0x10)->current; }
+    // The names of the system sounds played, in order.
+    std::vector<std::string> sounds() {
+        std::vector<std::string> out;
+        for (const auto& [name, at] : mac().soundsPlayed())
+            out.push_back(name);
+        return out;
+    }
     std::string gamma(DisplayID id) { return mac().brightness().gamma(id).kind(); }
     float panel() { return mac().description().displays[0].brightness; }
     bool hasOverlay(DisplayID id) { return DisplayEngine::shared().overlayWindows.count(id) > 0; }

@@ -9,12 +9,6 @@
 
 class PomodoroTest : public PowerTest {
   protected:
-    std::vector<std::string> sounds() {
-        std::vector<std::string> out;
-        for (const auto& [name, at] : mac().soundsPlayed())
-            out.push_back(name);
-        return out;
-    }
     std::string title() { return item().title(); }
     float slider(DisplayID id) { return controller().currentBrightnesses.at(id); }
     pomodoro::PomodoroBreakView* breakView() { return controller().pomodoroBreakView(); }

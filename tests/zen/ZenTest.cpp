@@ -13,12 +13,6 @@ namespace {
 
 class ZenTest : public PowerTest {
   protected:
-    std::vector<std::string> sounds() {
-        std::vector<std::string> out;
-        for (const auto& [name, at] : mac().soundsPlayed())
-            out.push_back(name);
-        return out;
-    }
     zen::ZenView& view() { return *controller().primaryZenView(); }
     void escapeHere() {
         mac().input().pressKeyInApplication(53);
