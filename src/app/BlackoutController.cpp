@@ -90,10 +90,13 @@ void BlackoutController::configureStatusItem() {
 }
 
 void BlackoutController::stopDisplayServices() {
+    // Nothing the program darkened stays dark after it ends.
+    if (isZenModeActive) stopZenMode(false);
     if (isPomodoroActive) stopPomodoro(false);
     if (syncTimer) syncTimer->invalidate();
     syncTimer.reset();
     restorePoweredOffDisplays();
+    restoreKeyboardBacklight();
     if (escapeKeyMonitor) {
         if (auto* input = platform::current().inputActivity)
             input->removeMonitor(*escapeKeyMonitor);

@@ -16,6 +16,7 @@
 #include <QPointer>
 
 #include <array>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -146,14 +147,35 @@ class BlackoutController {
     void setCursorHidden(bool hidden);
     void installEscapeKeyMonitors();
 
-    // --- Recovery after a crash: what is dark is on disk until it is undone ---
+    // --- What the program darkened: one record per display of the brightness it had before, ---
+    // --- on disk until it is undone, so that a crash or a kill is undone at the next start ---
     std::shared_ptr<RecoveryJournal> recoveryJournal;
     std::set<DisplayID> recoveryPending; // left dark by an earlier run, not plugged in now
     bool recoveringAtLaunch = true;
     static constexpr const char* recoveryJournalPath =
         "~/Library/Application Support/Nightlid/recovery.json";
+    // Reasons a display is held dark.
+    static constexpr const char* darkOff = "off";
+    static constexpr const char* darkZen = "zen";
+    static constexpr const char* darkPomodoro = "pomodoro";
+    // A feature darkens a display: the brightness it had before the program first darkened it
+    // (brightnessNow when nothing holds it yet).
+    float holdDark(const ControlledDisplay& display, const char* reason, float brightnessNow);
+    // The feature lets go; the brightness to bring back when no other feature holds it.
+    std::optional<float> releaseDark(DisplayID id, const char* reason);
+    bool isHeldDark(DisplayID id) const;
+    // What a feature starts from: the record of a display already dark, else what it shows.
+    float brightnessBeforeDark(const ControlledDisplay& display);
+    // Lets go of a display that is not plugged in: it is lit when it comes back.
+    void releaseWhileUnplugged(DisplayID id, std::initializer_list<const char*> reasons);
+    // Switched-off displays that are unplugged now, their features ended: lit when plugged in.
+    void releaseUnpluggedOffDisplays(std::initializer_list<const char*> alsoReasons);
+    bool isConnected(DisplayID id) const;
+    // The engine's list is not refreshed while protector mode is on: a feature that brings
+    // displays back first takes the system's list.
+    void refreshDisplaysIfStale();
     // At launch: every display of the journal gets its brightness back; later (a display was
-    // plugged in): those of an earlier run that were not connected then.
+    // plugged in): those of an earlier run, and those whose darkening ended while unplugged.
     void recoverFromUncleanExit();
 
     // --- Keyboard backlight ---
@@ -310,6 +332,8 @@ class BlackoutController {
     // Every display back as the run found it (monitors on, the panel at its brightness), and
     // the monitors off for a break.
     void restorePomodoroDisplays();
+    // The brightness the run brings a display back to, taken when the run first meets it.
+    float pomodoroStartingBrightness(const ControlledDisplay& display);
     void switchPomodoroMonitorsOff();
     // 0.2 s after a break screen shows: activation, the windows to the front, then the cursor
     // shown (at break entry) or the bar shown (resuming into a break).

@@ -49,6 +49,7 @@ void BlackoutController::brightnessChanged(appkit::Slider& sender) {
     if (poweredOffBrightnesses.count(display.id)) {
         // Moving the slider of a switched-off display switches it on.
         poweredOffBrightnesses.erase(display.id);
+        releaseDark(display.id, darkOff);
         if (!display.isBuiltIn) restoreDisplayViaGamma(display.id);
         updatePowerButton(display, false);
     }
@@ -176,6 +177,12 @@ void BlackoutController::syncBrightnessIfNeeded() {
     if (!autoSyncButton || autoSyncButton->state() != appkit::ControlState::on) return;
     auto builtIn = displayEngine.builtInDisplay();
     if (!builtIn || poweredOffBrightnesses.count(builtIn->id)) return;
+    // A panel some feature darkened does not drag the monitors down with it; the baseline is
+    // taken afresh once it is back.
+    if (isHeldDark(builtIn->id)) {
+        lastBuiltInBrightness.reset();
+        return;
+    }
     auto read = displayEngine.brightness(*builtIn);
     if (!read) return;
     const float b = *read;
@@ -194,7 +201,9 @@ void BlackoutController::applyRelativeBrightnessChange(float from, float to) {
     const bool proportional = from > kProportionalFrom;
     const std::vector<ControlledDisplay> externals = displayEngine.externalDisplays();
     for (const auto& display : externals) {
-        if (!display.ddcService || poweredOffBrightnesses.count(display.id)) continue;
+        if (!display.ddcService || poweredOffBrightnesses.count(display.id) ||
+            isHeldDark(display.id))
+            continue;
         auto it = currentBrightnesses.find(display.id);
         const float base = it != currentBrightnesses.end() ? it->second : 0.5f;
         const float target =

@@ -74,7 +74,8 @@ void BlackoutController::updateSlider(const ControlledDisplay& display, float va
             it->second->setEnabled(enabled);
     }
     currentBrightnesses[display.id] = value;
-    if (value > kNearZero) {
+    // A value some feature darkened the display to is not one to come back to.
+    if (value > kNearZero && !isHeldDark(display.id)) {
         lastKnownBrightnesses[display.id] = value;
         platform::current().defaults->set(lastKnownBrightnessPreferenceKey(display), value);
     }
@@ -115,14 +116,15 @@ void BlackoutController::loadBrightnessValues() {
             }
             if (slider) slider->setDoubleValue(value);
             c.currentBrightnesses[display.id] = value;
-            if (value > kNearZero) {
+            if (value > kNearZero && !c.isHeldDark(display.id)) {
                 c.lastKnownBrightnesses[display.id] = value;
                 platform::current().defaults->set(lastKnownBrightnessPreferenceKey(display), value);
             } else if (stored > kNearZero) {
                 c.lastKnownBrightnesses[display.id] = stored;
             }
             c.updateBrightnessLabel(tag, value);
-            if (read && display.isBuiltIn) c.lastBuiltInBrightness = value;
+            if (read && display.isBuiltIn && !c.isHeldDark(display.id))
+                c.lastBuiltInBrightness = value;
         };
         auto* global = platform::current().globalQueue;
         // What the worker needs is taken here: it must not look up process-wide state.
@@ -143,7 +145,8 @@ void BlackoutController::loadBrightnessValues() {
 
 void BlackoutController::refreshBuiltInBaseline() {
     auto builtIn = displayEngine.builtInDisplay();
-    if (!builtIn) {
+    // A darkened panel is no baseline: the monitors would follow it back up many times over.
+    if (!builtIn || isHeldDark(builtIn->id)) {
         lastBuiltInBrightness.reset();
         return;
     }

@@ -17,11 +17,15 @@ std::set<DisplayID> registryIDs(const DisplayEngine& engine) {
 } // namespace
 
 void BlackoutController::screenConfigurationChanged(bool rebuildVisibleWindow) {
-    if (isProtecting) return;
+    // A display plugged back in gets back what the program took from it, protector mode or not.
+    if (isProtecting) {
+        recoverFromUncleanExit();
+        return;
+    }
     auto before = registryIDs(displayEngine);
     displayEngine.refreshDisplays();
     auto after = registryIDs(displayEngine);
-    if (!recoveryPending.empty()) recoverFromUncleanExit();
+    recoverFromUncleanExit();
     const bool rebuild =
         before != after || !controlWindow || (rebuildVisibleWindow && controlWindow->isVisible());
     // While a combination is being recorded none is held; a rebuilt window ends the recording.

@@ -17,37 +17,41 @@ constexpr float kNearZero = 0.001f;
 constexpr double kSecondSend = 0.15;
 constexpr double kSliderReload = 0.35;
 constexpr float kFallbackRestore = 0.5f;
-constexpr const char* kOffReason = "off";
 
 } // namespace
 
 void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
-    float current;
-    if (auto it = currentBrightnesses.find(display.id); it != currentBrightnesses.end())
-        current = it->second;
-    else if (auto read = displayEngine.brightness(display))
-        current = *read;
-    else
-        current = storedBrightness(brightnessPreferenceKey(display), 0.0f);
-    auto known = lastKnownBrightnesses.find(display.id);
-    const float rememberedLastKnown = known != lastKnownBrightnesses.end() ? known->second : 0.0f;
-    // The stored key is shared by monitors of the same name: it speaks for this display only
-    // when nothing is remembered for it (after a restart).
-    const float storedLastKnown =
-        rememberedLastKnown > kNearZero
-            ? 0.0f
-            : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
-    const float currentAboveZero = current > kNearZero ? current : 0.0f;
-    float restoreTo = std::max({storedLastKnown, rememberedLastKnown, currentAboveZero});
+    float restoreTo;
+    if (isHeldDark(display.id)) {
+        // Already darkened by another feature: what it shows now is not what to come back to.
+        restoreTo = brightnessBeforeDark(display);
+    } else {
+        float current;
+        if (auto it = currentBrightnesses.find(display.id); it != currentBrightnesses.end())
+            current = it->second;
+        else if (auto read = displayEngine.brightness(display))
+            current = *read;
+        else
+            current = storedBrightness(brightnessPreferenceKey(display), 0.0f);
+        auto known = lastKnownBrightnesses.find(display.id);
+        const float rememberedLastKnown =
+            known != lastKnownBrightnesses.end() ? known->second : 0.0f;
+        // The stored key is shared by monitors of the same name: it speaks for this display
+        // only when nothing is remembered for it (after a restart).
+        const float storedLastKnown =
+            rememberedLastKnown > kNearZero
+                ? 0.0f
+                : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
+        const float currentAboveZero = current > kNearZero ? current : 0.0f;
+        restoreTo = std::max({storedLastKnown, rememberedLastKnown, currentAboveZero});
+    }
     // Nothing known (a monitor that never answers, a panel already at 0): switching it on must
     // still bring light back, never a black screen that counts as on.
-    if (restoreTo <= 0.0f) {
+    if (restoreTo <= kNearZero) {
         const float stored = storedBrightness(brightnessPreferenceKey(display), 0.0f);
         restoreTo = stored > kNearZero ? std::min(stored, 1.0f) : kFallbackRestore;
     }
-    poweredOffBrightnesses[display.id] = restoreTo;
-    recoveryJournal->recordDisplay(
-        {display.id, display.name, display.isBuiltIn, restoreTo, kOffReason});
+    poweredOffBrightnesses[display.id] = holdDark(display, darkOff, restoreTo);
 
     displayEngine.setBrightness(0.0f, display);
     if (!display.isBuiltIn) {
@@ -73,15 +77,29 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
         return;
     }
     const float value = *target;
+    if (!isConnected(display.id)) {
+        // Unplugged (the list it came from is older): it is lit when it comes back.
+        poweredOffBrightnesses.erase(display.id);
+        releaseWhileUnplugged(display.id, {darkOff});
+        updatePowerButton(display, false);
+        return;
+    }
     if (!display.isBuiltIn) {
         restoreDisplayViaGamma(display.id);
         displayEngine.setBrightness(value, display);
         // The first write may land while the monitor is still settling.
         platform::mainQueue().asyncAfter(kSecondSend, [display, value] {
-            if (hasShared()) shared().displayEngine.setBrightness(value, display);
+            if (!hasShared()) return;
+            auto& c = shared();
+            // Not over a switch-off or a dimming that came since, nor over a newer value.
+            auto now = c.currentBrightnesses.find(display.id);
+            if (c.poweredOffBrightnesses.count(display.id) || c.isHeldDark(display.id) ||
+                now == c.currentBrightnesses.end() || now->second != value)
+                return;
+            c.displayEngine.setBrightness(value, display);
         });
         poweredOffBrightnesses.erase(display.id);
-        recoveryJournal->clearDisplay(display.id, kOffReason);
+        releaseDark(display.id, darkOff);
         currentBrightnesses[display.id] = value;
         platform::current().defaults->set(brightnessPreferenceKey(display), value);
         updateSlider(display, value);
@@ -92,7 +110,7 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
     } else {
         poweredOffBrightnesses.erase(display.id);
         displayEngine.setBrightness(value, display);
-        recoveryJournal->clearDisplay(display.id, kOffReason);
+        releaseDark(display.id, darkOff);
         updateSlider(display, value);
         updatePowerButton(display, false);
         lastBuiltInBrightness = value;

@@ -62,6 +62,11 @@ void BlackoutController::start() {
 }
 
 void BlackoutController::stop() {
+    // Escape ends remote standby whole (assertion, keyboard, idle timer), not only its screens.
+    if (isRemoteStandbyActive) {
+        exitRemoteStandby();
+        updateIdleTimerState();
+    }
     brightnessController->restore();
     if (window) {
         window->orderOut();

@@ -34,9 +34,10 @@ void BrightnessController::dim(DisplayID displayID,
 
     if (getDisplayServicesBrightness && setDisplayServicesBrightness) {
         if (auto current = readBrightness(displayID)) {
-            savedDisplayServicesBrightness = *current;
+            // A panel another feature darkened comes back to what it had before that.
+            savedDisplayServicesBrightness =
+                journal ? journal->recordDisplay({displayID, {}, true, *current, "dim"}) : *current;
             savedDisplayServicesDisplayID = displayID;
-            if (journal) journal->recordDisplay({displayID, {}, true, *current, "dim"});
             setDisplayServicesBrightness(displayID, 0.0f);
         }
     }
@@ -54,7 +55,7 @@ void BrightnessController::restore() {
         savedDisplayServicesDisplayID) {
         setDisplayServicesBrightness(*savedDisplayServicesDisplayID,
                                      *savedDisplayServicesBrightness);
-        if (journal) journal->clearDisplay(*savedDisplayServicesDisplayID, "dim");
+        if (journal) journal->releaseDisplay(*savedDisplayServicesDisplayID, "dim");
         savedDisplayServicesBrightness.reset();
         savedDisplayServicesDisplayID.reset();
     }

@@ -31,7 +31,8 @@ void BlackoutController::turnOffKeyboardBacklight() {
         levels[id] = client->brightnessForKeyboard(id);
     if (recoveryJournal) recoveryJournal->recordKeyboards(levels);
     for (auto id : keyboards) {
-        savedKeyboardBrightnesses[id] = levels[id];
+        // Already off for another feature: its level from before stays the one to come back to.
+        savedKeyboardBrightnesses.try_emplace(id, levels[id]);
         client->setBrightness(0.0f, id);
     }
 }

@@ -13,9 +13,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 namespace {
+
+constexpr float kNearZero = 0.001f;
 
 std::optional<float> fraction(const QJsonValue& v) {
     if (!v.isDouble() || !std::isfinite(v.toDouble()) || v.toDouble() < 0 || v.toDouble() > 1)
@@ -30,6 +31,15 @@ std::optional<uint64_t> wholeFromString(const QJsonValue& v, uint64_t max) {
     return uint64_t(n);
 }
 
+// An array member that is absent reads as empty; anything else that is not an array is damage.
+bool arrayMember(const QJsonObject& o, const char* key, QJsonArray& out) {
+    const auto v = o.value(key);
+    if (v.isUndefined()) return true;
+    if (!v.isArray()) return false;
+    out = v.toArray();
+    return true;
+}
+
 } // namespace
 
 RecoveryJournal::RecoveryJournal(std::string path, platform::SystemLog* log)
@@ -38,49 +48,101 @@ RecoveryJournal::RecoveryJournal(std::string path, platform::SystemLog* log)
 }
 
 void RecoveryJournal::load() {
-    QFile f(QString::fromStdString(path_));
-    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
-    const auto bytes = f.readAll();
+    const QString path = QString::fromStdString(path_);
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return;
+    // A folder, a FIFO or a huge file in its place is not a journal: opening a FIFO would block
+    // the start and reading a huge one would take minutes.
+    if (!info.isFile()) {
+        damaged_ = true;
+        if (log_)
+            log_->write(platform::format("Recovery: journal %s is not a regular file; it is left "
+                                         "as it is",
+                                         path_.c_str()));
+        return;
+    }
+    if (info.size() > maxFileBytes) {
+        keepDamagedCopy("is too large");
+        write();
+        return;
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        damaged_ = true;
+        if (log_)
+            log_->write(platform::format("Recovery: cannot read journal %s: %s", path_.c_str(),
+                                         f.errorString().toStdString().c_str()));
+        return;
+    }
+    const auto bytes = f.read(maxFileBytes + 1);
     f.close();
-    auto doc = QJsonDocument::fromJson(bytes);
-    bool damaged = !doc.isObject();
-    for (const auto& item : doc.object().value("displays").toArray()) {
-        auto o = item.toObject();
-        auto id = wholeFromString(o.value("id"), 0xFFFFFFFFu);
-        auto brightness = fraction(o.value("brightness"));
-        if (!id || *id == 0 || !brightness || !o.value("reason").isString()) {
-            damaged = true;
+    if (!parse(bytes)) {
+        keepDamagedCopy("is damaged");
+        // What could be read is written back whole.
+        write();
+    }
+}
+
+bool RecoveryJournal::parse(const QByteArray& bytes) {
+    QJsonParseError error{};
+    const auto doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) return false;
+    const auto top = doc.object();
+    QJsonArray displays, keyboards;
+    bool whole = arrayMember(top, "displays", displays);
+    whole = arrayMember(top, "keyboards", keyboards) && whole;
+    if (size_t(displays.size()) + size_t(keyboards.size()) > maxEntries) whole = false;
+    for (qsizetype i = 0; i < displays.size() && displays_.size() < maxEntries; ++i) {
+        const auto o = displays.at(i).toObject();
+        const auto id = wholeFromString(o.value("id"), 0xFFFFFFFFu);
+        const auto brightness = fraction(o.value("brightness"));
+        const auto reason = o.value("reason").toString().toStdString();
+        if (!id || *id == 0 || !brightness || reason.empty() || reason.size() > 32) {
+            whole = false;
             continue;
         }
         displays_.push_back({platform::DisplayID(*id), o.value("name").toString().toStdString(),
-                             o.value("builtIn").toBool(), *brightness,
-                             o.value("reason").toString().toStdString()});
+                             o.value("builtIn").toBool(), *brightness, reason});
     }
-    for (const auto& item : doc.object().value("keyboards").toArray()) {
-        auto o = item.toObject();
-        auto id = wholeFromString(o.value("id"), UINT64_MAX);
-        auto level = fraction(o.value("level"));
+    for (qsizetype i = 0; i < keyboards.size() && keyboards_.size() < maxEntries; ++i) {
+        const auto o = keyboards.at(i).toObject();
+        const auto id = wholeFromString(o.value("id"), UINT64_MAX);
+        const auto level = fraction(o.value("level"));
         if (!id || !level) {
-            damaged = true;
+            whole = false;
             continue;
         }
         keyboards_[*id] = *level;
     }
-    if (damaged && log_) {
-        // Keep the original for a person to read; what could be read is written back whole.
-        const QString aside = QString::fromStdString(path_) + ".damaged-" +
-                              QDateTime::currentDateTimeUtc().toString("yyyyMMddHHmmsszzz");
-        QFile::copy(QString::fromStdString(path_), aside);
-        log_->write(platform::format("Recovery: journal %s is damaged; a copy is kept as %s",
-                                     path_.c_str(), aside.toStdString().c_str()));
-    }
-    if (damaged) write();
+    return whole;
+}
+
+void RecoveryJournal::keepDamagedCopy(const std::string& why) {
+    damaged_ = true;
+    // Keep the original for a person to read.
+    const QString aside = QString::fromStdString(path_) + ".damaged-" +
+                          QDateTime::currentDateTimeUtc().toString("yyyyMMddHHmmsszzz");
+    const bool copied = QFile::copy(QString::fromStdString(path_), aside);
+    if (!log_) return;
+    if (copied)
+        log_->write(platform::format("Recovery: journal %s %s; a copy is kept as %s", path_.c_str(),
+                                     why.c_str(), aside.toStdString().c_str()));
+    else
+        log_->write(platform::format("Recovery: journal %s %s; no copy could be kept",
+                                     path_.c_str(), why.c_str()));
 }
 
 void RecoveryJournal::write() {
     const QString path = QString::fromStdString(path_);
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (log_)
+            log_->write(
+                platform::format("Recovery: cannot write %s: not a regular file", path_.c_str()));
+        return;
+    }
     if (empty()) {
-        if (QFile::exists(path) && !QFile::remove(path) && log_)
+        if (info.exists() && !QFile::remove(path) && log_)
             log_->write(platform::format("Recovery: cannot remove %s", path_.c_str()));
         return;
     }
@@ -94,7 +156,7 @@ void RecoveryJournal::write() {
     QJsonArray keyboards;
     for (const auto& [id, level] : keyboards_)
         keyboards.append(QJsonObject{{"id", QString::number(id)}, {"level", double(level)}});
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    QDir().mkpath(info.absolutePath());
     QSaveFile f(path);
     bool ok = f.open(QIODevice::WriteOnly);
     ok = ok && f.write(QJsonDocument(QJsonObject{{"displays", displays}, {"keyboards", keyboards}})
@@ -105,31 +167,60 @@ void RecoveryJournal::write() {
                                      f.errorString().toStdString().c_str()));
 }
 
-void RecoveryJournal::recordDisplay(const DarkDisplay& entry) {
-    for (const auto& d : displays_)
-        if (d.id == entry.id && d.reason == entry.reason) return;
+float RecoveryJournal::recordDisplay(const DarkDisplay& entry) {
+    const auto first = preDarkBrightness(entry.id);
+    if (holds(entry.id, entry.reason)) return *first;
     DarkDisplay kept = entry;
     kept.brightness =
         std::isfinite(kept.brightness) ? std::clamp(kept.brightness, 0.0f, 1.0f) : 0.5f;
+    if (first && *first > kNearZero) {
+        kept.brightness = *first;
+    } else if (first) {
+        // A record of nothing (a panel dimmed while at 0) gives way to a value that lights it.
+        kept.brightness = std::max(*first, kept.brightness);
+        for (auto& d : displays_)
+            if (d.id == entry.id) d.brightness = kept.brightness;
+    }
+    // A display that comes back while dark for a new reason no longer waits to be plugged in.
+    std::erase_if(displays_,
+                  [&](const DarkDisplay& d) { return d.id == entry.id && d.reason == awayReason; });
     displays_.push_back(kept);
     write();
+    return kept.brightness;
 }
 
-void RecoveryJournal::clearDisplay(platform::DisplayID id, const std::string& reason) {
-    auto gone = std::remove_if(displays_.begin(), displays_.end(), [&](const DarkDisplay& d) {
-        return d.id == id && d.reason == reason;
-    });
-    if (gone == displays_.end()) return;
-    displays_.erase(gone, displays_.end());
+std::optional<float> RecoveryJournal::releaseDisplay(platform::DisplayID id,
+                                                     const std::string& reason) {
+    const auto brightness = preDarkBrightness(id);
+    if (!holds(id, reason)) return isHeld(id) ? std::nullopt : brightness;
+    std::erase_if(displays_,
+                  [&](const DarkDisplay& d) { return d.id == id && d.reason == reason; });
     write();
+    return isHeld(id) ? std::nullopt : brightness;
 }
 
 void RecoveryJournal::clearDisplay(platform::DisplayID id) {
-    auto gone = std::remove_if(displays_.begin(), displays_.end(),
-                               [&](const DarkDisplay& d) { return d.id == id; });
-    if (gone == displays_.end()) return;
-    displays_.erase(gone, displays_.end());
+    if (std::erase_if(displays_, [&](const DarkDisplay& d) { return d.id == id; }) == 0) return;
     write();
+}
+
+std::optional<float> RecoveryJournal::preDarkBrightness(platform::DisplayID id) const {
+    // Entries of one display share their brightness; an older journal may not, and the
+    // brightest is the one that surely lights it.
+    std::optional<float> out;
+    for (const auto& d : displays_)
+        if (d.id == id) out = std::max(out.value_or(0.0f), d.brightness);
+    return out;
+}
+
+bool RecoveryJournal::holds(platform::DisplayID id, const std::string& reason) const {
+    return std::any_of(displays_.begin(), displays_.end(),
+                       [&](const DarkDisplay& d) { return d.id == id && d.reason == reason; });
+}
+
+bool RecoveryJournal::isHeld(platform::DisplayID id) const {
+    return std::any_of(displays_.begin(), displays_.end(),
+                       [&](const DarkDisplay& d) { return d.id == id && d.reason != awayReason; });
 }
 
 void RecoveryJournal::recordKeyboards(const std::map<uint64_t, float>& levels) {

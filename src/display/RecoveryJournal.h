@@ -1,12 +1,21 @@
 #pragma once
-// What the program has darkened, kept on disk so that the next start undoes it after a crash or
-// a kill: a monitor left at DDC luminance 0 stays dark when the process dies, and the gamma
-// table reverting does not help it. Every change is on disk before the hardware is touched.
+// The one owner of what displays looked like before the program darkened them, kept on disk so
+// that the next start undoes it after a crash or a kill: a monitor left at DDC luminance 0 stays
+// dark when the process dies, and the gamma table reverting does not help it. Every change is on
+// disk before the hardware is touched.
+//
+// Each darkening feature holds a display for a reason ("off", "dim", "zen", "pomodoro"). The
+// first one records the brightness the display had; a feature that darkens a display that is
+// already dark joins that record instead of reading the lowered value. When the last reason is
+// released the caller brings the display back to the recorded brightness.
 
 #include "platform/Displays.h"
 
+#include <QByteArray>
+
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,16 +32,28 @@ class RecoveryJournal {
         float brightness = 0.5f; // what to bring it back to
         std::string reason;      // "off", "dim", ...: one entry per reason
     };
+    // A display whose darkening ended while it was unplugged: lit again when it comes back.
+    static constexpr const char* awayReason = "away";
+    // What is read of a journal at most: anything larger is not ours.
+    static constexpr int64_t maxFileBytes = 256 * 1024;
+    static constexpr size_t maxEntries = 512;
 
-    // Reads what an earlier run left (a damaged journal is moved aside with a log line).
+    // Reads what an earlier run left (a damaged journal is copied aside with a log line).
     RecoveryJournal(std::string path, platform::SystemLog* log);
 
-    // A display about to be darkened for a reason; a second record for the same display and
-    // reason keeps the first brightness, the one from before anything was dark.
-    void recordDisplay(const DarkDisplay& entry);
-    void clearDisplay(platform::DisplayID id, const std::string& reason);
+    // A display about to be darkened for a reason. A display already held keeps the brightness
+    // of its first record; returns the brightness recorded for it.
+    float recordDisplay(const DarkDisplay& entry);
+    // Lets go of one reason; when none is left, the brightness to bring the display back to.
+    std::optional<float> releaseDisplay(platform::DisplayID id, const std::string& reason);
     // Every reason of one display (it was brought back).
     void clearDisplay(platform::DisplayID id);
+    std::optional<float> preDarkBrightness(platform::DisplayID id) const;
+    bool holds(platform::DisplayID id, const std::string& reason) const;
+    // Held by a feature that is still under way (not merely waiting to be plugged in).
+    bool isHeld(platform::DisplayID id) const;
+
+    // The keyboards' levels before the first feature turned them off; later calls keep them.
     void recordKeyboards(const std::map<uint64_t, float>& levels);
     void clearKeyboards();
 
@@ -40,13 +61,18 @@ class RecoveryJournal {
     const std::map<uint64_t, float>& keyboards() const { return keyboards_; }
     bool empty() const { return displays_.empty() && keyboards_.empty(); }
     const std::string& path() const { return path_; }
+    // The file was there but could not be read whole: what it said of some display is lost.
+    bool wasDamaged() const { return damaged_; }
 
   private:
     void load();
+    bool parse(const QByteArray& bytes);
+    void keepDamagedCopy(const std::string& why);
     void write();
 
     std::string path_;
     platform::SystemLog* log_;
     std::vector<DarkDisplay> displays_;
     std::map<uint64_t, float> keyboards_;
+    bool damaged_ = false;
 };

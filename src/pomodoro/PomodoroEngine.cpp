@@ -84,9 +84,8 @@ void BlackoutController::startPomodoro(int focusMin, int breakMin, int cycles) {
     isShowingStopAlert = false;
     pomodoroOriginalBrightnesses.clear();
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
-    for (const auto& d : displays) {
-        pomodoroOriginalBrightnesses[d.id] = startingBrightness(d);
-    }
+    for (const auto& d : displays)
+        pomodoroStartingBrightness(d);
 
     updateMenuBarTimer();
     playSound(storedSound("pomodoroFocusSound", "Tink"));
@@ -117,8 +116,10 @@ void BlackoutController::handlePomodoroTick() {
             const float r = float(pomodoroSecondsRemaining) / float(window);
             const std::vector<ControlledDisplay> displays = displayEngine.displays;
             for (const auto& d : displays) {
-                auto it = pomodoroOriginalBrightnesses.find(d.id);
-                const float b = it != pomodoroOriginalBrightnesses.end() ? it->second : 0.5f;
+                // A switched-off display is dark already.
+                if (poweredOffBrightnesses.count(d.id)) continue;
+                const float b = pomodoroStartingBrightness(d);
+                holdDark(d, darkPomodoro, b);
                 const float target = (b - kNearBlack) * r + kNearBlack;
                 displayEngine.setBrightness(target, d);
                 updateSlider(d, target);
@@ -138,25 +139,47 @@ void BlackoutController::handlePomodoroTick() {
     }
 }
 
+float BlackoutController::pomodoroStartingBrightness(const ControlledDisplay& display) {
+    if (auto it = pomodoroOriginalBrightnesses.find(display.id);
+        it != pomodoroOriginalBrightnesses.end())
+        return it->second;
+    // A display plugged in during the run starts from its own brightness, not a guess.
+    const float b = brightnessBeforeDark(display);
+    pomodoroOriginalBrightnesses[display.id] = b;
+    return b;
+}
+
 void BlackoutController::restorePomodoroDisplays() {
+    refreshDisplaysIfStale();
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& d : displays) {
         auto it = pomodoroOriginalBrightnesses.find(d.id);
         const std::optional<float> b =
             it != pomodoroOriginalBrightnesses.end() ? std::optional(it->second) : std::nullopt;
+        if (!isConnected(d.id)) continue; // below
+        releaseDark(d.id, darkPomodoro);
         if (!d.isBuiltIn) {
             restorePoweredOffDisplay(d, b);
-        } else if (b) {
+        } else if (b && !poweredOffBrightnesses.count(d.id) && !isHeldDark(d.id)) {
             displayEngine.setBrightness(*b, d);
             updateSlider(d, *b);
         }
     }
+    // Those unplugged meanwhile are lit when they come back.
+    releaseUnpluggedOffDisplays({darkPomodoro});
+    for (const auto& [id, b] : pomodoroOriginalBrightnesses)
+        if (!isConnected(id)) releaseWhileUnplugged(id, {darkPomodoro});
 }
 
 void BlackoutController::switchPomodoroMonitorsOff() {
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& d : displays)
-        if (!d.isBuiltIn) powerOffDisplay(d);
+        if (!d.isBuiltIn) {
+            pomodoroStartingBrightness(d);
+            powerOffDisplay(d);
+            // Off now holds what the dimming held.
+            releaseDark(d.id, darkPomodoro);
+        }
 }
 
 void BlackoutController::enterPomodoroBreakPhase() {
@@ -166,12 +189,15 @@ void BlackoutController::enterPomodoroBreakPhase() {
     playSound(storedSound("pomodoroBreakSound", "Glass"));
     auto& p = platform::current();
     p.applications->setActivationPolicy(platform::ActivationPolicy::accessory);
+    switchPomodoroMonitorsOff();
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& d : displays) {
-        if (!d.isBuiltIn) {
-            powerOffDisplay(d);
-        } else if (auto it = pomodoroOriginalBrightnesses.find(d.id);
-                   it != pomodoroOriginalBrightnesses.end()) {
+        if (d.isBuiltIn) {
+            auto it = pomodoroOriginalBrightnesses.find(d.id);
+            releaseDark(d.id, darkPomodoro);
+            if (it == pomodoroOriginalBrightnesses.end() || poweredOffBrightnesses.count(d.id) ||
+                isHeldDark(d.id))
+                continue;
             displayEngine.setBrightness(it->second, d);
             updateSlider(d, it->second);
         }

@@ -158,9 +158,12 @@ void BlackoutController::exitRemoteStandby() {
             input->removeMonitor(*remoteMouseMonitor);
         remoteMouseMonitor.reset();
     }
+    refreshDisplaysIfStale();
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& d : displays)
         restorePoweredOffDisplay(d);
+    // Those unplugged meanwhile are lit when they come back.
+    releaseUnpluggedOffDisplays({});
     restoreKeyboardBacklight();
     disableRemoteStandbySleepAssertion();
 }

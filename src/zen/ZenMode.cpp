@@ -11,6 +11,7 @@
 #include "zen/ZenView.h"
 #include "zen/ZenWindow.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -70,8 +71,12 @@ void BlackoutController::startZenMode(int durationMin) {
     // A copy: each brightness command rebuilds the engine's list.
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& d : displays) {
-        zenOriginalBrightnesses[d.id] = startingBrightness(d);
-        if (d.id != zenPrimaryDisplayID) displayEngine.setBrightness(kZenDimmed, d);
+        const float original = brightnessBeforeDark(d);
+        zenOriginalBrightnesses[d.id] = original;
+        if (d.id == zenPrimaryDisplayID) continue;
+        holdDark(d, darkZen, original);
+        // A switched-off display is dark already, and stays off.
+        if (!poweredOffBrightnesses.count(d.id)) displayEngine.setBrightness(kZenDimmed, d);
     }
     if (controlWindow) controlWindow->orderOut();
 
@@ -136,14 +141,21 @@ void BlackoutController::stopZenMode(bool finished) {
     zenCountdownTimer.reset();
     playSound(finished ? "Blow" : "Tink");
     zen::orderOutAll(zenWindows);
+    refreshDisplaysIfStale();
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
-    for (const auto& [id, value] : zenOriginalBrightnesses)
-        for (const auto& d : displays)
-            if (d.id == id) {
-                displayEngine.setBrightness(value, d);
-                updateSlider(d, value);
-                break;
-            }
+    for (const auto& [id, value] : zenOriginalBrightnesses) {
+        auto d = std::find_if(displays.begin(), displays.end(),
+                              [id = id](const ControlledDisplay& x) { return x.id == id; });
+        if (d == displays.end() || !isConnected(id)) {
+            releaseWhileUnplugged(id, {darkZen});
+            continue;
+        }
+        releaseDark(id, darkZen);
+        // Still dark for another feature (switched off, a break): that one brings it back.
+        if (isHeldDark(id) || poweredOffBrightnesses.count(id)) continue;
+        displayEngine.setBrightness(value, *d);
+        updateSlider(*d, value);
+    }
     zenOriginalBrightnesses.clear();
     platform::current().applications->setActivationPolicy(platform::ActivationPolicy::regular);
     if (controlWindow) showControlWindow();

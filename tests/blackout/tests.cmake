@@ -3,5 +3,6 @@ list(APPEND TEST_SOURCES
   blackout/DisplayPowerTest.cpp
   blackout/GammaBlackoutTest.cpp
   blackout/ProtectorModeTest.cpp
+  blackout/RandomDarkStateTest.cpp
   blackout/RecoveryTest.cpp
 )

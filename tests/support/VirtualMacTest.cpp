@@ -22,9 +22,9 @@ void VirtualMacTest::shutDown() {
     mac_.reset();
 }
 
-void VirtualMacTest::boot(sim::MachineDescription description) {
+void VirtualMacTest::boot(sim::MachineDescription description, sim::VirtualMacOptions options) {
     shutDown();
-    mac_ = std::make_unique<sim::VirtualMac>(std::move(description));
+    mac_ = std::make_unique<sim::VirtualMac>(std::move(description), std::move(options));
     mac_->makeCurrent();
 }
 

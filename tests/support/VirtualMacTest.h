@@ -21,7 +21,7 @@ class VirtualMacTest : public ::testing::Test {
     void TearDown() override;
 
     // Replaces the machine with one built from this description (fresh profile, fresh singletons).
-    void boot(sim::MachineDescription description);
+    void boot(sim::MachineDescription description, sim::VirtualMacOptions options = {});
     // The same from JSON text; fails the test on a parse error.
     void bootJson(const std::string& json);
 
