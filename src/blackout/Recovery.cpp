@@ -16,6 +16,7 @@ namespace {
 
 constexpr float kNearZero = 0.001f;
 constexpr float kFallback = 0.5f;
+constexpr float kOverlayTop = 0.1f;
 constexpr uint32_t kMaxDisplays = 32;
 
 } // namespace
@@ -131,7 +132,9 @@ void BlackoutController::recoverFromUncleanExit() {
         for (const auto& d : displays) {
             if (dark.count(d.id)) continue;
             const auto now = displayEngine.brightness(d);
-            if (!now || *now > kNearZero) continue;
+            // A monitor's luminance 0 reads as the top of the overlay's range.
+            const float darkAt = d.isBuiltIn ? kNearZero : kOverlayTop + kNearZero;
+            if (!now || *now > darkAt) continue;
             float back = storedBrightness(lastKnownBrightnessPreferenceKey(d), 0.0f);
             if (back <= kNearZero) back = storedBrightness(brightnessPreferenceKey(d), 0.0f);
             if (back <= kNearZero) back = kFallback;
