@@ -135,7 +135,7 @@ std::optional<DisplayID> RandomDarkStateTest::act(std::mt19937& rng, std::ostrea
     case 10: {
         const double s = pick(rng, std::vector<double>{0.2, 1, 5, 20, 45, 70});
         trace << "advance " << s << "\n";
-        advance(s, s > 5 ? 0.5 : 0.1);
+        advance(s, s > 5 ? 1.0 : 0.15);
         return std::nullopt;
     }
     case 11:
@@ -199,7 +199,7 @@ std::optional<DisplayID> RandomDarkStateTest::act(std::mt19937& rng, std::ostrea
             trace << "slider " << tag << " " << v << "\n";
             slider->setDoubleValue(v);
             c.brightnessChanged(*slider);
-            advance(0.3, 0.1);
+            advance(0.3, 0.15);
             return any;
         }
         break;
@@ -221,7 +221,7 @@ std::optional<DisplayID> RandomDarkStateTest::act(std::mt19937& rng, std::ostrea
         c.stop();
         break;
     }
-    advance(0.3, 0.1);
+    advance(0.3, 0.15);
     return std::nullopt;
 }
 
@@ -240,9 +240,9 @@ void RandomDarkStateTest::endEverything(std::ostream& trace) {
         advance(2.5, 0.1);
         mac().input().clickInOtherApplication(0);
     }
-    advance(0.3, 0.1);
+    advance(0.3, 0.15);
     if (c.hasActiveOffMode()) mac().input().pressKeyInApplication(53);
-    advance(0.3, 0.1);
+    advance(0.3, 0.15);
     const auto off = c.poweredOffBrightnesses;
     for (const auto& [id, value] : off)
         c.toggleDisplayPowerByID(id);
