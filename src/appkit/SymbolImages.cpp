@@ -5,7 +5,9 @@
 #include <QPixmap>
 
 #include <cmath>
+#include <map>
 #include <numbers>
+#include <tuple>
 
 namespace appkit {
 
@@ -158,6 +160,7 @@ Drawing drawingFor(const std::string& name) {
 }
 
 constexpr double kPixelsPerPoint = 2.0;
+constexpr size_t kMaxCachedSymbols = 256;
 
 } // namespace
 
@@ -168,6 +171,12 @@ bool hasSystemSymbol(const std::string& name) {
 std::optional<QImage> systemSymbolImage(const std::string& name, int size, const QColor& color) {
     auto draw = drawingFor(name);
     if (!draw || size <= 0) return std::nullopt;
+    // Every window build draws the same few symbols again; images are shared, not copied.
+    using Key = std::tuple<std::string, int, QRgb>;
+    static std::map<Key, QImage> drawn;
+    const Key key{name, size, color.rgba()};
+    if (auto it = drawn.find(key); it != drawn.end()) return it->second;
+    if (drawn.size() >= kMaxCachedSymbols) drawn.clear();
     int pixels = int(std::lround(size * kPixelsPerPoint));
     QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -178,6 +187,7 @@ std::optional<QImage> systemSymbolImage(const std::string& name, int size, const
         draw(p, color);
     }
     image.setDevicePixelRatio(kPixelsPerPoint);
+    drawn.emplace(key, image);
     return image;
 }
 

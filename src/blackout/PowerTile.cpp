@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <map>
+
 namespace {
 
 constexpr double kScale = 2.0; // bitmaps are drawn at twice their point size
@@ -68,10 +70,14 @@ appkit::Image BlackoutController::toggleSwitchImage(bool isOff) {
 
 std::optional<appkit::Image> BlackoutController::powerIconImage(const ControlledDisplay& display) {
     const std::string symbol = display.isBuiltIn ? "laptopcomputer" : "display";
+    const QSizeF size(144, 82);
+    // Every tile redraw asks again; the two icons are drawn once.
+    static std::map<std::string, QImage> composed;
+    if (auto it = composed.find(symbol); it != composed.end())
+        return appkit::Image{size, it->second, true, display.name, {}};
     // Point size 70 at regular weight.
     auto drawn = appkit::systemSymbolImage(symbol, 70, Qt::black);
     if (!drawn) return std::nullopt;
-    const QSizeF size(144, 82);
     QImage bitmap = blankBitmap(size);
     QPainter p(&bitmap);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -82,6 +88,7 @@ std::optional<appkit::Image> BlackoutController::powerIconImage(const Controlled
                        symbolSize),
                 *drawn);
     p.end();
+    composed.emplace(symbol, bitmap);
     return appkit::Image{size, bitmap, true, display.name, {}};
 }
 

@@ -153,10 +153,10 @@ void BlackoutController::restorePomodoroDisplays() {
     refreshDisplaysIfStale();
     const std::vector<ControlledDisplay> displays = displayEngine.displays;
     for (const auto& d : displays) {
+        if (!isConnected(d.id)) continue; // unplugged: below
         auto it = pomodoroOriginalBrightnesses.find(d.id);
         const std::optional<float> b =
             it != pomodoroOriginalBrightnesses.end() ? std::optional(it->second) : std::nullopt;
-        if (!isConnected(d.id)) continue; // below
         releaseDark(d.id, darkPomodoro);
         if (!d.isBuiltIn) {
             restorePoweredOffDisplay(d, b);
