@@ -143,3 +143,59 @@ TEST_F(AppTest, ADamagedJournalNeverLeavesADisplayDark) {
     EXPECT_TRUE(log().contains("Recovery: journal " + path.toStdString() +
                                " is not a regular file; it is left as it is"));
 }
+
+TEST_F(PowerTest, DisplaysPluggedInOrUnpluggedMidFeatureComeBackAtTheirOwnBrightness) {
+    auto& c = controller();
+    // Plugged in during focus: it has no starting brightness of the run's.
+    mac().unplug(3);
+    advance(0.5);
+    c.startPomodoro(1, 1, 1);
+    advance(1);
+    mac().plug(3);
+    advance(0.5);
+    advance(120, 0.5); // dimming, break, end of the run
+    EXPECT_FALSE(c.isPomodoroActive);
+    EXPECT_EQ(luminance(3), 70) << "its own brightness, not 0.02 under the overlay";
+    EXPECT_FALSE(hasOverlay(3));
+
+    // Unplugged during Zen, plugged back after it ended.
+    c.startZenMode(1);
+    advance(1);
+    mac().unplug(2);
+    advance(0.5);
+    c.stopZenMode(false);
+    advance(0.5);
+    EXPECT_EQ(journalled(c, 2, RecoveryJournal::awayReason), 0.55f);
+    mac().plug(2);
+    advance(1);
+    EXPECT_EQ(luminance(2), 50);
+    EXPECT_TRUE(c.recoveryJournal->empty());
+}
+
+TEST_F(AppTest, AHugeJournalIsRefusedAtOnce) {
+    auto m = sim::VirtualMac::defaultDescription();
+    m.displays[1].monitor->vcp[0x10].current = 0;
+    boot(m);
+    const auto path =
+        QString::fromStdString(platform().paths->map(BlackoutController::recoveryJournalPath));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"displays":[)");
+    for (int i = 0; i < 300000; ++i)
+        f.write(
+            R"({"id":"2","name":"DELL U2723QE","builtIn":false,"brightness":0.3,"reason":"off"},)");
+    f.write(
+        R"({"id":"2","name":"DELL U2723QE","builtIn":false,"brightness":0.3,"reason":"off"}]})");
+    f.close();
+    launch();
+    EXPECT_TRUE(log().contains("Recovery: journal " + path.toStdString() +
+                               " is too large; a copy " + "is kept as " +
+                               QFileInfo(path).absolutePath().toStdString() + "/" +
+                               QDir(QFileInfo(path).absolutePath())
+                                   .entryList({"recovery.json.damaged-*"}, QDir::Files)
+                                   .value(0)
+                                   .toStdString()));
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 44) << "dark at start: the fallback 0.5";
+    EXPECT_FALSE(QFile::exists(path));
+}
