@@ -1,5 +1,7 @@
 #include "platform/ManualRunLoop.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace platform {
@@ -37,7 +39,9 @@ double ManualRunLoop::now() const {
     return now_;
 }
 
-void ManualRunLoop::async(Task task) { asyncAfter(0, std::move(task)); }
+void ManualRunLoop::async(Task task) {
+    asyncAfter(0, std::move(task));
+}
 
 void ManualRunLoop::asyncAfter(double seconds, Task task) {
     std::lock_guard lock(mutex_);
@@ -53,9 +57,10 @@ std::shared_ptr<Timer> ManualRunLoop::scheduleRepeating(double interval,
 
 bool ManualRunLoop::popDue(double limit, Entry& out) {
     std::lock_guard lock(mutex_);
-    auto it = std::min_element(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        return a.due < b.due || (a.due == b.due && a.seq < b.seq);
-    });
+    auto it =
+        std::min_element(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+            return a.due < b.due || (a.due == b.due && a.seq < b.seq);
+        });
     if (it == entries_.end() || it->due > limit + 1e-9) return false;
     out = std::move(*it);
     entries_.erase(it);
@@ -66,12 +71,20 @@ bool ManualRunLoop::popDue(double limit, Entry& out) {
 void ManualRunLoop::advance(double seconds) {
     double limit = now() + std::max(0.0, seconds);
     Entry e;
-    while (popDue(limit, e)) e.task();
-    std::lock_guard lock(mutex_);
-    now_ = limit;
+    while (popDue(limit, e))
+        e.task();
+    {
+        std::lock_guard lock(mutex_);
+        now_ = limit;
+    }
+    // What Qt's own loop would deliver between turns (deletions, layouts): left alone, its queue
+    // grows with every window built and each post scans it.
+    if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents();
 }
 
-void ManualRunLoop::runPending() { advance(0); }
+void ManualRunLoop::runPending() {
+    advance(0);
+}
 
 size_t ManualRunLoop::pendingCount() const {
     std::lock_guard lock(mutex_);

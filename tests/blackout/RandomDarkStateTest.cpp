@@ -11,9 +11,7 @@
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QEvent>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -26,14 +24,6 @@ namespace {
 constexpr DisplayID kPanel = 1;
 const std::vector<DisplayID> kMonitors = {2, 3}; // answer DDC/CI; 4 is a TV that never answers
 const std::vector<DisplayID> kExternals = {2, 3, 4};
-
-// No event loop runs in tests: what the windows post (deletions, layouts, repaints) would pile
-// up over hundreds of launches and slow every later post. Deletions run; the rest is dropped, as
-// every other test leaves it unprocessed.
-void letGoOfPostedEvents() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::removePostedEvents(nullptr);
-}
 
 class RandomDarkStateTest : public AppTest {
   protected:
@@ -56,7 +46,6 @@ class RandomDarkStateTest : public AppTest {
         if (!kill) delegate().applicationWillTerminate();
         advance();
         auto machine = current();
-        letGoOfPostedEvents();
         start(machine);
     }
 
@@ -288,7 +277,6 @@ std::string RandomDarkStateTest::invariantBroken(const Expected& before) {
 }
 
 bool RandomDarkStateTest::runSequence(unsigned seed, std::string& report) {
-    letGoOfPostedEvents();
     // In memory where the machine has it: every default and hardware change is synced to disk.
     profile_ = QDir("/dev/shm").exists()
                    ? std::make_unique<QTemporaryDir>("/dev/shm/nightlid-dark-XXXXXX")
@@ -311,7 +299,6 @@ bool RandomDarkStateTest::runSequence(unsigned seed, std::string& report) {
     Expected before = look();
     const int steps = std::uniform_int_distribution<int>(5, 40)(rng);
     for (int i = 0; i < steps; ++i) {
-        letGoOfPostedEvents();
         // The user's own choice becomes what that display must come back to.
         const auto chosen = act(rng, trace);
         if (!chosen) continue;
