@@ -435,7 +435,9 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         error = "no alert is open to answer";
         return false;
     } else if (cmd == "crash") {
-        // As a crash would: nothing of the program's own shut-down runs.
+        // As a crash would: nothing of the program's own shut-down runs. The defaults are not
+        // lost: on a Mac the preferences daemon holds them already.
+        mac.platform().defaults->synchronize();
         out_.flush();
         err_.flush();
         std::cout.flush();

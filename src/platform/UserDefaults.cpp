@@ -163,7 +163,9 @@ void UserDefaults::changed(const std::string& key) {
     if (flushQueued_) return;
     flushQueued_ = true;
     std::weak_ptr<int> alive = alive_;
-    loop_->async([this, alive] {
+    // A slider drag changes a key sixty times a second: the file is written at most once a
+    // second (and when the store goes), each time whole and atomically.
+    loop_->asyncAfter(kFlushDelay, [this, alive] {
         if (alive.expired()) return;
         flushQueued_ = false;
         if (dirty_) synchronize();

@@ -18,8 +18,8 @@ class UserDefaults {
   public:
     using Stored = std::variant<bool, int64_t, double, std::string>;
 
-    // An empty path keeps the store in memory only. With a run loop, the writes of one turn of
-    // the loop go to disk together at its end; without one, each change is written at once.
+    // An empty path keeps the store in memory only. With a run loop, the changes of a second go
+    // to disk together a second after the first; without one, each change is written at once.
     explicit UserDefaults(std::string path = {}, SystemLog* log = nullptr, RunLoop* loop = nullptr);
     ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
@@ -44,6 +44,7 @@ class UserDefaults {
     void remove(const std::string& key);
     // Writes the store to disk now; false (and a log line) when the write failed.
     bool synchronize();
+    static constexpr double kFlushDelay = 1.0;
 
     const std::map<std::string, Stored>& all() const { return values_; }
     // Entries of the file this store cannot read, kept as they were (key -> JSON text).

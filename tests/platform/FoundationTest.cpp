@@ -94,19 +94,32 @@ TEST(UserDefaults, KeepsWhatItCannotReadAndNeverLosesAWriteSilently) {
     EXPECT_NE(log.lines()[0].find("UserDefaults: cannot write"), std::string::npos);
 }
 
-TEST(UserDefaults, WritesOfOneLoopTurnGoToDiskTogether) {
+TEST(UserDefaults, ChangesGoToDiskAtMostOnceASecond) {
     QTemporaryDir dir;
     auto path = (dir.path() + "/defaults.json").toStdString();
     platform::ManualRunLoop loop;
-    platform::UserDefaults d(path, nullptr, &loop);
-    d.set("a", 1);
-    d.set("b", 2.5);
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(path))) << "not before the turn ends";
-    loop.runPending();
-    EXPECT_EQ(platform::UserDefaults(path).number("b"), 2.5);
-    d.set("c", true);
-    d.synchronize(); // a caller that needs it on disk now
-    EXPECT_EQ(platform::UserDefaults(path).boolValue("c"), true);
+    {
+        platform::UserDefaults d(path, nullptr, &loop);
+        // Two seconds of a drag, sixty values a second: each new value seen on disk is a write.
+        int writes = 0;
+        std::optional<double> onDisk;
+        for (int i = 1; i <= 120; ++i) {
+            d.set("displayBrightness.DELL", i / 120.0);
+            loop.advance(1.0 / 60);
+            auto now = platform::UserDefaults(path).number("displayBrightness.DELL");
+            if (now != onDisk) ++writes;
+            onDisk = now;
+        }
+        loop.advance(1.0);
+        EXPECT_EQ(platform::UserDefaults(path).number("displayBrightness.DELL"), 1.0)
+            << "the last value is on disk a second later";
+        EXPECT_LE(writes, 3);
+        d.set("c", true);
+        d.synchronize(); // a caller that needs it on disk now
+        EXPECT_EQ(platform::UserDefaults(path).boolValue("c"), true);
+        d.set("d", 4);
+    }
+    EXPECT_EQ(platform::UserDefaults(path).integer("d"), 4) << "and when the store goes";
 }
 
 TEST(ManualRunLoop, RunsTasksInDueOrderAndTimersUntilInvalidated) {
