@@ -222,6 +222,8 @@ class BlackoutController {
     std::optional<int> cachedMaxCapacity;
     PowerStatus fetchPowerStatus();
     int fetchMaximumCapacityFromSystemProfiler();
+    bool systemProfilerAsked = false;
+    void askSystemProfilerOnce();
     std::string getConditionTranslation(const std::string& condition) const;
     void installPowerSourceNotification();
     int appliedLimit = 80;

@@ -6,6 +6,7 @@
 #include "platform/PowerSources.h"
 #include "platform/Processes.h"
 #include "platform/RunLoop.h"
+#include "platform/SerialQueue.h"
 
 #include <QString>
 #include <QStringDecoder>
@@ -47,6 +48,31 @@ int maximumCapacityFromProfilerOutput(const std::string& output) {
         return ok ? parsed : 0;
     }
     return 0;
+}
+
+void BlackoutController::askSystemProfilerOnce() {
+    // The profiler takes seconds on a real Mac, or never answers: it runs once, off the main
+    // thread, and the card shows the registry's figure until its first answer.
+    if (systemProfilerAsked) return;
+    systemProfilerAsked = true;
+    auto* global = platform::current().globalQueue;
+    auto* main = &platform::mainQueue();
+    auto* processes = platform::current().processes;
+    auto ask = [processes, main] {
+        std::optional<std::string> output;
+        if (processes)
+            output = processes->runTool("/usr/sbin/system_profiler", {"SPPowerDataType"});
+        const int profiled = output ? maximumCapacityFromProfilerOutput(*output) : 0;
+        main->async([profiled] {
+            if (!hasShared() || profiled < 1) return;
+            shared().cachedMaxCapacity = profiled;
+            shared().updatePowerStatusUI();
+        });
+    };
+    if (global)
+        global->async(ask);
+    else
+        ask();
 }
 
 int BlackoutController::fetchMaximumCapacityFromSystemProfiler() {
@@ -105,10 +131,8 @@ PowerStatus BlackoutController::fetchPowerStatus() {
     }
     if (cachedMaxCapacity) {
         s.healthPercent = *cachedMaxCapacity;
-    } else if (const int profiled = fetchMaximumCapacityFromSystemProfiler(); profiled >= 1) {
-        cachedMaxCapacity = profiled;
-        s.healthPercent = profiled;
     } else {
+        askSystemProfilerOnce();
         const auto raw = asInt(props.find("AppleRawMaxCapacity"));
         const auto design = asInt(props.find("DesignCapacity"));
         if (raw && design && *design > 0)
