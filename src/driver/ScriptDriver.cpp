@@ -91,8 +91,10 @@ std::string compact(const QJsonValue& v) {
 // Lets the device queues finish what was asked of them and runs what they posted back.
 void settle(sim::VirtualMac& mac) {
     for (int round = 0; round < 3; ++round) {
-        if (auto* global = mac.platform().globalQueue) global->drain();
-        if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
+        // Asking an idle queue costs nothing; draining it is a hand-off to its thread and back.
+        if (auto* global = mac.platform().globalQueue; global && !global->isIdle()) global->drain();
+        if (DisplayEngine::hasShared() && !DisplayEngine::shared().ddcQueue.isIdle())
+            DisplayEngine::shared().ddcQueue.drain();
         mac.manualRunLoop()->runPending();
     }
 }
@@ -233,11 +235,17 @@ bool ScriptDriver::answerAdminPrompt() {
 
 void ScriptDriver::advance(double seconds) {
     auto& mac = session_.mac();
-    // In small steps, so work queued on the DDC queue lands between timers as it would.
-    for (double left = seconds; left > 1e-9; left -= 0.01) {
+    auto& loop = *mac.manualRunLoop();
+    // From one due moment to the next, with the queues settled in between, so what they do lands
+    // between timers as it would; idle time is skipped at once.
+    const double end = loop.now() + seconds;
+    for (;;) {
         settle(mac);
-        mac.manualRunLoop()->advance(std::min(0.01, left));
+        const auto due = loop.nextDue();
+        if (!due || *due > end + 1e-9) break;
+        loop.advance(std::max(0.0, *due - loop.now()));
     }
+    loop.advance(std::max(0.0, end - loop.now()));
     settle(mac);
 }
 

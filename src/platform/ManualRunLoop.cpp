@@ -86,6 +86,14 @@ void ManualRunLoop::runPending() {
     advance(0);
 }
 
+std::optional<double> ManualRunLoop::nextDue() const {
+    std::lock_guard lock(mutex_);
+    std::optional<double> first;
+    for (const auto& e : entries_)
+        if (!first || e.due < *first) first = e.due;
+    return first;
+}
+
 size_t ManualRunLoop::pendingCount() const {
     std::lock_guard lock(mutex_);
     return entries_.size();

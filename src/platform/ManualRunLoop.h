@@ -3,6 +3,7 @@
 
 #include "platform/RunLoop.h"
 
+#include <optional>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -22,6 +23,8 @@ class ManualRunLoop : public RunLoop {
     // Runs tasks that are due now (including ones they queue), without moving the clock.
     void runPending();
     size_t pendingCount() const;
+    // When the next task or timer is due, if any.
+    std::optional<double> nextDue() const;
 
   private:
     struct Entry {

@@ -93,9 +93,17 @@ void SerialQueue::run() {
             if (tasks_.empty()) return; // stopping, and everything queued has run
             task = std::move(tasks_.front());
             tasks_.pop_front();
+            running_ = true;
         }
         task();
+        std::lock_guard lock(mutex_);
+        running_ = false;
     }
+}
+
+bool SerialQueue::isIdle() {
+    std::lock_guard lock(mutex_);
+    return tasks_.empty() && !running_;
 }
 
 ConcurrentQueue::ConcurrentQueue(int workers) {
@@ -119,6 +127,11 @@ void ConcurrentQueue::async(std::function<void()> task) {
         tasks_.push_back(std::move(task));
     }
     cv_.notify_one();
+}
+
+bool ConcurrentQueue::isIdle() {
+    std::lock_guard lock(mutex_);
+    return tasks_.empty() && busy_ == 0;
 }
 
 void ConcurrentQueue::drain() {

@@ -31,6 +31,8 @@ class SerialQueue {
     void resume();
     bool runNext();
     size_t pendingCount();
+    // Nothing queued and nothing running: a drain would return at once.
+    bool isIdle();
 
   private:
     void run();
@@ -41,6 +43,7 @@ class SerialQueue {
     std::deque<std::function<void()>> tasks_;
     bool stopping_ = false;
     bool suspended_ = false;
+    bool running_ = false;
     std::atomic<std::thread::id> stepping_{};
     std::thread worker_;
 };
@@ -52,6 +55,7 @@ class ConcurrentQueue {
     ~ConcurrentQueue();
     void async(std::function<void()> task);
     void drain();
+    bool isIdle();
 
   private:
     void run();
