@@ -3,9 +3,9 @@
 
 #include "platform/RunLoop.h"
 
-#include <optional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform {

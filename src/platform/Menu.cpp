@@ -4,7 +4,8 @@ namespace platform {
 
 std::vector<std::string> Menu::titles() const {
     std::vector<std::string> out;
-    for (const auto& i : items) out.push_back(i.isSeparator ? "-" : i.title);
+    for (const auto& i : items)
+        out.push_back(i.isSeparator ? "-" : i.title);
     return out;
 }
 

@@ -36,14 +36,21 @@ class QtTimer : public Timer {
 
 } // namespace
 
-QtRunLoop::QtRunLoop() : context_(new QObject) { elapsed_.start(); }
+QtRunLoop::QtRunLoop() : context_(new QObject) {
+    elapsed_.start();
+}
 
-QtRunLoop::~QtRunLoop() { delete context_; }
+QtRunLoop::~QtRunLoop() {
+    delete context_;
+}
 
-double QtRunLoop::now() const { return double(elapsed_.nsecsElapsed()) / 1e9; }
+double QtRunLoop::now() const {
+    return double(elapsed_.nsecsElapsed()) / 1e9;
+}
 
 void QtRunLoop::async(Task task) {
-    QMetaObject::invokeMethod(context_, [task = std::move(task)] { task(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context_, [task = std::move(task)] { task(); }, Qt::QueuedConnection);
 }
 
 void QtRunLoop::asyncAfter(double seconds, Task task) {

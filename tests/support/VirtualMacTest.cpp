@@ -4,6 +4,8 @@
 #include "display/DisplayEngine.h"
 #include "platform/SerialQueue.h"
 
+#include <algorithm>
+
 void VirtualMacTest::SetUp() {
     boot(sim::VirtualMac::defaultDescription());
 }
@@ -44,20 +46,24 @@ sim::SimMonitor& VirtualMacTest::monitor(DisplayID id) {
 void VirtualMacTest::settle() {
     auto loop = mac_->manualRunLoop();
     for (int round = 0; round < 3; ++round) {
-        if (auto* global = mac_->platform().globalQueue) global->drain();
-        if (DisplayEngine::hasShared()) DisplayEngine::shared().ddcQueue.drain();
+        if (auto* global = mac_->platform().globalQueue; global && !global->isIdle())
+            global->drain();
+        if (DisplayEngine::hasShared() && !DisplayEngine::shared().ddcQueue.isIdle())
+            DisplayEngine::shared().ddcQueue.drain();
         loop->runPending();
     }
 }
 
 void VirtualMacTest::advance(double seconds, double step) {
     auto loop = mac_->manualRunLoop();
-    double left = seconds;
-    do {
+    const double end = loop->now() + seconds;
+    // From one due moment to the next, but no further than a step at a time.
+    for (;;) {
         settle();
-        double d = std::min(step, left);
-        if (d > 0) loop->advance(d);
-        left -= d;
-    } while (left > 1e-9);
+        const auto due = loop->nextDue();
+        if (!due || *due > end + 1e-9) break;
+        loop->advance(std::clamp(*due - loop->now(), 0.0, step));
+    }
+    loop->advance(std::max(0.0, end - loop->now()));
     settle();
 }
