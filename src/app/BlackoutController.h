@@ -236,14 +236,21 @@ class BlackoutController {
     void chargeLimitToggled(appkit::Button& sender);
     void chargeLimitSliderChanged(appkit::Slider& sender);
     void chargeLimitApplyClicked();
-    void writeLimitToFile(int limit);
-    void updateHelperLimit();
+    // False (and a log line) when the file could not be written.
+    bool writeLimitToFile(int limit);
+    // The card follows the limit file whenever it refreshes: it never shows a limit nobody
+    // enforces.
+    void syncChargeLimitWithFile();
+    // Writes what the card shows; false (said in an alert, the card back to the file) on failure.
+    bool updateHelperLimit();
     bool isHelperInstalled();
     bool installHelper();
     void checkMacOSOptimizedCharging();
     bool isMacOSOptimizedChargingEnabled();
     static const char* launchDaemonDefinition();
     std::optional<int> readLimitFile() const;
+    // What the last refused reads were, so each is logged once, not at every refresh.
+    mutable std::string limitFileRefusal, limitFileRefused, calibrationFileRefusal;
     void showChargeLimitValue(bool on);
     // The card.
     QPointer<QWidget> powerStatusCard;

@@ -39,11 +39,10 @@ std::vector<std::string> fields(const std::string& text) {
     return out;
 }
 
-std::string printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text.substr(0, 40))
-        out += (c >= 0x20 && c < 0x7F) ? char(c) : '?';
-    return text.size() > 40 ? out + "..." : out;
+// What a refused file is told by: its size, never its content (it may be a link to a file only
+// root could read).
+std::string sized(const std::string& text) {
+    return std::to_string(text.size()) + (text.size() == 1 ? " byte" : " bytes");
 }
 
 } // namespace
@@ -51,7 +50,7 @@ std::string printable(const std::string& text) {
 std::optional<int> parseLimit(const std::string& text, std::string& error) {
     const auto value = decimal(trimmed(text), 3);
     if (!value || (*value != 0 && (*value < 50 || *value > 100))) {
-        error = "limit \"" + printable(text) + "\" is not 0 or a whole number from 50 to 100";
+        error = "limit.txt (" + sized(text) + ") is not 0 or a whole number from 50 to 100";
         return std::nullopt;
     }
     return int(*value);
@@ -68,7 +67,7 @@ std::optional<CalibrationState> parseCalibration(const std::string& raw, std::st
     }
     const auto parts = fields(text);
     auto bad = [&](const std::string& why) -> std::optional<CalibrationState> {
-        error = "calibration \"" + printable(text) + "\": " + why;
+        error = "calibration.txt (" + sized(raw) + ") " + why;
         return std::nullopt;
     };
     // The limit and interval after the first field (after the time for a schedule).
@@ -76,7 +75,8 @@ std::optional<CalibrationState> parseCalibration(const std::string& raw, std::st
         if (parts.size() != at + 2) return false;
         auto l = decimal(parts[at], 3);
         auto w = decimal(parts[at + 1], 1);
-        if (!l || *l < 50 || *l > 100 || !w || *w > 4) return false;
+        // 0: the limit was off when the calibration was scheduled, and stays off after it.
+        if (!l || (*l != 0 && (*l < 50 || *l > 100)) || !w || *w > 4) return false;
         s.limit = int(*l);
         s.weeks = int(*w);
         return true;
@@ -85,7 +85,7 @@ std::optional<CalibrationState> parseCalibration(const std::string& raw, std::st
         auto t = decimal(parts.size() > 1 ? parts[1] : "", 12);
         if (!t) return bad("the start time is not a whole number of seconds");
         s.startTime = *t;
-        if (!limitAndWeeks(2)) return bad("needs a limit from 50 to 100 and 0 to 4 weeks");
+        if (!limitAndWeeks(2)) return bad("needs a limit of 0 or from 50 to 100 and 0 to 4 weeks");
         s.kind = Kind::scheduled;
         return s;
     }
@@ -93,7 +93,7 @@ std::optional<CalibrationState> parseCalibration(const std::string& raw, std::st
         s.kind = parts[0] == "charging_100" ? Kind::charging : Kind::discharging;
         // Written by the helper itself; a bare prefix (another writer) keeps the defaults.
         if (parts.size() == 2 && parts[1].empty()) return s;
-        if (!limitAndWeeks(1)) return bad("needs a limit from 50 to 100 and 0 to 4 weeks");
+        if (!limitAndWeeks(1)) return bad("needs a limit of 0 or from 50 to 100 and 0 to 4 weeks");
         return s;
     }
     return bad("is no calibration state");
@@ -190,8 +190,19 @@ ChargeControl HelperCore::tick(int64_t now, const BatteryReading& reading) {
     using Kind = CalibrationState::Kind;
     const SafeDirectory dir(directory_);
     if (dir.isOpen()) {
+        folderMissing_ = false;
         readLimit(dir);
         readCalibration(dir);
+    } else {
+        // No folder, no limit: the system charges as it would without the helper.
+        if (!folderMissing_ &&
+            (limit_ != 0 || calibration_.kind != CalibrationState::Kind::inactive))
+            log_("nightlid-helper: " + directory_ + " cannot be opened; no limit");
+        folderMissing_ = true;
+        limit_ = 0;
+        calibration_ = {};
+        lastLimitText_.clear();
+        lastCalibrationText_.clear();
     }
     // The calibration's phases, in order; each step is written before it is acted on.
     switch (calibration_.kind) {

@@ -67,7 +67,8 @@ class HelperCore {
     int limit_ = 0; // the last good limit
     CalibrationState calibration_;
     std::string lastLimitText_, lastCalibrationText_;
-    bool inhibited_ = false; // between limit - margin and limit the last decision holds
+    bool folderMissing_ = false; // told once in the log
+    bool inhibited_ = false;     // between limit - margin and limit the last decision holds
 };
 
 } // namespace helper

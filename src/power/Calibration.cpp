@@ -6,6 +6,7 @@
 #include "platform/SystemLocale.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
+#include "power/HelperFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -33,10 +34,9 @@ bool startsWith(const std::string& text, const char* prefix) {
 } // namespace
 
 std::string BlackoutController::readCalibrationState() const {
-    QFile file(calibrationPath());
-    if (!file.open(QIODevice::ReadOnly)) return "inactive";
-    // The helper's line is short; anything longer is not one of its states.
-    return QString::fromUtf8(file.read(4096)).trimmed().toStdString();
+    auto text = power::readHelperFile(kCalibrationFile, calibrationFileRefusal);
+    if (!text) return "inactive";
+    return QString::fromStdString(*text).trimmed().toStdString();
 }
 
 void BlackoutController::writeCalibrationState(const std::string& line) {
@@ -116,7 +116,11 @@ void BlackoutController::calibrationButtonClicked() {
         const int weeks = std::clamp(alert.accessoryView->selectedItem, 0, 3) + 1;
         const int64_t when =
             int64_t(platform::current().locale->secondsSince1970() + double(weeks * kWeek));
-        const int limit = chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80;
+        // What the user has after the run: no limit when the switch is off.
+        const bool limitOn =
+            chargeLimitCheckbox && chargeLimitCheckbox->state() == appkit::ControlState::on;
+        const int limit =
+            limitOn ? (chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80) : 0;
         const bool repeat = alert.accessoryView->checkboxOn;
         writeCalibrationState("scheduled:" + std::to_string(when) + ":" + std::to_string(limit) +
                               ":" + std::to_string(repeat ? weeks : 0));

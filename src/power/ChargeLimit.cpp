@@ -3,11 +3,13 @@
 #include "appkit/Button.h"
 #include "appkit/Colors.h"
 #include "appkit/Slider.h"
+#include "helper/HelperCore.h"
 #include "platform/Platform.h"
 #include "platform/PowerSources.h"
 #include "platform/PropertyList.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
+#include "power/HelperFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,11 +85,43 @@ const char* BlackoutController::launchDaemonDefinition() {
 }
 
 std::optional<int> BlackoutController::readLimitFile() const {
-    auto bytes = readWhole(kLimitFile);
-    if (!bytes) return std::nullopt;
-    bool ok = false;
-    const int value = QString::fromUtf8(*bytes).trimmed().toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
+    auto text = power::readHelperFile(kLimitFile, limitFileRefusal);
+    if (!text) return std::nullopt;
+    std::string error;
+    if (auto value = helper::parseLimit(*text, error)) {
+        limitFileRefused.clear();
+        return value;
+    }
+    if (*text == limitFileRefused) return std::nullopt; // said already
+    limitFileRefused = *text;
+    // The card shows what the helper enforces: a value it refuses is no limit.
+    std::string shown;
+    for (unsigned char c : text->substr(0, 16))
+        shown += c >= 0x20 && c < 0x7F ? char(c) : '?';
+    platform::logf("Nightlid: the limit file holds \"%s%s\", which the helper does not enforce; "
+                   "the charge limit is off",
+                   shown.c_str(), text->size() > 16 ? "..." : "");
+    return std::nullopt;
+}
+
+void BlackoutController::syncChargeLimitWithFile() {
+    if (!chargeLimitCheckbox) return;
+    const bool shownOn = chargeLimitCheckbox->state() == appkit::ControlState::on;
+    const int enforced = readLimitFile().value_or(0);
+    // A slider moved but not applied yet is the user's; only a different file is taken.
+    if ((enforced > 0) == shownOn && (!shownOn || enforced == appliedLimit)) return;
+    chargeLimitCheckbox->setState(enforced > 0 ? appkit::ControlState::on
+                                               : appkit::ControlState::off);
+    if (chargeLimitSlider) {
+        chargeLimitSlider->setEnabled(enforced > 0);
+        chargeLimitSlider->setDoubleValue(enforced > 0 ? enforced : 80);
+    }
+    appliedLimit = enforced > 0 ? enforced : 80;
+    if (chargeLimitApplyRow) chargeLimitApplyRow->setHidden(true);
+    showChargeLimitValue(enforced > 0);
+    // The slider stops at tick marks; the label says the value enforced.
+    if (enforced > 0 && chargeLimitValueLabel)
+        chargeLimitValueLabel->setText(QString::number(enforced) + "%");
 }
 
 void BlackoutController::showChargeLimitValue(bool on) {
@@ -116,20 +150,31 @@ void BlackoutController::loadChargeLimitSettings() {
     updatePowerStatusUI();
 }
 
-void BlackoutController::writeLimitToFile(int limit) {
+bool BlackoutController::writeLimitToFile(int limit) {
     QDir().mkpath(QString::fromStdString(mapped(kHelperFolder)));
     QSaveFile file(QString::fromStdString(mapped(kLimitFile)));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(QByteArray::number(limit));
-        file.commit();
-    }
+    bool ok = file.open(QIODevice::WriteOnly);
+    ok = ok && file.write(QByteArray::number(limit)) >= 0;
+    ok = ok && file.commit();
+    if (!ok)
+        platform::logf("Nightlid: cannot write %s: %s", kLimitFile,
+                       file.errorString().toStdString().c_str());
+    return ok;
 }
 
-void BlackoutController::updateHelperLimit() {
+bool BlackoutController::updateHelperLimit() {
     const bool on = chargeLimitCheckbox && chargeLimitCheckbox->state() == appkit::ControlState::on;
     const int limit = on ? (chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80) : 0;
-    writeLimitToFile(limit);
+    if (!writeLimitToFile(limit)) {
+        // Said, and the card goes back to what the helper still enforces.
+        showAlert(t("충전 제한을 저장하지 못했습니다", "Charge Limit Not Saved"),
+                  t("제한 파일을 쓸 수 없어 권한 대행 도구가 이전 설정을 유지합니다.",
+                    "The limit file could not be written; the helper keeps the previous setting."));
+        syncChargeLimitWithFile();
+        return false;
+    }
     appliedLimit = limit == 0 ? 80 : limit;
+    return true;
 }
 
 bool BlackoutController::isHelperInstalled() {
@@ -198,9 +243,9 @@ void BlackoutController::chargeLimitToggled(appkit::Button& sender) {
     bool on = sender.state() == appkit::ControlState::on;
     if (chargeLimitSlider) chargeLimitSlider->setEnabled(on);
     if (!on) {
-        writeLimitToFile(0);
+        if (!updateHelperLimit()) return;
     } else if (isHelperInstalled()) {
-        updateHelperLimit();
+        if (!updateHelperLimit()) return;
         checkMacOSOptimizedCharging();
     } else {
         appkit::Alert alert;
@@ -213,7 +258,7 @@ void BlackoutController::chargeLimitToggled(appkit::Button& sender) {
         alert.addButton(t("설치", "Install"));
         alert.addButton(t("취소", "Cancel"));
         if (alert.runModal() == 0 && installHelper()) {
-            updateHelperLimit();
+            if (!updateHelperLimit()) return;
             checkMacOSOptimizedCharging();
         } else {
             sender.setState(appkit::ControlState::off);
@@ -237,7 +282,7 @@ void BlackoutController::chargeLimitSliderChanged(appkit::Slider& sender) {
 }
 
 void BlackoutController::chargeLimitApplyClicked() {
-    updateHelperLimit();
+    if (!updateHelperLimit()) return;
     if (chargeLimitApplyButton) chargeLimitApplyButton->setVisible(false);
     if (chargeLimitApplyRow) chargeLimitApplyRow->setVisible(false);
     adjustWindowHeight();

@@ -74,11 +74,11 @@ QWidget* BlackoutController::buildBatteryCard() {
     chargeLimitApplyRow = applyRow;
     apply->setVisible(false);
     applyRow->setVisible(false);
-    helperWarningLabel =
-        wrapped(t("⚠️ 권한 대행 도구가 실행 중이 아니어서 충전 제한이 작동하지 "
-                  "않습니다.",
-                  "⚠️ The helper tool is not running: the charge limit is not active."),
-                appkit::SystemColor::systemRed, 9);
+    helperWarningLabel = wrapped(
+        t("⚠️ 권한 대행 도구가 실행 중이 아니어서 충전 제한이 작동하지 "
+          "않습니다.",
+          "⚠️ The helper tool is not running: the charge limit is not active."),
+        appkit::SystemColor::systemRed, 9);
     helperWarningLabel->setVisible(false);
 
     auto* description = wrapped(
@@ -89,7 +89,8 @@ QWidget* BlackoutController::buildBatteryCard() {
           "battery level may drift down to 77% due to natural discharge, and will safely recharge "
           "when it hits 77%."),
         appkit::SystemColor::secondaryLabel, 9);
-    auto* note = wrapped(t("ℹ️ 최상의 효율을 위해 macOS의 '최적화된 배터리 충전'은 끄고 사용해 "
+    auto* note = wrapped(t("ℹ️ 최상의 효율을 위해 macOS의 '최적화된 배터리 충전'은 끄고 "
+                           "사용해 "
                            "주세요.",
                            "ℹ️ For best efficiency, please disable macOS 'Optimized Battery "
                            "Charging'."),
@@ -118,6 +119,7 @@ QWidget* BlackoutController::buildBatteryCard() {
 
 void BlackoutController::updatePowerStatusUI() {
     if (!controlWindow) return;
+    syncChargeLimitWithFile();
     const PowerStatus status = fetchPowerStatus();
     const bool switchOn =
         chargeLimitCheckbox && chargeLimitCheckbox->state() == appkit::ControlState::on;

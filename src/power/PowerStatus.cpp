@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -136,7 +137,8 @@ PowerStatus BlackoutController::fetchPowerStatus() {
         const auto raw = asInt(props.find("AppleRawMaxCapacity"));
         const auto design = asInt(props.find("DesignCapacity"));
         if (raw && design && *design > 0)
-            s.healthPercent = std::min(100, int(double(*raw) / double(*design) * 100));
+            // Capped before it becomes an int: a huge ratio must not wrap around.
+            s.healthPercent = int(std::clamp(double(*raw) / double(*design) * 100, 0.0, 100.0));
     }
     return s;
 }

@@ -155,3 +155,36 @@ TEST_F(HelperCoreTest, WritesNeverGoThroughALinkPlantedInItsFolder) {
     tick(80);
     EXPECT_EQ(get(moved + "/calibration.txt"), "cancel");
 }
+
+TEST_F(HelperCoreTest, NoFolderNoLimitAndRefusedFilesAreToldBySizeNotContent) {
+    // A calibration scheduled while the limit was off leaves it off.
+    put("limit.txt", "0");
+    put("calibration.txt", "charging_100:0:0");
+    EXPECT_EQ(tick(100), drain);
+    EXPECT_EQ(tick(15), charge);
+    EXPECT_EQ(get(dir + "/limit.txt"), "0");
+    EXPECT_EQ(tick(95), charge) << "no limit after the run";
+
+    // A secret the user cannot read, linked in as the limit: its start never reaches the log.
+    put("limit.txt", "sk-SECRET-TOKEN");
+    logged.clear();
+    tick(90);
+    EXPECT_FALSE(loggedSomething("SECRET"));
+    EXPECT_TRUE(loggedSomething("limit.txt (15 bytes)"));
+    put("calibration.txt", "password=hunter2");
+    logged.clear();
+    tick(90);
+    EXPECT_FALSE(loggedSomething("hunter2"));
+    EXPECT_TRUE(loggedSomething("calibration.txt (16 bytes)"));
+
+    // The folder goes: the held battery charges again.
+    put("limit.txt", "80");
+    EXPECT_EQ(tick(90), hold);
+    QDir(QString::fromStdString(dir)).removeRecursively();
+    logged.clear();
+    EXPECT_EQ(tick(90), charge);
+    EXPECT_EQ(core.limit(), 0);
+    EXPECT_TRUE(loggedSomething("cannot be opened; no limit"));
+    tick(90);
+    EXPECT_EQ(logged.size(), 1u) << "said once";
+}

@@ -5,8 +5,12 @@
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimPrivileges.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -230,9 +234,10 @@ TEST_F(BatteryCardTest, CalibrationIsScheduledShownAndCancelled) {
     EXPECT_EQ(offered.accessory->popUpItems[1], "2 Weeks (in 14 days)");
     EXPECT_TRUE(offered.accessory->checkboxOn);
     const int64_t due = 1772409600 + 604800;
-    EXPECT_EQ(file("calibration.txt"), "scheduled:" + std::to_string(due) + ":90:0");
+    // The switch is off: after the run there is no limit, whatever the slider says.
+    EXPECT_EQ(file("calibration.txt"), "scheduled:" + std::to_string(due) + ":0:0");
     EXPECT_TRUE(log().contains("Nightlid: Scheduled battery calibration in 1 weeks (timestamp: " +
-                               std::to_string(due) + ") with original limit 90%, recurring: 0"));
+                               std::to_string(due) + ") with original limit 0%, recurring: 0"));
     EXPECT_EQ(text(c.calibrationStatusLabel), "Calibration: Scheduled (2026.3.9)");
     EXPECT_EQ(c.calibrationButton->title(), "Cancel Schedule");
 
@@ -265,4 +270,48 @@ TEST(BatteryCard, ProgressFiguresFollowTheElapsedSeconds) {
                                                        {51, 95}, {53, 97}, {500, 99}};
     for (auto [e, q] : charging)
         EXPECT_EQ(BlackoutController::chargingStatusProgress(e), q) << e;
+}
+
+TEST_F(BatteryCardTest, TheCardShowsOnlyTheLimitTheHelperEnforces) {
+    start();
+    auto& c = controller();
+    const auto path = QString::fromStdString(
+        platform().paths->map("/Library/Application Support/Nightlid/limit.txt"));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    auto put = [&](const QByteArray& text) {
+        QFile::remove(path);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    // Written behind the card's back: the next refresh shows it.
+    put("85");
+    c.updatePowerStatusUI();
+    EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::on);
+    EXPECT_EQ(text(c.chargeLimitValueLabel), "85%");
+    for (const QByteArray& refused : {QByteArray("30"), QByteArray("101"), QByteArray("abc")}) {
+        put(refused);
+        c.updatePowerStatusUI();
+        EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::off) << refused.data();
+        EXPECT_EQ(text(c.chargeLimitValueLabel), "Off") << refused.data();
+        EXPECT_TRUE(log().contains("Nightlid: the limit file holds \"" + refused.toStdString() +
+                                   "\", which the helper does not enforce; the charge limit is "
+                                   "off"));
+    }
+    // A FIFO is never waited on, a huge sparse file never read whole.
+    QFile::remove(path);
+    ASSERT_EQ(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+    c.updatePowerStatusUI();
+    EXPECT_TRUE(log().contains("Nightlid: /Library/Application Support/Nightlid/limit.txt is not "
+                               "read: limit.txt is not a regular file"));
+    QFile::remove(path);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(2) << 30));
+    }
+    c.updatePowerStatusUI();
+    EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::off);
+    EXPECT_TRUE(log().contains("Nightlid: /Library/Application Support/Nightlid/limit.txt is not "
+                               "read: limit.txt is 2147483648 bytes long; at most 4096 are read"));
 }

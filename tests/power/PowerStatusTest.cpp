@@ -56,6 +56,10 @@ TEST_F(AppTest, PowerStatusReadsTheServiceThenTheBatteryEntry) {
     EXPECT_FALSE(s.watts);
     EXPECT_EQ(s.condition, "확인 필요");
     EXPECT_EQ(s.healthPercent, 92) << "4430 / 4800, truncated";
+    b.rawMaxCapacity = 2147483647;
+    b.designCapacity = 1;
+    boot(withBattery(b));
+    EXPECT_EQ(controller().fetchPowerStatus().healthPercent, 100) << "capped, never wrapped";
 
     // A desktop: the defaults.
     auto desktop = laptopWithTwoMonitors();
