@@ -44,6 +44,20 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         help |= a == "--help" || a == "-h" || a == "--help-all";
     }
+    // An unknown option is named before anything else is said about the run.
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const std::string name = a.substr(0, a.find('='));
+        const bool withValue =
+            name == "--machine" || name == "--profile" || name == "--script" || name == "--tour";
+        if (withValue) {
+            if (name == a) ++i; // its value follows
+            continue;
+        }
+        if (name == "--log" || help) continue;
+        std::cerr << "nightlid: unknown option " << a << "; see nightlid --help\n";
+        return 2;
+    }
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
                            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");

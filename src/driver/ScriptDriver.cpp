@@ -99,6 +99,15 @@ void settle(sim::VirtualMac& mac) {
     }
 }
 
+// The first word, or the text in quotes when it starts with one, and the rest; both empty when a
+// quote is not closed.
+std::pair<std::string, std::string> splitQuotedWord(const std::string& text) {
+    if (text.empty() || text[0] != '"') return splitWord(text);
+    const auto end = text.find('"', 1);
+    if (end == std::string::npos) return {};
+    return {text.substr(1, end - 1), trim(text.substr(end + 1))};
+}
+
 } // namespace
 
 ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& err)
@@ -106,11 +115,19 @@ ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& er
 
 int ScriptDriver::runFile(const std::string& path) {
     QFile f(QString::fromStdString(path));
+    // Bad input, as an unreadable machine file is.
+    constexpr qint64 kMaxScriptBytes = 4 * 1024 * 1024;
     if (!f.open(QIODevice::ReadOnly)) {
         err_ << "nightlid: cannot read script " << path << "\n";
-        return 1;
+        return 2;
     }
-    return runText(f.readAll().toStdString(), path);
+    // No further than the limit, whatever the file is: a device or a pipe has no size.
+    const QByteArray bytes = f.read(kMaxScriptBytes + 1);
+    if (bytes.size() > kMaxScriptBytes) {
+        err_ << "nightlid: script " << path << " is over 4 MiB; at most 4 MiB is read\n";
+        return 2;
+    }
+    return runText(bytes.toStdString(), path);
 }
 
 int ScriptDriver::runText(const std::string& text, const std::string& sourceName) {
@@ -335,16 +352,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         out_ << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString() << std::endl;
     } else if (cmd == "expect") {
         // A path with spaces is written in quotes.
-        std::string path, literal;
-        if (!rest.empty() && rest[0] == '"') {
-            auto end = rest.find('"', 1);
-            if (end != std::string::npos) {
-                path = rest.substr(1, end - 1);
-                literal = trim(rest.substr(end + 1));
-            }
-        } else {
-            std::tie(path, literal) = splitWord(rest);
-        }
+        auto [path, literal] = splitQuotedWord(rest);
         if (path.empty() || literal.empty()) {
             error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip "
                     "\"Night Lid\"";
@@ -363,7 +371,8 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
             return false;
         }
     } else if (cmd == "default") {
-        auto [key, literal] = splitWord(rest);
+        // A key with spaces ("hotkeyCode.LG TV SSCR2") is written in quotes.
+        auto [key, literal] = splitQuotedWord(rest);
         if (key.empty() || literal.empty()) {
             error = "default takes a key and a JSON value";
             return false;

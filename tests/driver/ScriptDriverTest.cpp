@@ -107,3 +107,21 @@ TEST(ScriptDriver, CommandsActAndTheStateShowsIt) {
     EXPECT_NE(r.out.find("\"systemAppearance\":\"dark\""), std::string::npos);
     EXPECT_NE(r.out.find("\"cursorHideCount\":0"), std::string::npos);
 }
+
+TEST(ScriptDriver, QuotedDefaultKeysAndScriptFilesOfAnyKind) {
+    auto r = run("advance 1\ndefault \"hotkeyCode.LG TV SSCR2\" 10\n"
+                 "expect \"/defaults/hotkeyCode.LG TV SSCR2\" 10\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(run("default \"hotkeyCode.LG TV SSCR2 10\n").status, 0) << "an unclosed quote";
+
+    // A script that cannot be read, or never ends, is bad input (2), refused before it runs.
+    driver::Session session(sim::VirtualMac::defaultDescription(), {});
+    std::ostringstream out, err;
+    driver::ScriptDriver driver(session, out, err);
+    EXPECT_EQ(driver.runFile("/nonexistent/script.nls"), 2);
+    EXPECT_EQ(driver.runFile("/dev/zero"), 2);
+    EXPECT_NE(err.str().find("/dev/zero is over 4 MiB"), std::string::npos) << err.str();
+    std::string error;
+    EXPECT_FALSE(sim::VirtualMac::load("/dev/zero", &error));
+    EXPECT_EQ(error, "/dev/zero: machine description is over 16 MiB; at most 16 MiB is read");
+}

@@ -526,13 +526,13 @@ std::optional<MachineDescription> VirtualMac::load(const std::string& path, std:
         if (error) *error = "cannot read machine description " + path;
         return std::nullopt;
     }
-    if (f.size() > kMaxDescriptionBytes) {
-        if (error)
-            *error = path + ": machine description is " + std::to_string(f.size()) +
-                     " bytes; at most 16 MiB is read";
+    // Read no further than the limit, whatever the file is: a device or a pipe has no size.
+    const QByteArray bytes = f.read(kMaxDescriptionBytes + 1);
+    if (bytes.size() > kMaxDescriptionBytes) {
+        if (error) *error = path + ": machine description is over 16 MiB; at most 16 MiB is read";
         return std::nullopt;
     }
-    auto d = parse(f.readAll().toStdString(), error);
+    auto d = parse(bytes.toStdString(), error);
     if (!d && error) *error = path + ": " + *error;
     return d;
 }
