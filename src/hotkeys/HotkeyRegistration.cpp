@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -16,6 +17,19 @@ constexpr uint32_t kDefaultModifiers =
 // The digit keys 1 to 9 and 0, by position in the default order.
 constexpr std::array<uint16_t, 10> kDefaultKeyCodes = {18, 19, 20, 21, 23, 22, 26, 28, 25, 29};
 constexpr uint32_t kSignature = platform::fourCharCode("NLID");
+
+constexpr int64_t kAnyModifier =
+    platform::cmdKey | platform::shiftKey | platform::optionKey | platform::controlKey;
+
+// An integer as macOS reads one: also from a whole floating-point number (40.0).
+std::optional<int64_t> storedInteger(const platform::UserDefaults& defaults,
+                                     const std::string& key) {
+    if (auto i = defaults.integer(key)) return i;
+    if (auto d = defaults.doubleValue(key);
+        d && std::isfinite(*d) && std::trunc(*d) == *d && std::fabs(*d) < 9e18)
+        return int64_t(*d);
+    return std::nullopt;
+}
 
 std::string codeKey(const ControlledDisplay& display) {
     return "hotkeyCode." + display.name;
@@ -30,11 +44,13 @@ std::string modifiersKey(const ControlledDisplay& display) {
 std::optional<BlackoutController::Hotkey>
 BlackoutController::hotkey(const ControlledDisplay& display) const {
     auto& defaults = *platform::current().defaults;
-    const int64_t code = defaults.integer(codeKey(display)).value_or(0);
-    const int64_t modifiers = defaults.integer(modifiersKey(display)).value_or(0);
-    // A pair that no key could have produced (edited by hand) counts as nothing stored.
-    const bool fits = code >= 0 && code <= 0xFFFF && modifiers >= 0 && modifiers <= 0xFFFFFFFF;
-    if (code != 0 && fits) return Hotkey{uint16_t(code), uint32_t(modifiers)};
+    const auto code = storedInteger(defaults, codeKey(display));
+    const auto modifiers = storedInteger(defaults, modifiersKey(display));
+    // A missing key, not 0, means nothing stored (0 is the A key). A pair that no key could have
+    // produced, or one without a modifier (a bare key held system-wide), counts as nothing stored.
+    const bool fits = code && modifiers && *code >= 0 && *code <= 0xFFFF && *modifiers >= 0 &&
+                      *modifiers <= 0xFFFFFFFF && (*modifiers & kAnyModifier) != 0;
+    if (fits) return Hotkey{uint16_t(*code), uint32_t(*modifiers)};
 
     auto ordered = displayEngine.displays;
     std::stable_sort(ordered.begin(), ordered.end(),

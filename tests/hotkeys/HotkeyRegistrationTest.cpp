@@ -47,9 +47,15 @@ TEST_F(HotkeyTest, EleventhDisplayStoredZeroAndUnusableStoredPairs) {
         m.displays.push_back(displayDescription(id, false, {1512.0 * id, 0, 1512, 982},
                                                 "Monitor " + std::to_string(id)));
     boot(m);
-    // Code 0 reads as nothing stored; so does a pair no key could make.
+    // Code 0 is the A key; a pair no key could make, or a bare key without a modifier, reads as
+    // nothing stored. A whole number written as 40.0 reads as 40, as macOS reads it.
     defaults().set("hotkeyCode.Monitor 2", int64_t(0));
     defaults().set("hotkeyModifiers.Monitor 2", int64_t(256));
+    defaults().set("hotkeyCode.Monitor 5", 40.0);
+    defaults().set("hotkeyModifiers.Monitor 5", 768.0);
+    defaults().set("hotkeyCode.Monitor 6", int64_t(40));
+    defaults().set("hotkeyModifiers.Monitor 6", int64_t(1));
+    defaults().set("hotkeyCode.Monitor 7", int64_t(40)); // no modifiers stored
     defaults().set("hotkeyCode.Monitor 3", int64_t(70000));
     defaults().set("hotkeyModifiers.Monitor 3", int64_t(256));
     defaults().set("hotkeyCode.Monitor 4", int64_t(40));
@@ -61,12 +67,16 @@ TEST_F(HotkeyTest, EleventhDisplayStoredZeroAndUnusableStoredPairs) {
             if (d.id == id) return d;
         throw std::runtime_error("no display");
     };
-    EXPECT_EQ(c.hotkey(display(2)), (BlackoutController::Hotkey{19, ctrlOptCmd}));
+    EXPECT_EQ(c.hotkey(display(2)), (BlackoutController::Hotkey{0, 256})) << "⌘A";
+    EXPECT_EQ(c.hotkey(display(5)), (BlackoutController::Hotkey{40, 768}));
+    EXPECT_EQ(c.hotkey(display(6)), (BlackoutController::Hotkey{22, ctrlOptCmd})) << "its default";
+    EXPECT_EQ(c.hotkey(display(7)), (BlackoutController::Hotkey{26, ctrlOptCmd}));
     EXPECT_EQ(c.hotkey(display(3)), (BlackoutController::Hotkey{20, ctrlOptCmd}));
     EXPECT_EQ(c.hotkey(display(4)), (BlackoutController::Hotkey{21, ctrlOptCmd}));
     EXPECT_EQ(c.hotkey(display(10)), (BlackoutController::Hotkey{29, ctrlOptCmd}));
     EXPECT_FALSE(c.hotkey(display(11)));
     EXPECT_EQ(held().size(), 10u);
+    EXPECT_EQ(c.hotKeyRefs.count(2), 1u) << "⌘A is held";
     EXPECT_EQ(c.hotKeyRefs.count(11), 0u);
     EXPECT_EQ(button(11).title(), "단축키");
     english();
