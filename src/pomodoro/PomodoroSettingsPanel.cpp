@@ -63,11 +63,12 @@ QLineEdit* numberField() {
     return field;
 }
 
-// A stored length: below 1 or missing gives the default; no upper clamp here.
-int storedValue(const char* key, int fallback) {
+// A stored length: below 1 or missing gives the default; above the field's limit, the limit
+// (the field never shows a value that Start would refuse).
+int storedValue(const char* key, int fallback, const Limits& limits) {
     auto v = platform::current().defaults->integer(key);
     if (!v || *v < 1) return fallback;
-    return int(std::min<int64_t>(*v, std::numeric_limits<int>::max()));
+    return int(std::clamp<int64_t>(*v, limits.min, limits.max));
 }
 
 } // namespace
@@ -96,9 +97,9 @@ PomodoroSettingsPanel::PomodoroSettingsPanel(StartHandler onStart, bool isEnglis
       onStart_(std::move(onStart)), focusLabel_(numberField()), breakLabel_(numberField()),
       repeatLabel_(numberField()), focusUnitLabel_(unitLabel()), breakUnitLabel_(unitLabel()),
       repeatUnitLabel_(unitLabel()) {
-    focusValue_ = storedValue("pomodoroFocusValue", 25);
-    breakValue_ = storedValue("pomodoroBreakValue", 5);
-    repeatValue_ = storedValue("pomodoroRepeatValue", 4);
+    focusValue_ = storedValue("pomodoroFocusValue", 25, kFocus);
+    breakValue_ = storedValue("pomodoroBreakValue", 5, kBreak);
+    repeatValue_ = storedValue("pomodoroRepeatValue", 4, kCycles);
     auto& defaults = *platform::current().defaults;
     setTitle(isEnglish ? "Pomodoro Settings" : "포모도로 설정");
     const auto theme = defaults.string("appTheme").value_or("");

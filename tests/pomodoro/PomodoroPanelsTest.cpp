@@ -34,8 +34,8 @@ TEST_F(PomodoroTest, SettingsPanelKeepsTypedNumbersInRangeAndStartsWithThem) {
     EXPECT_EQ(panel->dimCheckbox()->state(), appkit::ControlState::on);
 
     const std::vector<std::pair<QString, QString>> typed = {
-        {"500", "180"}, {"0", "1"},      {"-7", "1"},
-        {"abc", "1"},   {"10,000", "1"}, {"10000", "180"}, {" 42 ", "42"}};
+        {"500", "180"},  {"0", "1"},       {"-7", "1"},   {"abc", "1"},
+        {"10,000", "1"}, {"10000", "180"}, {" 42 ", "42"}};
     for (const auto& [text, shown] : typed) {
         typeInto(panel->focusLabel(), text);
         EXPECT_EQ(panel->focusLabel()->text(), shown) << text.toStdString();
@@ -75,6 +75,19 @@ TEST_F(PomodoroTest, SettingsPanelKeepsTypedNumbersInRangeAndStartsWithThem) {
     advance();
     EXPECT_FALSE(c.pomodoroSettingsPanel);
     EXPECT_EQ(defaults().integer("pomodoroFocusValue"), std::optional<int64_t>(0));
+
+    // Stored lengths beyond the fields' limits open at the limits, and Start starts with them.
+    defaults().set("pomodoroFocusValue", int64_t(2147483647));
+    defaults().set("pomodoroBreakValue", int64_t(2147483647));
+    defaults().set("pomodoroRepeatValue", int64_t(2147483647));
+    c.pomodoroButtonClicked();
+    EXPECT_EQ(c.pomodoroSettingsPanel->focusValue(), 180);
+    c.pomodoroSettingsPanel->startClicked();
+    advance();
+    EXPECT_TRUE(c.isPomodoroActive);
+    EXPECT_EQ(c.pomodoroFocusDuration, 180 * 60);
+    EXPECT_EQ(c.pomodoroBreakDuration, 60 * 60);
+    EXPECT_EQ(c.pomodoroTotalCycles, 20);
 }
 
 TEST_F(PomodoroTest, SoundListAddsTheSystemFolderAndKeepsTheBuiltInNames) {
