@@ -276,6 +276,15 @@ std::string ScriptDriver::expand(const std::string& line) const {
     return out;
 }
 
+QJsonArray ScriptDriver::logSinceLastState() {
+    QJsonArray log;
+    const auto lines = session_.mac().log().lines();
+    if (logShown_ > lines.size()) logShown_ = 0;
+    for (size_t i = logShown_; i < lines.size(); ++i)
+        log.append(QString::fromStdString(lines[i]));
+    return log;
+}
+
 bool ScriptDriver::execute(const std::string& line, std::string& error) {
     auto [cmd, rest] = splitWord(line);
     auto& mac = session_.mac();
@@ -340,15 +349,13 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
             return false;
         }
     } else if (cmd == "state") {
+        if (!rest.empty()) {
+            error = "state takes no argument, not \"" + rest + "\"";
+            return false;
+        }
         auto state = stateReport(session_);
-        // The log lines written since the previous state, in order.
-        QJsonArray log;
-        const auto lines = mac.log().lines();
-        if (logShown_ > lines.size()) logShown_ = 0;
-        for (size_t i = logShown_; i < lines.size(); ++i)
-            log.append(QString::fromStdString(lines[i]));
-        logShown_ = lines.size();
-        state["log"] = log;
+        state["log"] = logSinceLastState();
+        logShown_ = mac.log().lines().size();
         out_ << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString() << std::endl;
     } else if (cmd == "expect") {
         // A path with spaces is written in quotes.
@@ -358,7 +365,10 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
                     "\"Night Lid\"";
             return false;
         }
-        auto state = QJsonValue(stateReport(session_));
+        auto report = stateReport(session_);
+        // The lines the next state would print: written since the previous one.
+        report["log"] = logSinceLastState();
+        auto state = QJsonValue(report);
         auto actual = lookup(state, path);
         auto wanted = parseLiteral(literal);
         if (!actual) {

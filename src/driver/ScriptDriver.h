@@ -3,6 +3,7 @@
 
 #include "platform/Alerts.h"
 
+#include <QJsonArray>
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -30,6 +31,8 @@ class ScriptDriver {
     void setZoomer(std::function<void(uint32_t)> zoomer) { zoomer_ = std::move(zoomer); }
 
   private:
+    // The log lines written since the previous state, in order.
+    QJsonArray logSinceLastState();
     bool execute(const std::string& line, std::string& error);
     std::string expand(const std::string& line) const;
     // Runs the next line; false once the script is over or has failed.

@@ -113,6 +113,12 @@ TEST(ScriptDriver, QuotedDefaultKeysAndScriptFilesOfAnyKind) {
                  "expect \"/defaults/hotkeyCode.LG TV SSCR2\" 10\n");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(run("default \"hotkeyCode.LG TV SSCR2 10\n").status, 0) << "an unclosed quote";
+    r = run("state standby\n");
+    EXPECT_NE(r.err.find("state takes no argument, not \"standby\""), std::string::npos) << r.err;
+    // expect reads the log lines the next state would print.
+    r = run("advance 1\nstate\npower-toggle 2\nexpect /log/0 \"DisplayEngine display=Built-in "
+            "Liquid Retina XDR Display id=1 builtIn=1 ddc=0\"\n");
+    EXPECT_EQ(r.status, 0) << r.err;
 
     // A script that cannot be read, or never ends, is bad input (2), refused before it runs.
     driver::Session session(sim::VirtualMac::defaultDescription(), {});
