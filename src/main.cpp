@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <iostream>
 
@@ -102,6 +103,17 @@ int main(int argc, char** argv) {
         options.profileDir = cli.value(profile).toStdString();
     else if (!headless)
         options.profileDir = defaultProfileDir();
+
+    // Settings written to a folder that cannot hold them would be lost without a word.
+    if (!options.profileDir.empty()) {
+        const QString dir = QString::fromStdString(options.profileDir);
+        QTemporaryFile probe(dir + "/.nightlid-probe-XXXXXX");
+        if (!QDir().mkpath(dir) || !probe.open()) {
+            std::cerr << "nightlid: the profile folder " << options.profileDir
+                      << " cannot be used: it is not a folder this user can write to\n";
+            return 2;
+        }
+    }
 
     driver::Session session(*description, options);
     sim::SimulatorWindow simulator(session.mac());
