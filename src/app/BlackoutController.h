@@ -197,9 +197,17 @@ class BlackoutController {
         uint32_t modifiers; // Carbon mask
         bool operator==(const Hotkey&) const = default;
     };
-    std::map<DisplayID, uint64_t> hotKeyRefs; // the registrations that succeeded
+    std::map<DisplayID, uint64_t> hotKeyRefs;                   // the registrations that succeeded
+    std::map<DisplayID, Hotkey> heldHotkeys;                    // what each of those holds
+    std::map<DisplayID, std::pair<Hotkey, int>> refusedHotkeys; // with the status refusing it
     std::optional<uint64_t> hotkeyHandlerRef;
     std::optional<Hotkey> hotkey(const ControlledDisplay& display) const;
+    std::optional<Hotkey> defaultHotkey(const ControlledDisplay& display) const;
+    // What a display's pill shows: what it holds, a refused combination marked as refused.
+    std::string hotkeyPillTitle(const ControlledDisplay& display) const;
+    // Every pill after any registration, so none shows a combination that does not work.
+    void refreshHotkeyPills();
+    void drawHotkeyPill(const ControlledDisplay& display);
     void registerAllGlobalHotkeys();
     void unregisterAllGlobalHotkeys();
     void installHotkeyPressedHandler();

@@ -151,13 +151,11 @@ QWidget* BlackoutController::makePowerTile(const ControlledDisplay& display, int
     font.setPixelSize(11);
     font.setWeight(QFont::DemiBold);
     hotkeyButton->setTitleFont(font);
-    auto combination = hotkey(display);
-    hotkeyButton->setTitle(combination ? hotkeyString(combination->code, combination->modifiers)
-                                       : t("단축키", "Shortcut"));
     hotkeyButton->setTag(hotkeyButtonTagBase + position);
     hotkeyButton->setAction([this](appkit::Button& b) { hotkeyButtonClicked(b); });
     hotkeyButtons[display.id] = hotkeyButton;
     hotkeyButtonDisplays[hotkeyButton->tag()] = display;
+    drawHotkeyPill(display);
     icon->onClick = [this, button = QPointer<appkit::Button>(hotkeyButton)] {
         if (button) hotkeyButtonClicked(*button);
     };

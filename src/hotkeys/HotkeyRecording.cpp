@@ -119,10 +119,6 @@ void BlackoutController::exitHotkeyRecording(bool /*cancelled*/) {
     if (button) button->setRecordingMode(false);
     auto display = findDisplay(*this, id);
     if (!display) return;
-    if (button) {
-        auto combination = hotkey(*display);
-        button->setTitle(combination ? hotkeyString(combination->code, combination->modifiers)
-                                     : t("단축키", "Shortcut"));
-    }
+    refreshHotkeyPills();
     updatePowerButton(*display, poweredOffBrightnesses.count(id) > 0);
 }

@@ -1,4 +1,5 @@
 #include "app/BlackoutController.h"
+#include "appkit/Button.h"
 #include "display/DisplayEngine.h"
 #include "platform/Hotkeys.h"
 #include "platform/Platform.h"
@@ -51,7 +52,11 @@ BlackoutController::hotkey(const ControlledDisplay& display) const {
     const bool fits = code && modifiers && *code >= 0 && *code <= 0xFFFF && *modifiers >= 0 &&
                       *modifiers <= 0xFFFFFFFF && (*modifiers & kAnyModifier) != 0;
     if (fits) return Hotkey{uint16_t(*code), uint32_t(*modifiers)};
+    return defaultHotkey(display);
+}
 
+std::optional<BlackoutController::Hotkey>
+BlackoutController::defaultHotkey(const ControlledDisplay& display) const {
     auto ordered = displayEngine.displays;
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const ControlledDisplay& a, const ControlledDisplay& b) {
@@ -71,16 +76,61 @@ void BlackoutController::registerAllGlobalHotkeys() {
     for (const auto& display : displayEngine.displays) {
         auto combination = hotkey(display);
         if (!combination) continue;
+        // Displays of one name share the stored keys: the second one keeps its own default
+        // rather than lose its hotkey to the first.
+        const bool taken =
+            std::any_of(heldHotkeys.begin(), heldHotkeys.end(),
+                        [&](const auto& held) { return held.second == *combination; });
+        if (taken)
+            if (auto own = defaultHotkey(display)) combination = own;
         platform::EventHotKeyRef ref = 0;
         const auto status =
             service->registerEventHotKey(combination->code, combination->modifiers,
                                          platform::EventHotKeyID{kSignature, display.id}, 0, ref);
-        if (status == platform::noErr && ref != 0)
+        if (status == platform::noErr && ref != 0) {
             hotKeyRefs[display.id] = ref;
-        else
+            heldHotkeys[display.id] = *combination;
+        } else {
+            refusedHotkeys[display.id] = {*combination, status};
             platform::current().log->write("Failed to register global hotkey for " + display.name +
                                            ", error: " + std::to_string(status));
+        }
     }
+    refreshHotkeyPills();
+}
+
+std::string BlackoutController::hotkeyPillTitle(const ControlledDisplay& display) const {
+    if (auto held = heldHotkeys.find(display.id); held != heldHotkeys.end())
+        return hotkeyString(held->second.code, held->second.modifiers);
+    if (auto refused = refusedHotkeys.find(display.id); refused != refusedHotkeys.end())
+        return "⚠ " + hotkeyString(refused->second.first.code, refused->second.first.modifiers);
+    auto combination = hotkey(display);
+    return combination ? hotkeyString(combination->code, combination->modifiers)
+                       : t("단축키", "Shortcut");
+}
+
+void BlackoutController::refreshHotkeyPills() {
+    for (const auto& [id, button] : hotkeyButtons)
+        if (auto display = cachedDisplaysByID.find(id); display != cachedDisplaysByID.end())
+            drawHotkeyPill(display->second);
+}
+
+void BlackoutController::drawHotkeyPill(const ControlledDisplay& display) {
+    auto it = hotkeyButtons.find(display.id);
+    // While a combination is recorded its pill shows the recording.
+    if (it == hotkeyButtons.end() || !it->second ||
+        (isRecordingHotkey && recordingDisplayID == display.id))
+        return;
+    it->second->setTitle(hotkeyPillTitle(display));
+    auto refused = refusedHotkeys.find(display.id);
+    const std::string status =
+        refused == refusedHotkeys.end() ? "" : std::to_string(refused->second.second);
+    it->second->setToolTip(
+        status.empty()
+            ? QString()
+            : QString::fromStdString(
+                  t("이 단축키는 다른 곳에서 사용 중이라 작동하지 않습니다 (오류 " + status + ")",
+                    "This shortcut is held elsewhere and does not work (error " + status + ")")));
 }
 
 void BlackoutController::unregisterAllGlobalHotkeys() {
@@ -88,6 +138,8 @@ void BlackoutController::unregisterAllGlobalHotkeys() {
         for (const auto& [id, ref] : hotKeyRefs)
             service->unregisterEventHotKey(ref);
     hotKeyRefs.clear();
+    heldHotkeys.clear();
+    refusedHotkeys.clear();
 }
 
 void BlackoutController::installHotkeyPressedHandler() {

@@ -92,14 +92,23 @@ TEST_F(HotkeyTest, CombinationsAlreadyHeldAreRefusedAndLoggedTheRestStillRegiste
     defaults().set("hotkeyCode.LG TV SSCR2", int64_t(49));
     defaults().set("hotkeyModifiers.LG TV SSCR2", int64_t(256));
     launch();
-    EXPECT_EQ(held(), (std::vector<std::string>{"1:18/6400", "2:40/768"}));
-    EXPECT_TRUE(log().contains("Failed to register global hotkey for DELL U2723QE, error: -9878"));
+    // The second DELL keeps its own default instead of losing its hotkey to the first.
+    EXPECT_EQ(held(), (std::vector<std::string>{"1:18/6400", "2:40/768", "3:20/6400"}));
+    EXPECT_FALSE(log().contains("Failed to register global hotkey for DELL U2723QE, error: -9878"));
     EXPECT_TRUE(log().contains("Failed to register global hotkey for LG TV SSCR2, error: -9878"));
+    // Every pill shows what works: the refused one is marked, with the reason as its tip.
+    EXPECT_EQ(button(2).title(), "⇧⌘K");
+    EXPECT_EQ(button(3).title(), "⌃⌥⌘3");
+    EXPECT_EQ(button(4).title(), "⚠ ⌘Space");
+    EXPECT_EQ(button(4).toolTip().toStdString(),
+              "이 단축키는 다른 곳에서 사용 중이라 작동하지 않습니다 (오류 -9878)");
 
-    // Only the first of the two answers; the held one goes to its owner.
+    // Each answers for its own display; the held one goes to its owner.
     pressElsewhere(40, 768);
     EXPECT_EQ(controller().poweredOffBrightnesses.count(2), 1u);
     EXPECT_EQ(controller().poweredOffBrightnesses.count(3), 0u);
+    pressElsewhere(20, ctrlOptCmd);
+    EXPECT_EQ(controller().poweredOffBrightnesses.count(3), 1u);
     pressElsewhere(49, 256);
     EXPECT_EQ(controller().poweredOffBrightnesses.count(4), 0u);
     EXPECT_EQ(mac().hotkeys().foreignPresses(), (std::vector<std::string>{"Spotlight: 49 256"}));
@@ -125,6 +134,6 @@ TEST_F(HotkeyTest, CombinationsAlreadyHeldAreRefusedAndLoggedTheRestStillRegiste
     };
     mac().hotkeys().sendPressedEvent(ForDisplay{});
     advance();
-    EXPECT_EQ(controller().poweredOffBrightnesses.size(), 1u);
+    EXPECT_EQ(controller().poweredOffBrightnesses.size(), 2u);
     EXPECT_EQ(mac().hotkeys().handlerCount(), 1);
 }

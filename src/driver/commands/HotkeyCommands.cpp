@@ -107,7 +107,10 @@ void addHotkeyState(Session& session, QJsonObject& state) {
         auto& c = BlackoutController::shared();
         QJsonObject displays;
         for (const auto& d : c.displayEngine.displays) {
-            auto combination = c.hotkey(d);
+            // What the display holds; else what it would hold (refused or not registered yet).
+            auto held = c.heldHotkeys.find(d.id);
+            auto combination =
+                held != c.heldHotkeys.end() ? std::optional(held->second) : c.hotkey(d);
             displays[QString::number(d.id)] =
                 combination ? QJsonValue(text(BlackoutController::hotkeyString(
                                   combination->code, combination->modifiers)))
