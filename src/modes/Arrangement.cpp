@@ -69,6 +69,20 @@ void BlackoutController::changeDisplayMode(DisplayID id, int choice) {
     const DisplayID main = displays->mainDisplayID();
     switch (choice) {
     case 0:
+        if (displays->mirrorsDisplay(id) != 0) {
+            // A mirror shares its master's place: it takes the origin, and the others move right
+            // by its width so nothing overlaps it.
+            const auto own = displays->bounds(id);
+            displays->configureDisplayMirrorOfDisplay(config, id, 0);
+            displays->configureDisplayOrigin(config, id, 0, 0);
+            for (auto other : online) {
+                if (other == id || displays->mirrorsDisplay(other) != 0) continue;
+                const auto b = displays->bounds(other);
+                displays->configureDisplayOrigin(config, other, int32_t(b.x + own.width),
+                                                 int32_t(b.y));
+            }
+            break;
+        }
         displays->configureDisplayMirrorOfDisplay(config, id, 0);
         makeOrigin(id);
         break;

@@ -164,6 +164,14 @@ TEST_F(DisplayModesTest, ArrangementMovesTheOriginOrMirrorsAsChosen) {
     EXPECT_EQ(platform().displays->mirrorsDisplay(1), 2u);
     advance(0.6);
     EXPECT_EQ(popup(4000)->indexOfSelectedItem(), 2);
+
+    // "Main Display" on the mirror: it stops mirroring and becomes main at the origin.
+    c.changeDisplayMode(1, 0);
+    EXPECT_EQ(platform().displays->mirrorsDisplay(1), 0u);
+    EXPECT_EQ(platform().displays->mainDisplayID(), 1u);
+    EXPECT_EQ(bounds(1).x, 0);
+    EXPECT_EQ(bounds(1).y, 0);
+    EXPECT_GE(bounds(2).x, bounds(1).width) << "beside it, not over it";
 }
 
 TEST_F(DisplayModesTest, ASingleDisplayCannotMirrorItselfButTheWindowIsRebuilt) {
