@@ -246,6 +246,7 @@ class BlackoutController {
     void chargeLimitApplyClicked();
     // False (and a log line) when the file could not be written.
     bool writeLimitToFile(int limit);
+    void waitForHelperFolder();
     // The card follows the limit file whenever it refreshes: it never shows a limit nobody
     // enforces.
     void syncChargeLimitWithFile();
@@ -286,7 +287,8 @@ class BlackoutController {
         bool running = false;
     };
     std::string readCalibrationState() const;
-    void writeCalibrationState(const std::string& line);
+    bool writeCalibrationState(const std::string& line);
+    void showCalibrationNotSaved();
     CalibrationCardText calibrationCardText(const std::string& state) const;
     void calibrationButtonClicked();
 

@@ -68,6 +68,7 @@ std::optional<QJsonValue> lookup(const QJsonValue& root, const std::string& path
             bool ok = false;
             int i = part.toInt(&ok);
             auto a = v.toArray();
+            if (ok && i < 0) i += int(a.size()); // -1: the last
             if (!ok || i < 0 || i >= a.size()) return std::nullopt;
             v = a.at(i);
         } else {

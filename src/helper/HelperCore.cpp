@@ -117,29 +117,35 @@ std::string formatCalibration(const CalibrationState& s) {
     return "inactive";
 }
 
-HelperCore::HelperCore(std::string directory, Log log)
-    : directory_(std::move(directory)), log_(std::move(log)) {}
+HelperCore::HelperCore(std::string directory, Log log, std::unique_ptr<FolderAccess> access)
+    : directory_(std::move(directory)), log_(std::move(log)), access_(std::move(access)) {}
+
+void HelperCore::prepareFolder() {
+    if (!access_) return;
+    std::string error;
+    if (access_->prepare(error)) {
+        lastAccessError_.clear();
+    } else if (error != lastAccessError_) {
+        log_("nightlid-helper: " + error);
+        lastAccessError_ = error;
+    }
+}
 
 void HelperCore::readLimit(const SafeDirectory& dir) {
+    // A file that cannot be used means no limit, as the program's card shows it; only an empty
+    // file (the program caught rewriting it in place) keeps the last limit.
     std::string error;
     auto text = dir.read("limit.txt", kMaxFileBytes, error);
-    if (!text) {
-        if (!error.empty()) {
-            if (error != lastLimitText_)
-                log_("nightlid-helper: " + error + "; limit stays " + std::to_string(limit_));
-            lastLimitText_ = error;
-        } else {
-            limit_ = 0; // no file: no limit
-            lastLimitText_.clear();
-        }
-        return;
-    }
-    auto value = parseLimit(*text, error);
+    if (text && trimmed(*text).empty()) return;
+    std::optional<int> value;
+    if (text) value = parseLimit(*text, error);
     if (!value) {
+        const std::string seen = text ? *text : error;
         // Logged once per bad content, not on every tick.
-        if (*text != lastLimitText_)
-            log_("nightlid-helper: " + error + "; limit stays " + std::to_string(limit_));
-        lastLimitText_ = *text;
+        if (!error.empty() && seen != lastLimitText_)
+            log_("nightlid-helper: " + error + "; no limit");
+        lastLimitText_ = seen;
+        limit_ = 0;
         return;
     }
     if (*value != limit_) log_("nightlid-helper: limit " + std::to_string(*value));
@@ -175,6 +181,7 @@ void HelperCore::writeCalibration(const SafeDirectory& dir, const CalibrationSta
         log_("nightlid-helper: " + error);
     else
         log_("nightlid-helper: calibration " + text);
+    prepareFolder(); // the new file is root's: back to the user
     calibration_ = state;
     lastCalibrationText_ = text;
 }
@@ -182,12 +189,14 @@ void HelperCore::writeCalibration(const SafeDirectory& dir, const CalibrationSta
 void HelperCore::writeLimit(const SafeDirectory& dir, int limit) {
     std::string error;
     if (!dir.write("limit.txt", std::to_string(limit), error)) log_("nightlid-helper: " + error);
+    prepareFolder();
     limit_ = limit;
     lastLimitText_ = std::to_string(limit);
 }
 
 ChargeControl HelperCore::tick(int64_t now, const BatteryReading& reading) {
     using Kind = CalibrationState::Kind;
+    prepareFolder();
     const SafeDirectory dir(directory_);
     if (dir.isOpen()) {
         folderMissing_ = false;

@@ -4,6 +4,7 @@
 // whether the adapter is bypassed so the battery discharges. Plain C++, no Qt; the caller
 // supplies the time, the reading and the hardware switch, so it runs the same in virtual time.
 
+#include "helper/FolderAccess.h"
 #include "helper/SafeFiles.h"
 
 #include <cstdint>
@@ -46,8 +47,9 @@ class HelperCore {
     static constexpr int calibrationLow = 15;
     static constexpr int64_t week = 604800;
 
-    // directory: where limit.txt and calibration.txt live.
-    HelperCore(std::string directory, Log log);
+    // directory: where limit.txt and calibration.txt live. access, when given, makes the
+    // folder ready for the user's program at every tick.
+    HelperCore(std::string directory, Log log, std::unique_ptr<FolderAccess> access = nullptr);
 
     // Reads both files, decides, and returns what the hardware must do now. Called on the
     // helper's own schedule, at start and after a wake (it always states the whole decision).
@@ -61,9 +63,12 @@ class HelperCore {
     void readCalibration(const SafeDirectory& dir);
     void writeCalibration(const SafeDirectory& dir, const CalibrationState& state);
     void writeLimit(const SafeDirectory& dir, int limit);
+    void prepareFolder();
 
     std::string directory_;
     Log log_;
+    std::unique_ptr<FolderAccess> access_;
+    std::string lastAccessError_;
     int limit_ = 0; // the last good limit
     CalibrationState calibration_;
     std::string lastLimitText_, lastCalibrationText_;

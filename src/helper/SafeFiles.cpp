@@ -110,4 +110,41 @@ bool SafeDirectory::write(const std::string& name, const std::string& text,
     return ok;
 }
 
+bool SafeDirectory::overwrite(const std::string& name, const std::string& text,
+                              std::string& error) const {
+    error.clear();
+    if (fd_ < 0) {
+        error = "the directory cannot be opened";
+        return false;
+    }
+    const int fd = ::openat(fd_, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = name + " cannot be opened: " + reason();
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!ok) error = name + " is not a regular file";
+    if (ok && ::ftruncate(fd, 0) != 0) {
+        error = "cannot empty " + name + ": " + reason();
+        ok = false;
+    }
+    for (size_t done = 0; ok && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = "cannot write " + name + ": " + reason();
+            ok = false;
+        } else {
+            done += size_t(n);
+        }
+    }
+    if (ok && ::fsync(fd) != 0) {
+        error = "cannot write " + name + ": " + reason();
+        ok = false;
+    }
+    ::close(fd);
+    return ok;
+}
+
 } // namespace helper

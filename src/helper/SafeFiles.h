@@ -25,6 +25,9 @@ class SafeDirectory {
                                     std::string& error) const;
     // Replaces the entry called name with a new regular file holding text.
     bool write(const std::string& name, const std::string& text, std::string& error) const;
+    // Rewrites an existing regular file in place, for a user who owns the file but not the
+    // directory. A reader may meet the file empty for an instant.
+    bool overwrite(const std::string& name, const std::string& text, std::string& error) const;
 
   private:
     int fd_ = -1;

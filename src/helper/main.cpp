@@ -3,6 +3,7 @@
 // program writes, and sets the charging controller accordingly.
 
 #include "helper/HelperCore.h"
+#include "platform/sim/VirtualOwnership.h"
 
 #include <csignal>
 #include <cstdio>
@@ -46,11 +47,15 @@ int main(int argc, char**) {
     // On a virtual Mac the system's folders live under its root folder.
     const char* rootVariable = std::getenv("NIGHTLID_SYSTEM_ROOT");
     const std::string root = rootVariable ? rootVariable : "";
-    helper::HelperCore core(root + "/Library/Application Support/Nightlid",
-                            [](const std::string& line) {
-                                std::fprintf(stderr, "%s\n", line.c_str());
-                                std::fflush(stderr);
-                            });
+    const std::string folder = "/Library/Application Support/Nightlid";
+    helper::HelperCore core(
+        root + folder,
+        [](const std::string& line) {
+            std::fprintf(stderr, "%s\n", line.c_str());
+            std::fflush(stderr);
+        },
+        root.empty() ? helper::makeHostFolderAccess(folder)
+                     : sim::makeVirtualFolderAccess(root, folder));
     const std::string controllerPath = root + "/private/var/db/nightlid-charging";
     std::optional<helper::ChargeControl> applied;
     int64_t lastTick = 0;

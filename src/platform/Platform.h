@@ -8,6 +8,7 @@ class Clock;
 class SystemLog;
 class UserDefaults;
 class SystemPaths;
+class SharedFiles;
 class Displays;
 class Screens;
 class CoreDisplayInfo;
@@ -42,6 +43,7 @@ struct Platform {
     SystemLog* log = nullptr;
     UserDefaults* defaults = nullptr;
     SystemPaths* paths = nullptr;
+    SharedFiles* sharedFiles = nullptr;
     Displays* displays = nullptr;
     Screens* screens = nullptr;
     CoreDisplayInfo* coreDisplay = nullptr;

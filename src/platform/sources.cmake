@@ -5,6 +5,7 @@ list(APPEND CORE_SOURCES
   platform/Platform.cpp
   platform/QtRunLoop.cpp
   platform/SerialQueue.cpp
+  platform/SharedFiles.cpp
   platform/SystemLog.cpp
   platform/UserDefaults.cpp
   platform/PropertyList.cpp

@@ -3,16 +3,13 @@
 #include "appkit/Button.h"
 #include "appkit/Slider.h"
 #include "platform/Platform.h"
+#include "platform/SharedFiles.h"
 #include "platform/SystemLocale.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
 #include "power/HelperFiles.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QTimeZone>
 
 #include <cmath>
@@ -22,10 +19,6 @@ namespace {
 
 constexpr const char* kCalibrationFile = "/Library/Application Support/Nightlid/calibration.txt";
 constexpr int64_t kWeek = 604800;
-
-QString calibrationPath() {
-    return QString::fromStdString(platform::current().paths->map(kCalibrationFile));
-}
 
 bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -39,14 +32,20 @@ std::string BlackoutController::readCalibrationState() const {
     return QString::fromStdString(*text).trimmed().toStdString();
 }
 
-void BlackoutController::writeCalibrationState(const std::string& line) {
-    // Made here too: a schedule set before any limit must not vanish without a word.
-    QDir().mkpath(QFileInfo(calibrationPath()).absolutePath());
-    QSaveFile file(calibrationPath());
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(QByteArray::fromStdString(line));
-        file.commit();
-    }
+bool BlackoutController::writeCalibrationState(const std::string& line) {
+    std::string error;
+    if (platform::current().sharedFiles->write(kCalibrationFile, line, error)) return true;
+    platform::logf("Nightlid: cannot write %s: %s", kCalibrationFile, error.c_str());
+    return false;
+}
+
+void BlackoutController::showCalibrationNotSaved() {
+    // Without the helper's folder nobody would run it: said rather than shown as scheduled.
+    showAlert(t("배터리 보정을 저장하지 못했습니다", "Calibration Not Saved"),
+              t("보정 파일을 쓸 수 없습니다. 충전 제한을 켜서 권한 대행 도구를 설치한 뒤 다시 "
+                "시도해 주세요.",
+                "The calibration file could not be written. Turn on the charge limit to install "
+                "the helper, then try again."));
 }
 
 BlackoutController::CalibrationCardText
@@ -86,7 +85,11 @@ void BlackoutController::calibrationButtonClicked() {
     auto& log = *platform::current().log;
     if (startsWith(state, "charging_100:") || startsWith(state, "discharging_15:") ||
         startsWith(state, "scheduled:")) {
-        writeCalibrationState("cancel");
+        if (!writeCalibrationState("cancel")) {
+            showCalibrationNotSaved();
+            updatePowerStatusUI();
+            return;
+        }
         log.write("Nightlid: User cancelled battery calibration schedule/run via UI.");
         updatePowerStatusUI();
         return;
@@ -122,8 +125,13 @@ void BlackoutController::calibrationButtonClicked() {
         const int limit =
             limitOn ? (chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80) : 0;
         const bool repeat = alert.accessoryView->checkboxOn;
-        writeCalibrationState("scheduled:" + std::to_string(when) + ":" + std::to_string(limit) +
-                              ":" + std::to_string(repeat ? weeks : 0));
+        if (!writeCalibrationState("scheduled:" + std::to_string(when) + ":" +
+                                   std::to_string(limit) + ":" +
+                                   std::to_string(repeat ? weeks : 0))) {
+            showCalibrationNotSaved();
+            updatePowerStatusUI();
+            return;
+        }
         char line[200];
         std::snprintf(line, sizeof line,
                       "Nightlid: Scheduled battery calibration in %d weeks (timestamp: %lld) with "

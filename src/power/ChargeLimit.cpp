@@ -7,21 +7,21 @@
 #include "platform/Platform.h"
 #include "platform/PowerSources.h"
 #include "platform/PropertyList.h"
+#include "platform/SharedFiles.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
 #include "power/HelperFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QSaveFile>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace {
 
 constexpr const char* kLimitFile = "/Library/Application Support/Nightlid/limit.txt";
-constexpr const char* kHelperFolder = "/Library/Application Support/Nightlid";
 constexpr const char* kInstalledHelper = "/Library/PrivilegedHelperTools/nightlid-helper";
 constexpr const char* kBundledHelper = "Contents/MacOS/nightlid-helper";
 constexpr const char* kDaemonDefinition = "/Library/LaunchDaemons/com.nightlid.helper.plist";
@@ -151,15 +151,19 @@ void BlackoutController::loadChargeLimitSettings() {
 }
 
 bool BlackoutController::writeLimitToFile(int limit) {
-    QDir().mkpath(QString::fromStdString(mapped(kHelperFolder)));
-    QSaveFile file(QString::fromStdString(mapped(kLimitFile)));
-    bool ok = file.open(QIODevice::WriteOnly);
-    ok = ok && file.write(QByteArray::number(limit)) >= 0;
-    ok = ok && file.commit();
-    if (!ok)
-        platform::logf("Nightlid: cannot write %s: %s", kLimitFile,
-                       file.errorString().toStdString().c_str());
+    // The folder is the helper's (root's): the program only rewrites the file it was given.
+    std::string error;
+    const bool ok =
+        platform::current().sharedFiles->write(kLimitFile, std::to_string(limit), error);
+    if (!ok) platform::logf("Nightlid: cannot write %s: %s", kLimitFile, error.c_str());
     return ok;
+}
+
+void BlackoutController::waitForHelperFolder() {
+    // launchd starts the helper on its own; it hands the files over within moments.
+    const QString limitFile = QString::fromStdString(mapped(kLimitFile));
+    for (int i = 0; i < 30 && !QFile::exists(limitFile); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
 
 bool BlackoutController::updateHelperLimit() {
@@ -258,6 +262,7 @@ void BlackoutController::chargeLimitToggled(appkit::Button& sender) {
         alert.addButton(t("설치", "Install"));
         alert.addButton(t("취소", "Cancel"));
         if (alert.runModal() == 0 && installHelper()) {
+            waitForHelperFolder();
             if (!updateHelperLimit()) return;
             checkMacOSOptimizedCharging();
         } else {

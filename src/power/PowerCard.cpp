@@ -89,12 +89,13 @@ QWidget* BlackoutController::buildBatteryCard() {
           "battery level may drift down to 77% due to natural discharge, and will safely recharge "
           "when it hits 77%."),
         appkit::SystemColor::secondaryLabel, 9);
-    auto* note = wrapped(t("ℹ️ 최상의 효율을 위해 macOS의 '최적화된 배터리 충전'은 끄고 "
-                           "사용해 "
-                           "주세요.",
-                           "ℹ️ For best efficiency, please disable macOS 'Optimized Battery "
-                           "Charging'."),
-                         appkit::SystemColor::secondaryLabel, 9);
+    auto* note = wrapped(
+        t("ℹ️ 최상의 효율을 위해 macOS의 '최적화된 배터리 충전'은 끄고 "
+          "사용해 "
+          "주세요.",
+          "ℹ️ For best efficiency, please disable macOS 'Optimized Battery "
+          "Charging'."),
+        appkit::SystemColor::secondaryLabel, 9);
     note->setToolTip(QString::fromStdString(
         t("macOS 내장 최적화 충전이 함께 켜져 있으면 전원 공급 상태 오판으로 인해 80% 충전 제한이 "
           "작동하지 않고 무력화될 수 있습니다.",

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -56,11 +57,8 @@ TEST_F(HelperCoreTest, LimitStopsChargingAndResumesThreeBelowIt) {
     EXPECT_EQ(tick(100), hold);
 }
 
-TEST_F(HelperCoreTest, BadLimitFilesAreRefusedAndTheLastGoodLimitStays) {
-    put("limit.txt", "80");
-    tick(90);
-    const std::vector<std::string> bad = {"",
-                                          "80%",
+TEST_F(HelperCoreTest, BadLimitFilesMeanNoLimitAsTheCardShowsThem) {
+    const std::vector<std::string> bad = {"80%",
                                           "-5",
                                           "99999999999",
                                           "49",
@@ -71,24 +69,33 @@ TEST_F(HelperCoreTest, BadLimitFilesAreRefusedAndTheLastGoodLimitStays) {
                                           "+80",
                                           std::string("\x00\x01\xff", 3)};
     for (const auto& text : bad) {
+        put("limit.txt", "80");
+        EXPECT_EQ(tick(90), hold);
         put("limit.txt", text);
         logged.clear();
-        EXPECT_EQ(tick(90), hold) << "\"" << text << "\"";
-        EXPECT_EQ(core.limit(), 80) << "\"" << text << "\"";
-        EXPECT_TRUE(loggedSomething("limit stays 80")) << "\"" << text << "\"";
+        EXPECT_EQ(tick(90), charge) << "\"" << text << "\"";
+        EXPECT_EQ(core.limit(), 0) << "\"" << text << "\"";
+        EXPECT_TRUE(loggedSomething("; no limit")) << "\"" << text << "\"";
     }
-    // Too long to be a limit (a megabyte), a folder, and a link to elsewhere.
+    // Empty: the program is rewriting it in place, the limit holds for that instant.
+    put("limit.txt", "80");
+    tick(90);
+    put("limit.txt", "");
+    EXPECT_EQ(tick(90), hold);
+    // Too long to be a limit (a megabyte), and a link to elsewhere.
     put("limit.txt", std::string(1 << 20, '7'));
     tick(90);
-    EXPECT_EQ(core.limit(), 80);
+    EXPECT_EQ(core.limit(), 0);
     EXPECT_TRUE(loggedSomething("at most 64 are read"));
+    put("limit.txt", "80");
+    tick(90);
     QFile::remove(QString::fromStdString(dir + "/limit.txt"));
     const std::string elsewhere = root.path().toStdString() + "/elsewhere.txt";
     std::ofstream(elsewhere) << "50";
     ASSERT_EQ(::symlink(elsewhere.c_str(), (dir + "/limit.txt").c_str()), 0);
     logged.clear();
-    tick(60);
-    EXPECT_EQ(core.limit(), 80) << "a link is not followed";
+    EXPECT_EQ(tick(60), charge) << "a link is not followed";
+    EXPECT_EQ(core.limit(), 0);
     EXPECT_TRUE(loggedSomething("limit.txt cannot be opened"));
 }
 
@@ -187,4 +194,54 @@ TEST_F(HelperCoreTest, NoFolderNoLimitAndRefusedFilesAreToldBySizeNotContent) {
     EXPECT_TRUE(loggedSomething("cannot be opened; no limit"));
     tick(90);
     EXPECT_EQ(logged.size(), 1u) << "said once";
+}
+
+TEST(HelperFolder, RootOwnsTheFolderTheConsoleUserOwnsTheTwoFilesAndNothingIsFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "handing files to another user needs root";
+    QTemporaryDir root;
+    const std::string dir = root.path().toStdString() + "/Nightlid";
+    const uid_t user = 501;
+    auto access = helper::makeHostFolderAccess(dir, [&] { return user; });
+    std::vector<std::string> logged;
+    helper::HelperCore core(dir, [&](const std::string& l) { logged.push_back(l); },
+                            std::move(access));
+    auto owner = [](const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+        return std::pair{st.st_uid, unsigned(st.st_mode & 07777)};
+    };
+    auto get = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    EXPECT_EQ(core.tick(1000, {90, true}), (helper::ChargeControl{false, false}));
+    EXPECT_EQ(owner(dir), (std::pair{uid_t(0), 0755u}));
+    EXPECT_EQ(owner(dir + "/limit.txt"), (std::pair{user, 0644u}));
+    EXPECT_EQ(owner(dir + "/calibration.txt"), (std::pair{user, 0644u}));
+    EXPECT_EQ(get(dir + "/limit.txt"), "0");
+    EXPECT_EQ(get(dir + "/calibration.txt"), "inactive");
+
+    // A folder opened up to everyone is closed again; the helper's own rewrite (a calibration
+    // ending) goes back to the user, so the program can still write the file.
+    ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+    std::ofstream(dir + "/calibration.txt") << "discharging_15:80:0";
+    core.tick(1000, {15, true});
+    EXPECT_EQ(owner(dir), (std::pair{uid_t(0), 0755u}));
+    EXPECT_EQ(get(dir + "/limit.txt"), "80");
+    EXPECT_EQ(owner(dir + "/limit.txt"), (std::pair{user, 0644u}));
+    EXPECT_EQ(owner(dir + "/calibration.txt"), (std::pair{user, 0644u}));
+
+    // A link planted as a file: refused and logged, the target keeps its owner.
+    const std::string target = root.path().toStdString() + "/shadow";
+    std::ofstream(target) << "x";
+    ASSERT_EQ(::unlink((dir + "/limit.txt").c_str()), 0);
+    ASSERT_EQ(::symlink(target.c_str(), (dir + "/limit.txt").c_str()), 0);
+    core.tick(1000, {90, true});
+    EXPECT_EQ(owner(target).first, uid_t(0));
+    EXPECT_EQ(core.limit(), 0);
+    bool said = false;
+    for (const auto& l : logged)
+        said = said || l.find("limit.txt cannot be opened") != std::string::npos;
+    EXPECT_TRUE(said);
 }

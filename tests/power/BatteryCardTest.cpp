@@ -1,6 +1,7 @@
 #include "app/AppTestSupport.h"
 #include "appkit/Button.h"
 #include "appkit/Slider.h"
+#include "platform/SystemLocale.h"
 #include "platform/SystemPaths.h"
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimPrivileges.h"
@@ -219,6 +220,20 @@ TEST_F(BatteryCardTest, OptimizedChargingOnTheBatteryProfileAloneIsWarnedOf) {
 TEST_F(BatteryCardTest, CalibrationIsScheduledShownAndCancelled) {
     start();
     auto& c = controller();
+    // Without the helper nobody would run it: said, and nothing is shown as scheduled.
+    mac().alerts().queueAnswers({0});
+    c.calibrationButton->performClick();
+    advance();
+    EXPECT_EQ(mac().alerts().shown().back().messageText, "Calibration Not Saved");
+    EXPECT_EQ(file("calibration.txt"), "(missing)");
+    EXPECT_EQ(text(c.calibrationStatusLabel), "Battery Calibration: Inactive");
+
+    switchOn();
+    advance(15);
+    c.chargeLimitCheckbox->performClick(); // off again
+    advance(60);
+    ASSERT_FALSE(c.isApplyingChargingStatusTransition);
+    ASSERT_EQ(file("limit.txt"), "0");
     c.chargeLimitSlider->setDoubleValue(90);
     platform::AlertRequest offered;
     mac().alerts().setPresenter([&](platform::AlertRequest& r) {
@@ -227,13 +242,13 @@ TEST_F(BatteryCardTest, CalibrationIsScheduledShownAndCancelled) {
         r.accessory->checkboxOn = false;
         return 0;
     });
+    const int64_t due = int64_t(platform().locale->secondsSince1970()) + 604800;
     c.calibrationButton->performClick();
     advance();
     ASSERT_TRUE(offered.accessory);
     EXPECT_EQ(offered.accessory->selectedItem, 1);
     EXPECT_EQ(offered.accessory->popUpItems[1], "2 Weeks (in 14 days)");
     EXPECT_TRUE(offered.accessory->checkboxOn);
-    const int64_t due = 1772409600 + 604800;
     // The switch is off: after the run there is no limit, whatever the slider says.
     EXPECT_EQ(file("calibration.txt"), "scheduled:" + std::to_string(due) + ":0:0");
     EXPECT_TRUE(log().contains("Nightlid: Scheduled battery calibration in 1 weeks (timestamp: " +

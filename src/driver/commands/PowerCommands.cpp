@@ -7,6 +7,10 @@
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/VirtualMac.h"
+#include "platform/sim/VirtualOwnership.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QFile>
 #include <QJsonArray>
@@ -19,6 +23,52 @@ QJsonValue fileText(Session& session, const std::string& path) {
     QFile file(QString::fromStdString(session.mac().platform().paths->map(path)));
     if (!file.open(QIODevice::ReadOnly)) return QJsonValue(QJsonValue::Null);
     return QString::fromUtf8(file.read(4096));
+}
+
+QJsonValue fileOwner(Session& session, const std::string& path) {
+    auto& paths = *session.mac().platform().paths;
+    if (!QFileInfo::exists(QString::fromStdString(paths.map(path))))
+        return QJsonValue(QJsonValue::Null);
+    return sim::OwnershipTable(paths.root()).ownerOf(path).root ? "root" : "user";
+}
+
+// system-file "PATH" TEXT|--remove: root (an administrator, another program) edits a file.
+bool writeSystemFile(Session& session, const std::string& rest, std::string& error) {
+    const std::string usage =
+        "system-file takes a quoted absolute path and a text or --remove, "
+        "e.g. system-file \"/Library/Application Support/Nightlid/limit.txt\" 30";
+    if (rest.size() < 2 || rest[0] != '"') {
+        error = usage;
+        return false;
+    }
+    const auto end = rest.find('"', 1);
+    if (end == std::string::npos) {
+        error = usage;
+        return false;
+    }
+    const std::string path = rest.substr(1, end - 1);
+    std::string text = rest.substr(end + 1);
+    while (!text.empty() && text.front() == ' ')
+        text.erase(0, 1);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        text = text.substr(1, text.size() - 2);
+    if (path.empty() || path[0] != '/' || path.find("/..") != std::string::npos) {
+        error = "system-file: " + path + " is not an absolute path inside the system";
+        return false;
+    }
+    const QString real = QString::fromStdString(session.mac().platform().paths->map(path));
+    if (text == "--remove") {
+        QFile::remove(real);
+        return true;
+    }
+    QDir().mkpath(QFileInfo(real).absolutePath());
+    QFile file(real);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(QByteArray::fromStdString(text)) < 0) {
+        error = "system-file: " + path + " cannot be written";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -48,6 +98,8 @@ bool runPowerCommand(Session& session, const std::string& cmd, const std::string
             return false;
         }
         battery.setPercent(int(*percent));
+    } else if (cmd == "system-file") {
+        return writeSystemFile(session, rest, error);
     } else {
         handled = false;
     }
@@ -73,10 +125,12 @@ void addPowerState(Session& session, QJsonObject& state) {
             {"appliedLimit", BlackoutController::shared().appliedLimit},
             {"sleepAssertionID", qint64(BlackoutController::shared().sleepAssertionID)}};
     }
-    state["files"] =
-        QJsonObject{{"limit", fileText(session, "/Library/Application Support/Nightlid/limit.txt")},
-                    {"calibration",
-                     fileText(session, "/Library/Application Support/Nightlid/calibration.txt")}};
+    state["files"] = QJsonObject{
+        {"limit", fileText(session, "/Library/Application Support/Nightlid/limit.txt")},
+        {"calibration", fileText(session, "/Library/Application Support/Nightlid/calibration.txt")},
+        {"limitOwner", fileOwner(session, "/Library/Application Support/Nightlid/limit.txt")},
+        {"calibrationOwner",
+         fileOwner(session, "/Library/Application Support/Nightlid/calibration.txt")}};
     auto& privileges = mac.privileges();
     const auto limit = privileges.helperLimit();
     QJsonArray commands;

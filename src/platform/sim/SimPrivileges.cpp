@@ -7,6 +7,7 @@
 #include "platform/SystemPaths.h"
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimShell.h"
+#include "platform/sim/VirtualOwnership.h"
 
 #include <QDir>
 #include <QFile>
@@ -190,7 +191,8 @@ void SimPrivileges::bootLaunchDaemons() {
 void SimPrivileges::startHelper(const std::string& program) {
     if (virtualTime_) {
         // Deterministic: the helper's own core on the machine's clock, every 2 seconds.
-        core_ = std::make_unique<helper::HelperCore>(paths_.map(kHelperFolder), log_);
+        core_ = std::make_unique<helper::HelperCore>(
+            paths_.map(kHelperFolder), log_, makeVirtualFolderAccess(paths_.root(), kHelperFolder));
         helperTick();
         coreTimer_ = loop_.scheduleRepeating(2.0, [this](platform::Timer&) { helperTick(); });
     } else {

@@ -41,6 +41,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     }
     m.defaults = std::make_unique<UserDefaults>(m.profile + "/defaults.json", &m.log, m.loop.get());
     m.paths = std::make_unique<SystemPaths>(m.profile + "/root", m.profile + "/home");
+    m.sharedFiles = std::make_unique<SimSharedFiles>(*m.paths);
     for (const auto& x : m.d.displays)
         if (x.monitor) {
             auto monitor = std::make_unique<SimMonitor>(*x.monitor);
@@ -99,6 +100,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.log = &m.log;
     p.defaults = m.defaults.get();
     p.paths = m.paths.get();
+    p.sharedFiles = m.sharedFiles.get();
     p.displays = &m;
     p.screens = &m;
     p.coreDisplay = &m;

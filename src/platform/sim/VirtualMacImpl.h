@@ -33,6 +33,7 @@
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimPrivileges.h"
+#include "platform/sim/SimSharedFiles.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimWindowServer.h"
@@ -65,6 +66,7 @@ struct VirtualMac::Impl : Displays,
     SystemLog log;
     std::unique_ptr<UserDefaults> defaults;
     std::unique_ptr<SystemPaths> paths;
+    std::unique_ptr<SimSharedFiles> sharedFiles;
     std::map<DisplayID, std::unique_ptr<SimMonitor>> monitors;
     std::unique_ptr<SimRegistry> registry;
     std::unique_ptr<SimBrightness> brightness;

@@ -12,6 +12,7 @@ list(APPEND SIM_SOURCES
   platform/sim/SimInput.cpp
   platform/sim/SimMonitor.cpp
   platform/sim/SimPrivileges.cpp
+  platform/sim/SimSharedFiles.cpp
   platform/sim/SimRegistry.cpp
   platform/sim/SimShell.cpp
   platform/sim/SimStatusItem.cpp
