@@ -21,6 +21,7 @@ void DisplayEngine::queueWrite(const ControlledDisplay& display, uint8_t code, u
     bool startTask = false;
     {
         std::lock_guard lock(writesMutex_);
+        asked_[key] = {platform::current().clock->nowMicroseconds(), value};
         auto& w = writes_[key];
         w.service = display.ddcService;
         w.name = display.name;
@@ -104,6 +105,14 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
     }
     // At the back of the queue, so other monitors' frames go in between.
     if (again) requeueFrame(key);
+}
+
+std::optional<DisplayEngine::AskedValue> DisplayEngine::lastAsked(DisplayID id,
+                                                                  uint8_t code) const {
+    std::lock_guard lock(writesMutex_);
+    auto it = asked_.find({id, code});
+    if (it == asked_.end()) return std::nullopt;
+    return it->second;
 }
 
 void DisplayEngine::requeueFrame(WriteKey key) {

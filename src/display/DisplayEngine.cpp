@@ -1,4 +1,5 @@
 #include "display/DisplayEngine.h"
+#include "platform/Clock.h"
 
 #include "display/Arm64DDC.h"
 #include "platform/CoreDisplayInfo.h"
@@ -23,6 +24,11 @@ std::optional<DisplayID> screenNumber(const platform::Screen& screen) {
 }
 
 } // namespace
+
+DisplayEngine::DisplayEngine() {
+    if (platform::hasCurrent() && platform::current().clock)
+        ddcQueue.setGate(platform::current().clock->workGate());
+}
 
 DisplayEngine& DisplayEngine::shared() {
     auto& engine = sharedEngine();

@@ -40,10 +40,18 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     void setVolume(float value, const ControlledDisplay& display);
     bool setPowerState(uint16_t value, const ControlledDisplay& display);
 
+    // The latest value asked of a monitor for a VCP code, and when (the clock's microseconds).
+    struct AskedValue {
+        uint64_t at = 0;
+        uint16_t value = 0;
+    };
+    std::optional<AskedValue> lastAsked(DisplayID id, uint8_t code) const;
+
     // Main thread only.
     std::map<DisplayID, std::shared_ptr<DimmerOverlayWindow>> overlayWindows;
 
-    DisplayEngine() = default;
+    // The DDC queue takes part in the platform's virtual time, if it keeps one.
+    DisplayEngine();
 
     // Set VCP frames to one monitor are sent at least this far apart.
     static constexpr uint32_t kFrameSpacingMicros = 50'000;
@@ -66,8 +74,9 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     void queueWrite(const ControlledDisplay& display, uint8_t code, uint16_t value);
     void sendNextFrame(WriteKey key); // on the DDC queue
     void requeueFrame(WriteKey key);
-    std::mutex writesMutex_;
+    mutable std::mutex writesMutex_;
     std::map<WriteKey, PendingWrite> writes_;
+    std::map<WriteKey, AskedValue> asked_;
     std::map<DisplayID, uint64_t> lastFrameAt_; // DDC queue only
     std::set<DisplayID> unanswered_;            // DDC queue only: the last frame failed
 

@@ -91,13 +91,7 @@ std::string compact(const QJsonValue& v) {
 
 // Lets the device queues finish what was asked of them and runs what they posted back.
 void settle(sim::VirtualMac& mac) {
-    for (int round = 0; round < 3; ++round) {
-        // Asking an idle queue costs nothing; draining it is a hand-off to its thread and back.
-        if (auto* global = mac.platform().globalQueue; global && !global->isIdle()) global->drain();
-        if (DisplayEngine::hasShared() && !DisplayEngine::shared().ddcQueue.isIdle())
-            DisplayEngine::shared().ddcQueue.drain();
-        mac.manualRunLoop()->runPending();
-    }
+    mac.settle();
 }
 
 // The first word, or the text in quotes when it starts with one, and the rest; both empty when a
@@ -252,19 +246,8 @@ bool ScriptDriver::answerAdminPrompt() {
 }
 
 void ScriptDriver::advance(double seconds) {
-    auto& mac = session_.mac();
-    auto& loop = *mac.manualRunLoop();
-    // From one due moment to the next, with the queues settled in between, so what they do lands
-    // between timers as it would; idle time is skipped at once.
-    const double end = loop.now() + seconds;
-    for (;;) {
-        settle(mac);
-        const auto due = loop.nextDue();
-        if (!due || *due > end + 1e-9) break;
-        loop.advance(std::max(0.0, *due - loop.now()));
-    }
-    loop.advance(std::max(0.0, end - loop.now()));
-    settle(mac);
+    // Timers, posted work and device exchanges in time order; idle time is skipped at once.
+    session_.mac().advance(seconds);
 }
 
 std::string ScriptDriver::expand(const std::string& line) const {
@@ -480,7 +463,9 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         if (!handled && !runPowerCommand(session_, cmd, rest, handled, error)) return false;
         if (!handled && !runDisplayModeCommand(session_, cmd, rest, handled, error)) return false;
         if (!handled && !runWindowCommand(
-                            session_, cmd, rest, [this](double s) { advance(s); }, handled, error))
+                            session_, cmd, rest,
+                            // Between a drag's values the queues go on in their own time.
+                            [&mac](double s) { mac.manualRunLoop()->advance(s); }, handled, error))
             return false;
         if (!handled) {
             error = "unknown command \"" + cmd + "\"";

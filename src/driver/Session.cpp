@@ -5,6 +5,7 @@
 #include "display/DisplayEngine.h"
 #include "platform/Applications.h"
 #include "platform/RunLoop.h"
+#include "platform/Clock.h"
 #include "platform/SerialQueue.h"
 
 namespace driver {
@@ -21,6 +22,8 @@ Session::Session(sim::MachineDescription description, sim::VirtualMacOptions opt
 }
 
 Session::~Session() {
+    mac_->settle();
+    mac_->clock().ungate();
     if (auto* global = mac_->platform().globalQueue) global->drain();
     BlackoutController::tearDownShared();
     DisplayEngine::tearDownShared();

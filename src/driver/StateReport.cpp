@@ -12,6 +12,7 @@
 #include "driver/commands/PowerCommands.h"
 #include "driver/commands/WindowCommands.h"
 #include "driver/commands/ZenState.h"
+#include "platform/Clock.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
@@ -58,6 +59,24 @@ double rounded(double v) {
 
 } // namespace
 
+// The pacing a monitor saw: its Set VCP frames, the busiest second of them, and how long after
+// the program asked for the latest brightness the monitor had it.
+static QJsonObject ddcFigures(sim::VirtualMac& mac, DisplayID id, const sim::SimMonitor& m) {
+    const uint64_t now = mac.clock().nowMicroseconds();
+    QJsonValue lag = QJsonValue::Null;
+    if (DisplayEngine::hasShared())
+        if (auto asked = DisplayEngine::shared().lastAsked(id, 0x10))
+            if (auto after = m.arrivalAfter(asked->at, 0x10, asked->value))
+                lag = double(*after) / 1000.0;
+    const auto last = m.lastFrameAt();
+    return QJsonObject{
+        {"setVcpFrames", m.validSetCount()},
+        {"framesInBusiestSecond", m.framesInBusiestSecond()},
+        {"framesInLastSecond", m.framesInLastSecond(now)},
+        {"lastFrameAgoMs", last ? QJsonValue(double(now - *last) / 1000.0) : QJsonValue()},
+        {"lastValueLagMs", lag}};
+}
+
 QJsonObject stateReport(Session& session) {
     auto& mac = session.mac();
     QJsonObject state;
@@ -77,7 +96,7 @@ QJsonObject stateReport(Session& session) {
                                         {"ddc", bool(d.ddcService)}});
     state["registry"] = registry;
 
-    QJsonObject monitors;
+    QJsonObject monitors, ddc;
     for (const auto& d : mac.description().displays) {
         auto m = mac.monitor(d.id);
         if (!m) continue;
@@ -87,9 +106,12 @@ QJsonObject stateReport(Session& session) {
                 o[hex(code)] = QJsonObject{{"current", v->current}, {"max", v->maximum}};
         o["writes"] = m->writeCount();
         o["reads"] = m->readCount();
+        o["ddc"] = ddcFigures(mac, d.id, *m);
         monitors[QString::number(d.id)] = o;
+        ddc[QString::number(d.id)] = o["ddc"];
     }
     state["monitors"] = monitors;
+    state["ddc"] = ddc;
 
     // What each screen shows: backlight, gamma table and the windows laid over it.
     QJsonObject screens;

@@ -2,10 +2,17 @@
 // Sleeps made inside device exchanges. The virtual Mac charges them to virtual time instead.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <utility>
 
 namespace platform {
+
+class WorkGate;
 
 class Clock {
   public:
@@ -13,6 +20,8 @@ class Clock {
     virtual void sleepMicroseconds(uint32_t us) = 0;
     // A monotonic time in microseconds, for pacing device exchanges.
     virtual uint64_t nowMicroseconds() const = 0;
+    // Set when queue work must take turns with the run loop in one shared virtual time.
+    virtual WorkGate* workGate() { return nullptr; }
 };
 
 class RealClock : public Clock {
@@ -21,32 +30,72 @@ class RealClock : public Clock {
     uint64_t nowMicroseconds() const override;
 };
 
-// Never blocks; adds up what was asked for, so a test or benchmark can read the cost. Its time
-// moves only by those sleeps, or when a simulation moves it on to a later moment.
-class VirtualClock : public Clock {
+// How queues take part in virtual time. Work counts from the moment it is queued until it ends;
+// a worker sleeping in the clock, or waiting on another queue, does not count meanwhile. When no
+// work counts, everything is waiting on time, and the one who steps time (the run loop, or the
+// main thread waiting on a queue) wakes the earliest sleeper. Only one thread runs at a time, so
+// the same events give the same result every run.
+class WorkGate {
   public:
-    void sleepMicroseconds(uint32_t us) override {
-        slept_ += us;
-        const uint64_t now = now_ += us;
-        if (observer_) observer_(now);
-    }
-    // Told the new time after every sleep: a simulation delivers what happened meanwhile.
-    void setSleepObserver(std::function<void(uint64_t)> observer) {
-        observer_ = std::move(observer);
-    }
+    virtual ~WorkGate() = default;
+    virtual void workQueued() = 0;
+    virtual void workDone() = 0;
+    // A worker about to wait for work on another queue; that work calls unblock() when it ends,
+    // before the waiter is released, so nothing is ever seen idle in between.
+    virtual void blockBegins() = 0;
+    virtual void unblock() = 0;
+    // The main thread waits until done() holds, moving time for the workers meanwhile.
+    virtual void waitOnMain(const std::function<bool()>& done) = 0;
+    // Marks the calling thread as a worker of a gated queue (for the life of the thread).
+    static void markWorkerThread();
+    static bool isWorkerThread();
+};
+
+// Virtual time for device exchanges. Alone, it never blocks and adds up what was asked for, so
+// a test can read the cost. Gated, it is the one time of the virtual Mac: the run loop's timers
+// and the queues' sleeps are ordered on it. In real time (the interactive simulator) sleeps are
+// real and it reads the system's monotonic clock.
+class VirtualClock : public Clock, public WorkGate {
+  public:
+    void sleepMicroseconds(uint32_t us) override;
     uint64_t sleptMicroseconds() const { return slept_; }
-    uint64_t nowMicroseconds() const override { return now_; }
+    uint64_t nowMicroseconds() const override;
     // Idle time passing: never moves backwards.
-    void advanceTo(uint64_t us) {
-        uint64_t now = now_.load();
-        while (us > now && !now_.compare_exchange_weak(now, us)) {
-        }
-    }
+    void advanceTo(uint64_t us);
+    void setRealTime(bool real) { realTime_ = real; }
+    void setGated(bool gated) { gated_ = gated; }
+    WorkGate* workGate() override { return gated_ ? this : nullptr; }
+
+    // For the run loop: waits until no queued work is running, then tells when the earliest
+    // sleeper wakes, if any.
+    std::optional<uint64_t> quiescentNextWake();
+    // Moves time to the earliest sleeper's moment and lets it run (until it sleeps or ends).
+    void wakeEarliest();
+    bool hasWork();
+    // Time stops being shared: every sleeper goes on at once, later sleeps return at once (the
+    // machine is going away).
+    void ungate();
+
+    void workQueued() override;
+    void workDone() override;
+    void blockBegins() override;
+    void unblock() override;
+    void waitOnMain(const std::function<bool()>& done) override;
 
   private:
+    void wakeEarliestLocked(std::unique_lock<std::mutex>& lock);
+    void waitQuiescentLocked(std::unique_lock<std::mutex>& lock);
+
     std::atomic<uint64_t> slept_{0};
     std::atomic<uint64_t> now_{0};
-    std::function<void(uint64_t)> observer_;
+    bool realTime_ = false;
+    bool gated_ = false;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int active_ = 0;
+    uint64_t sleeperSeq_ = 0;
+    // (wake moment, order of falling asleep) -> woken flag of the sleeping thread.
+    std::map<std::pair<uint64_t, uint64_t>, bool*> sleepers_;
 };
 
 } // namespace platform

@@ -1,8 +1,11 @@
 #include "platform/ManualRunLoop.h"
 
+#include "platform/Clock.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform {
 
@@ -36,7 +39,12 @@ class ManualTimer : public Timer, public std::enable_shared_from_this<ManualTime
 
 double ManualRunLoop::now() const {
     std::lock_guard lock(mutex_);
-    return now_;
+    return nowLocked();
+}
+
+double ManualRunLoop::nowLocked() const {
+    // The main thread's own device sleeps move the shared clock too.
+    return clock_ ? std::max(now_, double(clock_->nowMicroseconds()) / 1e6) : now_;
 }
 
 void ManualRunLoop::async(Task task) {
@@ -45,7 +53,7 @@ void ManualRunLoop::async(Task task) {
 
 void ManualRunLoop::asyncAfter(double seconds, Task task) {
     std::lock_guard lock(mutex_);
-    entries_.push_back({now_ + std::max(0.0, seconds), seq_++, std::move(task)});
+    entries_.push_back({nowLocked() + std::max(0.0, seconds), seq_++, std::move(task)});
 }
 
 std::shared_ptr<Timer> ManualRunLoop::scheduleRepeating(double interval,
@@ -64,19 +72,36 @@ bool ManualRunLoop::popDue(double limit, Entry& out) {
     if (it == entries_.end() || it->due > limit + 1e-9) return false;
     out = std::move(*it);
     entries_.erase(it);
-    if (out.due > now_) now_ = out.due;
+    now_ = std::max(nowLocked(), out.due);
+    if (clock_) clock_->advanceTo(uint64_t(std::llround(now_ * 1e6)));
     return true;
+}
+
+void ManualRunLoop::setNow(double now) {
+    std::lock_guard lock(mutex_);
+    now_ = std::max(nowLocked(), now);
+    if (clock_) clock_->advanceTo(uint64_t(std::llround(now_ * 1e6)));
 }
 
 void ManualRunLoop::advance(double seconds) {
     double limit = now() + std::max(0.0, seconds);
     Entry e;
-    while (popDue(limit, e))
+    for (;;) {
+        if (clock_) {
+            // A queue's sleep that ends before the next task goes first.
+            const auto wake = clock_->quiescentNextWake();
+            const auto due = nextDue();
+            if (wake && double(*wake) / 1e6 <= limit + 1e-9 &&
+                (!due || double(*wake) / 1e6 <= *due + 1e-9)) {
+                clock_->wakeEarliest();
+                setNow(double(clock_->nowMicroseconds()) / 1e6);
+                continue;
+            }
+        }
+        if (!popDue(limit, e)) break;
         e.task();
-    {
-        std::lock_guard lock(mutex_);
-        now_ = limit;
     }
+    setNow(limit);
     // What Qt's own loop would deliver between turns (deletions, layouts): left alone, its queue
     // grows with every window built and each post scans it.
     if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents();
@@ -84,6 +109,20 @@ void ManualRunLoop::advance(double seconds) {
 
 void ManualRunLoop::runPending() {
     advance(0);
+}
+
+void ManualRunLoop::finishQueuedWork(double limit) {
+    const double end = now() + limit;
+    while (clock_ && clock_->hasWork() && now() < end) {
+        const auto wake = clock_->quiescentNextWake();
+        if (!wake) {
+            // Running work that posts to this loop: let it land.
+            advance(0);
+            if (!clock_->quiescentNextWake()) break;
+            continue;
+        }
+        advance(std::max(0.0, double(*wake) / 1e6 - now()));
+    }
 }
 
 std::optional<double> ManualRunLoop::nextDue() const {

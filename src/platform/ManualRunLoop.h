@@ -10,6 +10,8 @@
 
 namespace platform {
 
+class VirtualClock;
+
 class ManualRunLoop : public RunLoop {
   public:
     double now() const override;
@@ -25,6 +27,12 @@ class ManualRunLoop : public RunLoop {
     size_t pendingCount() const;
     // When the next task or timer is due, if any.
     std::optional<double> nextDue() const;
+    // Shares one time with the clock's gated queues: their sleeps end between this loop's tasks,
+    // in time order, and advance() leaves no queue running.
+    void attachClock(VirtualClock* clock) { clock_ = clock; }
+    // Runs on, past now if need be, until the gated queues have nothing left to do (at most
+    // limit seconds); what falls due meanwhile runs too.
+    void finishQueuedWork(double limit);
 
   private:
     struct Entry {
@@ -34,7 +42,11 @@ class ManualRunLoop : public RunLoop {
     };
     bool popDue(double limit, Entry& out);
 
+    void setNow(double now);
+    double nowLocked() const;
+
     mutable std::mutex mutex_;
+    VirtualClock* clock_ = nullptr;
     double now_ = 0;
     uint64_t seq_ = 0;
     std::vector<Entry> entries_;

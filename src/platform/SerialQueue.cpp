@@ -1,8 +1,40 @@
 #include "platform/SerialQueue.h"
 
+#include "platform/Clock.h"
+
+#include <algorithm>
 #include <future>
 
 namespace platform {
+
+namespace {
+
+// Told outside the queue's lock: the gate's waiters look at the queue under their own.
+void tellGate(WorkGate* gate, int delta) {
+    if (!gate) return;
+    for (; delta > 0; --delta)
+        gate->workQueued();
+    for (; delta < 0; ++delta)
+        gate->workDone();
+}
+
+} // namespace
+
+int SerialQueue::rebalanceLocked() {
+    // One piece of work while a task runs or can run; a task waiting behind another cannot.
+    const int wanted = running_ || (!tasks_.empty() && !suspended_) ? 1 : 0;
+    const int delta = wanted - counted_;
+    counted_ = wanted;
+    return delta;
+}
+
+int ConcurrentQueue::rebalanceLocked() {
+    // As many pieces of work as workers that run or can take a task.
+    const int wanted = int(std::min(workers_.size(), size_t(busy_) + tasks_.size()));
+    const int delta = wanted - counted_;
+    counted_ = wanted;
+    return delta;
+}
 
 SerialQueue::SerialQueue(std::string label)
     : label_(std::move(label)), worker_([this] { run(); }) {}
@@ -17,10 +49,16 @@ SerialQueue::~SerialQueue() {
 }
 
 void SerialQueue::async(std::function<void()> task) {
+    // The queue counts as one piece of work from the moment it has any until it is idle again; a
+    // task waiting behind another does not count (it cannot run). Counted before the task can run
+    // and end, and given back when the queue was busy already.
+    int delta = 0;
     {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
+        delta = rebalanceLocked();
     }
+    tellGate(gate_.load(), delta);
     cv_.notify_one();
 }
 
@@ -29,15 +67,32 @@ void SerialQueue::sync(const std::function<void()>& task) {
         task();
         return;
     }
+    if (gate_.load() && !WorkGate::isWorkerThread()) {
+        // The main thread: time moves for the queue while it waits, as it would on a Mac.
+        std::atomic<bool> finished = false;
+        async([&] {
+            task();
+            finished = true;
+        });
+        gate_.load()->waitOnMain([&] { return finished.load(); });
+        return;
+    }
     std::promise<void> done;
+    WorkGate* gate = WorkGate::isWorkerThread() ? gate_.load() : nullptr;
     async([&] {
         task();
+        if (gate) gate->unblock();
         done.set_value();
     });
+    if (gate) gate->blockBegins();
     done.get_future().wait();
 }
 
 void SerialQueue::drain() {
+    if (gate_.load() && !WorkGate::isWorkerThread()) {
+        gate_.load()->waitOnMain([this] { return isIdle(); });
+        return;
+    }
     // Asked on the queue itself: nothing else runs then, so an empty list means all is done.
     for (bool empty = false; !empty;)
         sync([&] {
@@ -52,15 +107,23 @@ bool SerialQueue::isCurrent() const {
 }
 
 void SerialQueue::suspend() {
-    std::lock_guard lock(mutex_);
-    suspended_ = true;
+    int delta = 0;
+    {
+        std::lock_guard lock(mutex_);
+        suspended_ = true;
+        delta = rebalanceLocked();
+    }
+    tellGate(gate_.load(), delta);
 }
 
 void SerialQueue::resume() {
+    int delta = 0;
     {
         std::lock_guard lock(mutex_);
         suspended_ = false;
+        delta = rebalanceLocked();
     }
+    tellGate(gate_.load(), delta);
     cv_.notify_all();
 }
 
@@ -76,6 +139,12 @@ bool SerialQueue::runNext() {
     stepping_ = std::this_thread::get_id();
     task();
     stepping_ = std::thread::id{};
+    int delta = 0;
+    {
+        std::lock_guard lock(mutex_);
+        delta = rebalanceLocked();
+    }
+    tellGate(gate_.load(), delta);
     return true;
 }
 
@@ -85,6 +154,7 @@ size_t SerialQueue::pendingCount() {
 }
 
 void SerialQueue::run() {
+    bool marked = false;
     for (;;) {
         std::function<void()> task;
         {
@@ -95,9 +165,18 @@ void SerialQueue::run() {
             tasks_.pop_front();
             running_ = true;
         }
+        if (gate_.load() && !marked) {
+            WorkGate::markWorkerThread();
+            marked = true;
+        }
         task();
-        std::lock_guard lock(mutex_);
-        running_ = false;
+        int delta = 0;
+        {
+            std::lock_guard lock(mutex_);
+            running_ = false;
+            delta = rebalanceLocked();
+        }
+        tellGate(gate_.load(), delta);
     }
 }
 
@@ -122,10 +201,15 @@ ConcurrentQueue::~ConcurrentQueue() {
 }
 
 void ConcurrentQueue::async(std::function<void()> task) {
+    // Counts while a worker is free to take it; otherwise a worker that finishes takes it over
+    // with its own count.
+    int delta = 0;
     {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
+        delta = rebalanceLocked();
     }
+    tellGate(gate_.load(), delta);
     cv_.notify_one();
 }
 
@@ -135,11 +219,16 @@ bool ConcurrentQueue::isIdle() {
 }
 
 void ConcurrentQueue::drain() {
+    if (gate_.load() && !WorkGate::isWorkerThread()) {
+        gate_.load()->waitOnMain([this] { return isIdle(); });
+        return;
+    }
     std::unique_lock lock(mutex_);
     idle_.wait(lock, [this] { return tasks_.empty() && busy_ == 0; });
 }
 
 void ConcurrentQueue::run() {
+    bool marked = false;
     for (;;) {
         std::function<void()> task;
         {
@@ -150,12 +239,19 @@ void ConcurrentQueue::run() {
             tasks_.pop_front();
             ++busy_;
         }
+        if (gate_.load() && !marked) {
+            WorkGate::markWorkerThread();
+            marked = true;
+        }
         task();
+        int delta = 0;
         {
             std::lock_guard lock(mutex_);
             --busy_;
+            delta = rebalanceLocked();
         }
         idle_.notify_all();
+        tellGate(gate_.load(), delta);
     }
 }
 

@@ -11,6 +11,8 @@
 
 namespace platform {
 
+class WorkGate;
+
 class SerialQueue {
   public:
     explicit SerialQueue(std::string label);
@@ -33,11 +35,16 @@ class SerialQueue {
     size_t pendingCount();
     // Nothing queued and nothing running: a drain would return at once.
     bool isIdle();
+    // Takes part in virtual time from now on (set before any task is queued).
+    void setGate(WorkGate* gate) { gate_ = gate; }
 
   private:
     void run();
+    // The change in work this queue holds in the gate, kept in counted_.
+    int rebalanceLocked();
 
     std::string label_;
+    int counted_ = 0;
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<std::function<void()>> tasks_;
@@ -45,6 +52,7 @@ class SerialQueue {
     bool suspended_ = false;
     bool running_ = false;
     std::atomic<std::thread::id> stepping_{};
+    std::atomic<WorkGate*> gate_{nullptr};
     std::thread worker_;
 };
 
@@ -56,9 +64,13 @@ class ConcurrentQueue {
     void async(std::function<void()> task);
     void drain();
     bool isIdle();
+    void setGate(WorkGate* gate) { gate_ = gate; }
 
   private:
     void run();
+    int rebalanceLocked();
+    int counted_ = 0;
+    std::atomic<WorkGate*> gate_{nullptr};
     std::mutex mutex_;
     std::condition_variable cv_;
     std::condition_variable idle_;

@@ -2,6 +2,7 @@
 
 #include "app/BlackoutController.h"
 #include "display/DisplayEngine.h"
+#include "platform/Clock.h"
 #include "platform/SerialQueue.h"
 
 #include <algorithm>
@@ -17,6 +18,8 @@ void VirtualMacTest::TearDown() {
 void VirtualMacTest::shutDown() {
     if (!mac_) return;
     // Work still on the machine's queues ends before the program does.
+    mac_->settle();
+    mac_->clock().ungate();
     if (auto* global = mac_->platform().globalQueue) global->drain();
     BlackoutController::tearDownShared();
     DisplayEngine::tearDownShared();
@@ -44,26 +47,10 @@ sim::SimMonitor& VirtualMacTest::monitor(DisplayID id) {
 }
 
 void VirtualMacTest::settle() {
-    auto loop = mac_->manualRunLoop();
-    for (int round = 0; round < 3; ++round) {
-        if (auto* global = mac_->platform().globalQueue; global && !global->isIdle())
-            global->drain();
-        if (DisplayEngine::hasShared() && !DisplayEngine::shared().ddcQueue.isIdle())
-            DisplayEngine::shared().ddcQueue.drain();
-        loop->runPending();
-    }
+    mac_->settle();
 }
 
-void VirtualMacTest::advance(double seconds, double step) {
-    auto loop = mac_->manualRunLoop();
-    const double end = loop->now() + seconds;
-    // From one due moment to the next, but no further than a step at a time.
-    for (;;) {
-        settle();
-        const auto due = loop->nextDue();
-        if (!due || *due > end + 1e-9) break;
-        loop->advance(std::clamp(*due - loop->now(), 0.0, step));
-    }
-    loop->advance(std::max(0.0, end - loop->now()));
-    settle();
+void VirtualMacTest::advance(double seconds, double) {
+    // Timers and the device queues' exchanges take turns in one virtual time.
+    mac_->advance(seconds);
 }

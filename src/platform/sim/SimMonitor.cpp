@@ -1,5 +1,9 @@
 #include "platform/sim/SimMonitor.h"
 
+#include "platform/Clock.h"
+
+#include <algorithm>
+
 namespace sim {
 
 namespace {
@@ -28,6 +32,8 @@ platform::IOReturn SimMonitor::write(uint32_t chipAddress, uint32_t dataAddress,
                                      const uint8_t* buffer, uint32_t length, bool& changed) {
     std::lock_guard lock(mutex_);
     ++writes_;
+    if (log_.size() >= 8192)
+        log_.erase(log_.begin(), log_.begin() + 4096); // a long run stays small
     log_.emplace_back(buffer, buffer + length);
     if (!d_.answers) return platform::kIOReturnNotResponding;
     if (chipAddress != kChip || dataAddress != kHostAddress || length < 3)
@@ -44,6 +50,10 @@ platform::IOReturn SimMonitor::write(uint32_t chipAddress, uint32_t dataAddress,
         uint16_t value = uint16_t(payload[1] << 8 | payload[2]);
         sets_.emplace_back(code, value);
         ++validSets_;
+        constexpr size_t kFramesKept = 4096;
+        if (frames_.size() >= kFramesKept)
+            frames_.erase(frames_.begin(), frames_.begin() + kFramesKept / 2);
+        frames_.push_back({clock_ ? clock_->nowMicroseconds() : 0, code, value});
         if (!d_.dropsWrites) {
             auto& f = d_.vcp[code];
             changed = f.current != value;
@@ -143,8 +153,47 @@ std::vector<uint16_t> SimMonitor::valuesWritten(uint8_t code) const {
     return out;
 }
 
+std::vector<SimMonitor::Frame> SimMonitor::frames() const {
+    std::lock_guard lock(mutex_);
+    return frames_;
+}
+
+int SimMonitor::framesInBusiestSecond() const {
+    std::lock_guard lock(mutex_);
+    size_t busiest = 0, first = 0;
+    for (size_t i = 0; i < frames_.size(); ++i) {
+        while (frames_[i].at - frames_[first].at >= 1'000'000)
+            ++first;
+        busiest = std::max(busiest, i - first + 1);
+    }
+    return int(busiest);
+}
+
+int SimMonitor::framesInLastSecond(uint64_t now) const {
+    std::lock_guard lock(mutex_);
+    int n = 0;
+    for (auto it = frames_.rbegin(); it != frames_.rend() && it->at + 1'000'000 > now; ++it)
+        ++n;
+    return n;
+}
+
+std::optional<uint64_t> SimMonitor::lastFrameAt() const {
+    std::lock_guard lock(mutex_);
+    if (frames_.empty()) return std::nullopt;
+    return frames_.back().at;
+}
+
+std::optional<uint64_t> SimMonitor::arrivalAfter(uint64_t asked, uint8_t code,
+                                                 uint16_t value) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& f : frames_)
+        if (f.at >= asked && f.code == code && f.value == value) return f.at - asked;
+    return std::nullopt;
+}
+
 void SimMonitor::resetCounters() {
     std::lock_guard lock(mutex_);
+    frames_.clear();
     writes_ = reads_ = validSets_ = 0;
     log_.clear();
     sets_.clear();

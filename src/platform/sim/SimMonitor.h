@@ -11,6 +11,10 @@
 #include <optional>
 #include <vector>
 
+namespace platform {
+class Clock;
+}
+
 namespace sim {
 
 class SimMonitor {
@@ -40,6 +44,21 @@ class SimMonitor {
     std::vector<std::vector<uint8_t>> writes() const;        // every written buffer, oldest first
     std::vector<uint16_t> valuesWritten(uint8_t code) const; // Set VCP values in arrival order
     void resetCounters();
+    // Set VCP frames with the moment each arrived (the most recent few thousand).
+    struct Frame {
+        uint64_t at = 0; // microseconds on the machine's clock
+        uint8_t code = 0;
+        uint16_t value = 0;
+    };
+    void setClock(const platform::Clock* clock) { clock_ = clock; }
+    std::vector<Frame> frames() const;
+    // The most frames that arrived within any one second.
+    int framesInBusiestSecond() const;
+    // Frames that arrived in the second up to now.
+    int framesInLastSecond(uint64_t now) const;
+    std::optional<uint64_t> lastFrameAt() const;
+    // How long after the moment asked the first frame carrying value for code arrived.
+    std::optional<uint64_t> arrivalAfter(uint64_t asked, uint8_t code, uint16_t value) const;
     uint32_t writeMicros() const;
     uint32_t readMicros() const;
 
@@ -50,6 +69,8 @@ class SimMonitor {
                             uint32_t length);
 
     std::function<void(bool)> changed_;
+    const platform::Clock* clock_ = nullptr;
+    std::vector<Frame> frames_;
     mutable std::mutex mutex_;
     MonitorDescription d_;
     std::optional<uint8_t> pendingRead_;

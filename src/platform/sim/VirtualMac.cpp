@@ -31,9 +31,14 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     if (options.virtualTime) {
         auto manual = std::make_unique<ManualRunLoop>();
         m.manual = manual.get();
+        // One time for the run loop and every device exchange.
+        m.clock.setGated(true);
+        manual->attachClock(&m.clock);
         m.loop = std::move(manual);
     } else {
         m.loop = std::make_unique<QtRunLoop>();
+        // The monitors answer after their bus times, as hardware does.
+        m.clock.setRealTime(true);
     }
     if (!options.profileDir.empty()) {
         m.hardwarePath = m.profile + "/hardware.json";
@@ -45,6 +50,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     for (const auto& x : m.d.displays)
         if (x.monitor) {
             auto monitor = std::make_unique<SimMonitor>(*x.monitor);
+            monitor->setClock(&m.clock);
             // Set VCP arrives on the DDC queue; the rest of the machine lives on the main one.
             monitor->setChangeListener([this](bool valueChanged) {
                 impl_->loop->async([this, valueChanged] {
@@ -93,6 +99,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
         *m.loop, *m.paths, m, *m.battery, options.virtualTime,
         [this](const std::string& line) { impl_->log.write(line); }, [this] { notifyChanged(); });
     m.globalQueue = std::make_unique<ConcurrentQueue>(2);
+    m.globalQueue->setGate(m.clock.workGate());
 
     auto& p = m.platform;
     p.runLoop = m.loop.get();
@@ -133,7 +140,10 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     m.privileges->bootLaunchDaemons();
 }
 
-VirtualMac::~VirtualMac() = default;
+VirtualMac::~VirtualMac() {
+    // A queue still sleeping in an exchange must not wait for a clock that is going away.
+    impl_->clock.ungate();
+}
 
 platform::Platform& VirtualMac::platform() {
     return impl_->platform;
@@ -147,6 +157,22 @@ const MachineDescription& VirtualMac::description() const {
 platform::ManualRunLoop* VirtualMac::manualRunLoop() {
     return impl_->manual;
 }
+void VirtualMac::settle() {
+    auto* loop = manualRunLoop();
+    if (!loop) return;
+    loop->runPending();
+    // A queue kept busy without a pause (a monitor retried for ever) ends the wait after this.
+    constexpr double kLongestExchange = 5.0;
+    loop->finishQueuedWork(kLongestExchange);
+}
+
+void VirtualMac::advance(double seconds) {
+    auto* loop = manualRunLoop();
+    if (!loop) return;
+    loop->advance(seconds);
+    settle();
+}
+
 platform::VirtualClock& VirtualMac::clock() {
     return impl_->clock;
 }

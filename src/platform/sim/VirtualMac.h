@@ -59,6 +59,12 @@ class VirtualMac {
 
     const MachineDescription& description() const;
     platform::ManualRunLoop* manualRunLoop(); // null with Qt time
+    // Virtual time only. Runs what is due now, then lets the device queues finish what was
+    // asked of them (their exchanges take their time; what falls due meanwhile runs too).
+    void settle();
+    // Moves virtual time on: timers, posted work and the queues' exchanges in time order; then
+    // settles.
+    void advance(double seconds);
     platform::VirtualClock& clock();
     platform::SystemLog& log();
     const std::string& profileDir() const;

@@ -73,6 +73,7 @@ std::optional<std::string> VirtualMac::Impl::runTool(const std::string& path,
     QStringList list;
     for (const auto& a : arguments)
         list << QString::fromStdString(a);
+    // Virtual time waits for it: its answer lands at the same moment every run.
     process.start(QString::fromStdString(paths->map(path)), list);
     if (!process.waitForStarted(5000)) return std::nullopt;
     process.waitForFinished(120000);
