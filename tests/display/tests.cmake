@@ -1,5 +1,6 @@
 list(APPEND TEST_SOURCES
   display/BrightnessControllerTest.cpp
+  display/DDCPacingTest.cpp
   display/DDCPlatformGapsTest.cpp
   display/DisplayCommandsTest.cpp
   display/DDCTransportTest.cpp

@@ -1,6 +1,7 @@
 #include "platform/sim/ScreensCanvas.h"
 
 #include "appkit/SymbolImages.h"
+#include "platform/Clock.h"
 #include "platform/Displays.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
@@ -292,6 +293,24 @@ void ScreensCanvas::paintScreenInfo(QPainter& p, const Layout& l, int index) {
                   << QString("DDC 0x62 volume %1").arg(vcp(0x62))
                   << QString("DDC 0xD6 power %1").arg(vcp(0xD6));
         lines << QString("I2C writes %1 · reads %2").arg(m->writeCount()).arg(m->readCount());
+        // The pacing as the monitor sees it: frames in the last second, the latest one's age.
+        const uint64_t now = mac_.clock().nowMicroseconds();
+        if (auto last = m->lastFrameAt()) {
+            const double ago = double(now - *last) / 1e6;
+            lines << QString("Set VCP %1/s · last %2")
+                         .arg(m->framesInLastSecond(now))
+                         .arg(ago < 5 ? QString("%1 s ago").arg(ago, 0, 'f', 2)
+                                      : QString("over 5 s ago"));
+            if (ago < 5 && !pacingRedrawDue_) {
+                pacingRedrawDue_ = true;
+                QTimer::singleShot(200, this, [this] {
+                    pacingRedrawDue_ = false;
+                    update();
+                });
+            }
+        } else {
+            lines << "Set VCP 0/s · none yet";
+        }
     }
     const auto& gamma = mac_.brightness().gamma(d.id);
     QString kind = QString::fromStdString(gamma.kind());

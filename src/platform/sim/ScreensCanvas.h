@@ -55,6 +55,8 @@ class ScreensCanvas : public QWidget {
     std::optional<platform::Point> locationIn(int number, QPointF pt) const;
     bool coveredByView(const DisplayDescription& d) const;
     bool redrawPending_ = false;
+    // While a monitor's DDC figures are fresh, one more paint is due (never while idle).
+    bool pacingRedrawDue_ = false;
     std::optional<platform::DisplayID> zoomed_;
     QRectF menuRect() const;
     int menuItemAt(QPointF p) const;
