@@ -1,4 +1,5 @@
 #include "app/ControlWindowParts.h"
+#include "ui/WrappedLabel.h"
 
 #include "appkit/StackView.h"
 #include "appkit/SymbolImages.h"
@@ -22,7 +23,14 @@ void SymbolView::paintEvent(QPaintEvent*) {
 }
 
 QLabel* label(const std::string& text, int pointSize, bool semibold) {
-    auto* l = new QLabel(QString::fromStdString(text));
+    return styled(new QLabel(QString::fromStdString(text)), pointSize, semibold);
+}
+
+QLabel* wrappedLabel(const std::string& text, int width, int pointSize) {
+    return styled(new ui::WrappedLabel(QString::fromStdString(text), width), pointSize, false);
+}
+
+QLabel* styled(QLabel* l, int pointSize, bool semibold) {
     QFont font = l->font();
     if (pointSize > 0) font.setPointSize(pointSize);
     if (semibold) font.setWeight(QFont::DemiBold);

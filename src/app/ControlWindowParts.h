@@ -33,6 +33,9 @@ class SymbolView : public QWidget {
 
 // pointSize 0 keeps the font of the rest of the window.
 QLabel* label(const std::string& text, int pointSize = 0, bool semibold = false);
+// Word-wrapped at a fixed width (cheap to lay out again and again).
+QLabel* wrappedLabel(const std::string& text, int width, int pointSize = 0);
+QLabel* styled(QLabel* l, int pointSize, bool semibold);
 // A row of views spanning a card, with the last one pushed to the far end when asked.
 QWidget* row(std::initializer_list<QWidget*> views, bool lastAtEnd = true);
 

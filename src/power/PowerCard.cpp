@@ -23,9 +23,7 @@ constexpr const char* kAssertionName = "Night Lid - Battery Charge Limiting Bypa
 constexpr const char* kLaunchDaemonLabel = "com.nightlid.helper";
 
 QLabel* wrapped(const std::string& text, appkit::SystemColor color, int pointSize) {
-    auto* l = label(text, pointSize);
-    l->setWordWrap(true);
-    l->setFixedWidth(kCardWidth - 2 * kCardPadding);
+    auto* l = wrappedLabel(text, kCardWidth - 2 * kCardPadding, pointSize);
     l->setStyleSheet(
         QString("color: %1").arg(appkit::color(color).resolve(false).name(QColor::HexArgb)));
     return l;

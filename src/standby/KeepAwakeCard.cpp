@@ -15,15 +15,11 @@ using namespace controlwindow;
 namespace {
 
 QLabel* secondary(const std::string& text, bool wrap) {
-    auto* l = label(text, wrap ? 9 : 0);
+    auto* l = wrap ? wrappedLabel(text, kCardWidth - 2 * kCardPadding, 9) : label(text);
     l->setStyleSheet(QString("color: %1")
                          .arg(appkit::color(appkit::SystemColor::secondaryLabel)
                                   .resolve(false)
                                   .name(QColor::HexArgb)));
-    if (wrap) {
-        l->setWordWrap(true);
-        l->setFixedWidth(kCardWidth - 2 * kCardPadding);
-    }
     return l;
 }
 

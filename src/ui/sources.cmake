@@ -4,4 +4,5 @@ list(APPEND CORE_SOURCES
   ui/ClickableTitleStackView.cpp
   ui/InteractiveImageView.cpp
   ui/StyledPopUpButton.cpp
+  ui/WrappedLabel.cpp
 )
