@@ -18,6 +18,7 @@
 #include <QTemporaryFile>
 
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -116,13 +117,18 @@ int main(int argc, char** argv) {
     }
 
     driver::Session session(*description, options);
-    sim::SimulatorWindow simulator(session.mac());
 
     if (headless) {
+        // Built when a script first looks at it: most scripts never do.
+        std::unique_ptr<sim::SimulatorWindow> simulator;
+        auto window = [&]() -> sim::SimulatorWindow& {
+            if (!simulator) simulator = std::make_unique<sim::SimulatorWindow>(session.mac());
+            return *simulator;
+        };
         driver::ScriptDriver runner(session, std::cout, std::cerr);
-        runner.setScreenshotter([&] { return simulator.snapshot(); });
+        runner.setScreenshotter([&] { return window().snapshot(); });
         runner.setZoomer([&](uint32_t id) {
-            simulator.canvas()->zoomTo(id ? std::optional<uint32_t>(id) : std::nullopt);
+            window().canvas()->zoomTo(id ? std::optional<uint32_t>(id) : std::nullopt);
         });
         session.launch();
         if (cli.isSet(script)) return runner.runFile(cli.value(script).toStdString());
@@ -133,6 +139,7 @@ int main(int argc, char** argv) {
         return rc;
     }
 
+    sim::SimulatorWindow simulator(session.mac());
     session.setOnTerminated([] { QApplication::quit(); });
     session.mac().alerts().setPresenter(&sim::SimulatorWindow::presentAlert);
     session.mac().privileges().setPromptPresenter(

@@ -57,8 +57,12 @@ void CollapsibleCard::setup(QWidget* titleView, const std::vector<QWidget*>& con
 
     isCollapsed_ = platform::current().defaults->boolValue(key_).value_or(false);
     showArrow();
-    for (auto* view : contentViews_)
+    for (auto* view : contentViews_) {
+        // A view never shown nor hidden appears with the card; showing it now would size it
+        // (and lay out every text in it) before the window exists.
+        if (!isCollapsed_ && !view->testAttribute(Qt::WA_WState_ExplicitShowHide)) continue;
         view->setVisible(!isCollapsed_);
+    }
 }
 
 appkit::Button* CollapsibleCard::arrowButton() const {
