@@ -1,4 +1,5 @@
 #include "appkit/PopUpButton.h"
+#include "appkit/WheelScrolls.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -7,6 +8,7 @@
 namespace appkit {
 
 PopUpButton::PopUpButton(QWidget* parent) : QWidget(parent), box_(new QComboBox(this)) {
+    wheelScrollsOnly(box_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(box_);

@@ -1,4 +1,5 @@
 #include "appkit/Slider.h"
+#include "appkit/WheelScrolls.h"
 
 #include <QHBoxLayout>
 #include <QSlider>
@@ -19,6 +20,7 @@ Slider::Slider(double minValue, double maxValue, double value, QWidget* parent)
     : QWidget(parent), control_(new QSlider(Qt::Horizontal, this)), min_(minValue), max_(maxValue),
       value_(clampValue(value, minValue, maxValue)) {
     control_->setRange(0, kSteps);
+    wheelScrollsOnly(control_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(control_);

@@ -8,6 +8,7 @@ list(APPEND CORE_SOURCES
   appkit/PopUpButton.cpp
   appkit/SegmentedControl.cpp
   appkit/Slider.cpp
+  appkit/WheelScrolls.cpp
   appkit/Stepper.cpp
   appkit/StackView.cpp
   appkit/SymbolImages.cpp

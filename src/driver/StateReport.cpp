@@ -13,6 +13,7 @@
 #include "driver/commands/WindowCommands.h"
 #include "driver/commands/ZenState.h"
 #include "platform/Clock.h"
+
 #include "platform/ManualRunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/sim/SimAlerts.h"
@@ -23,6 +24,8 @@
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimWindowServer.h"
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <QJsonArray>
 
@@ -172,6 +175,7 @@ QJsonObject stateReport(Session& session) {
         if (c.controlWindow) {
             cw["visible"] = c.controlWindow->isVisible();
             cw["title"] = QString::fromStdString(c.controlWindow->title());
+            if (c.mainScrollView) cw["scrollY"] = c.mainScrollView->verticalScrollBar()->value();
         }
         if (c.controlWindow)
             cw["appearance"] =

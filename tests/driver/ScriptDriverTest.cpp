@@ -2,6 +2,8 @@
 #include "driver/Session.h"
 #include "platform/sim/VirtualMac.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -130,4 +132,43 @@ TEST(ScriptDriver, QuotedDefaultKeysAndScriptFilesOfAnyKind) {
     std::string error;
     EXPECT_FALSE(sim::VirtualMac::load("/dev/zero", &error));
     EXPECT_EQ(error, "/dev/zero: machine description is over 16 MiB; at most 16 MiB is read");
+}
+
+TEST(ScriptDriver, TheWheelOverAnyControlScrollsTheWindowAndChangesNothingElse) {
+    // Pop-ups (arrangement, resolution, sound output) and sliders, down and back up.
+    auto r = run("advance 1\nstate\n"
+                 "wheel 4001 3\nwheel 1001 -2\nwheel 1002 5\nwheel \"사운드 출력 기기\" 2\n"
+                 "wheel 5003 1\nwheel 3003 4\nadvance 1\nstate\n"
+                 "wheel 1000 -20\nadvance 1\nstate\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<QJsonObject> states;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] == '{')
+            states.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+    ASSERT_EQ(states.size(), 3u);
+    auto without = [](QJsonObject s, std::initializer_list<const char*> keys) {
+        for (auto* k : keys)
+            s.remove(k);
+        return s;
+    };
+    // Only the scroll position and what is read off the clock differ.
+    const auto volatileKeys = {"time", "log", "controlWindow", "ddc", "monitors", "standby"};
+    EXPECT_EQ(without(states[1], volatileKeys), without(states[0], volatileKeys));
+    auto at = [](const QJsonObject& s, std::initializer_list<const char*> path) {
+        QJsonValue v = s;
+        for (auto* p : path)
+            v = v.toObject().value(QString(p));
+        return v;
+    };
+    for (auto* id : {"2", "3", "4"})
+        EXPECT_EQ(at(states[1], {"monitors", id, "0x10"}), at(states[0], {"monitors", id, "0x10"}))
+            << id;
+    EXPECT_GT(at(states[1], {"controlWindow", "scrollY"}).toInt(), 0) << "scrolled down";
+    EXPECT_EQ(at(states[2], {"controlWindow", "scrollY"}).toInt(), 0) << "and back to the top";
+
+    r = run("advance 1\nwheel 1001 0\n");
+    EXPECT_NE(r.err.find("wheel takes a control's tag or title"), std::string::npos) << r.err;
+    r = run("advance 1\nwheel nothing-here 2\n");
+    EXPECT_NE(r.err.find("wheel takes a control's tag or title"), std::string::npos) << r.err;
 }

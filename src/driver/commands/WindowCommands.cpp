@@ -16,9 +16,11 @@
 #include "ui/InteractiveImageView.h"
 #include "zen/ZenWindow.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 #include <QDir>
 #include <QFileInfo>
@@ -201,6 +203,34 @@ QJsonObject controlState(QWidget* w) {
     return o;
 }
 
+// The mouse wheel turned steps notches over a control (negative: up), as a person scrolling the
+// window would: the event goes to what lies under the pointer at the control's middle.
+bool turnWheel(const std::string& rest, std::string& error) {
+    auto [target, stepsText] = firstArg(rest);
+    bool negative = !stepsText.empty() && stepsText[0] == '-';
+    auto steps = wholeArg(negative ? stepsText.substr(1) : stepsText, 100);
+    QWidget* control = nullptr;
+    if (!target.empty()) {
+        control = findControl<appkit::Slider>(target);
+        if (!control) control = findControl<appkit::PopUpButton>(target);
+        if (!control) control = findControl<appkit::Button>(target);
+    }
+    if (!control || !steps || *steps == 0) {
+        error = "wheel takes a control's tag or title and the notches turned, from -100 to 100 "
+                "and not 0 (negative is up), e.g. wheel 1001 3";
+        return false;
+    }
+    const QPoint middle = control->rect().center();
+    QWidget* under = control->childAt(middle);
+    QWidget* receiver = under ? under : control;
+    const QPointF local = receiver->mapFrom(control, QPointF(middle));
+    const int notches = negative ? -int(*steps) : int(*steps);
+    QWheelEvent wheel(local, receiver->mapToGlobal(local), QPoint(), QPoint(0, -120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(receiver, &wheel);
+    return true;
+}
+
 } // namespace
 
 bool runWindowCommand(Session& session, const std::string& cmd, const std::string& rest,
@@ -208,6 +238,7 @@ bool runWindowCommand(Session& session, const std::string& cmd, const std::strin
                       std::string& error) {
     handled = true;
     auto& mac = session.mac();
+    if (cmd == "wheel") return turnWheel(rest, error);
     if (cmd == "click") {
         if (rest.empty()) {
             error = "click takes the title of a button, checkbox or segment";
