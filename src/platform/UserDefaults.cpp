@@ -186,14 +186,35 @@ static std::optional<T> typed(const std::map<std::string, UserDefaults::Stored>&
     return std::nullopt;
 }
 
+// Read as macOS reads a neighbouring type: a number as a Boolean (not 0 is true), a whole
+// number from a floating-point one (truncated), "YES"/"true"/"1" as true.
 std::optional<bool> UserDefaults::boolValue(const std::string& key) const {
-    return typed<bool>(values_, key);
+    if (auto b = typed<bool>(values_, key)) return b;
+    if (auto i = typed<int64_t>(values_, key)) return *i != 0;
+    if (auto d = typed<double>(values_, key)) return *d != 0;
+    if (auto text = typed<std::string>(values_, key)) {
+        size_t at = text->find_first_not_of(" \t\n");
+        if (at == std::string::npos) return false;
+        const char c = (*text)[at];
+        if (c == 'Y' || c == 'y' || c == 'T' || c == 't') return true;
+        if (c == '+' || c == '-') ++at;
+        at = text->find_first_not_of('0', at);
+        return at != std::string::npos && (*text)[at] >= '1' && (*text)[at] <= '9';
+    }
+    return std::nullopt;
 }
 std::optional<int64_t> UserDefaults::integer(const std::string& key) const {
-    return typed<int64_t>(values_, key);
+    if (auto i = typed<int64_t>(values_, key)) return i;
+    if (auto d = typed<double>(values_, key); d && std::isfinite(*d) && std::fabs(*d) < 9e18)
+        return int64_t(*d);
+    if (auto b = typed<bool>(values_, key)) return *b ? 1 : 0;
+    return std::nullopt;
 }
 std::optional<double> UserDefaults::doubleValue(const std::string& key) const {
-    return typed<double>(values_, key);
+    if (auto d = typed<double>(values_, key)) return d;
+    if (auto i = typed<int64_t>(values_, key)) return double(*i);
+    if (auto b = typed<bool>(values_, key)) return *b ? 1.0 : 0.0;
+    return std::nullopt;
 }
 std::optional<std::string> UserDefaults::string(const std::string& key) const {
     return typed<std::string>(values_, key);

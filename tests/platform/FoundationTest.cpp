@@ -21,11 +21,24 @@ TEST(UserDefaults, KeepsTypesAcrossReloadAndMovesACorruptFileAside) {
     }
     platform::UserDefaults again(path);
     EXPECT_EQ(again.doubleValue("displayBrightness.DELL"), 1.0);
-    EXPECT_FALSE(again.integer("displayBrightness.DELL"));
+    EXPECT_TRUE(std::holds_alternative<double>(*again.object("displayBrightness.DELL")))
+        << "a whole-number Float stays a Float";
     EXPECT_EQ(again.integer("volume_2"), 40);
     EXPECT_EQ(again.boolValue("automaticBrightnessSync"), false);
-    EXPECT_FALSE(again.boolValue("appLanguage")) << "a string is no Bool";
     EXPECT_EQ(again.number("volume_2"), 40.0);
+    // Neighbouring types read as macOS reads them.
+    again.set("launchAtLogin", int64_t(1));
+    again.set("hotkeyCode.DELL", 40.0);
+    again.set("zenSoundEnabled", std::string("YES"));
+    again.set("pomodoroAutoStart", int64_t(0));
+    EXPECT_EQ(again.boolValue("launchAtLogin"), true);
+    EXPECT_EQ(again.boolValue("pomodoroAutoStart"), false);
+    EXPECT_EQ(again.boolValue("zenSoundEnabled"), true);
+    EXPECT_EQ(again.boolValue("appLanguage"), false) << "\"en\" is no true";
+    EXPECT_EQ(again.integer("hotkeyCode.DELL"), 40);
+    EXPECT_EQ(again.integer("displayBrightness.DELL"), 1);
+    EXPECT_EQ(again.doubleValue("volume_2"), 40.0);
+    EXPECT_FALSE(again.boolValue("missing")) << "absent stays absent";
 
     QFile f(QString::fromStdString(path));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
