@@ -156,7 +156,7 @@ void ScriptDriver::fail(const std::string& error) {
 
 bool ScriptDriver::step() {
     // What is already due runs first: an alert it opens is answered by the line that follows.
-    settle(session_.mac());
+    if (!session_.terminated()) settle(session_.mac());
     while (!over_ && next_ < lines_.size()) {
         auto cmd = trim(lines_[next_++]);
         if (cmd.empty() || cmd[0] == '#') continue;
@@ -273,6 +273,13 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     auto [cmd, rest] = splitWord(line);
     auto& mac = session_.mac();
 
+    // A program that quit runs nothing more: no timer of it may fire after its end.
+    if (session_.terminated() && cmd != "state" && cmd != "expect" && cmd != "screenshot") {
+        error = "the program has quit: only state, expect and screenshot may follow quit, not \"" +
+                cmd + "\"";
+        return false;
+    }
+
     if (cmd == "advance") {
         auto parsed = numberArg(rest, 0, kMaxAdvance);
         if (!parsed) {
@@ -284,7 +291,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         return true;
     }
     // Everything below acts on what is already due, as a user would after a moment.
-    settle(mac);
+    if (!session_.terminated()) settle(mac);
 
     if (cmd == "click-status-item") {
         auto item = mac.statusItem();
@@ -472,7 +479,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
             return false;
         }
     }
-    settle(mac);
+    if (!session_.terminated()) settle(mac);
     return true;
 }
 

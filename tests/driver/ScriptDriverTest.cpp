@@ -172,3 +172,13 @@ TEST(ScriptDriver, TheWheelOverAnyControlScrollsTheWindowAndChangesNothingElse) 
     r = run("advance 1\nwheel nothing-here 2\n");
     EXPECT_NE(r.err.find("wheel takes a control's tag or title"), std::string::npos) << r.err;
 }
+
+TEST(ScriptDriver, NothingOfTheProgramRunsAfterQuit) {
+    auto r = run("advance 1\nkeyboard-backlight off\nquit\nexpect /terminated true\nstate\n"
+                 "advance 1\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("test.nls:6: the program has quit: only state, expect and screenshot "
+                         "may follow quit, not \"advance\""),
+              std::string::npos)
+        << r.err;
+}
