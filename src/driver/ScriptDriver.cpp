@@ -185,7 +185,10 @@ bool ScriptDriver::runUntilAnswered(
             continue;
         }
         auto [cmd, rest] = splitWord(line);
+        const size_t before = next_;
         if (answers(cmd, unquoted(rest))) return !over_;
+        // A line taken inside (the alert's pop-up or checkbox): the next is read here too.
+        if (next_ != before) continue;
         step();
     }
     if (!over_) {
