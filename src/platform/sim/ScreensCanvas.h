@@ -52,6 +52,7 @@ class ScreensCanvas : public QWidget {
     bool pressedOnWindow_ = false;
     QRectF statusItemRect() const;
     std::optional<int> placedWindowAt(QPointF pt) const;
+    bool onAScreen(QPointF pt) const;
     std::optional<platform::Point> locationIn(int number, QPointF pt) const;
     bool coveredByView(const DisplayDescription& d) const;
     bool redrawPending_ = false;
