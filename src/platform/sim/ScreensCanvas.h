@@ -58,6 +58,7 @@ class ScreensCanvas : public QWidget {
     bool redrawPending_ = false;
     // While a monitor's DDC figures are fresh, one more paint is due (never while idle).
     bool pacingRedrawDue_ = false;
+    bool bannerRedrawDue_ = false;
     std::optional<platform::DisplayID> zoomed_;
     QRectF menuRect() const;
     int menuItemAt(QPointF p) const;

@@ -3,6 +3,9 @@
 
 #include "appkit/SymbolImages.h"
 #include "platform/sim/ScreensCanvas.h"
+
+#include "platform/RunLoop.h"
+#include "platform/Platform.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBattery.h"
@@ -13,6 +16,7 @@
 #include "platform/sim/VirtualMac.h"
 
 #include <QPainter>
+#include <QTimer>
 #include <QPainterPath>
 
 #include <algorithm>
@@ -34,8 +38,20 @@ void ScreensCanvas::paintLatestNotification(QPainter& p) {
     const auto& delivered = mac_.deliveredNotifications();
     if (delivered.empty()) return;
     const auto& [n, at] = delivered.back();
-    // The notification centre's latest banner, kept in the corner as a person would have seen it.
-    QRectF card(width() - 300, 8, 290, 58);
+    // A banner shows for a few seconds, as on a Mac, then leaves; one repaint takes it away.
+    constexpr double kBannerSeconds = 5.0;
+    const double shownFor = mac_.platform().runLoop->now() - at;
+    if (shownFor >= kBannerSeconds) return;
+    if (!bannerRedrawDue_) {
+        bannerRedrawDue_ = true;
+        QTimer::singleShot(int((kBannerSeconds - shownFor) * 1000) + 20, this, [this] {
+            bannerRedrawDue_ = false;
+            update();
+        });
+    }
+    // Below the menu bar, so the status item and its countdown stay in sight.
+    const double top = mac_.statusItem() ? statusItemRect().bottom() + 6 : 8;
+    QRectF card(width() - 300, top, 290, 58);
     QPainterPath shape;
     shape.addRoundedRect(card, 10, 10);
     p.fillPath(shape, QColor(246, 246, 248, 235));
