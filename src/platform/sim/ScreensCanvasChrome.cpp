@@ -4,8 +4,8 @@
 #include "appkit/SymbolImages.h"
 #include "platform/sim/ScreensCanvas.h"
 
-#include "platform/RunLoop.h"
 #include "platform/Platform.h"
+#include "platform/RunLoop.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBattery.h"
@@ -16,8 +16,8 @@
 #include "platform/sim/VirtualMac.h"
 
 #include <QPainter>
-#include <QTimer>
 #include <QPainterPath>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>

@@ -81,7 +81,13 @@ bool SimPrivileges::runAppleScript(const std::string& source, std::string& error
         accepted = answers_.front();
         answers_.pop_front();
     } else if (presenter_) {
-        accepted = presenter_("Nightlid wants to make changes. Enter your password to allow this.");
+        // The system's own prompt speaks the system's language, not the program's.
+        const auto languages = clock_.preferredLanguages();
+        const bool korean = !languages.empty() && languages.front().rfind("ko", 0) == 0;
+        accepted = presenter_(korean ? "Nightlid에서 변경하려고 합니다. 이를 허용하려면 암호를 "
+                                       "입력하십시오."
+                                     : "Nightlid wants to make changes. Enter your password to "
+                                       "allow this.");
     }
     if (!accepted) {
         errorDescription = "{NSAppleScriptErrorNumber = -128; NSAppleScriptErrorMessage = "

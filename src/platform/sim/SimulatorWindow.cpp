@@ -1,4 +1,5 @@
 #include "platform/sim/SimulatorWindow.h"
+#include "platform/sim/HostKeys.h"
 
 #include "platform/SystemLog.h"
 #include "platform/sim/KeyPad.h"
@@ -208,16 +209,6 @@ void SimulatorWindow::refresh() {
 
 namespace {
 
-// The Mac's modifiers for the host's: Control, Alt as Option, the Super key as Command.
-platform::ModifierFlags macModifiers(Qt::KeyboardModifiers m) {
-    platform::ModifierFlags f;
-    f.control = m & Qt::ControlModifier;
-    f.option = m & Qt::AltModifier;
-    f.command = m & Qt::MetaModifier;
-    f.shift = m & Qt::ShiftModifier;
-    return f;
-}
-
 Qt::KeyboardModifier modifierOfKey(int key) {
     switch (key) {
     case Qt::Key_Control:
@@ -233,13 +224,6 @@ Qt::KeyboardModifier modifierOfKey(int key) {
     default:
         return Qt::NoModifier;
     }
-}
-
-// The Mac key code of a host key, through the key's name or its US character.
-std::optional<uint16_t> macKeyCode(const QKeyEvent& key) {
-    const QString name = QKeySequence(key.key()).toString().toLower();
-    if (auto combination = parseKeyCombination(name.toStdString())) return combination->code;
-    return std::nullopt;
 }
 
 } // namespace
@@ -274,6 +258,28 @@ bool SimulatorWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+namespace {
+
+// Dialogs open beside the simulator window, never over its screens.
+void placeBesideSimulator(QWidget& dialog) {
+    for (auto* top : QApplication::topLevelWidgets())
+        if (auto* simulator = dynamic_cast<SimulatorWindow*>(top);
+            simulator && simulator->isVisible()) {
+            dialog.adjustSize();
+            dialog.move(simulator->frameGeometry().right() + 12,
+                        simulator->frameGeometry().top() + 40);
+            return;
+        }
+}
+
+bool koreanText(const QString& text) {
+    for (auto c : text)
+        if (c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3) return true;
+    return false;
+}
+
+} // namespace
+
 int SimulatorWindow::presentAlert(platform::AlertRequest& request) {
     QMessageBox box;
     box.setIcon(request.style == platform::AlertStyle::informational ? QMessageBox::Information
@@ -307,6 +313,7 @@ int SimulatorWindow::presentAlert(platform::AlertRequest& request) {
         if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
             grid->addWidget(accessory, grid->rowCount(), 1);
     }
+    placeBesideSimulator(box);
     box.exec();
     if (popUp) request.accessory->selectedItem = popUp->currentIndex();
     if (checkbox) request.accessory->checkboxOn = checkbox->isChecked();
@@ -318,10 +325,15 @@ int SimulatorWindow::presentAlert(platform::AlertRequest& request) {
 bool SimulatorWindow::presentAdministratorPrompt(const std::string& message) {
     QMessageBox box;
     box.setIcon(QMessageBox::Warning);
-    box.setText(QString::fromStdString(message));
-    box.setInformativeText("The virtual Mac asks as macOS would; no password is needed here.");
-    auto* allow = box.addButton("Allow", QMessageBox::AcceptRole);
-    box.addButton("Cancel", QMessageBox::RejectRole);
+    const QString text = QString::fromStdString(message);
+    const bool korean = koreanText(text);
+    box.setText(text);
+    box.setInformativeText(korean ? "가상 Mac이 macOS처럼 묻습니다. 여기서는 암호가 필요 없습니다."
+                                  : "The virtual Mac asks as macOS would; no password is needed "
+                                    "here.");
+    auto* allow = box.addButton(korean ? "허용" : "Allow", QMessageBox::AcceptRole);
+    box.addButton(korean ? "취소" : "Cancel", QMessageBox::RejectRole);
+    placeBesideSimulator(box);
     box.exec();
     return box.clickedButton() == allow;
 }

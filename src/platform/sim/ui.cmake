@@ -1,4 +1,5 @@
 list(APPEND SIM_SOURCES
+  platform/sim/HostKeys.cpp
   platform/sim/KeyPad.cpp
   platform/sim/ScreensCanvas.cpp
   platform/sim/ScreensCanvasChrome.cpp
