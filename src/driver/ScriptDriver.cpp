@@ -116,8 +116,11 @@ int ScriptDriver::runFile(const std::string& path) {
         err_ << "nightlid: cannot read script " << path << "\n";
         return 2;
     }
-    // No further than the limit, whatever the file is: a device or a pipe has no size.
-    const QByteArray bytes = f.read(kMaxScriptBytes + 1);
+    // No further than the limit, whatever the file is: a device or a pipe has no size. A file
+    // that has one is read at its size, not into a buffer of the limit's.
+    const qint64 want = f.isSequential() || f.size() <= 0 ? kMaxScriptBytes + 1
+                                                          : std::min(f.size(), kMaxScriptBytes) + 1;
+    const QByteArray bytes = f.read(want);
     if (bytes.size() > kMaxScriptBytes) {
         err_ << "nightlid: script " << path << " is over 4 MiB; at most 4 MiB is read\n";
         return 2;

@@ -48,6 +48,7 @@ platform::IOReturn SimMonitor::write(uint32_t chipAddress, uint32_t dataAddress,
     if (n == 3) {
         uint8_t code = payload[0];
         uint16_t value = uint16_t(payload[1] << 8 | payload[2]);
+        if (sets_.size() >= 8192) sets_.erase(sets_.begin(), sets_.begin() + 4096);
         sets_.emplace_back(code, value);
         ++validSets_;
         constexpr size_t kFramesKept = 4096;
