@@ -10,6 +10,7 @@
 #include "platform/RunLoop.h"
 #include "platform/Screens.h"
 #include "platform/UserDefaults.h"
+#include "platform/WindowServer.h"
 #include "ui/InteractiveImageView.h"
 
 #include <QScrollArea>
@@ -57,7 +58,12 @@ appkit::StackView* BlackoutController::controlColumn() const {
 // The window is not on any one of the machine's screens in the virtual Mac: it may use the
 // room of the tallest, as at its build.
 double BlackoutController::controlWindowRoom() const {
-    return tallestRoom();
+    // The room the window really has: a machine may keep its ordinary windows in a smaller area
+    // (the virtual Mac's, on the host's screen beside its own window).
+    double room = tallestRoom();
+    if (auto* server = platform::current().windowServer)
+        if (auto area = server->ordinaryWindowArea()) room = std::min(room, area->height);
+    return room;
 }
 
 void BlackoutController::showControlWindow() {

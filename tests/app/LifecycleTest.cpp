@@ -2,6 +2,9 @@
 
 #include "display/DisplayEngine.h"
 #include "platform/RunLoop.h"
+#include "platform/sim/SimWindowServer.h"
+
+#include <QScrollArea>
 
 #include <algorithm>
 
@@ -65,6 +68,14 @@ TEST_F(AppTest, WindowHeightStopsShortOfTheTallestScreenAndThemeComesFromDefault
     int h = controller().controlWindow->contentSize().height();
     EXPECT_GT(h, 3 * 16 + 2 * 20 + 24);
     EXPECT_LE(h, 1440 - 60) << "the tallest screen less 60 points";
+
+    // A machine that keeps its windows in a smaller area (the simulator's host screen): the window
+    // and its scroller follow that room, so every card stays reachable.
+    boot(laptopWithTwoMonitors());
+    mac().windowServer().setOrdinaryWindowArea(platform::Rect{0, 0, 600, 500});
+    launch();
+    EXPECT_LE(controller().controlWindow->frameHeight(), 500);
+    EXPECT_EQ(controller().mainScrollView->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
 TEST_F(AppTest, ScreenChangesRebuildTheWindowOnlyWhenTheDisplaysChange) {
@@ -81,7 +92,8 @@ TEST_F(AppTest, ScreenChangesRebuildTheWindowOnlyWhenTheDisplaysChange) {
     EXPECT_FALSE(inRegistry(3));
     EXPECT_FALSE(controlWindowIsMarked());
     EXPECT_TRUE(controller().controlWindow->isVisible());
-    EXPECT_EQ(cardTitles().size(), 2u + 3u) << "two display cards, the system, keep-awake and battery cards";
+    EXPECT_EQ(cardTitles().size(), 2u + 3u)
+        << "two display cards, the system, keep-awake and battery cards";
     EXPECT_TRUE(controller().cachedDisplaysByID.count(3));
 
     // Closed by the user and nothing changed: it stays closed.
