@@ -1,8 +1,11 @@
 #include "app/AppTestSupport.h"
 
+#include "appkit/ViewLookup.h"
+#include "appkit/Window.h"
 #include "display/DisplayEngine.h"
 #include "platform/RunLoop.h"
 #include "platform/sim/SimWindowServer.h"
+#include "ui/CardView.h"
 
 #include <QScrollArea>
 
@@ -73,8 +76,18 @@ TEST_F(AppTest, WindowHeightStopsShortOfTheTallestScreenAndThemeComesFromDefault
     // and its scroller follow that room, so every card stays reachable.
     boot(laptopWithTwoMonitors());
     mac().windowServer().setOrdinaryWindowArea(platform::Rect{0, 0, 600, 500});
+    defaults().set("collapseDisplay_external_2", true);
+    defaults().set("collapseDisplay_external_3", true);
     launch();
     EXPECT_LE(controller().controlWindow->frameHeight(), 500);
+    // Folding one more card leaves the column shorter than the tallest screen but still taller
+    // than the room: the scroller stays, so the lower cards can be reached.
+    for (auto* card : appkit::subviews<ui::CollapsibleCard>(controller().controlWindow->widget()))
+        if (card->key() == "collapseSystemCard") card->toggleCollapsed();
+    advance(1); // the fold's animation ends
+    const int column = controller().mainScrollView->widget()->sizeHint().height();
+    ASSERT_GT(column, 500);
+    ASSERT_LT(column, 1440 - 60);
     EXPECT_EQ(controller().mainScrollView->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
