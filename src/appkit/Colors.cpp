@@ -1,5 +1,8 @@
 #include "appkit/Colors.h"
 
+#include <QVariant>
+#include <QWidget>
+
 #include <QWidget>
 
 namespace appkit {
@@ -50,6 +53,33 @@ QColor DynamicColor::resolve(bool dark) const {
 
 QColor DynamicColor::resolve(const QWidget& in) const {
     return resolve(drawsDark(in));
+}
+
+namespace {
+constexpr const char* kTextColor = "nightlidTextColor";
+constexpr const char* kTextAlpha = "nightlidTextAlpha";
+
+void applyTextColor(QWidget& label, bool dark) {
+    const QVariant base = label.property(kTextColor);
+    if (!base.isValid()) return;
+    const DynamicColor c{SystemColor(base.toInt()), label.property(kTextAlpha).toDouble()};
+    const QString sheet = QString("color: %1").arg(c.resolve(dark).name(QColor::HexArgb));
+    if (label.styleSheet() != sheet) label.setStyleSheet(sheet);
+}
+} // namespace
+
+void setTextColor(QWidget& label, DynamicColor color) {
+    label.setProperty(kTextColor, int(color.base));
+    label.setProperty(kTextAlpha, color.alpha);
+    // The window's appearance, read off its top: a card on the way may paint its own palette.
+    applyTextColor(label, drawsDark(*label.window()));
+}
+
+void applyTextColors(QWidget& root) {
+    const bool dark = drawsDark(root);
+    applyTextColor(root, dark);
+    for (auto* child : root.findChildren<QWidget*>())
+        applyTextColor(*child, dark);
 }
 
 bool drawsDark(const QWidget& widget) {

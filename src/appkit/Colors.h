@@ -35,6 +35,11 @@ struct DynamicColor {
     QColor resolve(const QWidget& in) const;
 };
 
+// A text colour that follows the appearance of the window the label is in: applied now, and
+// again by the window whenever its appearance changes.
+void setTextColor(QWidget& label, DynamicColor color);
+void applyTextColors(QWidget& root);
+
 inline DynamicColor color(SystemColor base) {
     return {base, 1.0};
 }

@@ -1,4 +1,5 @@
 #include "appkit/Window.h"
+#include "appkit/Colors.h"
 
 #include "platform/WindowServer.h"
 
@@ -142,6 +143,8 @@ void Window::setContentView(QWidget* view) {
     }
     content_ = view;
     if (view) layout->addWidget(view);
+    // Texts coloured while built, outside any window, take this window's appearance.
+    applyTextColors(*frame_);
 }
 
 void Window::setContentSize(QSize size) {
@@ -265,6 +268,7 @@ Appearance Window::effectiveAppearance() const {
 void Window::applyAppearance() {
     const Appearance now = effectiveAppearance();
     frame_->setPalette(paletteFor(now));
+    applyTextColors(*frame_);
     if (shownAppearance_ == now) return;
     shownAppearance_ = now;
     auto observers = appearanceObservers_; // an observer may end its own observation

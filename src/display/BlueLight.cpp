@@ -22,8 +22,7 @@ QString percentText(float strength) {
 void colorLabel(QLabel* label, bool on) {
     if (!label) return;
     const auto color = on ? appkit::SystemColor::label : appkit::SystemColor::tertiaryLabel;
-    label->setStyleSheet(
-        QString("color: %1").arg(appkit::color(color).resolve(*label).name(QColor::HexArgb)));
+    appkit::setTextColor(*label, appkit::color(color));
 }
 
 float readStrength(platform::BlueLightClient* client) {

@@ -58,8 +58,7 @@ std::string appleScriptEscaped(const std::string& text) {
 
 void colorLabel(QLabel* label, appkit::SystemColor color) {
     if (!label) return;
-    label->setStyleSheet(
-        QString("color: %1").arg(appkit::color(color).resolve(*label).name(QColor::HexArgb)));
+    appkit::setTextColor(*label, appkit::color(color));
 }
 
 } // namespace

@@ -24,8 +24,7 @@ constexpr const char* kLaunchDaemonLabel = "com.nightlid.helper";
 
 QLabel* wrapped(const std::string& text, appkit::SystemColor color, int pointSize) {
     auto* l = wrappedLabel(text, kCardWidth - 2 * kCardPadding, pointSize);
-    l->setStyleSheet(
-        QString("color: %1").arg(appkit::color(color).resolve(false).name(QColor::HexArgb)));
+    appkit::setTextColor(*l, appkit::color(color));
     return l;
 }
 

@@ -16,10 +16,7 @@ namespace {
 
 QLabel* secondary(const std::string& text, bool wrap) {
     auto* l = wrap ? wrappedLabel(text, kCardWidth - 2 * kCardPadding, 9) : label(text);
-    l->setStyleSheet(QString("color: %1")
-                         .arg(appkit::color(appkit::SystemColor::secondaryLabel)
-                                  .resolve(false)
-                                  .name(QColor::HexArgb)));
+    appkit::setTextColor(*l, appkit::color(appkit::SystemColor::secondaryLabel));
     return l;
 }
 
@@ -76,7 +73,8 @@ QWidget* BlackoutController::buildKeepAwakeCard() {
              false),
          row({start}, false),
          secondary(
-             t("ℹ️ 설정 시 화면만 꺼지고 잠자기 모드에 진입하지 않아 원격 접속이 가능합니다. "
+             t("ℹ️ 설정 시 화면만 꺼지고 잠자기 모드에 진입하지 않아 원격 접속이 "
+               "가능합니다. "
                "(탈출: "
                "트랙패드, 마우스 클릭)",
                "ℹ️ When enabled, only the screen turns off and the system does not sleep, "

@@ -12,26 +12,29 @@ void WrappedLabel::validate() const {
     measuredText_ = text();
     measuredFont_ = font();
     heights_.clear();
-    minimum_ = hint_ = QSize();
+    minimum_ = QSize();
 }
 
 int WrappedLabel::heightForWidth(int width) const {
     validate();
     auto it = heights_.find(width);
-    if (it == heights_.end()) it = heights_.emplace(width, QLabel::heightForWidth(width)).first;
+    // Lines set in a fallback font (Korean, emoji) run taller than the label's own font says.
+    if (it == heights_.end())
+        it = heights_.emplace(width, QLabel::heightForWidth(width) + fontMetrics().height() / 2)
+                 .first;
     return it->second;
 }
 
+// Every line of the text at the label's fixed width: a layout that does not ask for the height
+// at a width must not cut the last lines off.
 QSize WrappedLabel::minimumSizeHint() const {
     validate();
-    if (!minimum_.isValid()) minimum_ = QLabel::minimumSizeHint();
+    if (!minimum_.isValid()) minimum_ = QSize(width(), heightForWidth(width()));
     return minimum_;
 }
 
 QSize WrappedLabel::sizeHint() const {
-    validate();
-    if (!hint_.isValid()) hint_ = QLabel::sizeHint();
-    return hint_;
+    return minimumSizeHint();
 }
 
 } // namespace ui

@@ -23,7 +23,7 @@ class WrappedLabel : public QLabel {
     mutable QString measuredText_;
     mutable QFont measuredFont_;
     mutable std::map<int, int> heights_;
-    mutable QSize minimum_, hint_;
+    mutable QSize minimum_;
 };
 
 } // namespace ui

@@ -4,6 +4,9 @@
 #include "platform/sim/SimAppearance.h"
 
 #include "AppTestSupport.h"
+#include "appkit/Window.h"
+
+#include <QLabel>
 
 namespace {
 
@@ -88,4 +91,26 @@ TEST_F(AppTest, WithoutSkyLightTheSystemThemeIsReadFromTheApplicationAndNeverSet
     c.controlWindow.reset();
     c.appearanceButtonClicked();
     EXPECT_FALSE(defaults().string("appTheme").has_value());
+}
+
+TEST_F(AppTest, SecondaryTextsStayReadableInEitherAppearance) {
+    launch();
+    auto& c = controller();
+    auto textLightness = [](QLabel* label) {
+        const QString sheet = label->styleSheet();
+        const int at = sheet.indexOf('#');
+        return at < 0 ? -1 : QColor(sheet.mid(at, 9)).lightness();
+    };
+    ASSERT_TRUE(c.chargeLimitValueLabel);
+    c.controlWindow->setAppearance(appkit::Appearance::darkAqua);
+    EXPECT_GT(textLightness(c.chargeLimitValueLabel), 100) << "light text on the dark card";
+    int readable = 0, dark = 0;
+    for (auto* label : c.controlWindow->widget()->findChildren<QLabel*>())
+        if (label->property("nightlidTextColor").isValid())
+            (textLightness(label) > 100 ? readable : dark)++;
+    EXPECT_GT(readable, 3);
+    EXPECT_EQ(dark, 0) << "no secondary text stays dark on the dark card";
+
+    c.controlWindow->setAppearance(appkit::Appearance::aqua);
+    EXPECT_LT(textLightness(c.chargeLimitValueLabel), 160) << "and dark text on the light one";
 }
