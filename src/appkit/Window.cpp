@@ -79,6 +79,11 @@ QPalette paletteFor(Appearance appearance) {
                dark ? QColor(255, 255, 255, 64) : QColor(0, 0, 0, 64));
     p.setColor(QPalette::Disabled, QPalette::ButtonText,
                dark ? QColor(255, 255, 255, 64) : QColor(0, 0, 0, 64));
+    // A disabled slider's fill and knob go grey, as on a Mac.
+    p.setColor(QPalette::Disabled, QPalette::Highlight,
+               dark ? QColor(0x6e, 0x6e, 0x72) : QColor(0xc2, 0xc2, 0xc6));
+    p.setColor(QPalette::Disabled, QPalette::Button,
+               dark ? QColor(0x46, 0x46, 0x48) : QColor(0xf4, 0xf4, 0xf6));
     return p;
 }
 

@@ -1,6 +1,7 @@
 #include "app/ThemeManager.h"
 #include "appkit/Button.h"
 #include "appkit/SegmentedControl.h"
+#include "appkit/Slider.h"
 #include "platform/sim/SimAppearance.h"
 
 #include "AppTestSupport.h"
@@ -113,4 +114,29 @@ TEST_F(AppTest, SecondaryTextsStayReadableInEitherAppearance) {
 
     c.controlWindow->setAppearance(appkit::Appearance::aqua);
     EXPECT_LT(textLightness(c.chargeLimitValueLabel), 160) << "and dark text on the light one";
+}
+
+TEST_F(AppTest, ADisabledSliderIsGreyAndAnEnabledOneBlue) {
+    launch();
+    auto& c = controller();
+    appkit::Slider* slider = c.chargeLimitSlider;
+    ASSERT_TRUE(slider);
+    // The fill left of the knob, in the groove's middle row.
+    auto fillBlueness = [&] {
+        const QImage image = slider->grab().toImage();
+        int most = -255;
+        for (int x = 4; x < image.width() / 4; ++x)
+            for (int y = 0; y < image.height(); ++y) {
+                const QColor p = image.pixelColor(x, y);
+                most = std::max(most, p.blue() - (p.red() + p.green()) / 2);
+            }
+        return most;
+    };
+    for (auto appearance : {appkit::Appearance::aqua, appkit::Appearance::darkAqua}) {
+        c.controlWindow->setAppearance(appearance);
+        slider->setEnabled(false);
+        EXPECT_LT(fillBlueness(), 40) << "grey while disabled";
+        slider->setEnabled(true);
+        EXPECT_GT(fillBlueness(), 100) << "blue while it can be moved";
+    }
 }
