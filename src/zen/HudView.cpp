@@ -43,22 +43,29 @@ double HudView::now() const {
 void HudView::setUpControlBar(int width, const std::vector<ui::CustomCapsuleButton*>& buttons) {
     controlBar_ = new QWidget(this);
     barOpacity_ = new QGraphicsOpacityEffect(controlBar_);
-    controlBar_->setFixedSize(width, 68);
     controlBar_->setGraphicsEffect(barOpacity_);
     auto* row = new QHBoxLayout(controlBar_);
     row->setContentsMargins(16, 16, 16, 16);
     row->setSpacing(12);
+    // The buttons share the bar equally: it widens when a title, in the font and style it is
+    // drawn with, needs more.
+    int widest = 0;
     for (auto* b : buttons) {
         b->setParent(controlBar_);
         b->setCornerRadius(18);
         b->setFixedHeight(36);
+        b->ensurePolished();
+        widest = std::max(widest, b->sizeHint().width());
         row->addWidget(b, 1);
     }
+    const int count = int(buttons.size());
+    controlBar_->setFixedSize(
+        std::max(width, 2 * 16 + 12 * std::max(0, count - 1) + count * widest), 68);
     buttons_ = buttons;
     // Laid out now: the view may never be shown on a host screen, yet clicks find its buttons.
     row->activate();
     layoutContent();
-    controlBar_->move((this->width() - width) / 2, height() - 40 - 68);
+    controlBar_->move((this->width() - controlBar_->width()) / 2, height() - 40 - 68);
 }
 
 void HudView::resizeEvent(QResizeEvent*) {

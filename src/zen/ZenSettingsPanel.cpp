@@ -24,7 +24,8 @@ QLabel* fixedLabel(const QString& text, int width, QFont::Weight weight) {
     f.setPixelSize(13);
     f.setWeight(weight);
     l->setFont(f);
-    l->setFixedWidth(width);
+    // The width asked for, or what the text needs in the font used, whichever is more.
+    l->setFixedWidth(std::max(width, QFontMetrics(f).horizontalAdvance(text) + 2));
     return l;
 }
 

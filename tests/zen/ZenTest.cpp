@@ -209,3 +209,18 @@ TEST_F(ZenTest, SettingsPanelOpensAtThreeMinutesAndKeepsTypedLengthsInRange) {
     advance();
     EXPECT_FALSE(c.zenSettingsPanel);
 }
+
+TEST_F(ZenTest, EveryButtonOfTheBarShowsItsWholeTitle) {
+    // English titles are the long ones ("Stop Meditation").
+    defaults().set("appLanguage", std::string("en"));
+    launch();
+    controller().startZenMode(1);
+    advance();
+    int checked = 0;
+    for (auto* b : appkit::subviews<ui::CustomCapsuleButton>(&view())) {
+        if (b->title() != "Pause" && b->title() != "Stop Meditation") continue;
+        EXPECT_GE(b->width(), b->sizeHint().width()) << b->title() << " is cut";
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
+}
