@@ -111,7 +111,8 @@ void HudView::showHUDControlBar() {
     hideTimer_.reset();
     BlackoutController::shared().setCursorHidden(false);
     isCursorHidden_ = false;
-    if (controlBarAlpha() < 1.0) animateBar(1.0, 0.25);
+    // Also when a fade has only just begun (the bar still fully shown): it is called off.
+    if (controlBarAlpha() < 1.0 || barTo_ < 1.0) animateBar(1.0, 0.25);
     if (!isPaused_) scheduleHideCheck();
     update();
 }

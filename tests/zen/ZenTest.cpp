@@ -224,3 +224,22 @@ TEST_F(ZenTest, EveryButtonOfTheBarShowsItsWholeTitle) {
     }
     EXPECT_EQ(checked, 2);
 }
+
+TEST_F(ZenTest, PausedAsTheBarStartsFadingKeepsTheBarAndTheCursor) {
+    controller().startZenMode(3);
+    advance(0.2);
+    // The hide check is due 2.5 s after the start: pause at that very moment, and a little after.
+    for (double after : {2.3, 2.4}) {
+        advance(after);
+        controller().toggleZenModePause();
+        advance(1);
+        EXPECT_TRUE(controller().isZenModePaused);
+        EXPECT_EQ(view().controlBarAlpha(), 1.0) << after;
+        EXPECT_TRUE(mac().input().cursorVisible()) << after;
+        advance(10);
+        EXPECT_EQ(view().controlBarAlpha(), 1.0) << "stays while paused";
+        EXPECT_TRUE(mac().input().cursorVisible());
+        controller().toggleZenModePause();
+        advance(0.1);
+    }
+}
