@@ -48,6 +48,8 @@ QWidget* row(std::initializer_list<QWidget*> views, bool lastAtEnd) {
         r->addArrangedSubview(v);
         ++i;
     }
+    // Packed from the left: a suffix follows its title instead of the row's spare room.
+    if (!lastAtEnd && n > 1) r->addFlexibleSpace();
     r->setFixedWidth(kCardWidth - 2 * kCardPadding);
     return r;
 }

@@ -1,3 +1,4 @@
+#include "appkit/Button.h"
 #include "appkit/PopUpButton.h"
 #include "appkit/Slider.h"
 #include "blackout/PowerTestSupport.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 
 namespace {
 
@@ -174,4 +176,24 @@ TEST_F(StandbyTest, TheTraceIsKeptOnlyWhenItsFileExistsAndChoicesSurviveARebuild
         "IOHIDSystem", [] { return std::optional<platform::Value>(platform::Value()); });
     advance(1900, 2);
     EXPECT_FALSE(c.isRemoteStandbyActive);
+}
+
+TEST_F(StandbyTest, EachSuffixFollowsItsCheckboxTitle) {
+    launch();
+    auto& c = controller();
+    ASSERT_TRUE(c.autoRemoteStandbyCheckbox && c.keepAwakeTurnOffScreenCheckbox);
+    for (appkit::Button* box : {c.autoRemoteStandbyCheckbox, c.keepAwakeTurnOffScreenCheckbox}) {
+        auto* rowView = box->parentWidget();
+        // Laid out at the row's width, as on screen.
+        rowView->layout()->activate();
+        rowView->layout()->setGeometry(rowView->rect());
+        QLabel* suffix = nullptr;
+        for (auto* l : rowView->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            if (l->text().startsWith(" (")) suffix = l;
+        ASSERT_TRUE(suffix) << box->title();
+        // From the end of the title as drawn (the checkbox widget may be wider than its title).
+        const int gap =
+            suffix->geometry().left() - (box->geometry().left() + box->sizeHint().width());
+        EXPECT_LE(gap, 16) << box->title() << ": the suffix sits " << gap << " px away";
+    }
 }
