@@ -131,6 +131,8 @@ QWidget* BlackoutController::buildResolutionRow(const ControlledDisplay& display
                                     int(catalogue.size()) * (80 + 16) - 16));
         column->addArrangedSubview(row);
         column->addArrangedSubview(info);
+        // The card's whole width, so the picker sits centred under the pop-up above it.
+        column->setFixedWidth(controlwindow::kCardWidth - 2 * controlwindow::kCardPadding);
         return column;
     }
 

@@ -2,6 +2,8 @@
 #include "appkit/PopUpButton.h"
 #include "modes/ScalingOptionView.h"
 
+#include <QLayout>
+
 namespace {
 
 // A 13-inch laptop, a 4K monitor right of it and a 1440p monitor without HiDPI modes left of it.
@@ -195,4 +197,17 @@ TEST_F(DisplayModesTest, ASingleDisplayCannotMirrorItselfButTheWindowIsRebuilt) 
     popup(4000)->performSelect(1);
     advance(0.6);
     EXPECT_TRUE(controlWindowIsMarked());
+}
+
+TEST_F(DisplayModesTest, TheScalingPickerSitsCentredInItsCardLikeThePopUpAbove) {
+    auto picker = options(2);
+    ASSERT_GE(picker.size(), 2u);
+    auto* row = picker.front()->parentWidget();
+    auto* column = row->parentWidget();
+    column->layout()->activate();
+    column->layout()->setGeometry(column->rect());
+    const int rowCentre = row->geometry().center().x();
+    const int columnCentre = column->rect().center().x();
+    EXPECT_NEAR(rowCentre, columnCentre, 2) << "the options centred, as the pop-up is";
+    EXPECT_GE(column->width(), 480) << "the picker's column spans the card";
 }
