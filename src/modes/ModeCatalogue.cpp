@@ -24,6 +24,16 @@ const std::map<Size, std::vector<Size>>& builtInSizes() {
     return table;
 }
 
+// The size a known panel ships at. Once the user leaves it, it must still be offered to go back
+// to; on three of the panels it is not among the listed sizes.
+const std::map<Size, Size>& builtInDefaultSizes() {
+    static const std::map<Size, Size> table = {
+        {{2560, 1600}, {1440, 900}}, {{2560, 1664}, {1470, 956}},  {{2880, 1864}, {1440, 932}},
+        {{3024, 1964}, {1512, 982}}, {{3456, 2234}, {1728, 1117}},
+    };
+    return table;
+}
+
 bool ordered(const DisplayMode& a, const DisplayMode& b) {
     if (a.width != b.width) return a.width < b.width;
     if (a.height != b.height) return a.height < b.height;
@@ -34,9 +44,12 @@ bool ordered(const DisplayMode& a, const DisplayMode& b) {
 bool passesSizeRule(const DisplayMode& m, bool isBuiltIn, int maxW, int maxH) {
     if (isBuiltIn) {
         auto row = builtInSizes().find({maxW, maxH});
-        if (row != builtInSizes().end())
-            return std::find(row->second.begin(), row->second.end(), Size{m.width, m.height}) !=
-                   row->second.end();
+        if (row != builtInSizes().end()) {
+            const Size size{m.width, m.height};
+            if (builtInDefaultSizes().at(row->first) == size && m.pixelWidth == 2 * m.width)
+                return true;
+            return std::find(row->second.begin(), row->second.end(), size) != row->second.end();
+        }
         return m.pixelWidth == 2 * m.width;
     }
     if (maxW < 3840) return true;
