@@ -1,6 +1,7 @@
 #include "appkit/Slider.h"
 #include "appkit/WheelScrolls.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QSlider>
 
@@ -25,6 +26,7 @@ Slider::Slider(double minValue, double maxValue, double value, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(control_);
     syncControl();
+    followAppearance();
     connect(control_, &QSlider::valueChanged, this, [this](int step) {
         if (syncing_) return;
         value_ = snapped(min_ + (max_ - min_) * step / kSteps);
@@ -34,6 +36,20 @@ Slider::Slider(double minValue, double maxValue, double value, QWidget* parent)
     connect(control_, &QSlider::sliderReleased, this, [this] {
         if (!continuous_ && action_) action_(*this);
     });
+}
+
+void Slider::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) followAppearance();
+    QWidget::changeEvent(event);
+}
+
+// The style draws tick marks and the track's edge a shade darker than the window: on a dark card
+// that is invisible, so the slider takes a light grey to darken from there.
+void Slider::followAppearance() {
+    QPalette p = palette();
+    if (p.color(QPalette::Window).lightness() < 128)
+        p.setColor(QPalette::Window, QColor(0x9d, 0x9d, 0x9d));
+    control_->setPalette(p);
 }
 
 void Slider::setNumberOfTickMarks(int count) {

@@ -227,6 +227,8 @@ int ScriptDriver::answerAlert(platform::AlertRequest& request) {
                     answer = int(i);
                     return true;
                 }
+            // The system's own button answers to its English name in any language.
+            if (titles.size() == 1 && titles[0] == "확인" && named == "OK") return true;
             std::string offered;
             for (const auto& t : titles)
                 offered += (offered.empty() ? "\"" : ", \"") + t + "\"";

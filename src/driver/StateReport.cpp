@@ -222,9 +222,14 @@ QJsonObject stateReport(Session& session) {
     }
 
     QJsonArray alerts;
-    for (const auto& a : mac.alerts().shown())
+    for (const auto& a : mac.alerts().shown()) {
+        QJsonArray buttons;
+        for (const auto& b : a.buttons)
+            buttons.append(QString::fromStdString(b));
         alerts.append(QJsonObject{{"title", QString::fromStdString(a.messageText)},
-                                  {"message", QString::fromStdString(a.informativeText)}});
+                                  {"message", QString::fromStdString(a.informativeText)},
+                                  {"buttons", buttons}});
+    }
     state["alerts"] = alerts;
 
     QJsonObject defaults;

@@ -60,7 +60,7 @@ TEST(ScriptDriver, BadInputNamesTheLineAndSaysWhatWasExpected) {
         {"advance 1\nclick-status-item right\nmenu 업데이트 확인...\n",
          "test.nls:3: the script ended with the alert \"You’re up to date!\" open"},
         {"advance 1\nclick-status-item right\nmenu 업데이트 확인...\nalert Cancel\n",
-         "the alert \"You’re up to date!\" has no button \"Cancel\" (it has \"OK\")"},
+         "the alert \"You’re up to date!\" has no button \"Cancel\" (it has \"확인\")"},
         {"alert OK\n", "no alert is open to answer"},
         {"advance 1\nslider 1001 2\n", "slider takes a value from"},
         {"advance 1\nclick Nothing\n",

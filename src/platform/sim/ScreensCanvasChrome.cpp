@@ -145,7 +145,12 @@ void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
     f.setPointSizeF(9.5);
     f.setBold(true);
     p.setFont(f);
-    p.drawText(bar.adjusted(10, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, "Finder");
+    // As on a Mac, status items win the room: the application's menu goes when it does not fit.
+    double room = bar.right() - 46 - bar.left() - 10;
+    if (const QRectF item = statusItemRect(); !item.isNull() && bar.intersects(item))
+        room = item.left() - 6 - bar.left() - 10;
+    if (QFontMetricsF(f).horizontalAdvance("Finder") <= room)
+        p.drawText(bar.adjusted(10, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, "Finder");
     f.setBold(false);
     p.setFont(f);
     p.drawText(bar.adjusted(0, 0, -10, 0), Qt::AlignVCenter | Qt::AlignRight, "09:41");

@@ -3,6 +3,10 @@
 namespace sim {
 
 int SimAlerts::runModal(platform::AlertRequest& request) {
+    if (request.buttons.empty()) {
+        const bool korean = !languages_.empty() && languages_.front().rfind("ko", 0) == 0;
+        request.buttons = {korean ? "확인" : "OK"};
+    }
     shown_.push_back(request);
     if (!answers_.empty()) {
         int a = answers_.front();

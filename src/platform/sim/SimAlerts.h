@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace sim {
@@ -16,6 +17,8 @@ class SimAlerts : public platform::Alerts {
                          std::function<void(int)> completion) override;
     // How work is queued onto the main queue (a sheet is answered there).
     void setPoster(std::function<void(std::function<void()>)> post) { post_ = std::move(post); }
+    // An alert given no button gets the system's one, named in the machine's language.
+    void setLanguages(std::vector<std::string> preferred) { languages_ = std::move(preferred); }
 
     const std::vector<platform::AlertRequest>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
@@ -29,6 +32,7 @@ class SimAlerts : public platform::Alerts {
     std::deque<int> answers_;
     std::function<int(platform::AlertRequest&)> presenter_;
     std::function<void(std::function<void()>)> post_;
+    std::vector<std::string> languages_;
 };
 
 } // namespace sim

@@ -120,6 +120,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.locale = &m;
     p.alerts = &m.alerts;
     m.alerts.setPoster([&m](std::function<void()> task) { m.loop->async(std::move(task)); });
+    m.alerts.setLanguages(m.preferredLanguages());
     p.transferTables = m.brightness.get();
     p.builtInBrightness = m.brightness.get();
     p.coreBrightness = m.brightness.get();
