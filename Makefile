@@ -2,7 +2,10 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS ?= 2
 
-.PHONY: deps configure build test test-sanitize run bench clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps configure build test test-sanitize fuzz fuzz-build run bench clean
 
 deps:
 	@bash scripts/install-deps
@@ -27,6 +30,15 @@ test-sanitize: deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz target, FUZZ_SECONDS each, with clang's libFuzzer and the sanitizers.
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+		-DNIGHTLID_FUZZ=ON -DNIGHTLID_TESTS=OFF -DNIGHTLID_BENCH=OFF >/dev/null
+	@bash scripts/quiet-build $(FUZZ_BUILD) $(JOBS) --target fuzz_all
+
+fuzz: fuzz-build
+	@bash scripts/run-fuzzers $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 run: build
 	@bash scripts/run-nightlid $(BUILD) $(ARGS)
 
@@ -34,4 +46,4 @@ bench: build
 	@for b in $(BUILD)/bench/bench_*; do "$$b"; done
 
 clean:
-	@rm -rf $(BUILD) $(SANITIZE_BUILD)
+	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

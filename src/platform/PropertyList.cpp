@@ -1,6 +1,9 @@
 #include "platform/PropertyList.h"
 
+#include <QLocale>
 #include <QXmlStreamReader>
+
+#include <cmath>
 
 namespace platform {
 
@@ -59,8 +62,9 @@ std::optional<Value> readValue(QXmlStreamReader& xml, int depth, std::string& er
     if (tag == "real") {
         bool ok = false;
         const double v = text.trimmed().toDouble(&ok);
-        if (!ok) {
-            error = "\"" + text.toStdString() + "\" is no number";
+        // Nothing the program reads is meant to be infinite or not a number.
+        if (!ok || !std::isfinite(v)) {
+            error = "\"" + text.toStdString() + "\" is no finite number";
             return std::nullopt;
         }
         return Value(v);
@@ -76,8 +80,9 @@ std::optional<Value> readValue(QXmlStreamReader& xml, int depth, std::string& er
 
 void writeValue(const Value& v, int indent, std::string& out) {
     const std::string pad(size_t(indent) * 4, ' ');
+    // A carriage return written as it is would read back as a line feed.
     auto escaped = [](const std::string& s) {
-        return QString::fromStdString(s).toHtmlEscaped().toStdString();
+        return QString::fromStdString(s).toHtmlEscaped().replace('\r', "&#13;").toStdString();
     };
     if (auto* d = v.dict()) {
         out += pad + "<dict>\n";
@@ -96,7 +101,14 @@ void writeValue(const Value& v, int indent, std::string& out) {
     } else if (v.isInteger()) {
         out += pad + "<integer>" + std::to_string(*v.integer()) + "</integer>\n";
     } else if (v.isDouble()) {
-        out += pad + "<real>" + std::to_string(*v.number()) + "</real>\n";
+        // As many digits as it takes to read back the same number.
+        out += pad + "<real>" +
+               QString::number(*v.number(), 'g', QLocale::FloatingPointShortest).toStdString() +
+               "</real>\n";
+    } else if (auto* bytes = v.data()) {
+        const QByteArray raw(reinterpret_cast<const char*>(bytes->data()),
+                             qsizetype(bytes->size()));
+        out += pad + "<data>" + raw.toBase64().toStdString() + "</data>\n";
     } else if (auto s = v.string()) {
         out += pad + "<string>" + escaped(*s) + "</string>\n";
     }

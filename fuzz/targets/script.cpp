@@ -1,0 +1,59 @@
+// A script file (--script FILE): every line's tokenising and the validation of its command's
+// arguments, run by the real driver on one virtual Mac kept across inputs. Lines that only
+// take time, end the program or write files where the script says are left out.
+
+#include "driver/ScriptDriver.h"
+#include "driver/Session.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace {
+
+bool leftOut(const std::string& line) {
+    static const char* const slow[] = {
+        "advance",          "drag", "crash", "quit", "screenshot", "screenshot-control-window",
+        "screenshot-window"};
+    const auto start = line.find_first_not_of(" \t\r");
+    if (start == std::string::npos) return false;
+    const std::string word = line.substr(start, line.find_first_of(" \t\r", start) - start);
+    for (const char* s : slow)
+        if (word == s) return true;
+    return false;
+}
+
+driver::Session& session() {
+    static std::unique_ptr<driver::Session> s = [] {
+        auto made = std::make_unique<driver::Session>(sim::VirtualMac::defaultDescription(),
+                                                      sim::VirtualMacOptions{});
+        made->launch();
+        made->mac().settle();
+        return made;
+    }();
+    return *s;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 4096) return -1;
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    std::string kept;
+    for (std::string line; std::getline(in, line);)
+        if (!leftOut(line)) kept += line + "\n";
+    std::ostringstream out, err;
+    driver::ScriptDriver script(session(), out, err);
+    script.setVariable("OUT", "/tmp");
+    (void)script.runText(kept, "fuzz.nls");
+    return 0;
+}
