@@ -47,7 +47,8 @@ class Bus : public platform::IORegistry {
         // The monitor answers with as many bytes as it likes; the bus fills the buffer.
         const auto reply = in->ConsumeBytes<uint8_t>(in->ConsumeIntegralInRange<size_t>(0, 64));
         std::memset(buffer, 0, length);
-        std::memcpy(buffer, reply.data(), std::min<size_t>(reply.size(), length));
+        if (!reply.empty())
+            std::memcpy(buffer, reply.data(), std::min<size_t>(reply.size(), length));
         return platform::kIOReturnSuccess;
     }
 };

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     const std::string limit = in.ConsumeRandomLengthString(200);
     const std::string calibration = in.ConsumeRandomLengthString(200);
-    const int64_t now = in.ConsumeIntegral<int64_t>();
+    // The clock's time, not the input's: from 1970 to the year 36812.
+    const int64_t now = in.ConsumeIntegralInRange<int64_t>(0, int64_t(1) << 40);
     helper::BatteryReading reading{in.ConsumeIntegralInRange<int>(0, 100), in.ConsumeBool()};
 
     const std::string folder = fuzz::scratch() + "/Library/Application Support/Nightlid";

@@ -1,5 +1,5 @@
 // A script file (--script FILE): every line's tokenising and the validation of its command's
-// arguments, run by the real driver on one virtual Mac kept across inputs. Lines that only
+// arguments, run by the real driver on the default virtual Mac. Lines that only
 // take time, end the program or write files where the script says are left out.
 
 #include "driver/ScriptDriver.h"
@@ -26,22 +26,12 @@ bool leftOut(const std::string& line) {
     return false;
 }
 
-driver::Session& session() {
-    static std::unique_ptr<driver::Session> s = [] {
-        auto made = std::make_unique<driver::Session>(sim::VirtualMac::defaultDescription(),
-                                                      sim::VirtualMacOptions{});
-        made->launch();
-        made->mac().settle();
-        return made;
-    }();
-    return *s;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(*argc, *argv);
+    static QApplication* app = new QApplication(*argc, *argv);
+    (void)app;
     return 0;
 }
 
@@ -51,8 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string kept;
     for (std::string line; std::getline(in, line);)
         if (!leftOut(line)) kept += line + "\n";
+    // A fresh machine and profile for every input, as every run of the program has.
+    driver::Session session(sim::VirtualMac::defaultDescription(), {});
+    session.launch();
     std::ostringstream out, err;
-    driver::ScriptDriver script(session(), out, err);
+    driver::ScriptDriver script(session, out, err);
     script.setVariable("OUT", "/tmp");
     (void)script.runText(kept, "fuzz.nls");
     return 0;

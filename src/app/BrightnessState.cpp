@@ -83,7 +83,10 @@ void BlackoutController::updateSlider(const ControlledDisplay& display, float va
 }
 
 void BlackoutController::loadBrightnessValues() {
-    for (const auto& [tag, display] : sliderDisplays) {
+    for (const auto& entry : sliderDisplays) {
+        // Named copies: a lambda below captures them.
+        const int tag = entry.first;
+        const ControlledDisplay display = entry.second;
         const float stored = storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
         const float current = valueOr(currentBrightnesses, display.id, 0.0f);
         const float known = valueOr(lastKnownBrightnesses, display.id, 0.0f);
