@@ -1,7 +1,7 @@
 // The recovery journal: what a crash left dark, read at the next start.
 
 #include "FuzzSupport.h"
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 
 #include <cmath>
 

@@ -9,7 +9,7 @@
 #include "appkit/Window.h"
 #include "display/BrightnessController.h"
 #include "display/DisplayEngine.h"
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 #include "platform/InputActivity.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"

@@ -2,7 +2,7 @@
 #include "appkit/Button.h"
 #include "blackout/BlackoutWindow.h"
 #include "display/DisplayEngine.h"
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
 #include "platform/TransferTables.h"

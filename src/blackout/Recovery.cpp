@@ -3,7 +3,7 @@
 
 #include "app/BlackoutController.h"
 #include "display/DisplayEngine.h"
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 #include "platform/CoreBrightness.h"
 #include "platform/Displays.h"
 #include "platform/Platform.h"

@@ -6,4 +6,5 @@ list(APPEND CORE_SOURCES
   blackout/PowerTile.cpp
   blackout/ProtectorMode.cpp
   blackout/Recovery.cpp
+  blackout/RecoveryJournal.cpp
 )

@@ -1,6 +1,6 @@
 #include "display/BrightnessController.h"
 
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
 

@@ -1,5 +1,5 @@
 #include "app/BlackoutController.h"
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 #include "platform/CoreBrightness.h"
 #include "platform/Platform.h"
 

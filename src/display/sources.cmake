@@ -12,5 +12,4 @@ list(APPEND CORE_SOURCES
   display/DisplayEngine.cpp
   display/DisplayLookup.cpp
   display/KeyboardBacklight.cpp
-  display/RecoveryJournal.cpp
 )

@@ -4,7 +4,7 @@
 #include "appkit/Button.h"
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 #include "driver/Session.h"
 #include "driver/commands/DisplayModeCommands.h"
 #include "driver/commands/HotkeyCommands.h"

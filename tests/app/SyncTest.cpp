@@ -1,5 +1,5 @@
 #include "appkit/Slider.h"
-#include "blackout/PowerTestSupport.h"
+#include "support/PowerTestSupport.h"
 #include "platform/BuiltInBrightness.h"
 #include "platform/sim/SimAudio.h"
 

@@ -1,6 +1,6 @@
 #include "appkit/Slider.h"
 #include "appkit/Window.h"
-#include "blackout/PowerTestSupport.h"
+#include "support/PowerTestSupport.h"
 
 #include <QLabel>
 

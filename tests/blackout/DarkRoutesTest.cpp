@@ -1,7 +1,7 @@
 // Routes where two darkening features meet, each of which once left a display dark.
 
-#include "blackout/PowerTestSupport.h"
-#include "display/RecoveryJournal.h"
+#include "support/PowerTestSupport.h"
+#include "blackout/RecoveryJournal.h"
 #include "platform/SystemPaths.h"
 #include "platform/sim/SimBattery.h"
 

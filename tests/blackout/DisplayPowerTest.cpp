@@ -1,7 +1,7 @@
 #include "appkit/Button.h"
 #include "appkit/ImageView.h"
 #include "appkit/LayerView.h"
-#include "blackout/PowerTestSupport.h"
+#include "support/PowerTestSupport.h"
 
 TEST_F(PowerTest, MonitorOffAtSixTenthsComesBackToSixTenths) {
     auto& c = controller();

@@ -1,5 +1,5 @@
 #include "blackout/BlackoutWindow.h"
-#include "blackout/PowerTestSupport.h"
+#include "support/PowerTestSupport.h"
 
 namespace {
 

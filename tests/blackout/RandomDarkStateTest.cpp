@@ -7,7 +7,7 @@
 #include "appkit/PopUpButton.h"
 #include "appkit/Slider.h"
 #include "display/DisplayEngine.h"
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 

@@ -1,5 +1,5 @@
-#include "blackout/PowerTestSupport.h"
-#include "display/RecoveryJournal.h"
+#include "support/PowerTestSupport.h"
+#include "blackout/RecoveryJournal.h"
 #include "platform/SystemPaths.h"
 
 #include <QDir>

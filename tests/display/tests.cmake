@@ -1,4 +1,5 @@
 list(APPEND TEST_SOURCES
+  display/BlueLightTest.cpp
   display/BrightnessControllerTest.cpp
   display/DDCPacingTest.cpp
   display/DDCPlatformGapsTest.cpp

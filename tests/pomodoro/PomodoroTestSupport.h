@@ -1,7 +1,7 @@
 #pragma once
 // The default machine with the program launched, and what a Pomodoro run shows.
 
-#include "blackout/PowerTestSupport.h"
+#include "support/PowerTestSupport.h"
 #include "pomodoro/PomodoroBreakView.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "appkit/Slider.h"
 #include "appkit/Stepper.h"
 #include "appkit/ViewLookup.h"
-#include "blackout/PowerTestSupport.h"
+#include "support/PowerTestSupport.h"
 #include "ui/CapsuleButtons.h"
 #include "zen/ZenSettingsPanel.h"
 #include "zen/ZenView.h"

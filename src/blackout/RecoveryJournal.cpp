@@ -1,4 +1,4 @@
-#include "display/RecoveryJournal.h"
+#include "blackout/RecoveryJournal.h"
 
 #include "platform/SystemLog.h"
 
