@@ -70,6 +70,7 @@ TEST_F(AppTest, OlderSystemsOnlyRememberTheLaunchAtLoginChoice) {
 }
 
 TEST_F(AppTest, AlertsAreModalWarningsAndTracesGoToTheLog) {
+    mac().alerts().queueAnswers({0});
     controller().showAlert("제목", "내용");
     ASSERT_EQ(mac().alerts().shown().size(), 1u);
     const auto& a = mac().alerts().shown()[0];

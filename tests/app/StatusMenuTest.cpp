@@ -87,6 +87,7 @@ TEST_F(AppTest, CheckForUpdatesReachesTheUpdaterOfTheDelegate) {
     EXPECT_TRUE(mac().notificationAuthorizationRequested());
 
     item().click(platform::EventType::rightMouseUp);
+    mac().alerts().queueAnswers({0});
     for (const auto& entry : item().lastMenu()->items)
         if (entry.title == "업데이트 확인...") entry.action();
     EXPECT_EQ(mac().updateChecks(), 1);
@@ -105,6 +106,7 @@ TEST_F(AppTest, UpdaterOffersTheVersionTheFeedHas) {
     m.availableUpdate = "9.1.0";
     boot(m);
     launch();
+    mac().alerts().queueAnswers({1});
     controller().checkForUpdates();
     ASSERT_EQ(mac().alerts().shown().size(), 1u);
     const auto& offer = mac().alerts().shown()[0];

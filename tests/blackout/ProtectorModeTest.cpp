@@ -118,6 +118,7 @@ TEST_F(PowerTest, LidClosedCoversTheMainMonitorAndAlertsWhenNothingCanBeCovered)
         d.hasScreen = false;
     boot(noScreens);
     launch();
+    mac().alerts().queueAnswers({0});
     controller().start();
     ASSERT_EQ(mac().alerts().shown().size(), 1u);
     EXPECT_EQ(mac().alerts().shown()[0].messageText, "화면을 찾을 수 없습니다");
@@ -132,6 +133,7 @@ TEST_F(PowerTest, LidClosedCoversTheMainMonitorAndAlertsWhenNothingCanBeCovered)
     unnumbered.preferredLanguages = {"en-US"};
     boot(unnumbered);
     launch();
+    mac().alerts().queueAnswers({0});
     controller().start();
     ASSERT_EQ(mac().alerts().shown().size(), 1u);
     EXPECT_EQ(mac().alerts().shown()[0].messageText, "Display Not Found");

@@ -221,7 +221,7 @@ TEST_F(BatteryCardTest, CalibrationIsScheduledShownAndCancelled) {
     start();
     auto& c = controller();
     // Without the helper nobody would run it: said, and nothing is shown as scheduled.
-    mac().alerts().queueAnswers({0});
+    mac().alerts().queueAnswers({0, 0});
     c.calibrationButton->performClick();
     advance();
     EXPECT_EQ(mac().alerts().shown().back().messageText, "Calibration Not Saved");

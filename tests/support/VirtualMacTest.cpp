@@ -31,6 +31,10 @@ void VirtualMacTest::boot(sim::MachineDescription description, sim::VirtualMacOp
     shutDown();
     mac_ = std::make_unique<sim::VirtualMac>(std::move(description), std::move(options));
     mac_->makeCurrent();
+    // A test answers the alerts it expects (queueAnswers); any other is a failure.
+    mac_->alerts().setUnexpected([](const platform::AlertRequest& alert) {
+        ADD_FAILURE() << "an alert nobody expected: \"" << alert.messageText << "\"";
+    });
 }
 
 void VirtualMacTest::bootJson(const std::string& json) {

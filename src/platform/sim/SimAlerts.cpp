@@ -13,6 +13,7 @@ int SimAlerts::runModal(platform::AlertRequest& request) {
         answers_.pop_front();
         return a;
     }
+    if (!presenter_ && unexpected_) unexpected_(request);
     const int answer = presenter_ ? presenter_(request) : 0;
     shown_.back() = request; // with the accessory as it was left
     return answer;

@@ -24,6 +24,11 @@ class SimAlerts : public platform::Alerts {
     void clear() { shown_.clear(); }
     // The next alerts are dismissed with these button indices (then with 0).
     void queueAnswers(std::vector<int> answers);
+    // Told of an alert that came with no answer queued and nobody to show it to (a test that did
+    // not expect it); the alert is then dismissed with its first button.
+    void setUnexpected(std::function<void(const platform::AlertRequest&)> told) {
+        unexpected_ = std::move(told);
+    }
     // Shows alerts for real (the interactive program); scripted answers go first.
     void setPresenter(std::function<int(platform::AlertRequest&)> presenter);
 
@@ -31,6 +36,7 @@ class SimAlerts : public platform::Alerts {
     std::vector<platform::AlertRequest> shown_;
     std::deque<int> answers_;
     std::function<int(platform::AlertRequest&)> presenter_;
+    std::function<void(const platform::AlertRequest&)> unexpected_;
     std::function<void(std::function<void()>)> post_;
     std::vector<std::string> languages_;
 };
