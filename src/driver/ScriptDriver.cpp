@@ -379,6 +379,19 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
                     compact(wanted);
             return false;
         }
+    } else if (cmd == "expect-log") {
+        const std::string wanted = unquoted(rest);
+        if (wanted.empty()) {
+            error = "expect-log takes the text a log line holds";
+            return false;
+        }
+        const auto lines = mac.log().lines();
+        if (std::none_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                return line.find(wanted) != std::string::npos;
+            })) {
+            error = "expectation failed: no log line holds \"" + wanted + "\"";
+            return false;
+        }
     } else if (cmd == "default") {
         // A key with spaces ("hotkeyCode.LG TV SSCR2") is written in quotes.
         auto [key, literal] = splitQuotedWord(rest);

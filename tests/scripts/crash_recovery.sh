@@ -26,4 +26,11 @@ for pair in "${pairs[@]}"; do
   fi
   rm -rf "$profile"
 done
+# A machine never darkened is no recovered one: the check must tell them apart.
+fresh=$(mktemp -d)
+if "$bin" --profile "$fresh" --script "$scripts/crash_after.nls" >/dev/null 2>&1; then
+  echo "crash_after passed on a profile that never crashed"
+  failed=1
+fi
+rm -rf "$fresh"
 exit "$failed"
