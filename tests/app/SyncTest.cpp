@@ -88,3 +88,41 @@ TEST_F(PowerTest, VolumeSliderFollowsTheSoundOutputAndSwitchedOffSlidersWakeThei
     EXPECT_EQ(gamma(3), "identity");
     EXPECT_EQ(luminance(3), 56);
 }
+
+TEST_F(PowerTest, TheAutoBrightnessCheckboxShowsWhatTheSystemHolds) {
+    auto& c = controller();
+    c.showControlWindow();
+    ASSERT_TRUE(c.autoBrightnessCheckbox);
+    auto& box = *c.autoBrightnessCheckbox;
+    ASSERT_EQ(box.state(), appkit::ControlState::on) << "the machine starts with it on";
+
+    // Switched off and on: the system follows, and the sync checkbox with it.
+    box.performClick();
+    EXPECT_FALSE(mac().description().autoBrightness);
+    EXPECT_FALSE(c.autoSyncButton->isEnabled());
+    box.performClick();
+    EXPECT_TRUE(mac().description().autoBrightness);
+    EXPECT_TRUE(c.autoSyncButton->isEnabled());
+
+    // A switch that refuses: the box goes back to what the system reports.
+    auto refusing = mac().description();
+    refusing.autoBrightnessRefused = true;
+    boot(refusing);
+    launch();
+    controller().showControlWindow();
+    auto& refused = *controller().autoBrightnessCheckbox;
+    refused.performClick();
+    EXPECT_TRUE(mac().description().autoBrightness);
+    EXPECT_EQ(refused.state(), appkit::ControlState::on);
+
+    // Without CoreBrightness nothing reports: the click is undone.
+    auto missing = mac().description();
+    missing.hasCoreBrightness = false;
+    boot(missing);
+    launch();
+    controller().showControlWindow();
+    auto& absent = *controller().autoBrightnessCheckbox;
+    const auto before = absent.state();
+    absent.performClick();
+    EXPECT_EQ(absent.state(), before);
+}

@@ -149,6 +149,7 @@ struct MachineDescription {
     bool hasCoreBrightness = true; // CBALC calls and the keyboard client's framework
     bool hasKeyboardClient = true; // the KeyboardBrightnessClient class
     bool autoBrightness = true;
+    bool autoBrightnessRefused = false; // the switch refuses changes (a managed Mac)
     // After this long without input, with no assertion held, the machine would sleep.
     double systemSleepSeconds = 600;
     // The process ID of the remote-control software whose clicks are synthesised.

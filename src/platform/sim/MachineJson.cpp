@@ -329,6 +329,7 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.loginItemFails = boolField(login, "fails", false, "machine.loginItems");
     d.hasDisplayServices = boolField(root, "displayServices", true, "machine");
     d.hasCoreBrightness = boolField(root, "coreBrightness", true, "machine");
+    d.autoBrightnessRefused = boolField(root, "autoBrightnessRefused", false, "machine");
     d.hasKeyboardClient = boolField(root, "keyboardClient", true, "machine");
     d.autoBrightness = boolField(root, "autoBrightness", true, "machine");
     d.hasSkyLight = boolField(root, "skyLight", true, "machine");

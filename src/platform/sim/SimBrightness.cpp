@@ -113,7 +113,7 @@ bool SimBrightness::getDisplayAutoBrightnessEnabled(bool* enabled) {
 }
 
 bool SimBrightness::setDisplayAutoBrightnessEnabled(bool enabled) {
-    if (!machine_.hasCoreBrightness) return false;
+    if (!machine_.hasCoreBrightness || machine_.autoBrightnessRefused) return false;
     machine_.autoBrightness = enabled;
     changed();
     return true;
