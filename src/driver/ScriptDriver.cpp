@@ -379,6 +379,13 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
                     compact(wanted);
             return false;
         }
+    } else if (cmd == "reopen") {
+        if (!rest.empty()) {
+            error = "reopen takes no argument, not \"" + rest + "\"";
+            return false;
+        }
+        mac.reopen();
+        settle(mac);
     } else if (cmd == "expect-log") {
         const std::string wanted = unquoted(rest);
         if (wanted.empty()) {

@@ -2,10 +2,11 @@
 
 #include "app/AppDelegate.h"
 #include "app/BlackoutController.h"
+#include "appkit/Window.h"
 #include "display/DisplayEngine.h"
 #include "platform/Applications.h"
-#include "platform/RunLoop.h"
 #include "platform/Clock.h"
+#include "platform/RunLoop.h"
 #include "platform/SerialQueue.h"
 
 namespace driver {
@@ -35,6 +36,10 @@ void Session::launch() {
     AppDelegate::setShared(delegate_.get());
     platform::current().applications->setActivationPolicy(platform::ActivationPolicy::regular);
     platform::mainQueue().async([this] { delegate_->applicationDidFinishLaunching(); });
+    mac_->setReopenHandler([this] {
+        if (!terminated_)
+            delegate_->applicationShouldHandleReopen(!appkit::Window::orderedWindows().empty());
+    });
 }
 
 } // namespace driver

@@ -45,13 +45,15 @@ TEST_F(AppTest, ControlWindowShowsACardPerDisplayInTheLanguage) {
     EXPECT_EQ(w.contentSize().width(), 560);
     EXPECT_EQ(cardTitles(),
               (std::vector<std::string>{"내장 디스플레이", "외장 디스플레이 (DELL U2720Q)",
-                                        "외장 디스플레이 (LG HDR 4K)", "화면 및 사운드 관리", "잠 안자기 모드", "배터리 및 전원 관리"}));
+                                        "외장 디스플레이 (LG HDR 4K)", "화면 및 사운드 관리",
+                                        "잠 안자기 모드", "배터리 및 전원 관리"}));
     EXPECT_EQ(controller().cachedDisplaysByID.size(), 3u);
 
     defaults().set("appLanguage", "en");
     controller().controlWindow->close();
     controller().showControlWindow();
-    EXPECT_EQ(cardTitles(), (std::vector<std::string>{
-                                "Built-in Display", "External Display (DELL U2720Q)",
-                                "External Display (LG HDR 4K)", "Screen & Sound Management", "Keep Awake", "Battery & Power Management"}));
+    EXPECT_EQ(cardTitles(),
+              (std::vector<std::string>{"Built-in Display", "External Display (DELL U2720Q)",
+                                        "External Display (LG HDR 4K)", "Screen & Sound Management",
+                                        "Keep Awake", "Battery & Power Management"}));
 }

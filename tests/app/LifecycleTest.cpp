@@ -43,6 +43,20 @@ TEST_F(AppTest, LaunchAsksTheCompetingUtilityToQuitAndOpensTheWindow) {
     EXPECT_TRUE(controller().controlWindow->isVisible());
 }
 
+TEST_F(AppTest, TheWindowIsNotFittedWhileInTheDock) {
+    launch();
+    auto& window = *controller().controlWindow;
+    const int fitted = window.frameHeight();
+    window.miniaturize();
+    window.setFrameHeight(fitted - 100);
+    controller().adjustWindowHeight();
+    EXPECT_EQ(window.frameHeight(), fitted - 100) << "left alone while miniaturized";
+    EXPECT_TRUE(log().contains(">>> [TRACER] adjustWindowHeight guard failed."));
+    window.deminiaturize();
+    controller().adjustWindowHeight();
+    EXPECT_EQ(window.frameHeight(), fitted) << "the next fitting corrects it";
+}
+
 TEST_F(AppTest, WindowHeightStopsShortOfTheTallestScreenAndThemeComesFromDefaults) {
     auto m = laptopWithTwoMonitors();
     for (auto& d : m.displays)

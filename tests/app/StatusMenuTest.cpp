@@ -1,5 +1,7 @@
 #include "app/AppTestSupport.h"
 
+#include "platform/sim/SimWindowServer.h"
+
 #include <gmock/gmock.h>
 
 using ::testing::ElementsAre;
@@ -113,4 +115,17 @@ TEST_F(AppTest, UpdaterOffersTheVersionTheFeedHas) {
     EXPECT_EQ(offer.messageText, "A new version of Nightlid is available!");
     EXPECT_NE(offer.informativeText.find("Nightlid 9.1.0 is now available"), std::string::npos);
     EXPECT_EQ(offer.buttons, (std::vector<std::string>{"Install Update", "Remind Me Later"}));
+}
+
+TEST_F(AppTest, RestoreScreenFromTheStatusMenuEndsProtectorMode) {
+    launch();
+    controller().start();
+    ASSERT_TRUE(controller().isProtecting);
+    ASSERT_FALSE(mac().windowServer().windowsOfKind("protector").empty());
+    item().click(platform::EventType::rightMouseUp);
+    for (const auto& entry : item().lastMenu()->items)
+        if (entry.title == "검정 화면 해제") entry.action();
+    advance(1);
+    EXPECT_FALSE(controller().isProtecting);
+    EXPECT_TRUE(mac().windowServer().windowsOfKind("protector").empty());
 }

@@ -1,7 +1,7 @@
 #include "appkit/Slider.h"
-#include "support/PowerTestSupport.h"
 #include "platform/BuiltInBrightness.h"
 #include "platform/sim/SimAudio.h"
+#include "support/PowerTestSupport.h"
 
 namespace {
 

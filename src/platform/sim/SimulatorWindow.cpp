@@ -93,6 +93,10 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
         auto& b = mac_.brightness();
         b.changeBlueLightElsewhere(!b.blueLightOn(), b.blueLightStrength());
     });
+    auto* reopen = new QPushButton("Open Nightlid");
+    reopen->setToolTip("Open the program again, as from Finder or the Dock while it runs");
+    system->addWidget(reopen);
+    connect(reopen, &QPushButton::clicked, this, [this] { mac_.reopen(); });
     auto* appearance = new QPushButton("Light / Dark");
     appearance->setToolTip("Switch the system appearance, as System Settings would");
     system->addWidget(appearance);

@@ -310,6 +310,15 @@ void VirtualMac::setTerminateHandler(std::function<void()> handler) {
 bool VirtualMac::terminateRequested() const {
     return impl_->terminateRequested;
 }
+void VirtualMac::setReopenHandler(std::function<void()> handler) {
+    impl_->reopenHandler = std::move(handler);
+}
+void VirtualMac::reopen() {
+    impl_->log.write("Virtual Mac: Nightlid opened again");
+    impl_->loop->async([this] {
+        if (impl_->reopenHandler) impl_->reopenHandler();
+    });
+}
 
 void VirtualMac::setChangeListener(std::function<void()> listener) {
     impl_->changed = std::move(listener);

@@ -118,6 +118,10 @@ class VirtualMac {
     // What the application's terminate does (the session runs the delegate's will-terminate).
     void setTerminateHandler(std::function<void()> handler);
     bool terminateRequested() const;
+    // The person opens the program again while it runs (Finder, the Dock, the simulator): the
+    // handler (the delegate's should-handle-reopen) runs on the main queue's next turn.
+    void setReopenHandler(std::function<void()> handler);
+    void reopen();
 
     // Called whenever the machine's visible state changes (for the simulator window).
     void setChangeListener(std::function<void()> listener);

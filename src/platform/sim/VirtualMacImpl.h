@@ -33,8 +33,8 @@
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimPrivileges.h"
-#include "platform/sim/SimSharedFiles.h"
 #include "platform/sim/SimRegistry.h"
+#include "platform/sim/SimSharedFiles.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimWindowServer.h"
 #include "platform/sim/VirtualMac.h"
@@ -89,6 +89,7 @@ struct VirtualMac::Impl : Displays,
     bool notificationsRequested = false;
     bool terminateRequested = false;
     std::function<void()> terminateHandler;
+    std::function<void()> reopenHandler;
     std::function<void()> changed;
     std::string hardwarePath; // empty: the hardware is not kept between runs
     ActivationPolicy policy = ActivationPolicy::regular;
