@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     bool headless = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--script" || a == "--tour") headless = true;
+        if (a == "--script" || a == "--tour" || a == "--help-script") headless = true;
     }
     bool help = false;
     for (int i = 1; i < argc; ++i) {
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
             if (name == a) ++i; // its value follows
             continue;
         }
-        if (name == "--log" || help) continue;
+        if (name == "--log" || name == "--help-script" || help) continue;
         std::cerr << "nightlid: unknown option " << a << "; see nightlid --help\n";
         return 2;
     }
@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     QCommandLineOption script("script", "Run a script headless in virtual time.", "FILE");
     QCommandLineOption tour("tour", "Run the headless tour, saving screenshots to DIR.", "DIR");
     QCommandLineOption verbose("log", "Echo the system log to standard error.");
-    cli.addOptions({machine, profile, script, tour, verbose});
+    QCommandLineOption helpScript("help-script", "Print the script commands and state fields.");
+    cli.addOptions({machine, profile, script, tour, verbose, helpScript});
     cli.process(app);
 
     std::string error;
@@ -126,6 +127,10 @@ int main(int argc, char** argv) {
             return *simulator;
         };
         driver::ScriptDriver runner(session, std::cout, std::cerr);
+        if (cli.isSet(helpScript)) {
+            std::cout << runner.commands().help();
+            return 0;
+        }
         runner.setScreenshotter([&] { return window().snapshot(); });
         runner.setZoomer([&](uint32_t id) {
             window().canvas()->zoomTo(id ? std::optional<uint32_t>(id) : std::nullopt);

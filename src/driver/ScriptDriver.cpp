@@ -4,7 +4,7 @@
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
 #include "driver/Arguments.h"
-#include "driver/DeviceCommands.h"
+#include "driver/CommandTable.h"
 #include "driver/Session.h"
 #include "driver/StateReport.h"
 #include "driver/commands/DisplayModeCommands.h"
@@ -105,8 +105,96 @@ std::pair<std::string, std::string> splitQuotedWord(const std::string& text) {
 
 } // namespace
 
+namespace {
+
+// The runner's own commands: name, arguments, help (the README's driver table), handler.
+struct OwnCommand {
+    const char* name;
+    const char* syntax;
+    const char* help;
+    bool (ScriptDriver::*run)(CommandCall&);
+};
+
+} // namespace
+
+// Defined in the class's scope: the handlers are private.
+struct OwnCommands {
+    static const OwnCommand table[];
+};
+
+const OwnCommand OwnCommands::table[] = {
+    {"advance", "SECONDS", "runs everything due in that much virtual time",
+     &ScriptDriver::advanceCommand},
+    {"click-status-item", "left|right|control",
+     "clicks the status item (control = left click with Control held)",
+     &ScriptDriver::clickStatusItemCommand},
+    {"menu", "TITLE", "chooses an item of the open status menu by its title",
+     &ScriptDriver::menuCommand},
+    {"plug", "ID", "plugs a display in or unplugs it", &ScriptDriver::plugCommand},
+    {"unplug", "ID", "plugs a display in or unplugs it", &ScriptDriver::plugCommand},
+    {"state", "",
+     "prints the state as one JSON line: the fields listed under \"State fields\" below",
+     &ScriptDriver::stateCommand},
+    {"expect", "PATH VALUE",
+     "fails unless the state at PATH (like `/statusItem/toolTip` or `/registry/0/name`; a "
+     "negative index counts from the end, `/log/-1` is the last line; quote a path with spaces) "
+     "equals VALUE (JSON; a bare word is a string)",
+     &ScriptDriver::expectCommand},
+    {"reopen", "",
+     "the person opens Nightlid again while it runs (from Finder or the Dock): the delegate's "
+     "reopen shows the control window",
+     &ScriptDriver::reopenCommand},
+    {"expect-log", "TEXT",
+     "fails unless a log line written since the program started holds TEXT (quotes around it are "
+     "dropped)",
+     &ScriptDriver::expectLogCommand},
+    {"default", "KEY VALUE", "stores a user default (JSON value; `null` removes it)",
+     &ScriptDriver::defaultCommand},
+    {"zoom-screen", "ID|all",
+     "shows one screen alone in the simulator window, or all of them again",
+     &ScriptDriver::zoomScreenCommand},
+    {"screenshot", "FILE", "saves the simulator window as PNG", &ScriptDriver::screenshotCommand},
+    {"screenshot-control-window", "FILE", "saves the control window as PNG",
+     &ScriptDriver::screenshotCommand},
+    {"language", "ko|en",
+     "switches the interface language as the control window's KO/EN control does",
+     &ScriptDriver::languageCommand},
+    {"admin-prompt", "accept|cancel",
+     "answers the system's administrator (password) prompt; like `alert`, it is the line after "
+     "the one that opened the prompt",
+     &ScriptDriver::adminPromptCommand},
+    {"alert", "BUTTON",
+     "answers the open alert with that button (before it, `popup ITEM` and `click TITLE` change "
+     "the alert's pop-up and checkbox): an alert runs a nested loop in which the script goes on, "
+     "so the line after the one that opened it answers it; a script that ends with an alert open "
+     "fails",
+     &ScriptDriver::alertCommand},
+    {"crash", "",
+     "flushes what the script printed and kills the process with SIGKILL, as a crash would (run "
+     "with `--profile DIR`, the next run on `DIR` starts on the same hardware)",
+     &ScriptDriver::crashCommand},
+    {"quit", "",
+     "quits the program as the status menu's Quit does; nothing of the program runs after it, so "
+     "only `state`, `expect` and `screenshot` may follow",
+     &ScriptDriver::quitCommand},
+    {"help", "",
+     "prints every command with its arguments, and every field of `state` (also `nightlid "
+     "--help-script`)",
+     &ScriptDriver::helpCommand},
+};
+
 ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& err)
-    : session_(session), out_(out), err_(err) {}
+    : session_(session), out_(out), err_(err) {
+    for (const auto& own : OwnCommands::table)
+        table_.add({own.name, own.syntax, own.help,
+                    [this, run = own.run](CommandCall& call) { return (this->*run)(call); }});
+    registerDeviceCommands(table_);
+    registerHotkeyCommands(table_);
+    registerPowerCommands(table_);
+    registerDisplayModeCommands(table_);
+    registerWindowCommands(table_);
+    registerStateFields(table_);
+}
 
 int ScriptDriver::runFile(const std::string& path) {
     QFile f(QString::fromStdString(path));
@@ -287,227 +375,307 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
                 cmd + "\"";
         return false;
     }
+    const Command* command = table_.find(cmd);
+    if (!command) {
+        error = "unknown command \"" + cmd + "\"";
+        return false;
+    }
+    // advance moves time itself; everything else acts on what is already due, as a user would
+    // after a moment, and lets what it started settle.
+    const bool timed = cmd == "advance";
+    if (!timed && !session_.terminated()) settle(mac);
+    CommandCall call{session_, cmd, rest, error,
+                     // Between a drag's values the queues go on in their own time.
+                     [&mac](double s) { mac.manualRunLoop()->advance(s); }};
+    if (!command->run(call)) return false;
+    if (!timed && !session_.terminated()) settle(mac);
+    return true;
+}
 
-    if (cmd == "advance") {
-        auto parsed = numberArg(rest, 0, kMaxAdvance);
-        if (!parsed) {
-            error =
-                "advance takes a number of seconds from 0 to 86400 (a day), not \"" + rest + "\"";
-            return false;
-        }
-        advance(*parsed);
+bool ScriptDriver::advanceCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto parsed = numberArg(rest, 0, kMaxAdvance);
+    if (!parsed) {
+        error = "advance takes a number of seconds from 0 to 86400 (a day), not \"" + rest + "\"";
+        return false;
+    }
+    advance(*parsed);
+    return true;
+}
+
+bool ScriptDriver::clickStatusItemCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    auto item = mac.statusItem();
+    if (!item) {
+        error = "there is no status item";
+        return false;
+    }
+    platform::ModifierFlags mods;
+    platform::EventType type = platform::EventType::leftMouseUp;
+    if (rest == "right")
+        type = platform::EventType::rightMouseUp;
+    else if (rest == "control")
+        mods.control = true;
+    else if (rest != "left") {
+        error = "click-status-item takes left, right or control";
+        return false;
+    }
+    item->click(type, mods);
+    return true;
+}
+
+bool ScriptDriver::menuCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    auto item = mac.statusItem();
+    if (!item || !item->lastMenu() || !item->menuIsOpen()) {
+        error = "no status menu is open (click-status-item right first)";
+        return false;
+    }
+    auto menu = *item->lastMenu();
+    item->closeMenu();
+    for (const auto& entry : menu.items) {
+        if (entry.isSeparator || entry.title != rest) continue;
+        if (entry.action) entry.action();
+        settle(mac);
         return true;
     }
-    // Everything below acts on what is already due, as a user would after a moment.
-    if (!session_.terminated()) settle(mac);
+    error = "the status menu has no item \"" + rest + "\"";
+    return false;
+}
 
-    if (cmd == "click-status-item") {
-        auto item = mac.statusItem();
-        if (!item) {
-            error = "there is no status item";
-            return false;
-        }
-        platform::ModifierFlags mods;
-        platform::EventType type = platform::EventType::leftMouseUp;
-        if (rest == "right")
-            type = platform::EventType::rightMouseUp;
-        else if (rest == "control")
-            mods.control = true;
-        else if (rest != "left") {
-            error = "click-status-item takes left, right or control";
-            return false;
-        }
-        item->click(type, mods);
-    } else if (cmd == "menu") {
-        auto item = mac.statusItem();
-        if (!item || !item->lastMenu() || !item->menuIsOpen()) {
-            error = "no status menu is open (click-status-item right first)";
-            return false;
-        }
-        auto menu = *item->lastMenu();
-        item->closeMenu();
-        for (const auto& entry : menu.items) {
-            if (entry.isSeparator || entry.title != rest) continue;
-            if (entry.action) entry.action();
-            settle(mac);
-            return true;
-        }
-        error = "the status menu has no item \"" + rest + "\"";
+bool ScriptDriver::plugCommand(CommandCall& call) {
+    const std::string& cmd = call.cmd;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    auto parsed = displayIDArg(rest);
+    if (!parsed) {
+        error = cmd + " needs a display ID";
         return false;
-    } else if (cmd == "plug" || cmd == "unplug") {
-        auto parsed = displayIDArg(rest);
-        if (!parsed) {
-            error = cmd + " needs a display ID";
-            return false;
-        }
-        const uint32_t id = *parsed;
-        bool ok = cmd == "plug" ? mac.plug(id) : mac.unplug(id);
-        if (!ok) {
-            error = "display " + rest +
-                    (cmd == "plug" ? " cannot be plugged in" : " is not plugged in");
-            return false;
-        }
-    } else if (cmd == "state") {
-        if (!rest.empty()) {
-            error = "state takes no argument, not \"" + rest + "\"";
-            return false;
-        }
-        auto state = stateReport(session_);
-        state["log"] = logSinceLastState();
-        logShown_ = mac.log().lines().size();
-        out_ << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString() << std::endl;
-    } else if (cmd == "expect") {
-        // A path with spaces is written in quotes.
-        auto [path, literal] = splitQuotedWord(rest);
-        if (path.empty() || literal.empty()) {
-            error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip "
-                    "\"Night Lid\"";
-            return false;
-        }
-        auto report = stateReport(session_);
-        // The lines the next state would print: written since the previous one.
-        report["log"] = logSinceLastState();
-        auto state = QJsonValue(report);
-        auto actual = lookup(state, path);
-        auto wanted = parseLiteral(literal);
-        if (!actual) {
-            error = "expectation failed: " + path + " is not in the state";
-            return false;
-        }
-        if (*actual != wanted) {
-            error = "expectation failed: " + path + " is " + compact(*actual) + ", expected " +
-                    compact(wanted);
-            return false;
-        }
-    } else if (cmd == "reopen") {
-        if (!rest.empty()) {
-            error = "reopen takes no argument, not \"" + rest + "\"";
-            return false;
-        }
-        mac.reopen();
-        settle(mac);
-    } else if (cmd == "expect-log") {
-        const std::string wanted = unquoted(rest);
-        if (wanted.empty()) {
-            error = "expect-log takes the text a log line holds";
-            return false;
-        }
-        const auto lines = mac.log().lines();
-        if (std::none_of(lines.begin(), lines.end(), [&](const std::string& line) {
-                return line.find(wanted) != std::string::npos;
-            })) {
-            error = "expectation failed: no log line holds \"" + wanted + "\"";
-            return false;
-        }
-    } else if (cmd == "default") {
-        // A key with spaces ("hotkeyCode.LG TV SSCR2") is written in quotes.
-        auto [key, literal] = splitQuotedWord(rest);
-        if (key.empty() || literal.empty()) {
-            error = "default takes a key and a JSON value";
-            return false;
-        }
-        auto v = parseLiteral(literal);
-        auto& d = *mac.platform().defaults;
-        const double n = v.toDouble();
-        // An integer when written whole and inside the 64-bit range (checked before the cast).
-        const bool whole = v.isDouble() && std::isfinite(n) && std::floor(n) == n &&
-                           std::fabs(n) < 9.2e18 &&
-                           literal.find_first_of(".eE") == std::string::npos;
-        // A number too large for JSON arrives as a bare word: refuse it rather than keep text.
-        const bool unreadableNumber =
-            v.isString() && !literal.empty() && literal[0] != '"' &&
-            literal.find_first_not_of("+-.0123456789eE") == std::string::npos &&
-            literal.find_first_of("0123456789") != std::string::npos;
-        if ((v.isDouble() && !std::isfinite(n)) || unreadableNumber) {
-            error = "default takes a finite number";
-            return false;
-        } else if (v.isBool())
-            d.set(key, v.toBool());
-        else if (whole)
-            d.set(key, int64_t(n));
-        else if (v.isDouble())
-            d.set(key, n);
-        else if (v.isString())
-            d.set(key, v.toString().toStdString());
-        else if (v.isNull())
-            d.remove(key);
-        else {
-            error = "default takes a Bool, a number, a string or null";
-            return false;
-        }
-    } else if (cmd == "zoom-screen") {
-        auto id = rest == "all" ? std::optional<platform::DisplayID>(0) : displayIDArg(rest);
-        if (!id) {
-            error = "zoom-screen takes a display ID or all";
-            return false;
-        }
-        if (zoomer_) zoomer_(*id);
-    } else if (cmd == "screenshot" || cmd == "screenshot-control-window") {
-        if (rest.empty()) {
-            error = cmd + " needs a file name";
-            return false;
-        }
-        QImage image;
-        if (cmd == "screenshot") {
-            if (!shooter_) {
-                error = "no simulator window to take a screenshot of";
-                return false;
-            }
-            image = shooter_();
-        } else {
-            if (!BlackoutController::hasShared() || !BlackoutController::shared().controlWindow) {
-                error = "there is no control window";
-                return false;
-            }
-            image = BlackoutController::shared().controlWindow->snapshot();
-        }
-        QFileInfo info(QString::fromStdString(rest));
-        QDir().mkpath(info.absolutePath());
-        if (!image.save(info.absoluteFilePath())) {
-            error = "cannot write " + rest;
-            return false;
-        }
-    } else if (cmd == "language") {
-        if (rest != "ko" && rest != "en") {
-            error = "language takes ko or en";
-            return false;
-        }
-        // What choosing a segment of the control window's KO/EN control does.
-        BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
-    } else if (cmd == "admin-prompt") {
-        error = "no administrator prompt is open to answer";
-        return false;
-    } else if (cmd == "alert") {
-        error = "no alert is open to answer";
-        return false;
-    } else if (cmd == "crash") {
-        // As a crash would: nothing of the program's own shut-down runs. The defaults are not
-        // lost: on a Mac the preferences daemon holds them already.
-        mac.platform().defaults->synchronize();
-        out_.flush();
-        err_.flush();
-        std::cout.flush();
-        std::cerr.flush();
-        ::raise(SIGKILL);
-    } else if (cmd == "quit") {
-        mac.platform().applications->terminate();
-    } else {
-        bool handled = false;
-        if (!runDeviceCommand(session_, cmd, rest, handled, error)) return false;
-        if (!handled && !runHotkeyCommand(session_, cmd, rest, handled, error)) return false;
-        if (!handled && !runPowerCommand(session_, cmd, rest, handled, error)) return false;
-        if (!handled && !runDisplayModeCommand(session_, cmd, rest, handled, error)) return false;
-        if (!handled && !runWindowCommand(
-                            session_, cmd, rest,
-                            // Between a drag's values the queues go on in their own time.
-                            [&mac](double s) { mac.manualRunLoop()->advance(s); }, handled, error))
-            return false;
-        if (!handled) {
-            error = "unknown command \"" + cmd + "\"";
-            return false;
-        }
     }
-    if (!session_.terminated()) settle(mac);
+    const uint32_t id = *parsed;
+    bool ok = cmd == "plug" ? mac.plug(id) : mac.unplug(id);
+    if (!ok) {
+        error =
+            "display " + rest + (cmd == "plug" ? " cannot be plugged in" : " is not plugged in");
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::stateCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    if (!rest.empty()) {
+        error = "state takes no argument, not \"" + rest + "\"";
+        return false;
+    }
+    auto state = stateReport(session_);
+    state["log"] = logSinceLastState();
+    logShown_ = mac.log().lines().size();
+    out_ << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString() << std::endl;
+    return true;
+}
+
+bool ScriptDriver::expectCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    // A path with spaces is written in quotes.
+    auto [path, literal] = splitQuotedWord(rest);
+    if (path.empty() || literal.empty()) {
+        error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip "
+                "\"Night Lid\"";
+        return false;
+    }
+    auto report = stateReport(session_);
+    // The lines the next state would print: written since the previous one.
+    report["log"] = logSinceLastState();
+    auto state = QJsonValue(report);
+    auto actual = lookup(state, path);
+    auto wanted = parseLiteral(literal);
+    if (!actual) {
+        error = "expectation failed: " + path + " is not in the state";
+        return false;
+    }
+    if (*actual != wanted) {
+        error = "expectation failed: " + path + " is " + compact(*actual) + ", expected " +
+                compact(wanted);
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::reopenCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    if (!rest.empty()) {
+        error = "reopen takes no argument, not \"" + rest + "\"";
+        return false;
+    }
+    mac.reopen();
+    settle(mac);
+    return true;
+}
+
+bool ScriptDriver::expectLogCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    const std::string wanted = unquoted(rest);
+    if (wanted.empty()) {
+        error = "expect-log takes the text a log line holds";
+        return false;
+    }
+    const auto lines = mac.log().lines();
+    if (std::none_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(wanted) != std::string::npos;
+        })) {
+        error = "expectation failed: no log line holds \"" + wanted + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::defaultCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    // A key with spaces ("hotkeyCode.LG TV SSCR2") is written in quotes.
+    auto [key, literal] = splitQuotedWord(rest);
+    if (key.empty() || literal.empty()) {
+        error = "default takes a key and a JSON value";
+        return false;
+    }
+    auto v = parseLiteral(literal);
+    auto& d = *mac.platform().defaults;
+    const double n = v.toDouble();
+    // An integer when written whole and inside the 64-bit range (checked before the cast).
+    const bool whole = v.isDouble() && std::isfinite(n) && std::floor(n) == n &&
+                       std::fabs(n) < 9.2e18 && literal.find_first_of(".eE") == std::string::npos;
+    // A number too large for JSON arrives as a bare word: refuse it rather than keep text.
+    const bool unreadableNumber =
+        v.isString() && !literal.empty() && literal[0] != '"' &&
+        literal.find_first_not_of("+-.0123456789eE") == std::string::npos &&
+        literal.find_first_of("0123456789") != std::string::npos;
+    if ((v.isDouble() && !std::isfinite(n)) || unreadableNumber) {
+        error = "default takes a finite number";
+        return false;
+    } else if (v.isBool())
+        d.set(key, v.toBool());
+    else if (whole)
+        d.set(key, int64_t(n));
+    else if (v.isDouble())
+        d.set(key, n);
+    else if (v.isString())
+        d.set(key, v.toString().toStdString());
+    else if (v.isNull())
+        d.remove(key);
+    else {
+        error = "default takes a Bool, a number, a string or null";
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::zoomScreenCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto id = rest == "all" ? std::optional<platform::DisplayID>(0) : displayIDArg(rest);
+    if (!id) {
+        error = "zoom-screen takes a display ID or all";
+        return false;
+    }
+    if (zoomer_) zoomer_(*id);
+    return true;
+}
+
+bool ScriptDriver::screenshotCommand(CommandCall& call) {
+    const std::string& cmd = call.cmd;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    if (rest.empty()) {
+        error = cmd + " needs a file name";
+        return false;
+    }
+    QImage image;
+    if (cmd == "screenshot") {
+        if (!shooter_) {
+            error = "no simulator window to take a screenshot of";
+            return false;
+        }
+        image = shooter_();
+    } else {
+        if (!BlackoutController::hasShared() || !BlackoutController::shared().controlWindow) {
+            error = "there is no control window";
+            return false;
+        }
+        image = BlackoutController::shared().controlWindow->snapshot();
+    }
+    QFileInfo info(QString::fromStdString(rest));
+    QDir().mkpath(info.absolutePath());
+    if (!image.save(info.absoluteFilePath())) {
+        error = "cannot write " + rest;
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::languageCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    if (rest != "ko" && rest != "en") {
+        error = "language takes ko or en";
+        return false;
+    }
+    // What choosing a segment of the control window's KO/EN control does.
+    BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
+    return true;
+}
+
+bool ScriptDriver::adminPromptCommand(CommandCall& call) {
+    std::string& error = call.error;
+    error = "no administrator prompt is open to answer";
+    return false;
+}
+
+bool ScriptDriver::alertCommand(CommandCall& call) {
+    std::string& error = call.error;
+    error = "no alert is open to answer";
+    return false;
+}
+
+bool ScriptDriver::crashCommand(CommandCall&) {
+    auto& mac = session_.mac();
+    // As a crash would: nothing of the program's own shut-down runs. The defaults are not
+    // lost: on a Mac the preferences daemon holds them already.
+    mac.platform().defaults->synchronize();
+    out_.flush();
+    err_.flush();
+    std::cout.flush();
+    std::cerr.flush();
+    ::raise(SIGKILL);
+    return true;
+}
+
+bool ScriptDriver::helpCommand(CommandCall& call) {
+    if (!call.rest.empty()) {
+        call.error = "help takes no argument, not \"" + call.rest + "\"";
+        return false;
+    }
+    out_ << table_.help() << std::flush;
+    return true;
+}
+
+bool ScriptDriver::quitCommand(CommandCall&) {
+    auto& mac = session_.mac();
+    mac.platform().applications->terminate();
     return true;
 }
 

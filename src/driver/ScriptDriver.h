@@ -1,6 +1,7 @@
 #pragma once
 // Runs the program headless from a script: one command a line, one JSON line per `state`.
 
+#include "driver/CommandTable.h"
 #include "platform/Alerts.h"
 
 #include <QJsonArray>
@@ -23,6 +24,8 @@ class ScriptDriver {
     // Returns the process exit code: 0, or 1 after naming the failing line.
     int runFile(const std::string& path);
     int runText(const std::string& text, const std::string& sourceName);
+    // Every command and state field, for help and for checking the README against.
+    const CommandTable& commands() const { return table_; }
     // Words like ${OUT} in the script are replaced by these values.
     void setVariable(const std::string& name, const std::string& value) { vars_[name] = value; }
     // Renders the simulator window; set by whoever owns it.
@@ -31,6 +34,7 @@ class ScriptDriver {
     void setZoomer(std::function<void(uint32_t)> zoomer) { zoomer_ = std::move(zoomer); }
 
   private:
+    friend struct OwnCommands;
     // The log lines written since the previous state, in order.
     QJsonArray logSinceLastState();
     bool execute(const std::string& line, std::string& error);
@@ -50,7 +54,26 @@ class ScriptDriver {
     runUntilAnswered(const std::string& what,
                      const std::function<bool(const std::string&, const std::string&)>& answers);
     void advance(double seconds);
+    // The runner's own commands.
+    bool advanceCommand(CommandCall& call);
+    bool clickStatusItemCommand(CommandCall& call);
+    bool menuCommand(CommandCall& call);
+    bool plugCommand(CommandCall& call);
+    bool stateCommand(CommandCall& call);
+    bool expectCommand(CommandCall& call);
+    bool reopenCommand(CommandCall& call);
+    bool expectLogCommand(CommandCall& call);
+    bool defaultCommand(CommandCall& call);
+    bool zoomScreenCommand(CommandCall& call);
+    bool screenshotCommand(CommandCall& call);
+    bool languageCommand(CommandCall& call);
+    bool adminPromptCommand(CommandCall& call);
+    bool alertCommand(CommandCall& call);
+    bool crashCommand(CommandCall& call);
+    bool quitCommand(CommandCall& call);
+    bool helpCommand(CommandCall& call);
 
+    CommandTable table_;
     std::vector<std::string> lines_;
     size_t next_ = 0;
     std::string source_;

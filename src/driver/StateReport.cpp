@@ -5,6 +5,7 @@
 #include "appkit/Window.h"
 #include "blackout/RecoveryJournal.h"
 #include "display/DisplayEngine.h"
+#include "driver/CommandTable.h"
 #include "driver/Session.h"
 #include "driver/commands/DisplayModeCommands.h"
 #include "driver/commands/HotkeyCommands.h"
@@ -271,6 +272,103 @@ QJsonObject stateReport(Session& session) {
     state["updateChecks"] = mac.updateChecks();
     state["terminated"] = session.terminated();
     return state;
+}
+
+namespace {
+
+// The fields `state` prints, with one help line each (the README's table of them).
+const StateField kStateFields[] = {
+    {"activationPolicy", "`regular` with a Dock icon, `accessory` without"},
+    {"alerts",
+     "every alert shown: title, message and buttons (an alert given no button gets the system's, "
+     "\"확인\" on a Korean machine, \"OK\" otherwise, and `alert OK` answers either)"},
+    {"arrangement", "each display's arrangement pop-up: tag, selected index and title"},
+    {"assertions", "each held power assertion's name, type and level"},
+    {"audio", "the sound devices, their volumes and the default output"},
+    {"autoBrightness", "whether the panel's automatic brightness is on"},
+    {"blueLight", "the blue-light filter: `on`, `strength`, strength `commits` sent"},
+    {"cachedDisplays", "the displays the program keeps from its last registry refresh"},
+    {"cards", "each card's collapse state, by its collapse key"},
+    {"colorSyncResets", "how often the gamma tables were reset to their ColorSync defaults"},
+    {"controlWindow",
+     "the control window: visible, frame, theme, theme button, `scrollY` (how far its content is "
+     "scrolled)"},
+    {"controls",
+     "every control of every open window, in order, with its window, kind, title, tag, value, "
+     "enabled and hidden flags, and label text"},
+    {"controlsByTag", "the same controls by tag"},
+    {"currentBrightnesses", "the brightness the program holds for each display"},
+    {"cursorHideCount", "how many times the cursor is hidden"},
+    {"ddc", "per monitor ID (also under `monitors/ID/ddc`): `setVcpFrames` the well-formed Set VCP "
+            "frames since the machine started, `framesInBusiestSecond`, `framesInLastSecond`, "
+            "`lastFrameAgoMs`, `lastValueLagMs` (how long after the program asked for its latest "
+            "brightness the monitor had it, null until it has)"},
+    {"defaults", "every stored user default"},
+    {"displayConfig",
+     "per display ID: `mode` (`width`, `height`, `pixelWidth`, `pixelHeight`, `refresh`), "
+     "`origin` as [x, y], `main`, `mirrorOf` (an ID or null)"},
+    {"displayConfigurations",
+     "what each display configuration transaction did, or why it was refused"},
+    {"files", "`limit` and `calibration`: the text, or null when missing; `limitOwner` and "
+              "`calibrationOwner`: `root` or `user`"},
+    {"frontWindow", "the front window's title and frame"},
+    {"helper",
+     "the charge-limit helper: `installed`, `running`, the `limit` it enforces, `prompts` shown, "
+     "`commandsRun` as root"},
+    {"hotkeys",
+     "`registered` (every held combination with its code, mask, text and owner), `displays` "
+     "(each display's hotkey text or null), `isRecordingHotkey`, `recordingDisplayID`, "
+     "`recordingMonitor`, `buttons` (each hotkey button's title, shown text, colours, active, "
+     "hovered and recording flags), `keyboardLayout`, `pressesToOtherApplications`"},
+    {"isEnglish", "whether the interface is in English"},
+    {"isProtecting", "whether protector mode is on"},
+    {"keyboardBacklights", "each keyboard backlight's level"},
+    {"keysReachingApplication", "keys that reached the program's windows"},
+    {"lastBuiltInBrightness", "the panel's brightness the sync last saw"},
+    {"lastKnownBrightnesses", "the last brightness above zero of each display"},
+    {"log", "the log lines written since the previous `state`"},
+    {"monitors", "each monitor's VCP values (current and maximum) and its `ddc` figures"},
+    {"notifications", "each delivered notification's identifier, title, body and time"},
+    {"online", "the online display IDs"},
+    {"pomodoro",
+     "the run: `isPomodoroActive`, `phase`, durations, cycles, `secondsRemaining`, "
+     "`timerRunning`, `alertShown`, `isShowingStopAlert`, `originalBrightnesses`, the toolbar "
+     "`button`'s title; `breakWindows`, `statusPanel`, `settingsPanel`, `startOverlay`"},
+    {"power",
+     "the power status the card reads, with `chargingInhibited` and `adapterBypassed` as the "
+     "helper set them, `appliedLimit`, `sleepAssertionID`"},
+    {"powerTiles", "each power tile's tool tip"},
+    {"poweredOff", "the switched-off displays with the brightness they come back to"},
+    {"protectorWindow", "the screen protector mode covers"},
+    {"recoveryJournal", "what a crash now would leave for the next start to bring back"},
+    {"registry", "the display registry and DDC pairing"},
+    {"resolution",
+     "`scaling` (each display's options with mode, label, selected, enabled and density `level`) "
+     "and `popups` (each resolution pop-up's tag, items, selection and enabled flag)"},
+    {"screens",
+     "each screen's brightness, gamma table (identity, black or custom with its sample count), "
+     "overlay alpha and windows"},
+    {"sounds", "each system sound played, in order, with its time"},
+    {"standby",
+     "`active`, `idleSeconds` since the last input, whether the `idleTimer` runs, `assertionID`"},
+    {"statusItem", "the status item: image or title, tool tip, the last menu it showed"},
+    {"statusMenu", "the status menu's items"},
+    {"systemAppearance", "the system appearance, `light` or `dark`"},
+    {"terminated", "whether the program has quit"},
+    {"time", "the virtual time in seconds since the machine started"},
+    {"updateChecks", "how many update checks ran"},
+    {"zen",
+     "`isZenModeActive`, `isZenModePaused`, `zenSecondsRemaining`, `zenOriginalBrightnesses`, "
+     "`countdownRunning`, `settingsPanel` with its minutes, and `zenWindows` per display (`view` "
+     "zen or black, `timer`, `guide`, `breathPhase`, `dotScale`, `controlBarAlpha`, "
+     "`controlBarVisible`, the two buttons' titles)"},
+};
+
+} // namespace
+
+void registerStateFields(CommandTable& table) {
+    for (const auto& field : kStateFields)
+        table.addState(field);
 }
 
 } // namespace driver

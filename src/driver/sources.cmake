@@ -1,6 +1,7 @@
 list(APPEND DRIVER_SOURCES
   driver/Arguments.cpp
-  driver/DeviceCommands.cpp
+  driver/CommandTable.cpp
+  driver/commands/DeviceCommands.cpp
   driver/commands/DisplayModeCommands.cpp
   driver/commands/HotkeyCommands.cpp
   driver/commands/PomodoroState.cpp

@@ -1,3 +1,4 @@
 list(APPEND TEST_SOURCES
   driver/ScriptDriverTest.cpp
 )
+list(APPEND TEST_SOURCES driver/CommandTableTest.cpp)

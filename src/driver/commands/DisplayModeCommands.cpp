@@ -1,4 +1,5 @@
 #include "driver/commands/DisplayModeCommands.h"
+#include "driver/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/PopUpButton.h"
@@ -34,46 +35,65 @@ QWidget* controlContent() {
 
 } // namespace
 
-bool runDisplayModeCommand(Session& session, const std::string& cmd, const std::string& rest,
-                           bool& handled, std::string& error) {
-    handled = true;
+namespace {
+
+bool scalingCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
     std::istringstream in(rest);
-    if (cmd == "scaling") {
-        std::string idText, indexText, extra;
-        in >> idText >> indexText >> extra;
-        auto id = wholeArg(idText, 0xFFFFFFFF);
-        auto index = wholeArg(indexText, 1000);
-        if (!id || !index || !extra.empty()) {
-            error = "scaling takes a display ID and an option index from 0, e.g. scaling 1 2";
-            return false;
-        }
-        auto* content = controlContent();
-        if (!content || !BlackoutController::shared().controlWindow->isVisible()) {
-            error = "scaling needs the control window on screen";
-            return false;
-        }
-        for (auto* option : appkit::subviews<modes::ScalingOptionView>(content))
-            if (option->displayID == *id && option->optionIndex == int(*index)) {
-                option->performClick();
-                return true;
-            }
-        error = "display " + idText + " shows no scaling option " + indexText +
-                " (a display with few modes or no HiDPI mode has a resolution pop-up)";
+    std::string idText, indexText, extra;
+    in >> idText >> indexText >> extra;
+    auto id = wholeArg(idText, 0xFFFFFFFF);
+    auto index = wholeArg(indexText, 1000);
+    if (!id || !index || !extra.empty()) {
+        error = "scaling takes a display ID and an option index from 0, e.g. scaling 1 2";
         return false;
     }
-    if (cmd == "configuration-fails") {
-        std::string step, extra;
-        in >> step >> extra;
-        if ((step != "none" && step != "begin" && step != "configure" && step != "complete") ||
-            !extra.empty()) {
-            error = "configuration-fails takes none, begin, configure or complete";
-            return false;
-        }
-        session.mac().setConfigurationFailsAt(step == "none" ? "" : step);
-        return true;
+    auto* content = controlContent();
+    if (!content || !BlackoutController::shared().controlWindow->isVisible()) {
+        error = "scaling needs the control window on screen";
+        return false;
     }
-    handled = false;
+    for (auto* option : appkit::subviews<modes::ScalingOptionView>(content))
+        if (option->displayID == *id && option->optionIndex == int(*index)) {
+            option->performClick();
+            return true;
+        }
+    error = "display " + idText + " shows no scaling option " + indexText +
+            " (a display with few modes or no HiDPI mode has a resolution pop-up)";
+    return false;
+}
+
+bool configurationFailsCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    std::istringstream in(rest);
+    std::string step, extra;
+    in >> step >> extra;
+    if ((step != "none" && step != "begin" && step != "configure" && step != "complete") ||
+        !extra.empty()) {
+        error = "configuration-fails takes none, begin, configure or complete";
+        return false;
+    }
+    session.mac().setConfigurationFailsAt(step == "none" ? "" : step);
     return true;
+}
+
+// The commands of this file: name, arguments, help (the README's driver table), handler.
+const Command kDisplayModeCommands[] = {
+    {"scaling", "ID INDEX", "clicks option INDEX (from 0) of a display's scaling picker",
+     scalingCommand},
+    {"configuration-fails", "none|begin|configure|complete",
+     "makes display configuration transactions fail at that step from now on",
+     configurationFailsCommand},
+};
+
+} // namespace
+
+void registerDisplayModeCommands(CommandTable& table) {
+    for (const auto& command : kDisplayModeCommands)
+        table.add(command);
 }
 
 void addDisplayModeState(Session& session, QJsonObject& state) {

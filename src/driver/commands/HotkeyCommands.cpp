@@ -1,4 +1,5 @@
 #include "driver/commands/HotkeyCommands.h"
+#include "driver/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "display/DisplayEngine.h"
@@ -38,50 +39,88 @@ QString text(const std::string& s) {
 
 } // namespace
 
-bool runHotkeyCommand(Session& session, const std::string& cmd, const std::string& rest,
-                      bool& handled, std::string& error) {
-    handled = true;
+namespace {
+
+bool hotkeyCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
     auto& input = session.mac().input();
     std::istringstream in(rest);
-    if (cmd == "hotkey") {
-        std::string codeText, maskText, extra;
-        in >> codeText >> maskText >> extra;
-        auto code = wholeArg(codeText, 0xFFFF);
-        auto mask = maskArg(maskText);
-        if (!code || !mask || !extra.empty()) {
-            error = std::string("hotkey takes a key code (0 to 65535) and ") + kMaskHelp +
-                    ", e.g. hotkey 18 6400";
-            return false;
-        }
-        input.pressKeyInOtherApplication(uint16_t(*code), platform::modifierFlags(*mask));
-    } else if (cmd == "key") {
-        std::string codeText, where, maskText, extra;
-        in >> codeText >> where >> maskText >> extra;
-        auto code = wholeArg(codeText, 0xFFFF);
-        auto mask = maskText.empty() ? std::optional<uint32_t>(0) : maskArg(maskText);
-        if (!code || (where != "local" && where != "global") || !mask || !extra.empty()) {
-            error = std::string("key takes a key code, local or global, and optionally ") +
-                    kMaskHelp + ", e.g. key 53 global or key 40 local 768";
-            return false;
-        }
-        const auto flags = platform::modifierFlags(*mask);
-        if (where == "local")
-            input.pressKeyInApplication(uint16_t(*code), flags);
-        else
-            input.pressKeyInOtherApplication(uint16_t(*code), flags);
-    } else if (cmd == "flags") {
-        std::string maskText, extra;
-        in >> maskText >> extra;
-        auto mask = maskArg(maskText);
-        if (!mask || !extra.empty()) {
-            error = std::string("flags takes ") + kMaskHelp + " (0: none held), e.g. flags 6144";
-            return false;
-        }
-        input.changeFlags(platform::modifierFlags(*mask));
-    } else {
-        handled = false;
+    std::string codeText, maskText, extra;
+    in >> codeText >> maskText >> extra;
+    auto code = wholeArg(codeText, 0xFFFF);
+    auto mask = maskArg(maskText);
+    if (!code || !mask || !extra.empty()) {
+        error = std::string("hotkey takes a key code (0 to 65535) and ") + kMaskHelp +
+                ", e.g. hotkey 18 6400";
+        return false;
     }
+    input.pressKeyInOtherApplication(uint16_t(*code), platform::modifierFlags(*mask));
     return true;
+}
+
+bool keyCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& input = session.mac().input();
+    std::istringstream in(rest);
+    std::string codeText, where, maskText, extra;
+    in >> codeText >> where >> maskText >> extra;
+    auto code = wholeArg(codeText, 0xFFFF);
+    auto mask = maskText.empty() ? std::optional<uint32_t>(0) : maskArg(maskText);
+    if (!code || (where != "local" && where != "global") || !mask || !extra.empty()) {
+        error = std::string("key takes a key code, local or global, and optionally ") + kMaskHelp +
+                ", e.g. key 53 global or key 40 local 768";
+        return false;
+    }
+    const auto flags = platform::modifierFlags(*mask);
+    if (where == "local")
+        input.pressKeyInApplication(uint16_t(*code), flags);
+    else
+        input.pressKeyInOtherApplication(uint16_t(*code), flags);
+    return true;
+}
+
+bool flagsCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& input = session.mac().input();
+    std::istringstream in(rest);
+    std::string maskText, extra;
+    in >> maskText >> extra;
+    auto mask = maskArg(maskText);
+    if (!mask || !extra.empty()) {
+        error = std::string("flags takes ") + kMaskHelp + " (0: none held), e.g. flags 6144";
+        return false;
+    }
+    input.changeFlags(platform::modifierFlags(*mask));
+    return true;
+}
+
+// The commands of this file: name, arguments, help (the README's driver table), handler.
+const Command kHotkeyCommands[] = {
+    {"hotkey", "CODE MASK",
+     "presses a combination while another application is in front (`hotkey 18 6400` is ⌃⌥⌘1)",
+     hotkeyCommand},
+    {"key", "CODE local|global [MASK]",
+     "presses a key (Mac key code; 53 is Escape) in this application, or in another one, with "
+     "the modifiers of the Carbon mask MASK (256 ⌘, 512 ⇧, 2048 ⌥, 4096 ⌃, added); a combination "
+     "someone holds as a hotkey goes to its holder instead",
+     keyCommand},
+    {"flags", "MASK",
+     "the modifiers held change while the program is in front (a flags-changed event; 0 releases "
+     "them all)",
+     flagsCommand},
+};
+
+} // namespace
+
+void registerHotkeyCommands(CommandTable& table) {
+    for (const auto& command : kHotkeyCommands)
+        table.add(command);
 }
 
 void addHotkeyState(Session& session, QJsonObject& state) {

@@ -1,4 +1,5 @@
 #include "driver/commands/PowerCommands.h"
+#include "driver/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "driver/Arguments.h"
@@ -73,37 +74,65 @@ bool writeSystemFile(Session& session, const std::string& rest, std::string& err
 
 } // namespace
 
-bool runPowerCommand(Session& session, const std::string& cmd, const std::string& rest,
-                     bool& handled, std::string& error) {
-    handled = true;
+namespace {
+
+bool adapterCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
     auto& battery = session.mac().battery();
-    if (cmd == "adapter") {
-        if (rest != "plug" && rest != "unplug") {
-            error = "adapter takes plug or unplug";
-            return false;
-        }
-        if (!battery.present()) {
-            error = "this machine has no battery";
-            return false;
-        }
-        battery.setAdapterConnected(rest == "plug");
-    } else if (cmd == "battery") {
-        auto percent = wholeArg(rest, 100);
-        if (!percent) {
-            error = "battery takes a charge from 0 to 100, e.g. battery 80";
-            return false;
-        }
-        if (!battery.present()) {
-            error = "this machine has no battery";
-            return false;
-        }
-        battery.setPercent(int(*percent));
-    } else if (cmd == "system-file") {
-        return writeSystemFile(session, rest, error);
-    } else {
-        handled = false;
+    if (rest != "plug" && rest != "unplug") {
+        error = "adapter takes plug or unplug";
+        return false;
     }
+    if (!battery.present()) {
+        error = "this machine has no battery";
+        return false;
+    }
+    battery.setAdapterConnected(rest == "plug");
     return true;
+}
+
+bool batteryCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& battery = session.mac().battery();
+    auto percent = wholeArg(rest, 100);
+    if (!percent) {
+        error = "battery takes a charge from 0 to 100, e.g. battery 80";
+        return false;
+    }
+    if (!battery.present()) {
+        error = "this machine has no battery";
+        return false;
+    }
+    battery.setPercent(int(*percent));
+    return true;
+}
+
+bool systemFileCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    return writeSystemFile(session, rest, error);
+}
+
+// The commands of this file: name, arguments, help (the README's driver table), handler.
+const Command kPowerCommands[] = {
+    {"adapter", "plug|unplug", "plugs the power adapter in or pulls it out", adapterCommand},
+    {"battery", "PERCENT", "sets the battery's charge (0 to 100)", batteryCommand},
+    {"system-file", "\"PATH\" TEXT|--remove",
+     "root (an administrator, another program) writes or removes a system file, creating its "
+     "folders",
+     systemFileCommand},
+};
+
+} // namespace
+
+void registerPowerCommands(CommandTable& table) {
+    for (const auto& command : kPowerCommands)
+        table.add(command);
 }
 
 void addPowerState(Session& session, QJsonObject& state) {

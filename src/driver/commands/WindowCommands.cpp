@@ -1,4 +1,5 @@
 #include "driver/commands/WindowCommands.h"
+#include "driver/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
@@ -233,179 +234,258 @@ bool turnWheel(const std::string& rest, std::string& error) {
 
 } // namespace
 
-bool runWindowCommand(Session& session, const std::string& cmd, const std::string& rest,
-                      const std::function<void(double)>& advance, bool& handled,
-                      std::string& error) {
-    handled = true;
-    auto& mac = session.mac();
-    if (cmd == "wheel") return turnWheel(rest, error);
-    if (cmd == "click") {
-        if (rest.empty()) {
-            error = "click takes the title of a button, checkbox or segment";
-            return false;
-        }
-        return click(unquote(rest), error);
-    }
-    if (cmd == "type") {
-        // Into an editable field, known by the label before it; then editing ends, as with Return.
-        // A whole number instead names the field by its place (from 1) in the front-most window
-        // that has editable fields (fields carry no tags of their own).
-        auto [target, text] = firstArg(rest);
-        QLineEdit* field = nullptr;
-        const auto place = wholeArg(target, 1000);
-        for (auto* window : windows()) {
-            std::vector<QLineEdit*> editable;
-            for (auto* f : window->widget()->findChildren<QLineEdit*>())
-                if (shown(f) && !f->isReadOnly()) editable.push_back(f);
-            for (auto* f : editable)
-                if (!field && rowTitle(f) == target) field = f;
-            if (!field && place && !editable.empty()) {
-                if (*place >= 1 && *place <= editable.size()) field = editable[*place - 1];
-                break;
-            }
-        }
-        if (!field) {
-            error = "no window shows a field labelled \"" + target + "\"" +
-                    (place ? " or an editable field at that place" : "");
-            return false;
-        }
-        field->setText(QString::fromStdString(text));
-        emit field->editingFinished();
-        return true;
-    }
-    if (cmd == "slider") {
-        auto [target, valueText] = lastArg(rest);
-        auto* slider = findControl<appkit::Slider>(target);
-        if (!slider) {
-            error =
-                "no window shows a slider " + (target.empty() ? "(give a tag or a title)" : target);
-            return false;
-        }
-        auto value = numberArg(valueText, slider->minValue(), slider->maxValue());
-        if (!value) {
-            error = "slider takes a value from " + std::to_string(slider->minValue()) + " to " +
-                    std::to_string(slider->maxValue()) + ", not \"" + valueText + "\"";
-            return false;
-        }
-        if (!slider->isEnabled()) {
-            error = "the slider " + target + " is disabled";
-            return false;
-        }
-        slider->performDrag(*value);
-        return true;
-    }
-    if (cmd == "drag") {
-        std::istringstream in(rest);
-        std::string tagText, fromText, toText, secondsText, extra;
-        in >> tagText >> fromText >> toText >> secondsText >> extra;
-        auto* slider =
-            wholeArg(tagText, 1'000'000) ? findControl<appkit::Slider>(tagText) : nullptr;
-        auto from =
-            slider ? numberArg(fromText, slider->minValue(), slider->maxValue()) : std::nullopt;
-        auto to = slider ? numberArg(toText, slider->minValue(), slider->maxValue()) : std::nullopt;
-        auto seconds = numberArg(secondsText, 0, 600);
-        if (!slider || !from || !to || !seconds || !extra.empty()) {
-            error = "drag takes a slider's tag, a start and an end value in its range and the "
-                    "seconds it lasts (at most 600), e.g. drag 1001 0.2 0.9 2";
-            return false;
-        }
-        if (!slider->isEnabled()) {
-            error = "the slider " + tagText + " is disabled";
-            return false;
-        }
-        const int steps = std::max(1, int(std::lround(*seconds * 60)));
-        const double start = from.value_or(0), end = to.value_or(0);
-        for (int i = 0; i <= steps; ++i) {
-            slider->performDrag(start + (end - start) * double(i) / steps);
-            if (i < steps) advance(1.0 / 60.0);
-        }
-        return true;
-    }
-    if (cmd == "popup") {
-        // "TAG ITEM" or "\"TITLE\" ITEM": the first word (quoted for spaces) names the pop-up.
-        auto [target, item] = firstArg(rest);
-        item = unquote(item);
-        auto* popup = findControl<appkit::PopUpButton>(target);
-        if (!popup) {
-            error =
-                "no window shows a pop-up " + (target.empty() ? "(give a tag or a title)" : target);
-            return false;
-        }
-        const auto titles = popup->itemTitles();
-        for (size_t i = 0; i < titles.size(); ++i)
-            if (titles[i] == item) {
-                if (!popup->isEnabled()) {
-                    error = "the pop-up " + target + " is disabled";
-                    return false;
-                }
-                popup->performSelect(int(i));
-                return true;
-            }
-        error = "the pop-up " + target + " has no item \"" + item + "\"";
+namespace {
+
+bool wheelCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    return turnWheel(rest, error);
+}
+
+bool clickCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    if (rest.empty()) {
+        error = "click takes the title of a button, checkbox or segment";
         return false;
     }
-    if (cmd == "collapse") {
-        for (auto* window : windows())
-            for (auto* card : appkit::subviews<ui::CollapsibleCard>(window->widget()))
-                if (card->key() == rest) {
-                    card->toggleCollapsed();
-                    return true;
-                }
-        error = "no window shows a card with the collapse key \"" + rest + "\"";
+    return click(unquote(rest), error);
+}
+
+bool typeCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    // Into an editable field, known by the label before it; then editing ends, as with Return.
+    // A whole number instead names the field by its place (from 1) in the front-most window
+    // that has editable fields (fields carry no tags of their own).
+    auto [target, text] = firstArg(rest);
+    QLineEdit* field = nullptr;
+    const auto place = wholeArg(target, 1000);
+    for (auto* window : windows()) {
+        std::vector<QLineEdit*> editable;
+        for (auto* f : window->widget()->findChildren<QLineEdit*>())
+            if (shown(f) && !f->isReadOnly()) editable.push_back(f);
+        for (auto* f : editable)
+            if (!field && rowTitle(f) == target) field = f;
+        if (!field && place && !editable.empty()) {
+            if (*place >= 1 && *place <= editable.size()) field = editable[*place - 1];
+            break;
+        }
+    }
+    if (!field) {
+        error = "no window shows a field labelled \"" + target + "\"" +
+                (place ? " or an editable field at that place" : "");
         return false;
     }
-    if (cmd == "screenshot-window") {
-        // The title may be quoted; the file is the last word.
-        const auto cut = rest.find_last_of(' ');
-        const std::string title = cut == std::string::npos ? "" : unquote(rest.substr(0, cut));
-        const std::string file = cut == std::string::npos ? "" : rest.substr(cut + 1);
-        if (title.empty() || file.empty()) {
-            error = "screenshot-window takes a window's title and a file name";
-            return false;
-        }
-        for (auto* window : windows())
-            if (window->title() == title && window->isVisible()) {
-                QFileInfo info(QString::fromStdString(file));
-                QDir().mkpath(info.absolutePath());
-                if (!window->snapshot().save(info.absoluteFilePath())) {
-                    error = "cannot write " + file;
-                    return false;
-                }
-                return true;
-            }
-        error = "no open window is titled \"" + title + "\"";
-        return false;
-    }
-    if (cmd == "close-window") {
-        auto all = windows();
-        if (all.empty()) {
-            error = "no window of the program is open";
-            return false;
-        }
-        all.front()->close();
-        return true;
-    }
-    if (cmd == "panel-brightness") {
-        auto value = numberArg(rest, 0, 1);
-        if (!value) {
-            error = "panel-brightness takes a level from 0 to 1";
-            return false;
-        }
-        auto set = mac.brightness().lookupSetBrightness();
-        for (const auto& d : mac.description().displays)
-            if (d.builtIn && d.online && set && set(d.id, float(*value)) == 0) return true;
-        error = "there is no built-in panel to change";
-        return false;
-    }
-    if (cmd == "default-output") {
-        if (!mac.audio().setDefaultOutputByName(unquote(rest))) {
-            error = "no sound output device is called \"" + unquote(rest) + "\"";
-            return false;
-        }
-        return true;
-    }
-    handled = false;
+    field->setText(QString::fromStdString(text));
+    emit field->editingFinished();
     return true;
+}
+
+bool sliderCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto [target, valueText] = lastArg(rest);
+    auto* slider = findControl<appkit::Slider>(target);
+    if (!slider) {
+        error = "no window shows a slider " + (target.empty() ? "(give a tag or a title)" : target);
+        return false;
+    }
+    auto value = numberArg(valueText, slider->minValue(), slider->maxValue());
+    if (!value) {
+        error = "slider takes a value from " + std::to_string(slider->minValue()) + " to " +
+                std::to_string(slider->maxValue()) + ", not \"" + valueText + "\"";
+        return false;
+    }
+    if (!slider->isEnabled()) {
+        error = "the slider " + target + " is disabled";
+        return false;
+    }
+    slider->performDrag(*value);
+    return true;
+}
+
+bool dragCommand(CommandCall& call) {
+    auto& advance = call.advance;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    std::istringstream in(rest);
+    std::string tagText, fromText, toText, secondsText, extra;
+    in >> tagText >> fromText >> toText >> secondsText >> extra;
+    auto* slider = wholeArg(tagText, 1'000'000) ? findControl<appkit::Slider>(tagText) : nullptr;
+    auto from = slider ? numberArg(fromText, slider->minValue(), slider->maxValue()) : std::nullopt;
+    auto to = slider ? numberArg(toText, slider->minValue(), slider->maxValue()) : std::nullopt;
+    auto seconds = numberArg(secondsText, 0, 600);
+    if (!slider || !from || !to || !seconds || !extra.empty()) {
+        error = "drag takes a slider's tag, a start and an end value in its range and the "
+                "seconds it lasts (at most 600), e.g. drag 1001 0.2 0.9 2";
+        return false;
+    }
+    if (!slider->isEnabled()) {
+        error = "the slider " + tagText + " is disabled";
+        return false;
+    }
+    const int steps = std::max(1, int(std::lround(*seconds * 60)));
+    const double start = from.value_or(0), end = to.value_or(0);
+    for (int i = 0; i <= steps; ++i) {
+        slider->performDrag(start + (end - start) * double(i) / steps);
+        if (i < steps) advance(1.0 / 60.0);
+    }
+    return true;
+}
+
+bool popupCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    // "TAG ITEM" or "\"TITLE\" ITEM": the first word (quoted for spaces) names the pop-up.
+    auto [target, item] = firstArg(rest);
+    item = unquote(item);
+    auto* popup = findControl<appkit::PopUpButton>(target);
+    if (!popup) {
+        error = "no window shows a pop-up " + (target.empty() ? "(give a tag or a title)" : target);
+        return false;
+    }
+    const auto titles = popup->itemTitles();
+    for (size_t i = 0; i < titles.size(); ++i)
+        if (titles[i] == item) {
+            if (!popup->isEnabled()) {
+                error = "the pop-up " + target + " is disabled";
+                return false;
+            }
+            popup->performSelect(int(i));
+            return true;
+        }
+    error = "the pop-up " + target + " has no item \"" + item + "\"";
+    return false;
+}
+
+bool collapseCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    for (auto* window : windows())
+        for (auto* card : appkit::subviews<ui::CollapsibleCard>(window->widget()))
+            if (card->key() == rest) {
+                card->toggleCollapsed();
+                return true;
+            }
+    error = "no window shows a card with the collapse key \"" + rest + "\"";
+    return false;
+}
+
+bool screenshotWindowCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    // The title may be quoted; the file is the last word.
+    const auto cut = rest.find_last_of(' ');
+    const std::string title = cut == std::string::npos ? "" : unquote(rest.substr(0, cut));
+    const std::string file = cut == std::string::npos ? "" : rest.substr(cut + 1);
+    if (title.empty() || file.empty()) {
+        error = "screenshot-window takes a window's title and a file name";
+        return false;
+    }
+    for (auto* window : windows())
+        if (window->title() == title && window->isVisible()) {
+            QFileInfo info(QString::fromStdString(file));
+            QDir().mkpath(info.absolutePath());
+            if (!window->snapshot().save(info.absoluteFilePath())) {
+                error = "cannot write " + file;
+                return false;
+            }
+            return true;
+        }
+    error = "no open window is titled \"" + title + "\"";
+    return false;
+}
+
+bool closeWindowCommand(CommandCall& call) {
+    std::string& error = call.error;
+    auto all = windows();
+    if (all.empty()) {
+        error = "no window of the program is open";
+        return false;
+    }
+    all.front()->close();
+    return true;
+}
+
+bool panelBrightnessCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session.mac();
+    auto value = numberArg(rest, 0, 1);
+    if (!value) {
+        error = "panel-brightness takes a level from 0 to 1";
+        return false;
+    }
+    auto set = mac.brightness().lookupSetBrightness();
+    for (const auto& d : mac.description().displays)
+        if (d.builtIn && d.online && set && set(d.id, float(*value)) == 0) return true;
+    error = "there is no built-in panel to change";
+    return false;
+}
+
+bool defaultOutputCommand(CommandCall& call) {
+    auto& session = call.session;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session.mac();
+    if (!mac.audio().setDefaultOutputByName(unquote(rest))) {
+        error = "no sound output device is called \"" + unquote(rest) + "\"";
+        return false;
+    }
+    return true;
+}
+
+// The commands of this file: name, arguments, help (the README's driver table), handler.
+const Command kWindowCommands[] = {
+    {"wheel", "TAG|TITLE STEPS",
+     "turns the mouse wheel STEPS notches (from -100 to 100, not 0; negative is up) over that "
+     "slider, pop-up or button: as on a Mac it scrolls the window holding it and never changes "
+     "the control",
+     wheelCommand},
+    {"click", "TITLE|TAG",
+     "clicks the button, checkbox, segment or clickable image with that exact title (an image "
+     "button by its accessibility text or tool tip, a tile's display icon by the display name) "
+     "or that tag (hotkey buttons 5000 + i, tile icons 6000 + i, power toggles 2000 + i) in the "
+     "program's front-most window that has one",
+     clickCommand},
+    {"type", "TAG|TITLE TEXT",
+     "types TEXT into the editable field labelled TITLE (or the TAG-th editable field, from 1, "
+     "of the front-most window that has any) and ends editing, as Return does (`type \"명상 "
+     "시간:\" "
+     "90`, `type 2 10`)",
+     typeCommand},
+    {"slider", "TAG|TITLE VALUE",
+     "moves a slider as a drag ending with the mouse-up; TITLE is the label beside it (quote "
+     "titles with spaces)",
+     sliderCommand},
+    {"drag", "TAG FROM TO SECONDS",
+     "drags a slider from one value to another at 60 values a second, virtual time passing "
+     "between values",
+     dragCommand},
+    {"popup", "TAG|TITLE ITEM",
+     "chooses an item of a pop-up by its title (`popup \"사운드 출력 기기\" \"USB Headset\"`)",
+     popupCommand},
+    {"collapse", "KEY",
+     "folds or unfolds the card with that collapse key (`collapseSystemCard`, "
+     "`collapseDisplay_external_2`, ...)",
+     collapseCommand},
+    {"screenshot-window", "TITLE FILE",
+     "saves any open window of the program (a panel, by its title) as PNG",
+     screenshotWindowCommand},
+    {"close-window", "", "closes the program's front-most window", closeWindowCommand},
+    {"panel-brightness", "VALUE",
+     "the system changing the panel's brightness (brightness keys, automatic brightness)",
+     panelBrightnessCommand},
+    {"default-output", "NAME", "the default sound output changed elsewhere", defaultOutputCommand},
+};
+
+} // namespace
+
+void registerWindowCommands(CommandTable& table) {
+    for (const auto& command : kWindowCommands)
+        table.add(command);
 }
 
 void addWindowState(QJsonObject& state) {
