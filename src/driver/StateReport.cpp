@@ -81,11 +81,11 @@ static QJsonObject ddcFigures(sim::VirtualMac& mac, DisplayID id, const sim::Sim
         {"lastValueLagMs", lag}};
 }
 
-QJsonObject stateReport(Session& session) {
-    auto& mac = session.mac();
-    QJsonObject state;
-    if (auto loop = mac.manualRunLoop()) state["time"] = loop->now();
+namespace {
 
+// The displays online, the registry and each monitor's VCP values and DDC figures.
+void addHardwareState(Session& session, QJsonObject& state) {
+    auto& mac = session.mac();
     QJsonArray online;
     for (auto id : mac.onlineDisplays())
         online.append(qint64(id));
@@ -116,7 +116,11 @@ QJsonObject stateReport(Session& session) {
     }
     state["monitors"] = monitors;
     state["ddc"] = ddc;
+}
 
+// What each screen shows, and the machine's other outputs and inputs.
+void addScreenState(Session& session, QJsonObject& state) {
+    auto& mac = session.mac();
     // What each screen shows: backlight, gamma table and the windows laid over it.
     QJsonObject screens;
     for (const auto& d : mac.description().displays) {
@@ -158,7 +162,11 @@ QJsonObject stateReport(Session& session) {
     state["protectorWindow"] = protectorScreen;
     state["cursorHideCount"] = mac.input().cursorHideCount();
     state["keysReachingApplication"] = mac.input().keysReachingApplication();
+}
 
+// The status item as the menu bar shows it.
+void addStatusItemState(Session& session, QJsonObject& state) {
+    auto& mac = session.mac();
     if (auto item = mac.statusItem()) {
         QJsonObject si{{"image", item->imageSymbol() ? QString::fromStdString(*item->imageSymbol())
                                                      : QJsonValue(QJsonValue::Null)},
@@ -168,7 +176,10 @@ QJsonObject stateReport(Session& session) {
         if (item->lastMenu()) si["lastMenu"] = menuTitles(*item->lastMenu());
         state["statusItem"] = si;
     }
+}
 
+// The controller's windows and the displays it holds dark.
+void addControllerState(QJsonObject& state) {
     if (BlackoutController::hasShared()) {
         auto& c = BlackoutController::shared();
         if (c.statusMenu) state["statusMenu"] = menuTitles(*c.statusMenu);
@@ -202,6 +213,13 @@ QJsonObject stateReport(Session& session) {
                                            {"reason", QString::fromStdString(e.reason)},
                                            {"brightness", rounded(e.brightness)}});
         state["recoveryJournal"] = journal;
+    }
+}
+
+// The brightness the controller holds, its tiles and its display cache.
+void addBrightnessState(QJsonObject& state) {
+    if (BlackoutController::hasShared()) {
+        auto& c = BlackoutController::shared();
         QJsonObject current, known;
         for (const auto& [id, value] : c.currentBrightnesses)
             current[QString::number(id)] = rounded(value);
@@ -221,7 +239,11 @@ QJsonObject stateReport(Session& session) {
             cached.append(qint64(id));
         state["cachedDisplays"] = cached;
     }
+}
 
+// Alerts, defaults, sound and the machine-wide settings the program follows.
+void addSystemState(Session& session, QJsonObject& state) {
+    auto& mac = session.mac();
     QJsonArray alerts;
     for (const auto& a : mac.alerts().shown()) {
         QJsonArray buttons;
@@ -252,6 +274,20 @@ QJsonObject stateReport(Session& session) {
         {"devices", devices},
         {"defaultOutput", defaultName.empty() ? QJsonValue(QJsonValue::Null)
                                               : QJsonValue(QString::fromStdString(defaultName))}};
+}
+
+} // namespace
+
+QJsonObject stateReport(Session& session) {
+    auto& mac = session.mac();
+    QJsonObject state;
+    if (auto loop = mac.manualRunLoop()) state["time"] = loop->now();
+    addHardwareState(session, state);
+    addScreenState(session, state);
+    addStatusItemState(session, state);
+    addControllerState(state);
+    addBrightnessState(state);
+    addSystemState(session, state);
     addWindowState(state);
     if (BlackoutController::hasShared()) {
         auto& c = BlackoutController::shared();
