@@ -139,7 +139,12 @@ int main(int argc, char** argv) {
         if (cli.isSet(script)) return runner.runFile(cli.value(script).toStdString());
         auto out = QDir(cli.value(tour)).absolutePath().toStdString();
         runner.setVariable("OUT", out);
-        int rc = runner.runText(driver::tourScript(), "tour");
+        const auto tour = driver::tourScript();
+        if (!tour) {
+            std::cerr << "nightlid: the tour script is missing from the program's resources\n";
+            return 1;
+        }
+        int rc = runner.runText(*tour, "tour");
         if (rc == 0) std::cout << "Tour screenshots saved in " << out << "\n";
         return rc;
     }
