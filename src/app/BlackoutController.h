@@ -436,6 +436,11 @@ class BlackoutController {
     QPointer<QScrollArea> mainScrollView;
     void showControlWindow();
     void adjustWindowHeight(bool animated = false);
+    // The pieces of showControlWindow: the displays it shows, their column, the window.
+    std::vector<ControlledDisplay> windowDisplays();
+    appkit::StackView* buildControlColumn(const std::vector<ControlledDisplay>& shown);
+    std::unique_ptr<appkit::Window> makeControlWindow(QWidget* content, int height,
+                                                      std::optional<QPoint> place);
     void windowWillClose();
     void windowWillMiniaturize();
     void windowDidMiniaturize();

@@ -80,6 +80,51 @@ void BlackoutController::showControlWindow() {
         controlWindow->close();
     }
 
+    auto* column = buildControlColumn(windowDisplays());
+    auto* document = new ui::FlippedView;
+    auto* stack = new QVBoxLayout(document);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->addWidget(column, 0, Qt::AlignHCenter | Qt::AlignTop);
+    stack->addStretch(1);
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    document->setAutoFillBackground(false);
+    column->setAutoFillBackground(false);
+    const int fitting = column->fittingSize().height();
+    scroll->setWidget(document);
+
+    const int height = int(std::min<double>(fitting + kExtraHeight, tallestRoom()));
+    controlWindow = makeControlWindow(scroll, height, place);
+    mainScrollView = scroll;
+    appearanceObserver = controlWindow->observeEffectiveAppearance([] {
+        platform::mainQueue().async([] {
+            if (BlackoutController::hasShared())
+                BlackoutController::shared().updateAppearanceButtonIcon();
+        });
+    });
+    updateAppearanceButtonIcon();
+    controlWindow->makeKeyAndOrderFront();
+    applications->activateIgnoringOtherApps();
+
+    loadBrightnessValues();
+    loadVolumeValues();
+    populateAudioDevices();
+    updatePowerStatusUI();
+    syncBlueLightUI();
+    loadChargeLimitSettings();
+    updateIdleTimerState();
+    startSyncTimer();
+    platform::mainQueue().async([] {
+        if (hasShared()) shared().adjustWindowHeight(false);
+    });
+}
+
+std::vector<ControlledDisplay> BlackoutController::windowDisplays() {
+    // The online displays, and the switched-off ones that left the registry with them.
     displayEngine.refreshDisplays();
     for (const auto& d : displayEngine.displays)
         cachedDisplaysByID.insert_or_assign(d.id, d);
@@ -92,7 +137,11 @@ void BlackoutController::showControlWindow() {
             !online && cached != cachedDisplaysByID.end())
             shown.push_back(cached->second);
     }
+    return shown;
+}
 
+appkit::StackView*
+BlackoutController::buildControlColumn(const std::vector<ControlledDisplay>& shown) {
     sliderDisplays.clear();
     brightnessLabels.clear();
     volumeSliders.clear();
@@ -111,30 +160,17 @@ void BlackoutController::showControlWindow() {
     column->addArrangedSubview(buildKeepAwakeCard());
     column->addArrangedSubview(buildBatteryCard());
     column->addArrangedSubview(buildToolbar());
+    return column;
+}
 
-    auto* document = new ui::FlippedView;
-    auto* stack = new QVBoxLayout(document);
-    stack->setContentsMargins(0, 0, 0, 0);
-    stack->addWidget(column, 0, Qt::AlignHCenter | Qt::AlignTop);
-    stack->addStretch(1);
-    auto* scroll = new QScrollArea;
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    scroll->setWidgetResizable(true);
-    scroll->viewport()->setAutoFillBackground(false);
-    document->setAutoFillBackground(false);
-    column->setAutoFillBackground(false);
-    const int fitting = column->fittingSize().height();
-    scroll->setWidget(document);
-
-    const int height = int(std::min<double>(fitting + kExtraHeight, tallestRoom()));
+std::unique_ptr<appkit::Window> BlackoutController::makeControlWindow(QWidget* content, int height,
+                                                                      std::optional<QPoint> place) {
     auto window = std::make_unique<appkit::Window>(
         QSize(kContentWidth, height),
         appkit::WindowStyle{
             .titled = true, .closable = true, .miniaturizable = true, .resizable = false});
     window->setTitle("Night Lid");
-    window->setContentView(scroll);
+    window->setContentView(content);
     window->setAppearance(themeAppearance());
     if (place)
         window->moveTopLeft(*place);
@@ -162,29 +198,7 @@ void BlackoutController::showControlWindow() {
         }
     });
 
-    controlWindow = std::move(window);
-    mainScrollView = scroll;
-    appearanceObserver = controlWindow->observeEffectiveAppearance([] {
-        platform::mainQueue().async([] {
-            if (BlackoutController::hasShared())
-                BlackoutController::shared().updateAppearanceButtonIcon();
-        });
-    });
-    updateAppearanceButtonIcon();
-    controlWindow->makeKeyAndOrderFront();
-    applications->activateIgnoringOtherApps();
-
-    loadBrightnessValues();
-    loadVolumeValues();
-    populateAudioDevices();
-    updatePowerStatusUI();
-    syncBlueLightUI();
-    loadChargeLimitSettings();
-    updateIdleTimerState();
-    startSyncTimer();
-    platform::mainQueue().async([] {
-        if (hasShared()) shared().adjustWindowHeight(false);
-    });
+    return window;
 }
 
 void BlackoutController::adjustWindowHeight(bool animated) {
