@@ -19,6 +19,7 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -33,18 +34,18 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
     qt_message_output(type, context, message);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+// What the arguments say before Qt reads them: a run without a window, a help request, or a
+// mistake named at once (exit code 2).
+struct EarlyArguments {
     bool headless = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--script" || a == "--tour" || a == "--help-script") headless = true;
-    }
     bool help = false;
+};
+
+std::optional<int> readEarlyArguments(int argc, char** argv, EarlyArguments& early) {
     for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        help |= a == "--help" || a == "-h" || a == "--help-all";
+        const std::string a = argv[i];
+        early.headless |= a == "--script" || a == "--tour" || a == "--help-script";
+        early.help |= a == "--help" || a == "-h" || a == "--help-all";
     }
     // An unknown option is named before anything else is said about the run.
     for (int i = 1; i < argc; ++i) {
@@ -56,20 +57,86 @@ int main(int argc, char** argv) {
             if (name == a) ++i; // its value follows
             continue;
         }
-        if (name == "--log" || name == "--help-script" || help) continue;
+        if (name == "--log" || name == "--help-script" || early.help) continue;
         std::cerr << "nightlid: unknown option " << a << "; see nightlid --help\n";
         return 2;
     }
     const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") &&
                            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-    if (noDisplay && !headless && !help) {
+    if (noDisplay && !early.headless && !early.help) {
         std::cerr << "nightlid: there is no display to show the simulator window on; run the "
                      "headless tour with --tour DIR or a script with --script FILE (make run "
                      "does this by itself)\n";
         return 2;
     }
-    if ((headless || help) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    return std::nullopt;
+}
+
+// Settings written to a folder that cannot hold them would be lost without a word.
+bool usableProfile(const std::string& folder) {
+    if (folder.empty()) return true;
+    const QString dir = QString::fromStdString(folder);
+    QTemporaryFile probe(dir + "/.nightlid-probe-XXXXXX");
+    if (QDir().mkpath(dir) && probe.open()) return true;
+    std::cerr << "nightlid: the profile folder " << folder
+              << " cannot be used: it is not a folder this user can write to\n";
+    return false;
+}
+
+// A script, the tour or the command reference, in virtual time without a window.
+int runHeadless(driver::Session& session, const std::optional<std::string>& script,
+                const QString& tourFolder, bool helpScript) {
+    // Built when a script first looks at it: most scripts never do.
+    std::unique_ptr<sim::SimulatorWindow> simulator;
+    auto window = [&]() -> sim::SimulatorWindow& {
+        if (!simulator) simulator = std::make_unique<sim::SimulatorWindow>(session.mac());
+        return *simulator;
+    };
+    driver::ScriptDriver runner(session, std::cout, std::cerr);
+    if (helpScript) {
+        std::cout << runner.commands().help();
+        return 0;
+    }
+    runner.setScreenshotter([&] { return window().snapshot(); });
+    runner.setZoomer([&](uint32_t id) {
+        window().canvas()->zoomTo(id ? std::optional<uint32_t>(id) : std::nullopt);
+    });
+    session.launch();
+    if (script) return runner.runFile(*script);
+    auto out = QDir(tourFolder).absolutePath().toStdString();
+    runner.setVariable("OUT", out);
+    const auto tour = driver::tourScript();
+    if (!tour) {
+        std::cerr << "nightlid: the tour script is missing from the program's resources\n";
+        return 1;
+    }
+    int rc = runner.runText(*tour, "tour");
+    if (rc == 0) std::cout << "Tour screenshots saved in " << out << "\n";
+    return rc;
+}
+
+// The simulator window beside the program's own, on Qt's event loop and the real clock.
+int runInteractive(driver::Session& session, QApplication& app) {
+    sim::SimulatorWindow simulator(session.mac());
+    session.setOnTerminated([] { QApplication::quit(); });
+    session.mac().alerts().setPresenter(&sim::SimulatorWindow::presentAlert);
+    session.mac().privileges().setPromptPresenter(
+        &sim::SimulatorWindow::presentAdministratorPrompt);
+    // Top left, so the program's windows have room beside it.
+    if (auto* screen = QGuiApplication::primaryScreen())
+        simulator.move(screen->availableGeometry().topLeft());
+    simulator.show();
+    session.launch();
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    EarlyArguments early;
+    if (auto exit = readEarlyArguments(argc, argv, early)) return *exit;
+    if ((early.headless || early.help) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     qInstallMessageHandler(quietOffscreen);
@@ -98,66 +165,18 @@ int main(int argc, char** argv) {
     }
 
     sim::VirtualMacOptions options;
-    options.virtualTime = headless;
+    options.virtualTime = early.headless;
     options.echoLog = cli.isSet(verbose);
     // Scripts and the tour start from a fresh profile unless one is given.
     if (cli.isSet(profile))
         options.profileDir = cli.value(profile).toStdString();
-    else if (!headless)
+    else if (!early.headless)
         options.profileDir = defaultProfileDir();
-
-    // Settings written to a folder that cannot hold them would be lost without a word.
-    if (!options.profileDir.empty()) {
-        const QString dir = QString::fromStdString(options.profileDir);
-        QTemporaryFile probe(dir + "/.nightlid-probe-XXXXXX");
-        if (!QDir().mkpath(dir) || !probe.open()) {
-            std::cerr << "nightlid: the profile folder " << options.profileDir
-                      << " cannot be used: it is not a folder this user can write to\n";
-            return 2;
-        }
-    }
+    if (!usableProfile(options.profileDir)) return 2;
 
     driver::Session session(*description, options);
-
-    if (headless) {
-        // Built when a script first looks at it: most scripts never do.
-        std::unique_ptr<sim::SimulatorWindow> simulator;
-        auto window = [&]() -> sim::SimulatorWindow& {
-            if (!simulator) simulator = std::make_unique<sim::SimulatorWindow>(session.mac());
-            return *simulator;
-        };
-        driver::ScriptDriver runner(session, std::cout, std::cerr);
-        if (cli.isSet(helpScript)) {
-            std::cout << runner.commands().help();
-            return 0;
-        }
-        runner.setScreenshotter([&] { return window().snapshot(); });
-        runner.setZoomer([&](uint32_t id) {
-            window().canvas()->zoomTo(id ? std::optional<uint32_t>(id) : std::nullopt);
-        });
-        session.launch();
-        if (cli.isSet(script)) return runner.runFile(cli.value(script).toStdString());
-        auto out = QDir(cli.value(tour)).absolutePath().toStdString();
-        runner.setVariable("OUT", out);
-        const auto tour = driver::tourScript();
-        if (!tour) {
-            std::cerr << "nightlid: the tour script is missing from the program's resources\n";
-            return 1;
-        }
-        int rc = runner.runText(*tour, "tour");
-        if (rc == 0) std::cout << "Tour screenshots saved in " << out << "\n";
-        return rc;
-    }
-
-    sim::SimulatorWindow simulator(session.mac());
-    session.setOnTerminated([] { QApplication::quit(); });
-    session.mac().alerts().setPresenter(&sim::SimulatorWindow::presentAlert);
-    session.mac().privileges().setPromptPresenter(
-        &sim::SimulatorWindow::presentAdministratorPrompt);
-    // Top left, so the program's windows have room beside it.
-    if (auto* screen = QGuiApplication::primaryScreen())
-        simulator.move(screen->availableGeometry().topLeft());
-    simulator.show();
-    session.launch();
-    return app.exec();
+    if (!early.headless) return runInteractive(session, app);
+    return runHeadless(
+        session, cli.isSet(script) ? std::optional(cli.value(script).toStdString()) : std::nullopt,
+        cli.value(tour), cli.isSet(helpScript));
 }
