@@ -169,29 +169,32 @@ PomodoroSettingsPanel::PomodoroSettingsPanel(StartHandler onStart, bool isEnglis
     dim_->setAction([this](appkit::Button&) { dimCheckboxChanged(); });
     form->addArrangedSubview(dim_);
 
-    auto* buttons = new appkit::StackView(appkit::Orientation::horizontal);
-    buttons->setSpacing(12);
-    auto* cancel = new appkit::Button(appkit::ButtonType::push, t("취소", "Cancel"));
-    cancel->setAction([this](appkit::Button&) { cancelClicked(); });
-    auto* start = new appkit::Button(appkit::ButtonType::push, t("시작", "Start"));
-    start->setAction([this](appkit::Button&) { startClicked(); });
-    // Return starts, as the button's key equivalent.
-    if (auto* push = start->findChild<QPushButton*>()) push->setDefault(true);
-    buttons->addArrangedSubview(cancel);
-    buttons->addArrangedSubview(start);
-
     auto* column = new appkit::StackView(appkit::Orientation::vertical);
     column->setSpacing(16);
     column->setEdgeInsets(16, 20, 16, 20);
     column->setAlignment(appkit::StackAlignment::center);
     column->addArrangedSubview(form);
-    column->addArrangedSubview(buttons);
+    column->addArrangedSubview(buildButtons(isEnglish));
     setContentView(column);
     setWillClose([this] {
         if (onClose) onClose();
     });
     updateLabels();
     center();
+}
+
+appkit::StackView* PomodoroSettingsPanel::buildButtons(bool isEnglish) {
+    auto* buttons = new appkit::StackView(appkit::Orientation::horizontal);
+    buttons->setSpacing(12);
+    auto* cancel = new appkit::Button(appkit::ButtonType::push, isEnglish ? "Cancel" : "취소");
+    cancel->setAction([this](appkit::Button&) { cancelClicked(); });
+    auto* start = new appkit::Button(appkit::ButtonType::push, isEnglish ? "Start" : "시작");
+    start->setAction([this](appkit::Button&) { startClicked(); });
+    // Return starts, as the button's key equivalent.
+    if (auto* push = start->findChild<QPushButton*>()) push->setDefault(true);
+    buttons->addArrangedSubview(cancel);
+    buttons->addArrangedSubview(start);
+    return buttons;
 }
 
 std::string PomodoroSettingsPanel::unitText(int row) const {

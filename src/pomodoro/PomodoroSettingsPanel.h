@@ -15,6 +15,7 @@ namespace appkit {
 class Stepper;
 class PopUpButton;
 class Button;
+class StackView;
 } // namespace appkit
 
 namespace pomodoro {
@@ -51,6 +52,8 @@ class PomodoroSettingsPanel : public appkit::Window {
     // The number typed into one of the three fields, once editing ends.
     void controlTextDidEndEditing(QLineEdit* field);
     void cancelClicked();
+    // Cancel and Start, Start answering Return.
+    appkit::StackView* buildButtons(bool isEnglish);
     void startClicked();
 
   private:
