@@ -3,13 +3,15 @@
 // program writes, and sets the charging controller accordingly.
 
 #include "helper/HelperCore.h"
+#include "helper/HelperLoop.h"
+#include "platform/sim/VirtualChargingHardware.h"
 #include "platform/sim/VirtualOwnership.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <sstream>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -20,20 +22,20 @@ void stop(int) {
     stopping = 1;
 }
 
-// The charging controller is reached through two small files in a root-only directory:
-// "battery" (charge percent and whether the adapter is in) and "control" (what the helper
-// asks: charging inhibited, adapter bypassed).
-std::optional<helper::BatteryReading> readBattery(const helper::SafeDirectory& controller) {
-    std::string error;
-    auto text = controller.read("battery", 64, error);
-    if (!text) return std::nullopt;
-    std::istringstream in(*text);
-    helper::BatteryReading r;
-    int adapter = 0;
-    if (!(in >> r.percent >> adapter) || r.percent < 0 || r.percent > 100) return std::nullopt;
-    r.adapterConnected = adapter != 0;
-    return r;
+void logLine(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
 }
+
+// No charging controller this build can reach: nothing is read, so nothing is decided.
+class NoChargingHardware : public helper::ChargingHardware {
+  public:
+    std::optional<helper::BatteryReading> read() override { return std::nullopt; }
+    bool apply(const helper::ChargeControl&, std::string& error) override {
+        error = "no charging controller on this system";
+        return false;
+    }
+};
 
 } // namespace
 
@@ -44,41 +46,25 @@ int main(int argc, char**) {
     }
     std::signal(SIGTERM, stop);
     std::signal(SIGINT, stop);
-    // On a virtual Mac the system's folders live under its root folder.
+    // Started by a virtual Mac's launchd, the system's folders and its charging controller live
+    // under the machine's root folder. This is the one place that tells them apart.
     const char* rootVariable = std::getenv("NIGHTLID_SYSTEM_ROOT");
     const std::string root = rootVariable ? rootVariable : "";
     const std::string folder = "/Library/Application Support/Nightlid";
-    helper::HelperCore core(
-        root + folder,
-        [](const std::string& line) {
-            std::fprintf(stderr, "%s\n", line.c_str());
-            std::fflush(stderr);
-        },
-        root.empty() ? helper::makeHostFolderAccess(folder)
-                     : sim::makeVirtualFolderAccess(root, folder));
-    const std::string controllerPath = root + "/private/var/db/nightlid-charging";
-    std::optional<helper::ChargeControl> applied;
-    int64_t lastTick = 0;
+    std::unique_ptr<helper::ChargingHardware> hardware;
+    if (root.empty()) {
+        hardware = std::make_unique<NoChargingHardware>();
+        logLine("nightlid-helper: no charging controller on this system; nothing is enforced");
+    } else {
+        hardware = sim::makeVirtualChargingHardware(root);
+    }
+    helper::HelperCore core(root + folder, logLine,
+                            root.empty() ? helper::makeHostFolderAccess(folder)
+                                         : sim::makeVirtualFolderAccess(root, folder));
+    helper::HelperLoop loop(core, *hardware, logLine);
     while (!stopping) {
-        const helper::SafeDirectory controller(controllerPath);
-        auto battery = readBattery(controller);
-        const int64_t now = int64_t(std::time(nullptr));
-        // After a sleep the hardware may have been reset: the decision is written again.
-        if (lastTick != 0 && now - lastTick > 30) applied.reset();
-        lastTick = now;
-        if (battery) {
-            const auto control = core.tick(now, *battery);
-            if (control != applied) {
-                std::string error;
-                const std::string text = std::string(control.chargingInhibited ? "1" : "0") + " " +
-                                         (control.adapterBypassed ? "1" : "0");
-                if (controller.write("control", text, error))
-                    applied = control;
-                else
-                    std::fprintf(stderr, "nightlid-helper: %s\n", error.c_str());
-            }
-        }
-        for (int i = 0; i < 20 && !stopping; ++i)
+        loop.poll(int64_t(std::time(nullptr)));
+        for (int i = 0; i < helper::HelperLoop::pollSeconds * 10 && !stopping; ++i)
             ::usleep(100000);
     }
     return 0;

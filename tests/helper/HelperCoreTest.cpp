@@ -58,16 +58,9 @@ TEST_F(HelperCoreTest, LimitStopsChargingAndResumesThreeBelowIt) {
 }
 
 TEST_F(HelperCoreTest, BadLimitFilesMeanNoLimitAsTheCardShowsThem) {
-    const std::vector<std::string> bad = {"80%",
-                                          "-5",
-                                          "99999999999",
-                                          "49",
-                                          "101",
-                                          "8 0",
-                                          "0x50",
-                                          "80;rm -rf /",
-                                          "+80",
-                                          std::string("\x00\x01\xff", 3)};
+    const std::vector<std::string> bad = {
+        "80%", "-5",   "99999999999", "49",  "101",
+        "8 0", "0x50", "80;rm -rf /", "+80", std::string("\x00\x01\xff", 3)};
     for (const auto& text : bad) {
         put("limit.txt", "80");
         EXPECT_EQ(tick(90), hold);
@@ -203,8 +196,8 @@ TEST(HelperFolder, RootOwnsTheFolderTheConsoleUserOwnsTheTwoFilesAndNothingIsFol
     const uid_t user = 501;
     auto access = helper::makeHostFolderAccess(dir, [&] { return user; });
     std::vector<std::string> logged;
-    helper::HelperCore core(dir, [&](const std::string& l) { logged.push_back(l); },
-                            std::move(access));
+    helper::HelperCore core(
+        dir, [&](const std::string& l) { logged.push_back(l); }, std::move(access));
     auto owner = [](const std::string& path) {
         struct stat st {};
         EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;

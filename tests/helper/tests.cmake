@@ -1,3 +1,4 @@
 list(APPEND TEST_SOURCES
   helper/HelperCoreTest.cpp
+  helper/HelperLoopTest.cpp
 )

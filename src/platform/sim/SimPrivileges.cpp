@@ -1,6 +1,7 @@
 #include "platform/sim/SimPrivileges.h"
 
 #include "helper/HelperCore.h"
+#include "helper/HelperLoop.h"
 #include "platform/PropertyList.h"
 #include "platform/RunLoop.h"
 #include "platform/SystemLocale.h"
@@ -22,6 +23,26 @@
 #endif
 
 namespace sim {
+
+namespace {
+
+// The in-process helper reaches the machine's battery directly.
+class BatteryHardware : public helper::ChargingHardware {
+  public:
+    explicit BatteryHardware(SimBattery& battery) : battery_(battery) {}
+    std::optional<helper::BatteryReading> read() override {
+        return helper::BatteryReading{battery_.percent(), battery_.adapterConnected()};
+    }
+    bool apply(const helper::ChargeControl& control, std::string&) override {
+        battery_.setChargeControl(control.chargingInhibited, control.adapterBypassed);
+        return true;
+    }
+
+  private:
+    SimBattery& battery_;
+};
+
+} // namespace
 
 namespace {
 
@@ -199,6 +220,8 @@ void SimPrivileges::startHelper(const std::string& program) {
         // Deterministic: the helper's own core on the machine's clock, every 2 seconds.
         core_ = std::make_unique<helper::HelperCore>(
             paths_.map(kHelperFolder), log_, makeVirtualFolderAccess(paths_.root(), kHelperFolder));
+        hardware_ = std::make_unique<BatteryHardware>(battery_);
+        helperLoop_ = std::make_unique<helper::HelperLoop>(*core_, *hardware_, log_);
         helperTick();
         coreTimer_ = loop_.scheduleRepeating(2.0, [this](platform::Timer&) { helperTick(); });
     } else {
@@ -225,6 +248,8 @@ void SimPrivileges::startHelper(const std::string& program) {
 void SimPrivileges::stopHelper() {
     if (coreTimer_) coreTimer_->invalidate();
     coreTimer_.reset();
+    helperLoop_.reset();
+    hardware_.reset();
     core_.reset();
     delete watcher_;
     watcher_ = nullptr;
@@ -255,10 +280,7 @@ bool SimPrivileges::isLaunchDaemonRunning(const std::string& label) {
 }
 
 void SimPrivileges::helperTick() {
-    if (!core_) return;
-    const auto control = core_->tick(int64_t(clock_.secondsSince1970()),
-                                     {battery_.percent(), battery_.adapterConnected()});
-    battery_.setChargeControl(control.chargingInhibited, control.adapterBypassed);
+    if (helperLoop_) helperLoop_->poll(int64_t(clock_.secondsSince1970()));
 }
 
 void SimPrivileges::writeBatteryForHelper() {

@@ -24,7 +24,9 @@ class Timer;
 } // namespace platform
 namespace helper {
 class HelperCore;
-}
+class ChargingHardware;
+class HelperLoop;
+} // namespace helper
 
 namespace sim {
 
@@ -75,6 +77,8 @@ class SimPrivileges : public platform::Privileges {
     std::vector<std::string> commandsRun_;
     std::string loadedLabel_;
     std::unique_ptr<helper::HelperCore> core_;
+    std::unique_ptr<helper::ChargingHardware> hardware_;
+    std::unique_ptr<helper::HelperLoop> helperLoop_;
     std::shared_ptr<platform::Timer> coreTimer_;
     QProcess* process_ = nullptr;
     QFileSystemWatcher* watcher_ = nullptr;

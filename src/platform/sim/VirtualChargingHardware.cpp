@@ -1,0 +1,46 @@
+#include "platform/sim/VirtualChargingHardware.h"
+
+#include "helper/SafeFiles.h"
+
+#include <sstream>
+
+namespace sim {
+
+namespace {
+
+class ControllerFiles : public helper::ChargingHardware {
+  public:
+    explicit ControllerFiles(std::string folder) : folder_(std::move(folder)) {}
+
+    std::optional<helper::BatteryReading> read() override {
+        const helper::SafeDirectory controller(folder_);
+        std::string error;
+        auto text = controller.read("battery", 64, error);
+        if (!text) return std::nullopt;
+        std::istringstream in(*text);
+        helper::BatteryReading reading;
+        int adapter = 0;
+        if (!(in >> reading.percent >> adapter) || reading.percent < 0 || reading.percent > 100)
+            return std::nullopt;
+        reading.adapterConnected = adapter != 0;
+        return reading;
+    }
+
+    bool apply(const helper::ChargeControl& control, std::string& error) override {
+        const helper::SafeDirectory controller(folder_);
+        const std::string text = std::string(control.chargingInhibited ? "1" : "0") + " " +
+                                 (control.adapterBypassed ? "1" : "0");
+        return controller.write("control", text, error);
+    }
+
+  private:
+    std::string folder_;
+};
+
+} // namespace
+
+std::unique_ptr<helper::ChargingHardware> makeVirtualChargingHardware(const std::string& root) {
+    return std::make_unique<ControllerFiles>(root + "/private/var/db/nightlid-charging");
+}
+
+} // namespace sim
