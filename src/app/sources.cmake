@@ -1,5 +1,6 @@
 list(APPEND CORE_SOURCES
   app/AppDelegate.cpp
+  app/ApplicationSession.cpp
   app/AppearanceTheme.cpp
   app/BlackoutController.cpp
   app/BrightnessSliders.cpp

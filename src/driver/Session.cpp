@@ -1,45 +1,35 @@
 #include "driver/Session.h"
 
-#include "app/AppDelegate.h"
-#include "app/BlackoutController.h"
-#include "appkit/Window.h"
-#include "display/DisplayEngine.h"
-#include "platform/Applications.h"
+#include "app/ApplicationSession.h"
 #include "platform/Clock.h"
-#include "platform/RunLoop.h"
-#include "platform/SerialQueue.h"
 
 namespace driver {
 
 Session::Session(sim::MachineDescription description, sim::VirtualMacOptions options)
-    : mac_(std::make_unique<sim::VirtualMac>(std::move(description), std::move(options))) {
-    mac_->makeCurrent();
-    mac_->setTerminateHandler([this] {
-        if (terminated_) return;
-        terminated_ = true;
-        delegate_->applicationWillTerminate();
-        if (onTerminated_) onTerminated_();
-    });
-}
+    : mac_(std::make_unique<sim::VirtualMac>(std::move(description), std::move(options))),
+      app_(std::make_unique<ApplicationSession>(mac_->platform())) {}
 
 Session::~Session() {
+    // What the machine's queues still hold ends before the program does.
     mac_->settle();
     mac_->clock().ungate();
-    if (auto* global = mac_->platform().globalQueue) global->drain();
-    BlackoutController::tearDownShared();
-    DisplayEngine::tearDownShared();
-    platform::setCurrent(nullptr);
+    app_.reset();
 }
 
 void Session::launch() {
-    delegate_ = std::make_unique<AppDelegate>();
-    AppDelegate::setShared(delegate_.get());
-    platform::current().applications->setActivationPolicy(platform::ActivationPolicy::regular);
-    platform::mainQueue().async([this] { delegate_->applicationDidFinishLaunching(); });
-    mac_->setReopenHandler([this] {
-        if (!terminated_)
-            delegate_->applicationShouldHandleReopen(!appkit::Window::orderedWindows().empty());
-    });
+    app_->launch();
+}
+
+bool Session::terminated() const {
+    return app_->terminated();
+}
+
+void Session::setOnTerminated(std::function<void()> handler) {
+    app_->setOnTerminated(std::move(handler));
+}
+
+AppDelegate& Session::delegate() {
+    return app_->delegate();
 }
 
 } // namespace driver

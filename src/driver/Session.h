@@ -1,11 +1,12 @@
 #pragma once
-// One run of the program on a virtual Mac: the entry function's work, and quitting.
+// One run of the program on a virtual Mac: the machine, and the program's session on it.
 
 #include "platform/sim/VirtualMac.h"
 
 #include <memory>
 
 class AppDelegate;
+class ApplicationSession;
 
 namespace driver {
 
@@ -17,18 +18,16 @@ class Session {
     // What the entry function does before the event loop runs: the delegate, the activation
     // policy, and the launch notification queued for the loop's first turn.
     void launch();
-    bool terminated() const { return terminated_; }
+    bool terminated() const;
     // Called once the delegate's will-terminate has run (the interactive program quits Qt here).
-    void setOnTerminated(std::function<void()> handler) { onTerminated_ = std::move(handler); }
+    void setOnTerminated(std::function<void()> handler);
 
     sim::VirtualMac& mac() { return *mac_; }
-    AppDelegate& delegate() { return *delegate_; }
+    AppDelegate& delegate();
 
   private:
     std::unique_ptr<sim::VirtualMac> mac_;
-    std::unique_ptr<AppDelegate> delegate_;
-    bool terminated_ = false;
-    std::function<void()> onTerminated_;
+    std::unique_ptr<ApplicationSession> app_;
 };
 
 } // namespace driver

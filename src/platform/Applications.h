@@ -3,6 +3,7 @@
 
 #include "platform/Events.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,10 @@ class Applications {
     virtual std::optional<Event> currentEvent() = 0;
     // Asks the application to quit: the delegate's will-terminate runs, then the loop ends.
     virtual void terminate() = 0;
+    // What the application object tells its delegate, set once by the session: the person
+    // opened the program again while it runs, and the application is about to end.
+    virtual void setLifecycleHandlers(std::function<void()> reopened,
+                                      std::function<void()> willTerminate) = 0;
 };
 
 } // namespace platform

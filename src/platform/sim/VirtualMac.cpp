@@ -304,14 +304,8 @@ bool VirtualMac::loginItemEnabled() const {
 int VirtualMac::screenObserverCount() const {
     return int(impl_->screenObservers.size());
 }
-void VirtualMac::setTerminateHandler(std::function<void()> handler) {
-    impl_->terminateHandler = std::move(handler);
-}
 bool VirtualMac::terminateRequested() const {
     return impl_->terminateRequested;
-}
-void VirtualMac::setReopenHandler(std::function<void()> handler) {
-    impl_->reopenHandler = std::move(handler);
 }
 void VirtualMac::reopen() {
     impl_->log.write("Virtual Mac: Nightlid opened again");

@@ -115,12 +115,9 @@ class VirtualMac {
     bool loginItemEnabled() const;
     int screenObserverCount() const;
 
-    // What the application's terminate does (the session runs the delegate's will-terminate).
-    void setTerminateHandler(std::function<void()> handler);
     bool terminateRequested() const;
     // The person opens the program again while it runs (Finder, the Dock, the simulator): the
-    // handler (the delegate's should-handle-reopen) runs on the main queue's next turn.
-    void setReopenHandler(std::function<void()> handler);
+    // application's reopen handler runs on the main queue's next turn.
     void reopen();
 
     // Called whenever the machine's visible state changes (for the simulator window).

@@ -273,6 +273,11 @@ struct VirtualMac::Impl : Displays,
         terminateRequested = true;
         if (terminateHandler) terminateHandler();
     }
+    void setLifecycleHandlers(std::function<void()> reopened,
+                              std::function<void()> willTerminate) override {
+        reopenHandler = std::move(reopened);
+        terminateHandler = std::move(willTerminate);
+    }
 
     // StatusBar
     std::shared_ptr<StatusItem> createStatusItem(double) override {

@@ -1,0 +1,40 @@
+#include "app/ApplicationSession.h"
+
+#include "app/AppDelegate.h"
+#include "app/BlackoutController.h"
+#include "appkit/Window.h"
+#include "display/DisplayEngine.h"
+#include "platform/Applications.h"
+#include "platform/Platform.h"
+#include "platform/RunLoop.h"
+#include "platform/SerialQueue.h"
+
+ApplicationSession::ApplicationSession(platform::Platform& platform) : platform_(platform) {
+    platform::setCurrent(&platform_);
+    platform_.applications->setLifecycleHandlers(
+        [this] {
+            if (!terminated_ && delegate_)
+                delegate_->applicationShouldHandleReopen(!appkit::Window::orderedWindows().empty());
+        },
+        [this] {
+            if (terminated_) return;
+            terminated_ = true;
+            if (delegate_) delegate_->applicationWillTerminate();
+            if (onTerminated_) onTerminated_();
+        });
+}
+
+ApplicationSession::~ApplicationSession() {
+    platform_.applications->setLifecycleHandlers(nullptr, nullptr);
+    if (auto* global = platform_.globalQueue) global->drain();
+    BlackoutController::tearDownShared();
+    DisplayEngine::tearDownShared();
+    platform::setCurrent(nullptr);
+}
+
+void ApplicationSession::launch() {
+    delegate_ = std::make_unique<AppDelegate>();
+    AppDelegate::setShared(delegate_.get());
+    platform_.applications->setActivationPolicy(platform::ActivationPolicy::regular);
+    platform::mainQueue().async([this] { delegate_->applicationDidFinishLaunching(); });
+}
