@@ -5,7 +5,7 @@
 #include "zen/ZenSettingsPanel.h"
 #include "zen/ZenWindow.h"
 
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 #include "appkit/Window.h"
 #include "display/BrightnessController.h"
 #include "display/DisplayEngine.h"
@@ -77,7 +77,7 @@ BlackoutController::~BlackoutController() {
 
 void BlackoutController::configureStatusItem() {
     if (!statusItem || !statusItem->hasButton()) return;
-    if (appkit::hasSystemSymbol("laptopcomputer"))
+    if (platform::hasSystemSymbol("laptopcomputer"))
         statusItem->setImage("laptopcomputer", "Night Lid");
     else
         statusItem->setTitle("Dim");

@@ -2,7 +2,7 @@
 #include "ui/WrappedLabel.h"
 
 #include "appkit/StackView.h"
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -15,7 +15,7 @@ SymbolView::SymbolView(std::string name, std::optional<QColor> tint, int size)
 }
 
 void SymbolView::paintEvent(QPaintEvent*) {
-    auto image = appkit::systemSymbolImage(name_, size_,
+    auto image = platform::systemSymbolImage(name_, size_,
                                            tint_.value_or(palette().color(QPalette::WindowText)));
     if (!image) return;
     QPainter p(this);

@@ -1,7 +1,7 @@
 #include "appkit/Button.h"
 
 #include "appkit/Colors.h"
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -75,7 +75,7 @@ void Button::renderImage() {
     }
     if (imageName_.empty()) return;
     const QColor color = palette().color(QPalette::ButtonText);
-    if (auto icon = systemSymbol(imageName_, 16, color)) {
+    if (auto icon = platform::systemSymbol(imageName_, 16, color)) {
         control_->setIcon(*icon);
         control_->setIconSize(QSize(16, 16));
     } else {

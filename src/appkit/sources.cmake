@@ -11,6 +11,5 @@ list(APPEND CORE_SOURCES
   appkit/WheelScrolls.cpp
   appkit/Stepper.cpp
   appkit/StackView.cpp
-  appkit/SymbolImages.cpp
   appkit/Window.cpp
 )

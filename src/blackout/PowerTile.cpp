@@ -3,7 +3,7 @@
 #include "appkit/Colors.h"
 #include "appkit/ImageView.h"
 #include "appkit/LayerView.h"
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 #include "hotkeys/HotkeyButton.h"
 #include "ui/InteractiveImageView.h"
 
@@ -76,7 +76,7 @@ std::optional<appkit::Image> BlackoutController::powerIconImage(const Controlled
     if (auto it = composed.find(symbol); it != composed.end())
         return appkit::Image{size, it->second, true, display.name, {}};
     // Point size 70 at regular weight.
-    auto drawn = appkit::systemSymbolImage(symbol, 70, Qt::black);
+    auto drawn = platform::systemSymbolImage(symbol, 70, Qt::black);
     if (!drawn) return std::nullopt;
     QImage bitmap = blankBitmap(size);
     QPainter p(&bitmap);

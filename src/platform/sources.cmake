@@ -6,6 +6,7 @@ list(APPEND CORE_SOURCES
   platform/QtRunLoop.cpp
   platform/SerialQueue.cpp
   platform/SharedFiles.cpp
+  platform/SymbolImages.cpp
   platform/SystemLog.cpp
   platform/UserDefaults.cpp
   platform/PropertyList.cpp

@@ -2,7 +2,7 @@
 #include "app/ControlWindowParts.h"
 #include "appkit/Button.h"
 #include "appkit/Colors.h"
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
 #include "ui/CardView.h"
@@ -61,7 +61,7 @@ QWidget* BlackoutController::buildKeepAwakeCard() {
     start->setAction([this](appkit::Button&) { startRemoteStandbyClicked(); });
     startRemoteStandbyButton = start;
 
-    const std::string symbol = appkit::hasSystemSymbol("figure.run") ? "figure.run" : "person.fill";
+    const std::string symbol = platform::hasSystemSymbol("figure.run") ? "figure.run" : "person.fill";
     return makeCard(
         "collapseRemoteCard", symbol, t("잠 안자기 모드", "Keep Awake"),
         {row({keepAwake,

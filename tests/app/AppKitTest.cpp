@@ -4,7 +4,7 @@
 #include "appkit/Panel.h"
 #include "appkit/SegmentedControl.h"
 #include "appkit/Slider.h"
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimWindowServer.h"
 
@@ -25,7 +25,7 @@ int inkedPixels(const QImage& image) {
 TEST(SymbolImages, KnownNamesAreDrawnAndOthersGiveNothing) {
     for (const char* name : {"laptopcomputer", "display", "sun.max.fill", "moon.fill",
                              "speaker.wave.2.fill", "power"}) {
-        auto image = appkit::systemSymbolImage(name, 16, Qt::black);
+        auto image = platform::systemSymbolImage(name, 16, Qt::black);
         ASSERT_TRUE(image) << name;
         EXPECT_EQ(image->deviceIndependentSize(), QSizeF(16, 16)) << name;
         // Something is drawn, and it is not a filled square.
@@ -33,9 +33,9 @@ TEST(SymbolImages, KnownNamesAreDrawnAndOthersGiveNothing) {
         EXPECT_GT(ink, image->width() * image->height() / 20) << name;
         EXPECT_LT(ink, image->width() * image->height() * 3 / 4) << name;
     }
-    EXPECT_FALSE(appkit::systemSymbolImage("no.such.symbol", 16));
-    EXPECT_FALSE(appkit::systemSymbol("no.such.symbol", 16));
-    EXPECT_FALSE(appkit::hasSystemSymbol(""));
+    EXPECT_FALSE(platform::systemSymbolImage("no.such.symbol", 16));
+    EXPECT_FALSE(platform::systemSymbol("no.such.symbol", 16));
+    EXPECT_FALSE(platform::hasSystemSymbol(""));
 }
 
 TEST_F(AppTest, ClosedWindowsKeepTheirObjectAndTellTheirDelegate) {

@@ -1,7 +1,7 @@
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/HostKeys.h"
 
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 #include "platform/Clock.h"
 #include "platform/Displays.h"
 #include "platform/Platform.h"

@@ -1,7 +1,7 @@
 // The simulator window's chrome around the screens: the menu bar with the status item and its
 // menu, the machine strip under the screens, and the latest notification's banner.
 
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 #include "platform/sim/ScreensCanvas.h"
 
 #include "platform/Platform.h"
@@ -164,7 +164,7 @@ void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
         p.drawRoundedRect(r, 4, 4);
     }
     if (item->imageSymbol()) {
-        if (auto img = appkit::systemSymbolImage(*item->imageSymbol(), int(r.height() - 4), ink))
+        if (auto img = platform::systemSymbolImage(*item->imageSymbol(), int(r.height() - 4), ink))
             p.drawImage(QPointF(r.center().x() - img->width() / 2.0 / img->devicePixelRatio(),
                                 r.center().y() - img->height() / 2.0 / img->devicePixelRatio()),
                         *img);

@@ -1,4 +1,4 @@
-#include "appkit/SymbolImages.h"
+#include "platform/SymbolImages.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -9,7 +9,7 @@
 #include <numbers>
 #include <tuple>
 
-namespace appkit {
+namespace platform {
 
 namespace {
 
@@ -197,4 +197,4 @@ std::optional<QIcon> systemSymbol(const std::string& name, int size, const QColo
     return QIcon(QPixmap::fromImage(*image));
 }
 
-} // namespace appkit
+} // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
-// Images for system symbol names, drawn by our own code so they look the same on every OS.
+// Images for system symbol names (SF Symbols on a Mac), drawn by our own code so they look the
+// same on every OS.
 
 #include <QColor>
 #include <QIcon>
@@ -8,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace appkit {
+namespace platform {
 
 // True when we have a drawing for this symbol name.
 bool hasSystemSymbol(const std::string& name);
@@ -20,4 +21,4 @@ std::optional<QImage> systemSymbolImage(const std::string& name, int size,
 std::optional<QIcon> systemSymbol(const std::string& name, int size,
                                   const QColor& color = QColor(0, 0, 0));
 
-} // namespace appkit
+} // namespace platform
