@@ -2,7 +2,7 @@
 // the control window. Reports the process's resident memory after the first and the last hundred
 // cycles and the time each hundred took; a rebuild that leaves something alive shows as growth.
 
-#include "driver/Session.h"
+#include "scripting/Session.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SystemLog.h"
 
@@ -29,7 +29,7 @@ double residentMiB() {
 
 void BM_UnplugPlugRebuilds(benchmark::State& state) {
     for (auto _ : state) {
-        driver::Session session(sim::VirtualMac::defaultDescription(), {});
+        scripting::Session session(sim::VirtualMac::defaultDescription(), {});
         auto& mac = session.mac();
         session.launch();
         mac.advance(1);

@@ -1,9 +1,9 @@
 // Nightlid's entry function, run against the embedded virtual Mac (or another machine file).
 
 #include "app/AppDelegate.h"
-#include "driver/ScriptDriver.h"
-#include "driver/Session.h"
-#include "driver/Tour.h"
+#include "scripting/ScriptDriver.h"
+#include "scripting/Session.h"
+#include "scripting/Tour.h"
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimPrivileges.h"
@@ -85,7 +85,7 @@ bool usableProfile(const std::string& folder) {
 }
 
 // A script, the tour or the command reference, in virtual time without a window.
-int runHeadless(driver::Session& session, const std::optional<std::string>& script,
+int runHeadless(scripting::Session& session, const std::optional<std::string>& script,
                 const QString& tourFolder, bool helpScript) {
     // Built when a script first looks at it: most scripts never do.
     std::unique_ptr<sim::SimulatorWindow> simulator;
@@ -93,7 +93,7 @@ int runHeadless(driver::Session& session, const std::optional<std::string>& scri
         if (!simulator) simulator = std::make_unique<sim::SimulatorWindow>(session.mac());
         return *simulator;
     };
-    driver::ScriptDriver runner(session, std::cout, std::cerr);
+    scripting::ScriptDriver runner(session, std::cout, std::cerr);
     if (helpScript) {
         std::cout << runner.commands().help();
         return 0;
@@ -106,7 +106,7 @@ int runHeadless(driver::Session& session, const std::optional<std::string>& scri
     if (script) return runner.runFile(*script);
     auto out = QDir(tourFolder).absolutePath().toStdString();
     runner.setVariable("OUT", out);
-    const auto tour = driver::tourScript();
+    const auto tour = scripting::tourScript();
     if (!tour) {
         std::cerr << "nightlid: the tour script is missing from the program's resources\n";
         return 1;
@@ -117,7 +117,7 @@ int runHeadless(driver::Session& session, const std::optional<std::string>& scri
 }
 
 // The simulator window beside the program's own, on Qt's event loop and the real clock.
-int runInteractive(driver::Session& session, QApplication& app) {
+int runInteractive(scripting::Session& session, QApplication& app) {
     sim::SimulatorWindow simulator(session.mac());
     session.setOnTerminated([] { QApplication::quit(); });
     session.mac().alerts().setPresenter(&sim::SimulatorWindow::presentAlert);
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
         options.profileDir = defaultProfileDir();
     if (!usableProfile(options.profileDir)) return 2;
 
-    driver::Session session(*description, options);
+    scripting::Session session(*description, options);
     if (!early.headless) return runInteractive(session, app);
     return runHeadless(
         session, cli.isSet(script) ? std::optional(cli.value(script).toStdString()) : std::nullopt,

@@ -2,8 +2,8 @@
 // arguments, run by the real driver on the default virtual Mac. Lines that only
 // take time, end the program or write files where the script says are left out.
 
-#include "driver/ScriptDriver.h"
-#include "driver/Session.h"
+#include "scripting/ScriptDriver.h"
+#include "scripting/Session.h"
 
 #include <QApplication>
 
@@ -42,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (std::string line; std::getline(in, line);)
         if (!leftOut(line)) kept += line + "\n";
     // A fresh machine and profile for every input, as every run of the program has.
-    driver::Session session(sim::VirtualMac::defaultDescription(), {});
+    scripting::Session session(sim::VirtualMac::defaultDescription(), {});
     session.launch();
     std::ostringstream out, err;
-    driver::ScriptDriver script(session, out, err);
+    scripting::ScriptDriver script(session, out, err);
     script.setVariable("OUT", "/tmp");
     (void)script.runText(kept, "fuzz.nls");
     return 0;

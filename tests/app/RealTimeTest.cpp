@@ -5,7 +5,7 @@
 #include "appkit/Slider.h"
 #include "appkit/ViewLookup.h"
 #include "appkit/Window.h"
-#include "driver/Session.h"
+#include "scripting/Session.h"
 #include "platform/RunLoop.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimStatusItem.h"
@@ -30,7 +30,7 @@ template <typename Condition> bool runUntil(Condition condition) {
 TEST(RealTime, TheInteractiveProgramRunsOnQtsLoopAndTheRealClock) {
     sim::VirtualMacOptions options;
     options.virtualTime = false;
-    driver::Session session(sim::VirtualMac::defaultDescription(), options);
+    scripting::Session session(sim::VirtualMac::defaultDescription(), options);
     bool quit = false;
     session.setOnTerminated([&] { quit = true; });
     auto& mac = session.mac();

@@ -1,0 +1,682 @@
+#include "scripting/ScriptDriver.h"
+
+#include "app/BlackoutController.h"
+#include "appkit/Window.h"
+#include "display/DisplayEngine.h"
+#include "platform/Applications.h"
+#include "platform/ManualRunLoop.h"
+#include "platform/SerialQueue.h"
+#include "platform/SystemLog.h"
+#include "platform/UserDefaults.h"
+#include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimPrivileges.h"
+#include "platform/sim/SimStatusItem.h"
+#include "scripting/Arguments.h"
+#include "scripting/CommandTable.h"
+#include "scripting/Session.h"
+#include "scripting/StateReport.h"
+#include "scripting/commands/DisplayModeCommands.h"
+#include "scripting/commands/HotkeyCommands.h"
+#include "scripting/commands/PowerCommands.h"
+#include "scripting/commands/WindowCommands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <iostream>
+#include <ostream>
+#include <sstream>
+#include <tuple>
+
+namespace scripting {
+
+namespace {
+
+constexpr double kMaxAdvance = 24 * 60 * 60;
+
+std::string trim(const std::string& s) {
+    auto b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos) return {};
+    auto e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+std::pair<std::string, std::string> splitWord(const std::string& s) {
+    auto t = trim(s);
+    auto sp = t.find_first_of(" \t");
+    if (sp == std::string::npos) return {t, {}};
+    return {t.substr(0, sp), trim(t.substr(sp))};
+}
+
+// A path like /statusItem/toolTip or /registry/0/name into the state.
+std::optional<QJsonValue> lookup(const QJsonValue& root, const std::string& path) {
+    if (path.empty() || path[0] != '/') return std::nullopt;
+    QJsonValue v = root;
+    for (const auto& part : QString::fromStdString(path.substr(1)).split('/')) {
+        if (v.isObject()) {
+            auto o = v.toObject();
+            if (!o.contains(part)) return std::nullopt;
+            v = o.value(part);
+        } else if (v.isArray()) {
+            bool ok = false;
+            int i = part.toInt(&ok);
+            auto a = v.toArray();
+            if (ok && i < 0) i += int(a.size()); // -1: the last
+            if (!ok || i < 0 || i >= a.size()) return std::nullopt;
+            v = a.at(i);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return v;
+}
+
+QJsonValue parseLiteral(const std::string& text) {
+    auto doc = QJsonDocument::fromJson(QByteArray::fromStdString("[" + text + "]"));
+    if (doc.isArray() && doc.array().size() == 1) return doc.array().at(0);
+    return QString::fromStdString(text); // a bare word compares as a string
+}
+
+std::string compact(const QJsonValue& v) {
+    auto doc = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).toStdString();
+    return doc.substr(1, doc.size() - 2);
+}
+
+// Lets the device queues finish what was asked of them and runs what they posted back.
+void settle(sim::VirtualMac& mac) {
+    mac.settle();
+}
+
+// The first word, or the text in quotes when it starts with one, and the rest; both empty when a
+// quote is not closed.
+std::pair<std::string, std::string> splitQuotedWord(const std::string& text) {
+    if (text.empty() || text[0] != '"') return splitWord(text);
+    const auto end = text.find('"', 1);
+    if (end == std::string::npos) return {};
+    return {text.substr(1, end - 1), trim(text.substr(end + 1))};
+}
+
+} // namespace
+
+namespace {
+
+// The runner's own commands: name, arguments, help (the README's driver table), handler.
+struct OwnCommand {
+    const char* name;
+    const char* syntax;
+    const char* help;
+    bool (ScriptDriver::*run)(CommandCall&);
+};
+
+} // namespace
+
+// Defined in the class's scope: the handlers are private.
+struct OwnCommands {
+    static const OwnCommand table[];
+};
+
+const OwnCommand OwnCommands::table[] = {
+    {"advance", "SECONDS", "runs everything due in that much virtual time",
+     &ScriptDriver::advanceCommand},
+    {"click-status-item", "left|right|control",
+     "clicks the status item (control = left click with Control held)",
+     &ScriptDriver::clickStatusItemCommand},
+    {"menu", "TITLE", "chooses an item of the open status menu by its title",
+     &ScriptDriver::menuCommand},
+    {"plug", "ID", "plugs a display in or unplugs it", &ScriptDriver::plugCommand},
+    {"unplug", "ID", "plugs a display in or unplugs it", &ScriptDriver::plugCommand},
+    {"state", "",
+     "prints the state as one JSON line: the fields listed under \"State fields\" below",
+     &ScriptDriver::stateCommand},
+    {"expect", "PATH VALUE",
+     "fails unless the state at PATH (like `/statusItem/toolTip` or `/registry/0/name`; a "
+     "negative index counts from the end, `/log/-1` is the last line; quote a path with spaces) "
+     "equals VALUE (JSON; a bare word is a string)",
+     &ScriptDriver::expectCommand},
+    {"reopen", "",
+     "the person opens Nightlid again while it runs (from Finder or the Dock): the delegate's "
+     "reopen shows the control window",
+     &ScriptDriver::reopenCommand},
+    {"expect-log", "TEXT",
+     "fails unless a log line written since the program started holds TEXT (quotes around it are "
+     "dropped)",
+     &ScriptDriver::expectLogCommand},
+    {"default", "KEY VALUE", "stores a user default (JSON value; `null` removes it)",
+     &ScriptDriver::defaultCommand},
+    {"zoom-screen", "ID|all",
+     "shows one screen alone in the simulator window, or all of them again",
+     &ScriptDriver::zoomScreenCommand},
+    {"screenshot", "FILE", "saves the simulator window as PNG", &ScriptDriver::screenshotCommand},
+    {"screenshot-control-window", "FILE", "saves the control window as PNG",
+     &ScriptDriver::screenshotCommand},
+    {"language", "ko|en",
+     "switches the interface language as the control window's KO/EN control does",
+     &ScriptDriver::languageCommand},
+    {"admin-prompt", "accept|cancel",
+     "answers the system's administrator (password) prompt; like `alert`, it is the line after "
+     "the one that opened the prompt",
+     &ScriptDriver::adminPromptCommand},
+    {"alert", "BUTTON",
+     "answers the open alert with that button (before it, `popup ITEM` and `click TITLE` change "
+     "the alert's pop-up and checkbox): an alert runs a nested loop in which the script goes on, "
+     "so the line after the one that opened it answers it; a script that ends with an alert open "
+     "fails",
+     &ScriptDriver::alertCommand},
+    {"crash", "",
+     "flushes what the script printed and kills the process with SIGKILL, as a crash would (run "
+     "with `--profile DIR`, the next run on `DIR` starts on the same hardware)",
+     &ScriptDriver::crashCommand},
+    {"quit", "",
+     "quits the program as the status menu's Quit does; nothing of the program runs after it, so "
+     "only `state`, `expect` and `screenshot` may follow",
+     &ScriptDriver::quitCommand},
+    {"help", "",
+     "prints every command with its arguments, and every field of `state` (also `nightlid "
+     "--help-script`)",
+     &ScriptDriver::helpCommand},
+};
+
+ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& err)
+    : session_(session), out_(out), err_(err) {
+    for (const auto& own : OwnCommands::table)
+        table_.add({own.name, own.syntax, own.help,
+                    [this, run = own.run](CommandCall& call) { return (this->*run)(call); }});
+    registerDeviceCommands(table_);
+    registerHotkeyCommands(table_);
+    registerPowerCommands(table_);
+    registerDisplayModeCommands(table_);
+    registerWindowCommands(table_);
+    registerStateFields(table_);
+}
+
+int ScriptDriver::runFile(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    // Bad input, as an unreadable machine file is.
+    constexpr qint64 kMaxScriptBytes = 4 * 1024 * 1024;
+    if (!f.open(QIODevice::ReadOnly)) {
+        err_ << "nightlid: cannot read script " << path << "\n";
+        return 2;
+    }
+    // No further than the limit, whatever the file is: a device or a pipe has no size. A file
+    // that has one is read at its size, not into a buffer of the limit's.
+    const qint64 want = f.isSequential() || f.size() <= 0 ? kMaxScriptBytes + 1
+                                                          : std::min(f.size(), kMaxScriptBytes) + 1;
+    const QByteArray bytes = f.read(want);
+    if (bytes.size() > kMaxScriptBytes) {
+        err_ << "nightlid: script " << path << " is over 4 MiB; at most 4 MiB is read\n";
+        return 2;
+    }
+    return runText(bytes.toStdString(), path);
+}
+
+int ScriptDriver::runText(const std::string& text, const std::string& sourceName) {
+    lines_.clear();
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines_.push_back(line);
+    next_ = 0;
+    source_ = sourceName;
+    status_ = 0;
+    over_ = false;
+    session_.mac().alerts().setPresenter(
+        [this](platform::AlertRequest& request) { return answerAlert(request); });
+    session_.mac().privileges().setPromptPresenter(
+        [this](const std::string&) { return answerAdminPrompt(); });
+    while (step()) {
+    }
+    session_.mac().alerts().setPresenter(nullptr);
+    session_.mac().privileges().setPromptPresenter(nullptr);
+    return status_;
+}
+
+void ScriptDriver::fail(const std::string& error) {
+    const size_t number = next_; // the line just run, counted from 1
+    err_ << source_ << ":" << number << ": " << error << "\n    "
+         << (number > 0 && number <= lines_.size() ? trim(lines_[number - 1]) : std::string())
+         << "\n";
+    status_ = 1;
+    over_ = true;
+}
+
+bool ScriptDriver::step() {
+    // What is already due runs first: an alert it opens is answered by the line that follows.
+    if (!session_.terminated()) settle(session_.mac());
+    while (!over_ && next_ < lines_.size()) {
+        auto cmd = trim(lines_[next_++]);
+        if (cmd.empty() || cmd[0] == '#') continue;
+        std::string error;
+        if (!execute(expand(cmd), error)) fail(error);
+        return !over_;
+    }
+    return false;
+}
+
+namespace {
+std::string unquoted(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+} // namespace
+
+bool ScriptDriver::runUntilAnswered(
+    const std::string& what,
+    const std::function<bool(const std::string&, const std::string&)>& answers) {
+    while (!over_ && next_ < lines_.size()) {
+        auto line = trim(expand(lines_[next_]));
+        if (line.empty() || line[0] == '#') {
+            ++next_;
+            continue;
+        }
+        auto [cmd, rest] = splitWord(line);
+        const size_t before = next_;
+        if (answers(cmd, unquoted(rest))) return !over_;
+        // A line taken inside (the alert's pop-up or checkbox): the next is read here too.
+        if (next_ != before) continue;
+        step();
+    }
+    if (!over_) {
+        next_ = lines_.size();
+        fail("the script ended with " + what + " open");
+    }
+    return false;
+}
+
+int ScriptDriver::answerAlert(platform::AlertRequest& request) {
+    const std::string& title = request.messageText;
+    const auto titles = request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
+    int answer = 0;
+    runUntilAnswered(
+        "the alert \"" + title + "\"", [&](const std::string& cmd, const std::string& named) {
+            if (auto& a = request.accessory; a && (cmd == "popup" || cmd == "click")) {
+                auto item = std::find(a->popUpItems.begin(), a->popUpItems.end(), named);
+                if (cmd == "popup" && item != a->popUpItems.end()) {
+                    a->selectedItem = int(item - a->popUpItems.begin());
+                    ++next_;
+                    return false;
+                }
+                if (cmd == "click" && !a->checkboxTitle.empty() && named == a->checkboxTitle) {
+                    a->checkboxOn = !a->checkboxOn;
+                    ++next_;
+                    return false;
+                }
+            }
+            if (cmd != "alert") return false;
+            ++next_;
+            for (size_t i = 0; i < titles.size(); ++i)
+                if (titles[i] == named) {
+                    answer = int(i);
+                    return true;
+                }
+            // The system's own button answers to its English name in any language.
+            if (titles.size() == 1 && titles[0] == "확인" && named == "OK") return true;
+            std::string offered;
+            for (const auto& t : titles)
+                offered += (offered.empty() ? "\"" : ", \"") + t + "\"";
+            fail("the alert \"" + title + "\" has no button \"" + named + "\" (it has " + offered +
+                 ")");
+            return true;
+        });
+    return answer;
+}
+
+bool ScriptDriver::answerAdminPrompt() {
+    bool accepted = false;
+    runUntilAnswered("the administrator prompt",
+                     [&](const std::string& cmd, const std::string& answer) {
+                         if (cmd != "admin-prompt") return false;
+                         ++next_;
+                         if (answer != "accept" && answer != "cancel")
+                             fail("admin-prompt takes accept or cancel");
+                         accepted = answer == "accept";
+                         return true;
+                     });
+    return accepted;
+}
+
+void ScriptDriver::advance(double seconds) {
+    // Timers, posted work and device exchanges in time order; idle time is skipped at once.
+    session_.mac().advance(seconds);
+}
+
+std::string ScriptDriver::expand(const std::string& line) const {
+    std::string out = line;
+    for (const auto& [k, v] : vars_) {
+        std::string key = "${" + k + "}";
+        for (size_t p = out.find(key); p != std::string::npos; p = out.find(key, p + v.size()))
+            out.replace(p, key.size(), v);
+    }
+    return out;
+}
+
+QJsonArray ScriptDriver::logSinceLastState() {
+    QJsonArray log;
+    const auto lines = session_.mac().log().lines();
+    if (logShown_ > lines.size()) logShown_ = 0;
+    for (size_t i = logShown_; i < lines.size(); ++i)
+        log.append(QString::fromStdString(lines[i]));
+    return log;
+}
+
+bool ScriptDriver::execute(const std::string& line, std::string& error) {
+    auto [cmd, rest] = splitWord(line);
+    auto& mac = session_.mac();
+
+    // A program that quit runs nothing more: no timer of it may fire after its end.
+    if (session_.terminated() && cmd != "state" && cmd != "expect" && cmd != "screenshot") {
+        error = "the program has quit: only state, expect and screenshot may follow quit, not \"" +
+                cmd + "\"";
+        return false;
+    }
+    const Command* command = table_.find(cmd);
+    if (!command) {
+        error = "unknown command \"" + cmd + "\"";
+        return false;
+    }
+    // advance moves time itself; everything else acts on what is already due, as a user would
+    // after a moment, and lets what it started settle.
+    const bool timed = cmd == "advance";
+    if (!timed && !session_.terminated()) settle(mac);
+    CommandCall call{session_, cmd, rest, error,
+                     // Between a drag's values the queues go on in their own time.
+                     [&mac](double s) { mac.manualRunLoop()->advance(s); }};
+    if (!command->run(call)) return false;
+    if (!timed && !session_.terminated()) settle(mac);
+    return true;
+}
+
+bool ScriptDriver::advanceCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto parsed = numberArg(rest, 0, kMaxAdvance);
+    if (!parsed) {
+        error = "advance takes a number of seconds from 0 to 86400 (a day), not \"" + rest + "\"";
+        return false;
+    }
+    advance(*parsed);
+    return true;
+}
+
+bool ScriptDriver::clickStatusItemCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    auto item = mac.statusItem();
+    if (!item) {
+        error = "there is no status item";
+        return false;
+    }
+    platform::ModifierFlags mods;
+    platform::EventType type = platform::EventType::leftMouseUp;
+    if (rest == "right")
+        type = platform::EventType::rightMouseUp;
+    else if (rest == "control")
+        mods.control = true;
+    else if (rest != "left") {
+        error = "click-status-item takes left, right or control";
+        return false;
+    }
+    item->click(type, mods);
+    return true;
+}
+
+bool ScriptDriver::menuCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    auto item = mac.statusItem();
+    if (!item || !item->lastMenu() || !item->menuIsOpen()) {
+        error = "no status menu is open (click-status-item right first)";
+        return false;
+    }
+    auto menu = *item->lastMenu();
+    item->closeMenu();
+    for (const auto& entry : menu.items) {
+        if (entry.isSeparator || entry.title != rest) continue;
+        if (entry.action) entry.action();
+        settle(mac);
+        return true;
+    }
+    error = "the status menu has no item \"" + rest + "\"";
+    return false;
+}
+
+bool ScriptDriver::plugCommand(CommandCall& call) {
+    const std::string& cmd = call.cmd;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    auto parsed = displayIDArg(rest);
+    if (!parsed) {
+        error = cmd + " needs a display ID";
+        return false;
+    }
+    const uint32_t id = *parsed;
+    bool ok = cmd == "plug" ? mac.plug(id) : mac.unplug(id);
+    if (!ok) {
+        error =
+            "display " + rest + (cmd == "plug" ? " cannot be plugged in" : " is not plugged in");
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::stateCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    if (!rest.empty()) {
+        error = "state takes no argument, not \"" + rest + "\"";
+        return false;
+    }
+    auto state = stateReport(session_);
+    state["log"] = logSinceLastState();
+    logShown_ = mac.log().lines().size();
+    out_ << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString() << std::endl;
+    return true;
+}
+
+bool ScriptDriver::expectCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    // A path with spaces is written in quotes.
+    auto [path, literal] = splitQuotedWord(rest);
+    if (path.empty() || literal.empty()) {
+        error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip "
+                "\"Night Lid\"";
+        return false;
+    }
+    auto report = stateReport(session_);
+    // The lines the next state would print: written since the previous one.
+    report["log"] = logSinceLastState();
+    auto state = QJsonValue(report);
+    auto actual = lookup(state, path);
+    auto wanted = parseLiteral(literal);
+    if (!actual) {
+        error = "expectation failed: " + path + " is not in the state";
+        return false;
+    }
+    if (*actual != wanted) {
+        error = "expectation failed: " + path + " is " + compact(*actual) + ", expected " +
+                compact(wanted);
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::reopenCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    if (!rest.empty()) {
+        error = "reopen takes no argument, not \"" + rest + "\"";
+        return false;
+    }
+    mac.reopen();
+    settle(mac);
+    return true;
+}
+
+bool ScriptDriver::expectLogCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    const std::string wanted = unquoted(rest);
+    if (wanted.empty()) {
+        error = "expect-log takes the text a log line holds";
+        return false;
+    }
+    const auto lines = mac.log().lines();
+    if (std::none_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(wanted) != std::string::npos;
+        })) {
+        error = "expectation failed: no log line holds \"" + wanted + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::defaultCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto& mac = session_.mac();
+    // A key with spaces ("hotkeyCode.LG TV SSCR2") is written in quotes.
+    auto [key, literal] = splitQuotedWord(rest);
+    if (key.empty() || literal.empty()) {
+        error = "default takes a key and a JSON value";
+        return false;
+    }
+    auto v = parseLiteral(literal);
+    auto& d = *mac.platform().defaults;
+    const double n = v.toDouble();
+    // An integer when written whole and inside the 64-bit range (checked before the cast).
+    const bool whole = v.isDouble() && std::isfinite(n) && std::floor(n) == n &&
+                       std::fabs(n) < 9.2e18 && literal.find_first_of(".eE") == std::string::npos;
+    // A number too large for JSON arrives as a bare word: refuse it rather than keep text.
+    const bool unreadableNumber =
+        v.isString() && !literal.empty() && literal[0] != '"' &&
+        literal.find_first_not_of("+-.0123456789eE") == std::string::npos &&
+        literal.find_first_of("0123456789") != std::string::npos;
+    if ((v.isDouble() && !std::isfinite(n)) || unreadableNumber) {
+        error = "default takes a finite number";
+        return false;
+    } else if (v.isBool())
+        d.set(key, v.toBool());
+    else if (whole)
+        d.set(key, int64_t(n));
+    else if (v.isDouble())
+        d.set(key, n);
+    else if (v.isString())
+        d.set(key, v.toString().toStdString());
+    else if (v.isNull())
+        d.remove(key);
+    else {
+        error = "default takes a Bool, a number, a string or null";
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::zoomScreenCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    auto id = rest == "all" ? std::optional<platform::DisplayID>(0) : displayIDArg(rest);
+    if (!id) {
+        error = "zoom-screen takes a display ID or all";
+        return false;
+    }
+    if (zoomer_) zoomer_(*id);
+    return true;
+}
+
+bool ScriptDriver::screenshotCommand(CommandCall& call) {
+    const std::string& cmd = call.cmd;
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    if (rest.empty()) {
+        error = cmd + " needs a file name";
+        return false;
+    }
+    QImage image;
+    if (cmd == "screenshot") {
+        if (!shooter_) {
+            error = "no simulator window to take a screenshot of";
+            return false;
+        }
+        image = shooter_();
+    } else {
+        if (!BlackoutController::hasShared() || !BlackoutController::shared().controlWindow) {
+            error = "there is no control window";
+            return false;
+        }
+        image = BlackoutController::shared().controlWindow->snapshot();
+    }
+    QFileInfo info(QString::fromStdString(rest));
+    QDir().mkpath(info.absolutePath());
+    if (!image.save(info.absoluteFilePath())) {
+        error = "cannot write " + rest;
+        return false;
+    }
+    return true;
+}
+
+bool ScriptDriver::languageCommand(CommandCall& call) {
+    const std::string& rest = call.rest;
+    std::string& error = call.error;
+    if (rest != "ko" && rest != "en") {
+        error = "language takes ko or en";
+        return false;
+    }
+    // What choosing a segment of the control window's KO/EN control does.
+    BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
+    return true;
+}
+
+bool ScriptDriver::adminPromptCommand(CommandCall& call) {
+    std::string& error = call.error;
+    error = "no administrator prompt is open to answer";
+    return false;
+}
+
+bool ScriptDriver::alertCommand(CommandCall& call) {
+    std::string& error = call.error;
+    error = "no alert is open to answer";
+    return false;
+}
+
+bool ScriptDriver::crashCommand(CommandCall&) {
+    auto& mac = session_.mac();
+    // As a crash would: nothing of the program's own shut-down runs. The defaults are not
+    // lost: on a Mac the preferences daemon holds them already.
+    mac.platform().defaults->synchronize();
+    out_.flush();
+    err_.flush();
+    std::cout.flush();
+    std::cerr.flush();
+    ::raise(SIGKILL);
+    return true;
+}
+
+bool ScriptDriver::helpCommand(CommandCall& call) {
+    if (!call.rest.empty()) {
+        call.error = "help takes no argument, not \"" + call.rest + "\"";
+        return false;
+    }
+    out_ << table_.help() << std::flush;
+    return true;
+}
+
+bool ScriptDriver::quitCommand(CommandCall&) {
+    auto& mac = session_.mac();
+    mac.platform().applications->terminate();
+    return true;
+}
+
+} // namespace scripting

@@ -1,0 +1,92 @@
+#pragma once
+// Runs the program headless from a script: one command a line, one JSON line per `state`.
+
+#include "platform/Alerts.h"
+#include "scripting/CommandTable.h"
+
+#include <QJsonArray>
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <vector>
+
+class QImage;
+
+namespace scripting {
+
+class Session;
+
+class ScriptDriver {
+  public:
+    ScriptDriver(Session& session, std::ostream& out, std::ostream& err);
+
+    // Returns the process exit code: 0, or 1 after naming the failing line.
+    int runFile(const std::string& path);
+    int runText(const std::string& text, const std::string& sourceName);
+    // Every command and state field, for help and for checking the README against.
+    const CommandTable& commands() const { return table_; }
+    // Words like ${OUT} in the script are replaced by these values.
+    void setVariable(const std::string& name, const std::string& value) { vars_[name] = value; }
+    // Renders the simulator window; set by whoever owns it.
+    void setScreenshotter(std::function<QImage()> shooter) { shooter_ = std::move(shooter); }
+    // Shows one screen alone in the simulator window (0: all of them).
+    void setZoomer(std::function<void(uint32_t)> zoomer) { zoomer_ = std::move(zoomer); }
+
+  private:
+    friend struct OwnCommands;
+    // The log lines written since the previous state, in order.
+    QJsonArray logSinceLastState();
+    bool execute(const std::string& line, std::string& error);
+    std::string expand(const std::string& line) const;
+    // Runs the next line; false once the script is over or has failed.
+    bool step();
+    void fail(const std::string& error);
+    // A modal alert runs a nested loop: the script goes on inside it until a line answers it.
+    // Runs the lines after the one that opened the alert until one answers it; popup and click
+    // lines naming the alert's pop-up items or checkbox change its accessory.
+    int answerAlert(platform::AlertRequest& request);
+    // Runs lines until one answers the administrator prompt: admin-prompt accept|cancel.
+    bool answerAdminPrompt();
+    // Runs the script's lines until answers takes one (it is given the command and its
+    // argument unquoted); fails naming what when the script ends first.
+    bool
+    runUntilAnswered(const std::string& what,
+                     const std::function<bool(const std::string&, const std::string&)>& answers);
+    void advance(double seconds);
+    // The runner's own commands.
+    bool advanceCommand(CommandCall& call);
+    bool clickStatusItemCommand(CommandCall& call);
+    bool menuCommand(CommandCall& call);
+    bool plugCommand(CommandCall& call);
+    bool stateCommand(CommandCall& call);
+    bool expectCommand(CommandCall& call);
+    bool reopenCommand(CommandCall& call);
+    bool expectLogCommand(CommandCall& call);
+    bool defaultCommand(CommandCall& call);
+    bool zoomScreenCommand(CommandCall& call);
+    bool screenshotCommand(CommandCall& call);
+    bool languageCommand(CommandCall& call);
+    bool adminPromptCommand(CommandCall& call);
+    bool alertCommand(CommandCall& call);
+    bool crashCommand(CommandCall& call);
+    bool quitCommand(CommandCall& call);
+    bool helpCommand(CommandCall& call);
+
+    CommandTable table_;
+    std::vector<std::string> lines_;
+    size_t next_ = 0;
+    std::string source_;
+    int status_ = 0;
+    bool over_ = false;
+    size_t logShown_ = 0;
+
+    Session& session_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::map<std::string, std::string> vars_;
+    std::function<QImage()> shooter_;
+    std::function<void(uint32_t)> zoomer_;
+};
+
+} // namespace scripting
