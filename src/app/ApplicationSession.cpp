@@ -29,6 +29,8 @@ ApplicationSession::~ApplicationSession() {
     if (auto* global = platform_.globalQueue) global->drain();
     BlackoutController::tearDownShared();
     DisplayEngine::tearDownShared();
+    // What the teardown itself queued (a last refresh, a release) ends before the platform goes.
+    if (auto* global = platform_.globalQueue) global->drain();
     platform::setCurrent(nullptr);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/SystemLog.h"
 
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -41,7 +42,17 @@ bool DisplayEngine::hasShared() {
 }
 
 void DisplayEngine::tearDownShared() {
-    sharedEngine().reset();
+    auto& engine = sharedEngine();
+    if (!engine) return;
+    // Frames in flight go out first: a frame task holds the engine while it talks to a monitor,
+    // and the last holder would otherwise end the engine on its own queue, after the program's
+    // platform has gone.
+    engine->ddcQueue.drain();
+    const std::weak_ptr<DisplayEngine> held = engine;
+    engine.reset();
+    // A read on the global queue may still hold it for the length of one exchange.
+    while (!held.expired())
+        std::this_thread::yield();
 }
 
 void DisplayEngine::refreshDisplays() {
