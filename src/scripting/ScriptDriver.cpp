@@ -380,6 +380,10 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
         error = "unknown command \"" + cmd + "\"";
         return false;
     }
+    if (command->syntax.empty() && !rest.empty()) {
+        error = cmd + " takes no argument, not \"" + rest + "\"";
+        return false;
+    }
     // advance moves time itself; everything else acts on what is already due, as a user would
     // after a moment, and lets what it started settle.
     const bool timed = cmd == "advance";
@@ -468,14 +472,8 @@ bool ScriptDriver::plugCommand(CommandCall& call) {
     return true;
 }
 
-bool ScriptDriver::stateCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
+bool ScriptDriver::stateCommand(CommandCall&) {
     auto& mac = session_.mac();
-    if (!rest.empty()) {
-        error = "state takes no argument, not \"" + rest + "\"";
-        return false;
-    }
     auto state = stateReport(session_);
     state["log"] = logSinceLastState();
     logShown_ = mac.log().lines().size();
@@ -511,14 +509,8 @@ bool ScriptDriver::expectCommand(CommandCall& call) {
     return true;
 }
 
-bool ScriptDriver::reopenCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
+bool ScriptDriver::reopenCommand(CommandCall&) {
     auto& mac = session_.mac();
-    if (!rest.empty()) {
-        error = "reopen takes no argument, not \"" + rest + "\"";
-        return false;
-    }
     mac.reopen();
     settle(mac);
     return true;
@@ -664,11 +656,7 @@ bool ScriptDriver::crashCommand(CommandCall&) {
     return true;
 }
 
-bool ScriptDriver::helpCommand(CommandCall& call) {
-    if (!call.rest.empty()) {
-        call.error = "help takes no argument, not \"" + call.rest + "\"";
-        return false;
-    }
+bool ScriptDriver::helpCommand(CommandCall&) {
     out_ << table_.help() << std::flush;
     return true;
 }
