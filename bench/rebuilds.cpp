@@ -2,7 +2,7 @@
 // the control window. Reports the process's resident memory after the first and the last hundred
 // cycles and the time each hundred took; a rebuild that leaves something alive shows as growth.
 
-#include "scripting/Session.h"
+#include "platform/sim/scripting/Session.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SystemLog.h"
 

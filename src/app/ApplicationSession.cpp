@@ -9,6 +9,8 @@
 #include "platform/RunLoop.h"
 #include "platform/SerialQueue.h"
 
+#include <QApplication>
+
 ApplicationSession::ApplicationSession(platform::Platform& platform) : platform_(platform) {
     platform::setCurrent(&platform_);
     platform_.applications->setLifecycleHandlers(
@@ -39,4 +41,11 @@ void ApplicationSession::launch() {
     AppDelegate::setShared(delegate_.get());
     platform_.applications->setActivationPolicy(platform::ActivationPolicy::regular);
     platform::mainQueue().async([this] { delegate_->applicationDidFinishLaunching(); });
+}
+
+int runApplication(QApplication& app, platform::Platform& platform) {
+    ApplicationSession session(platform);
+    session.setOnTerminated([] { QApplication::quit(); });
+    session.launch();
+    return app.exec();
 }

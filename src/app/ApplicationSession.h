@@ -32,3 +32,8 @@ class ApplicationSession {
     bool terminated_ = false;
     std::function<void()> onTerminated_;
 };
+
+class QApplication;
+
+// The program on a platform of its own, on Qt's event loop until it quits; the exit code.
+int runApplication(QApplication& app, platform::Platform& platform);

@@ -4,14 +4,14 @@
 
 #include "helper/HelperCore.h"
 #include "helper/HelperLoop.h"
-#include "platform/sim/VirtualChargingHardware.h"
-#include "platform/sim/VirtualOwnership.h"
+#include "backend/HelperBackend.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <utility>
 #include <unistd.h>
 
 namespace {
@@ -27,16 +27,6 @@ void logLine(const std::string& line) {
     std::fflush(stderr);
 }
 
-// No charging controller this build can reach: nothing is read, so nothing is decided.
-class NoChargingHardware : public helper::ChargingHardware {
-  public:
-    std::optional<helper::BatteryReading> read() override { return std::nullopt; }
-    bool apply(const helper::ChargeControl&, std::string& error) override {
-        error = "no charging controller on this system";
-        return false;
-    }
-};
-
 } // namespace
 
 int main(int argc, char**) {
@@ -47,21 +37,12 @@ int main(int argc, char**) {
     std::signal(SIGTERM, stop);
     std::signal(SIGINT, stop);
     // Started by a virtual Mac's launchd, the system's folders and its charging controller live
-    // under the machine's root folder. This is the one place that tells them apart.
+    // under the machine's root folder; the backend factory tells them apart.
     const char* rootVariable = std::getenv("NIGHTLID_SYSTEM_ROOT");
     const std::string root = rootVariable ? rootVariable : "";
-    const std::string folder = "/Library/Application Support/Nightlid";
-    std::unique_ptr<helper::ChargingHardware> hardware;
-    if (root.empty()) {
-        hardware = std::make_unique<NoChargingHardware>();
-        logLine("nightlid-helper: no charging controller on this system; nothing is enforced");
-    } else {
-        hardware = sim::makeVirtualChargingHardware(root);
-    }
-    helper::HelperCore core(root + folder, logLine,
-                            root.empty() ? helper::makeHostFolderAccess(folder)
-                                         : sim::makeVirtualFolderAccess(root, folder));
-    helper::HelperLoop loop(core, *hardware, logLine);
+    auto chosen = backend::makeHelperBackend(root, logLine);
+    helper::HelperCore core(chosen.folder, logLine, std::move(chosen.access));
+    helper::HelperLoop loop(core, *chosen.hardware, logLine);
     while (!stopping) {
         loop.poll(int64_t(std::time(nullptr)));
         for (int i = 0; i < helper::HelperLoop::pollSeconds * 10 && !stopping; ++i)

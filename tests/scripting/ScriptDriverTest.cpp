@@ -1,5 +1,5 @@
-#include "scripting/ScriptDriver.h"
-#include "scripting/Session.h"
+#include "platform/sim/scripting/ScriptDriver.h"
+#include "platform/sim/scripting/Session.h"
 #include "platform/sim/VirtualMac.h"
 
 #include <QJsonDocument>

@@ -1,8 +1,8 @@
-#include "scripting/commands/ZenState.h"
+#include "platform/sim/scripting/commands/ZenState.h"
 
 #include "app/BlackoutController.h"
 #include "platform/sim/VirtualMac.h"
-#include "scripting/Session.h"
+#include "platform/sim/scripting/Session.h"
 #include "ui/CapsuleButtons.h"
 #include "zen/ZenSettingsPanel.h"
 #include "zen/ZenView.h"

@@ -1,4 +1,4 @@
-#include "scripting/CommandTable.h"
+#include "platform/sim/scripting/CommandTable.h"
 
 #include <stdexcept>
 

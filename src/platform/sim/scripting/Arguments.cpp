@@ -1,7 +1,7 @@
-#include "scripting/Arguments.h"
+#include "platform/sim/scripting/Arguments.h"
 
 #include "app/BlackoutController.h"
-#include "scripting/Session.h"
+#include "platform/sim/scripting/Session.h"
 
 #include <cerrno>
 #include <cmath>

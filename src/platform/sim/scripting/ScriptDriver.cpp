@@ -1,4 +1,4 @@
-#include "scripting/ScriptDriver.h"
+#include "platform/sim/scripting/ScriptDriver.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/Window.h"
@@ -11,14 +11,14 @@
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimStatusItem.h"
-#include "scripting/Arguments.h"
-#include "scripting/CommandTable.h"
-#include "scripting/Session.h"
-#include "scripting/StateReport.h"
-#include "scripting/commands/DisplayModeCommands.h"
-#include "scripting/commands/HotkeyCommands.h"
-#include "scripting/commands/PowerCommands.h"
-#include "scripting/commands/WindowCommands.h"
+#include "platform/sim/scripting/Arguments.h"
+#include "platform/sim/scripting/CommandTable.h"
+#include "platform/sim/scripting/Session.h"
+#include "platform/sim/scripting/StateReport.h"
+#include "platform/sim/scripting/commands/DisplayModeCommands.h"
+#include "platform/sim/scripting/commands/HotkeyCommands.h"
+#include "platform/sim/scripting/commands/PowerCommands.h"
+#include "platform/sim/scripting/commands/WindowCommands.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "scripting/Session.h"
+#include "platform/sim/scripting/Session.h"
 
 #include "app/ApplicationSession.h"
 #include "platform/Clock.h"

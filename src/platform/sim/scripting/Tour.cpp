@@ -1,4 +1,4 @@
-#include "scripting/Tour.h"
+#include "platform/sim/scripting/Tour.h"
 
 #include <QFile>
 

@@ -1,0 +1,29 @@
+#include "backend/ProgramBackend.h"
+
+#include "platform/sim/scripting/VirtualMacProgram.h"
+#ifdef NIGHTLID_MAC_BACKEND
+#include "app/ApplicationSession.h"
+#include "platform/mac/MacBackend.h"
+#endif
+
+namespace backend {
+
+bool hasRealBackend() {
+#ifdef NIGHTLID_MAC_BACKEND
+    return true;
+#else
+    return false;
+#endif
+}
+
+int runProgram(QApplication& app, const LaunchOptions& options) {
+#ifdef NIGHTLID_MAC_BACKEND
+    if (!options.needsVirtualMac()) {
+        mac::MacBackend services(options.echoLog);
+        return runApplication(app, services.platform());
+    }
+#endif
+    return sim::runOnVirtualMac(app, options);
+}
+
+} // namespace backend

@@ -1,0 +1,117 @@
+#include "platform/sim/scripting/VirtualMacProgram.h"
+
+#include "platform/sim/ScreensCanvas.h"
+#include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimPrivileges.h"
+#include "platform/sim/SimulatorWindow.h"
+#include "platform/sim/scripting/ScriptDriver.h"
+#include "platform/sim/scripting/Session.h"
+#include "platform/sim/scripting/Tour.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <iostream>
+#include <memory>
+#include <optional>
+
+namespace sim {
+
+namespace {
+
+std::string defaultProfileDir() {
+    auto base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return (base + "/nightlid/profile").toStdString();
+}
+
+// Settings written to a folder that cannot hold them would be lost without a word.
+bool usableProfile(const std::string& folder) {
+    if (folder.empty()) return true;
+    const QString dir = QString::fromStdString(folder);
+    QTemporaryFile probe(dir + "/.nightlid-probe-XXXXXX");
+    if (QDir().mkpath(dir) && probe.open()) return true;
+    std::cerr << "nightlid: the profile folder " << folder
+              << " cannot be used: it is not a folder this user can write to\n";
+    return false;
+}
+
+// A script, the tour or the command reference, in virtual time without a window.
+int runHeadless(scripting::Session& session, const std::optional<std::string>& script,
+                const QString& tourFolder, bool helpScript) {
+    // Built when a script first looks at it: most scripts never do.
+    std::unique_ptr<SimulatorWindow> simulator;
+    auto window = [&]() -> SimulatorWindow& {
+        if (!simulator) simulator = std::make_unique<SimulatorWindow>(session.mac());
+        return *simulator;
+    };
+    scripting::ScriptDriver runner(session, std::cout, std::cerr);
+    if (helpScript) {
+        std::cout << runner.commands().help();
+        return 0;
+    }
+    runner.setScreenshotter([&] { return window().snapshot(); });
+    runner.setZoomer([&](uint32_t id) {
+        window().canvas()->zoomTo(id ? std::optional<uint32_t>(id) : std::nullopt);
+    });
+    session.launch();
+    if (script) return runner.runFile(*script);
+    auto out = QDir(tourFolder).absolutePath().toStdString();
+    runner.setVariable("OUT", out);
+    const auto tour = scripting::tourScript();
+    if (!tour) {
+        std::cerr << "nightlid: the tour script is missing from the program's resources\n";
+        return 1;
+    }
+    int rc = runner.runText(*tour, "tour");
+    if (rc == 0) std::cout << "Tour screenshots saved in " << out << "\n";
+    return rc;
+}
+
+// The simulator window beside the program's own, on Qt's event loop and the real clock.
+int runInteractive(scripting::Session& session, QApplication& app) {
+    SimulatorWindow simulator(session.mac());
+    session.setOnTerminated([] { QApplication::quit(); });
+    session.mac().alerts().setPresenter(&SimulatorWindow::presentAlert);
+    session.mac().privileges().setPromptPresenter(
+        &SimulatorWindow::presentAdministratorPrompt);
+    // Top left, so the program's windows have room beside it.
+    if (auto* screen = QGuiApplication::primaryScreen())
+        simulator.move(screen->availableGeometry().topLeft());
+    simulator.show();
+    session.launch();
+    return app.exec();
+}
+
+} // namespace
+
+int runOnVirtualMac(QApplication& app, const LaunchOptions& options) {
+    std::string error;
+    auto description = options.machineFile ? VirtualMac::load(*options.machineFile, &error)
+                                           : std::optional(VirtualMac::defaultDescription());
+    if (!description) {
+        std::cerr << "nightlid: " << error << "\n";
+        return 2;
+    }
+    const bool headless = options.headless();
+    VirtualMacOptions machine;
+    machine.virtualTime = headless;
+    machine.echoLog = options.echoLog;
+    // Scripts and the tour start from a fresh profile unless one is given.
+    if (options.profileFolder)
+        machine.profileDir = *options.profileFolder;
+    else if (!headless)
+        machine.profileDir = defaultProfileDir();
+    if (!usableProfile(machine.profileDir)) return 2;
+
+    scripting::Session session(*description, machine);
+    if (!headless) return runInteractive(session, app);
+    return runHeadless(session, options.scriptFile,
+                       QString::fromStdString(options.tourFolder.value_or("")),
+                       options.helpScript);
+}
+
+} // namespace sim
