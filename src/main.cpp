@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
     cli.setApplicationDescription(backend::hasRealBackend() ? "Nightlid"
                                                             : "Nightlid on a virtual Mac");
     cli.addHelpOption();
-    QCommandLineOption machine("machine", "Machine description (JSON) of a virtual Mac to run on.", "FILE");
+    QCommandLineOption machine("machine", "Machine description (JSON) of a virtual Mac to run on.",
+                               "FILE");
     QCommandLineOption profile("profile", "Profile folder (defaults, system files).", "DIR");
     QCommandLineOption script("script", "Run a script headless in virtual time.", "FILE");
     QCommandLineOption tour("tour", "Run the headless tour, saving screenshots to DIR.", "DIR");

@@ -16,5 +16,7 @@ struct LaunchOptions {
     // Without a window, in virtual time.
     bool headless() const { return scriptFile || tourFolder || helpScript; }
     // Everything but a plain launch needs the virtual Mac: scripts drive its devices.
-    bool needsVirtualMac() const { return virtualMac || machineFile || profileFolder || headless(); }
+    bool needsVirtualMac() const {
+        return virtualMac || machineFile || profileFolder || headless();
+    }
 };

@@ -2,17 +2,17 @@
 // takes no arguments. Every two seconds it reads the battery and the two files the user's
 // program writes, and sets the charging controller accordingly.
 
+#include "backend/HelperBackend.h"
 #include "helper/HelperCore.h"
 #include "helper/HelperLoop.h"
-#include "backend/HelperBackend.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 

@@ -12,6 +12,7 @@ void SystemLog::write(const std::string& line) {
     if (lines_.size() >= 20000) lines_.erase(lines_.begin(), lines_.begin() + 10000);
     lines_.push_back(line);
     if (echo_) std::fprintf(stderr, "%s\n", line.c_str());
+    if (sink_) sink_(line);
 }
 
 std::vector<std::string> SystemLog::lines() const {

@@ -75,6 +75,11 @@ UserDefaults::UserDefaults(std::string path, SystemLog* log, RunLoop* loop)
     load();
 }
 
+UserDefaults::UserDefaults(std::unique_ptr<DefaultsDomain> domain, SystemLog* log, RunLoop* loop)
+    : domain_(std::move(domain)), log_(log), loop_(loop) {
+    if (domain_) values_ = domain_->load();
+}
+
 UserDefaults::~UserDefaults() {
     if (dirty_) synchronize();
 }
@@ -132,6 +137,13 @@ void UserDefaults::load() {
 
 bool UserDefaults::synchronize() {
     dirty_ = false;
+    if (domain_) {
+        std::string error;
+        if (domain_->save(values_, error)) return true;
+        dirty_ = true;
+        log(format("UserDefaults: cannot write the preferences: %s", error.c_str()));
+        return false;
+    }
     if (path_.empty()) return true;
     if (readOnly_) return false;
     QJsonObject obj;

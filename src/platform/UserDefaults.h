@@ -14,13 +14,26 @@ namespace platform {
 class SystemLog;
 class RunLoop;
 
-class UserDefaults {
+// A preferences domain the operating system keeps (a Mac's), instead of the JSON file.
+class DefaultsDomain {
   public:
     using Stored = std::variant<bool, int64_t, double, std::string>;
+    virtual ~DefaultsDomain() = default;
+    // Every value of a type the store knows; others are left alone in the domain.
+    virtual std::map<std::string, Stored> load() = 0;
+    // The whole store: keys missing from values are removed. False with the reason on failure.
+    virtual bool save(const std::map<std::string, Stored>& values, std::string& error) = 0;
+};
+
+class UserDefaults {
+  public:
+    using Stored = DefaultsDomain::Stored;
 
     // An empty path keeps the store in memory only. With a run loop, the changes of a second go
     // to disk together a second after the first; without one, each change is written at once.
     explicit UserDefaults(std::string path = {}, SystemLog* log = nullptr, RunLoop* loop = nullptr);
+    // Kept in the system's domain; written as the file would be.
+    UserDefaults(std::unique_ptr<DefaultsDomain> domain, SystemLog* log, RunLoop* loop);
     ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;
@@ -58,6 +71,7 @@ class UserDefaults {
     void log(const std::string& line) const;
 
     std::string path_;
+    std::unique_ptr<DefaultsDomain> domain_;
     SystemLog* log_;
     RunLoop* loop_;
     std::map<std::string, Stored> values_;

@@ -52,6 +52,9 @@ class WindowServer {
     // Where ordinary windows (the control window, panels) go on the host, in host pixels;
     // absent: centred on the host's screen.
     virtual std::optional<Rect> ordinaryWindowArea() const { return std::nullopt; }
+    // CGShieldingWindowLevel(): the level that covers everything, screen savers included.
+    virtual int shieldingLevel() const { return kShieldingLevel; }
+    static constexpr int kShieldingLevel = 2147483628;
 };
 
 } // namespace platform

@@ -94,7 +94,7 @@ void BlackoutController::handleAlertResponse(int response) {
     } else {
         apps.setActivationPolicy(platform::ActivationPolicy::accessory);
         for (auto& [id, w] : pomodoroWindows) {
-            w->setLevel(zen::ZenWindow::shieldingWindowLevel);
+            w->setLevel(zen::ZenWindow::shieldingWindowLevel());
             w->orderFrontRegardless();
         }
         switchPomodoroMonitorsOff();

@@ -3,6 +3,7 @@
 #include "platform/Applications.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
+#include "platform/WindowServer.h"
 #include "zen/ZenView.h"
 
 namespace zen {
@@ -10,6 +11,11 @@ namespace zen {
 ZenWindow::ZenWindow(platform::Rect contentRect, unsigned styleMask, appkit::BackingStore backing,
                      bool defer)
     : appkit::Panel(contentRect, styleMask, backing, defer, "zen") {}
+
+int ZenWindow::shieldingWindowLevel() {
+    auto* server = platform::hasCurrent() ? platform::current().windowServer : nullptr;
+    return server ? server->shieldingLevel() : platform::WindowServer::kShieldingLevel;
+}
 
 std::unique_ptr<ZenWindow> ZenWindow::coveringScreen(platform::Rect frame) {
     auto window = std::make_unique<ZenWindow>(
@@ -19,7 +25,7 @@ std::unique_ptr<ZenWindow> ZenWindow::coveringScreen(platform::Rect frame) {
     window->setOpaque(true);
     window->setHasShadow(false);
     window->setRestorable(false);
-    window->setLevel(shieldingWindowLevel);
+    window->setLevel(shieldingWindowLevel());
     window->setCollectionBehavior(appkit::CollectionBehavior::canJoinAllSpaces |
                                   appkit::CollectionBehavior::fullScreenAuxiliary |
                                   appkit::CollectionBehavior::stationary |

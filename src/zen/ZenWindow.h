@@ -20,8 +20,8 @@ class ZenWindow : public appkit::Panel {
     ZenWindow(platform::Rect contentRect, unsigned styleMask, appkit::BackingStore backing,
               bool defer);
     ~ZenWindow() override;
-    // CGShieldingWindowLevel(): above everything, screen savers included.
-    static constexpr int shieldingWindowLevel = 2147483628;
+    // Above everything, screen savers included, as the window server numbers it.
+    static int shieldingWindowLevel();
     // Black, borderless, over everything on every space, taking clicks: a Zen or break screen.
     static std::unique_ptr<ZenWindow> coveringScreen(platform::Rect frame);
 

@@ -156,3 +156,50 @@ TEST(ManualRunLoop, RunsTasksInDueOrderAndTimersUntilInvalidated) {
     EXPECT_EQ(ticks, 3);
     EXPECT_FALSE(timer->isValid());
 }
+
+namespace {
+
+// A system preferences domain: what was saved, and whether the next save fails.
+class FakeDomain : public platform::DefaultsDomain {
+  public:
+    std::map<std::string, Stored>* saved;
+    bool* failing;
+    FakeDomain(std::map<std::string, Stored>* saved, bool* failing)
+        : saved(saved), failing(failing) {}
+    std::map<std::string, Stored> load() override { return *saved; }
+    bool save(const std::map<std::string, Stored>& values, std::string& error) override {
+        if (*failing) {
+            error = "the domain is locked";
+            return false;
+        }
+        *saved = values;
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(UserDefaults, ASystemDomainGetsTheWholeStoreOnceASecondAndAFailedSaveIsRetried) {
+    std::map<std::string, platform::DefaultsDomain::Stored> saved{{"language", std::string("ko")},
+                                                                  {"old", int64_t(1)}};
+    bool failing = false;
+    platform::ManualRunLoop loop;
+    platform::SystemLog log;
+    platform::UserDefaults d(std::make_unique<FakeDomain>(&saved, &failing), &log, &loop);
+    EXPECT_EQ(d.string("language"), "ko") << "read from the domain at start";
+
+    d.set("displayBrightness.DELL", 0.5);
+    d.remove("old");
+    EXPECT_EQ(saved.count("displayBrightness.DELL"), 0u) << "not before the second is over";
+    loop.advance(1.0);
+    EXPECT_EQ(std::get<double>(saved.at("displayBrightness.DELL")), 0.5);
+    EXPECT_EQ(saved.count("old"), 0u) << "a removed key leaves the domain";
+
+    failing = true;
+    d.set("language", "en");
+    loop.advance(1.0);
+    EXPECT_TRUE(log.contains("UserDefaults: cannot write the preferences: the domain is locked"));
+    failing = false;
+    EXPECT_TRUE(d.synchronize()) << "the change was kept for the next try";
+    EXPECT_EQ(std::get<std::string>(saved.at("language")), "en");
+}

@@ -76,8 +76,7 @@ int runInteractive(scripting::Session& session, QApplication& app) {
     SimulatorWindow simulator(session.mac());
     session.setOnTerminated([] { QApplication::quit(); });
     session.mac().alerts().setPresenter(&SimulatorWindow::presentAlert);
-    session.mac().privileges().setPromptPresenter(
-        &SimulatorWindow::presentAdministratorPrompt);
+    session.mac().privileges().setPromptPresenter(&SimulatorWindow::presentAdministratorPrompt);
     // Top left, so the program's windows have room beside it.
     if (auto* screen = QGuiApplication::primaryScreen())
         simulator.move(screen->availableGeometry().topLeft());
@@ -110,8 +109,7 @@ int runOnVirtualMac(QApplication& app, const LaunchOptions& options) {
     scripting::Session session(*description, machine);
     if (!headless) return runInteractive(session, app);
     return runHeadless(session, options.scriptFile,
-                       QString::fromStdString(options.tourFolder.value_or("")),
-                       options.helpScript);
+                       QString::fromStdString(options.tourFolder.value_or("")), options.helpScript);
 }
 
 } // namespace sim

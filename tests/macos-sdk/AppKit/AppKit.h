@@ -1,0 +1,208 @@
+#pragma once
+// AppKit: the application, running applications, the status bar, menus, events and their
+// monitors, alerts, sounds, screens, views, windows and colours.
+
+#include <Foundation/Foundation.h>
+
+@class NSWindow;
+@class NSMenu;
+@class NSEvent;
+
+// Events
+typedef unsigned long long NSEventMask;
+typedef NSUInteger NSEventType;
+enum {
+    NSEventTypeLeftMouseDown = 1,
+    NSEventTypeLeftMouseUp = 2,
+    NSEventTypeRightMouseDown = 3,
+    NSEventTypeRightMouseUp = 4,
+    NSEventTypeMouseMoved = 5,
+    NSEventTypeKeyDown = 10,
+    NSEventTypeFlagsChanged = 12,
+    NSEventTypeScrollWheel = 22,
+    NSEventTypeOtherMouseDown = 25
+};
+typedef NSUInteger NSEventModifierFlags;
+enum {
+    NSEventModifierFlagShift = 1 << 17,
+    NSEventModifierFlagControl = 1 << 18,
+    NSEventModifierFlagOption = 1 << 19,
+    NSEventModifierFlagCommand = 1 << 20
+};
+
+@interface NSEvent : NSObject
+@property(readonly) NSEventType type;
+@property(readonly) unsigned short keyCode;
+@property(readonly) NSEventModifierFlags modifierFlags;
+@property(readonly) NSPoint locationInWindow;
+@property(readonly) CGEventRef CGEvent;
+@property(class, readonly) NSPoint mouseLocation;
++ (id)addLocalMonitorForEventsMatchingMask:(NSEventMask)mask
+                                   handler:(NSEvent* (^)(NSEvent* event))block;
++ (id)addGlobalMonitorForEventsMatchingMask:(NSEventMask)mask
+                                    handler:(void (^)(NSEvent* event))block;
++ (void)removeMonitor:(id)eventMonitor;
+@end
+
+// Responders, views and windows
+@interface NSResponder : NSObject
+@end
+
+@interface NSView : NSResponder
+- (instancetype)initWithFrame:(NSRect)frameRect;
+@property(readonly) NSWindow* window;
+@property NSRect frame;
+@property(readonly) NSRect bounds;
+- (void)addSubview:(NSView*)view;
+@end
+
+@interface NSColor : NSObject
++ (NSColor*)colorWithSRGBRed:(CGFloat)red green:(CGFloat)green blue:(CGFloat)blue alpha:(CGFloat)alpha;
+@end
+
+typedef NSInteger NSWindowLevel;
+typedef NSUInteger NSWindowCollectionBehavior;
+enum {
+    NSWindowCollectionBehaviorCanJoinAllSpaces = 1 << 0,
+    NSWindowCollectionBehaviorStationary = 1 << 4,
+    NSWindowCollectionBehaviorIgnoresCycle = 1 << 6,
+    NSWindowCollectionBehaviorFullScreenAuxiliary = 1 << 8
+};
+
+@interface NSWindow : NSResponder
+@property NSWindowLevel level;
+@property BOOL ignoresMouseEvents;
+@property BOOL acceptsMouseMovedEvents;
+@property BOOL hasShadow;
+@property(getter=isOpaque) BOOL opaque;
+@property CGFloat alphaValue;
+@property(copy) NSColor* backgroundColor;
+@property NSWindowCollectionBehavior collectionBehavior;
+- (void)orderFrontRegardless;
+@end
+
+// Controls used in alert accessories
+@interface NSControl : NSView
+@end
+
+typedef NSInteger NSControlStateValue;
+enum { NSControlStateValueOff = 0, NSControlStateValueOn = 1 };
+
+@interface NSImage : NSObject
++ (instancetype)imageWithSystemSymbolName:(NSString*)symbolName
+                 accessibilityDescription:(NSString*)description;
+- (BOOL)isTemplate;
+- (void)setTemplate:(BOOL)isTemplate;
+@end
+
+@interface NSButton : NSControl
++ (instancetype)checkboxWithTitle:(NSString*)title target:(id)target action:(SEL)action;
+@property(copy) NSString* title;
+@property(strong) NSImage* image;
+@property NSControlStateValue state;
+@property(weak) id target;
+@property SEL action;
+- (NSInteger)sendActionOn:(NSEventMask)mask;
+@end
+
+@interface NSPopUpButton : NSButton
+- (instancetype)initWithFrame:(NSRect)buttonFrame pullsDown:(BOOL)flag;
+- (void)addItemWithTitle:(NSString*)title;
+- (void)selectItemAtIndex:(NSInteger)index;
+@property(readonly) NSInteger indexOfSelectedItem;
+@end
+
+// Menus
+@interface NSMenuItem : NSObject
++ (NSMenuItem*)separatorItem;
+- (instancetype)initWithTitle:(NSString*)string action:(SEL)selector keyEquivalent:(NSString*)charCode;
+@property(weak) id target;
+@property(getter=isEnabled) BOOL enabled;
+@property NSInteger tag;
+@end
+
+@interface NSMenu : NSObject
+- (instancetype)initWithTitle:(NSString*)title;
+- (void)addItem:(NSMenuItem*)newItem;
+@property BOOL autoenablesItems;
+- (BOOL)popUpMenuPositioningItem:(NSMenuItem*)item atLocation:(NSPoint)location inView:(NSView*)view;
+@end
+
+// The status bar
+@interface NSStatusBarButton : NSButton
+@property(copy) NSString* toolTip;
+@end
+
+@interface NSStatusItem : NSObject
+@property(readonly, strong) NSStatusBarButton* button;
+@end
+
+@interface NSStatusBar : NSObject
+@property(class, readonly, strong) NSStatusBar* systemStatusBar;
+- (NSStatusItem*)statusItemWithLength:(CGFloat)length;
+- (void)removeStatusItem:(NSStatusItem*)item;
+@end
+
+// The application
+typedef NSInteger NSApplicationActivationPolicy;
+enum {
+    NSApplicationActivationPolicyRegular = 0,
+    NSApplicationActivationPolicyAccessory = 1,
+    NSApplicationActivationPolicyProhibited = 2
+};
+typedef NSUInteger NSApplicationActivationOptions;
+enum {
+    NSApplicationActivateAllWindows = 1 << 0,
+    NSApplicationActivateIgnoringOtherApps = 1 << 1
+};
+
+extern NSNotificationName const NSApplicationDidChangeScreenParametersNotification;
+
+@interface NSApplication : NSResponder
+@property(class, readonly, strong) NSApplication* sharedApplication;
+- (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
+- (void)activateIgnoringOtherApps:(BOOL)flag;
+@property(readonly, strong) NSEvent* currentEvent;
+@end
+
+@interface NSRunningApplication : NSObject
+@property(class, readonly, strong) NSRunningApplication* currentApplication;
++ (NSArray<NSRunningApplication*>*)runningApplicationsWithBundleIdentifier:(NSString*)bundleIdentifier;
+@property(readonly, copy) NSString* bundleIdentifier;
+- (BOOL)terminate;
+- (BOOL)activateWithOptions:(NSApplicationActivationOptions)options;
+@end
+
+// Alerts
+typedef NSInteger NSModalResponse;
+enum { NSAlertFirstButtonReturn = 1000 };
+typedef NSUInteger NSAlertStyle;
+enum { NSAlertStyleWarning = 0, NSAlertStyleInformational = 1, NSAlertStyleCritical = 2 };
+
+@interface NSAlert : NSObject
+@property NSAlertStyle alertStyle;
+@property(copy) NSString* messageText;
+@property(copy) NSString* informativeText;
+@property(strong) NSView* accessoryView;
+- (NSButton*)addButtonWithTitle:(NSString*)title;
+- (NSModalResponse)runModal;
+- (void)beginSheetModalForWindow:(NSWindow*)sheetWindow
+               completionHandler:(void (^)(NSModalResponse returnCode))handler;
+@end
+
+// Sounds
+@interface NSSound : NSObject
++ (NSSound*)soundNamed:(NSString*)name;
+- (BOOL)play;
+@end
+
+// Screens
+typedef NSString* NSDeviceDescriptionKey;
+
+@interface NSScreen : NSObject
+@property(class, readonly, copy) NSArray<NSScreen*>* screens;
+@property(readonly, copy) NSDictionary<NSDeviceDescriptionKey, id>* deviceDescription;
+@property(readonly) NSRect frame;
+@property(readonly) NSRect visibleFrame;
+@property(readonly, copy) NSString* localizedName;
+@end

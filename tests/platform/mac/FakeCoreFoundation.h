@@ -1,0 +1,13 @@
+#pragma once
+// A small Core Foundation in memory, for the backend's conversions where there is no Mac.
+
+#include <CoreFoundation/CoreFoundation.h>
+
+namespace fakecf {
+
+// Objects created and not yet released to zero (the shared Booleans not counted).
+int liveObjects();
+// A string dictionary key that is no string, as some registry dictionaries hold.
+CFTypeRef makeNumberKeyDictionary();
+
+} // namespace fakecf
