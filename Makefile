@@ -5,13 +5,18 @@ JOBS ?= 2
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
+# Homebrew's Qt is not on CMake's default path.
+ifeq ($(shell uname -s),Darwin)
+CMAKE_ARGS += -DCMAKE_PREFIX_PATH=$(shell brew --prefix qt)
+endif
+
 .PHONY: deps configure build test test-sanitize fuzz fuzz-build run bench clean
 
 deps:
 	@bash scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS) >/dev/null
 
 build: configure
 	@bash scripts/quiet-build $(BUILD) $(JOBS)
@@ -22,7 +27,7 @@ test: build
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DNIGHTLID_SANITIZE=ON \
-		-DNIGHTLID_BENCH=OFF >/dev/null
+		-DNIGHTLID_BENCH=OFF $(CMAKE_ARGS) >/dev/null
 	@bash scripts/quiet-build $(SANITIZE_BUILD) $(JOBS)
 	@cd $(SANITIZE_BUILD) && \
 		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \

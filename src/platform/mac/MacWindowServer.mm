@@ -4,6 +4,7 @@
 
 #include "platform/mac/MacServices.h"
 #include "platform/mac/ObjCBridge.h"
+#include "platform/mac/ScreenCoordinates.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -134,6 +135,14 @@ void applyNative(PlacedWindowView& view) {
     window.collectionBehavior =
         NSWindowCollectionBehaviorCanJoinAllSpaces | NSWindowCollectionBehaviorStationary |
         NSWindowCollectionBehaviorIgnoresCycle | NSWindowCollectionBehaviorFullScreenAuxiliary;
+    // Qt's geometry may have been kept below the menu bar before the level allowed more; the
+    // frame is given again in AppKit's coordinates, from the primary screen's bottom.
+    NSArray<NSScreen*>* screens = NSScreen.screens;
+    if (screens.count > 0) {
+        const platform::Rect f =
+            topLeftFrame(placed.frame, [screens objectAtIndex:0].frame.size.height);
+        [window setFrame:NSMakeRect(f.x, f.y, f.width, f.height) display:YES];
+    }
     [window orderFrontRegardless];
 }
 

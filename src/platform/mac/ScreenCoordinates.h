@@ -6,6 +6,7 @@
 
 namespace mac {
 
+// The same flip turns a top-left frame back into AppKit's.
 inline platform::Rect topLeftFrame(const platform::Rect& bottomLeft, double primaryHeight) {
     return {bottomLeft.x, primaryHeight - (bottomLeft.y + bottomLeft.height), bottomLeft.width,
             bottomLeft.height};

@@ -78,6 +78,7 @@ enum {
 @property CGFloat alphaValue;
 @property(copy) NSColor* backgroundColor;
 @property NSWindowCollectionBehavior collectionBehavior;
+- (void)setFrame:(NSRect)frameRect display:(BOOL)flag;
 - (void)orderFrontRegardless;
 @end
 
