@@ -63,8 +63,16 @@ void applyTextColor(QWidget& label, bool dark) {
     const QVariant base = label.property(kTextColor);
     if (!base.isValid()) return;
     const DynamicColor c{SystemColor(base.toInt()), label.property(kTextAlpha).toDouble()};
-    const QString sheet = QString("color: %1").arg(c.resolve(dark).name(QColor::HexArgb));
-    if (label.styleSheet() != sheet) label.setStyleSheet(sheet);
+    // A palette colour, not a style sheet: a sheet gives every label a style of its own to
+    // parse and polish, which was most of what building the control window cost.
+    const QColor colour = c.resolve(dark);
+    if (label.palette().color(QPalette::WindowText) == colour &&
+        label.palette().isBrushSet(QPalette::Active, QPalette::WindowText))
+        return;
+    QPalette palette = label.palette();
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, colour);
+    label.setPalette(palette);
 }
 } // namespace
 

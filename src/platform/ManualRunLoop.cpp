@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include <algorithm>
 #include <cmath>
@@ -102,9 +103,11 @@ void ManualRunLoop::advance(double seconds) {
         e.task();
     }
     setNow(limit);
-    // What Qt's own loop would deliver between turns (deletions, layouts): left alone, its queue
-    // grows with every window built and each post scans it.
-    if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents();
+    // What Qt's own loop would deliver between turns (layouts, and the window system's show,
+    // hide and expose of every window built): left alone, both queues grow with every window
+    // and each post scans them. Input comes from the caller, never from the host.
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void ManualRunLoop::runPending() {

@@ -98,9 +98,7 @@ TEST_F(AppTest, SecondaryTextsStayReadableInEitherAppearance) {
     launch();
     auto& c = controller();
     auto textLightness = [](QLabel* label) {
-        const QString sheet = label->styleSheet();
-        const int at = sheet.indexOf('#');
-        return at < 0 ? -1 : QColor(sheet.mid(at, 9)).lightness();
+        return label->palette().color(QPalette::WindowText).lightness();
     };
     ASSERT_TRUE(c.chargeLimitValueLabel);
     c.controlWindow->setAppearance(appkit::Appearance::darkAqua);
