@@ -2,9 +2,9 @@
 // the control window. Reports the process's resident memory after the first and the last hundred
 // cycles and the time each hundred took; a rebuild that leaves something alive shows as growth.
 
-#include "platform/sim/scripting/Session.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SystemLog.h"
+#include "platform/sim/scripting/Session.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,5 +1,6 @@
 // Start-up: the program started headless on the default machine and quit at once, against a
-// minimal Qt Widgets program that shows a window and quits, both on the offscreen platform.
+// minimal Qt Widgets program that shows a window and quits (empty, and with one line of text),
+// all on the offscreen platform.
 // Reports each one's wall time and peak resident memory, and the ratios.
 
 #include <benchmark/benchmark.h>
@@ -54,16 +55,19 @@ void BM_StartUpAgainstMinimalQt(benchmark::State& state) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::string script = "/tmp/nightlid-bench-quit.nls";
     std::ofstream(script) << "quit\n";
-    Run minimal, program;
+    Run minimal, withText, program;
     for (auto _ : state) {
         minimal = average({NIGHTLID_MINIMAL_QT});
+        withText = average({NIGHTLID_MINIMAL_QT, "text"});
         program = average({NIGHTLID_PROGRAM, "--script", script});
     }
     state.counters["program_ms"] = program.seconds * 1000;
     state.counters["program_MiB"] = program.peakMiB;
     state.counters["minimal_ms"] = minimal.seconds * 1000;
     state.counters["minimal_MiB"] = minimal.peakMiB;
+    state.counters["minimal_text_ms"] = withText.seconds * 1000;
     state.counters["time_ratio"] = program.seconds / minimal.seconds;
+    state.counters["time_ratio_to_text"] = program.seconds / withText.seconds;
     state.counters["memory_ratio"] = program.peakMiB / minimal.peakMiB;
 }
 
