@@ -13,7 +13,6 @@
 #include "platform/WindowServer.h"
 #include "ui/InteractiveImageView.h"
 
-#include <QPixmapCache>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -80,10 +79,6 @@ void BlackoutController::showControlWindow() {
         place = controlWindow->topLeft();
         controlWindow->close();
     }
-    // The style keeps small pixmaps under keys made of each control's palette, and a new window's
-    // controls get new palettes: what earlier windows drew would never be drawn again, and
-    // pixmaps this small do not count against the cache's limit, so nothing would ever go.
-    QPixmapCache::clear();
 
     auto* column = buildControlColumn(windowDisplays());
     auto* document = new ui::FlippedView;
