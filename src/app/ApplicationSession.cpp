@@ -10,8 +10,14 @@
 #include "platform/SerialQueue.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 
 ApplicationSession::ApplicationSession(platform::Platform& platform) : platform_(platform) {
+    // The style caches what it draws under keys made of each control's palette, and every
+    // rebuilt window gives its controls new palettes: entries are never found again, and their
+    // keys stay even once the pixmaps are gone (about a kilobyte per slider per rebuild, for
+    // good). Drawing our few controls afresh costs less than that.
+    QPixmapCache::setCacheLimit(0);
     platform::setCurrent(&platform_);
     platform_.applications->setLifecycleHandlers(
         [this] {
