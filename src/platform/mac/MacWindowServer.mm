@@ -162,7 +162,16 @@ class MacWindowServer : public platform::WindowServer {
             applyNative(*view);
         }
     }
-    void orderOut(int number) override { windows_.erase(number); }
+    void orderOut(int number) override {
+        auto found = windows_.find(number);
+        if (found == windows_.end()) return;
+        // Often asked from the window's own click or key: it goes once that event is over.
+        PlacedWindowView* view = found->second.release();
+        windows_.erase(found);
+        view->setHandler(nullptr);
+        view->hide();
+        view->deleteLater();
+    }
     void makeKey(int number) override {
         if (auto* view = find(number)) {
             view->activateWindow();
