@@ -4,7 +4,7 @@
 
 #include "platform/ManualRunLoop.h"
 #include "platform/SystemLog.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Session.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

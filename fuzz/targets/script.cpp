@@ -2,8 +2,8 @@
 // arguments, run by the real driver on the default virtual Mac. Lines that only
 // take time, end the program or write files where the script says are left out.
 
-#include "platform/sim/scripting/ScriptDriver.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/ScriptDriver.h"
+#include "backend/scripting/Session.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "backend/ProgramBackend.h"
 
-#include "platform/sim/scripting/VirtualMacProgram.h"
+#include "backend/scripting/VirtualMacProgram.h"
 #ifdef NIGHTLID_MAC_BACKEND
 #include "app/ApplicationSession.h"
 #include "platform/mac/MacBackend.h"

@@ -5,7 +5,7 @@
 #include "appkit/Slider.h"
 #include "appkit/ViewLookup.h"
 #include "appkit/Window.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Session.h"
 #include "platform/RunLoop.h"
 #include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimStatusItem.h"

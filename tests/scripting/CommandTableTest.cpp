@@ -1,8 +1,8 @@
 // The README's driver tables are the script's reference: every command and every state field
 // the program has, with the same arguments and help, and nothing it does not have.
 
-#include "platform/sim/scripting/ScriptDriver.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/ScriptDriver.h"
+#include "backend/scripting/Session.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

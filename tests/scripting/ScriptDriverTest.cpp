@@ -1,5 +1,5 @@
-#include "platform/sim/scripting/ScriptDriver.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/ScriptDriver.h"
+#include "backend/scripting/Session.h"
 #include "platform/sim/VirtualMac.h"
 
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "platform/sim/scripting/commands/PomodoroState.h"
+#include "backend/scripting/commands/PomodoroState.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
@@ -9,7 +9,7 @@
 #include "pomodoro/PomodoroSettingsPanel.h"
 #include "pomodoro/PomodoroStartOverlay.h"
 #include "pomodoro/PomodoroStatusPanel.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Session.h"
 #include "ui/CapsuleButtons.h"
 #include "zen/ZenWindow.h"
 

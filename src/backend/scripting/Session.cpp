@@ -1,4 +1,4 @@
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Session.h"
 
 #include "app/ApplicationSession.h"
 #include "platform/Clock.h"

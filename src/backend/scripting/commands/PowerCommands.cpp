@@ -1,5 +1,5 @@
-#include "platform/sim/scripting/commands/PowerCommands.h"
-#include "platform/sim/scripting/CommandTable.h"
+#include "backend/scripting/commands/PowerCommands.h"
+#include "backend/scripting/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "platform/SystemPaths.h"
@@ -7,8 +7,8 @@
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/VirtualMac.h"
 #include "platform/sim/VirtualOwnership.h"
-#include "platform/sim/scripting/Arguments.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Session.h"
 
 #include <QDir>
 #include <QFileInfo>

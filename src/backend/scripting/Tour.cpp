@@ -1,4 +1,4 @@
-#include "platform/sim/scripting/Tour.h"
+#include "backend/scripting/Tour.h"
 
 #include <QFile>
 

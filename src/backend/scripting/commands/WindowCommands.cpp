@@ -1,5 +1,5 @@
-#include "platform/sim/scripting/commands/WindowCommands.h"
-#include "platform/sim/scripting/CommandTable.h"
+#include "backend/scripting/commands/WindowCommands.h"
+#include "backend/scripting/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
@@ -11,8 +11,8 @@
 #include "platform/BuiltInBrightness.h"
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBrightness.h"
-#include "platform/sim/scripting/Arguments.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Session.h"
 #include "ui/CardView.h"
 #include "ui/InteractiveImageView.h"
 #include "zen/ZenWindow.h"

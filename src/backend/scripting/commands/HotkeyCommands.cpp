@@ -1,5 +1,5 @@
-#include "platform/sim/scripting/commands/HotkeyCommands.h"
-#include "platform/sim/scripting/CommandTable.h"
+#include "backend/scripting/commands/HotkeyCommands.h"
+#include "backend/scripting/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "display/DisplayEngine.h"
@@ -8,8 +8,8 @@
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/VirtualMac.h"
-#include "platform/sim/scripting/Arguments.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Session.h"
 
 #include <QJsonArray>
 

@@ -1,7 +1,7 @@
-#include "platform/sim/scripting/Arguments.h"
+#include "backend/scripting/Arguments.h"
 
 #include "app/BlackoutController.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Session.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,5 +1,5 @@
-#include "platform/sim/scripting/commands/DisplayModeCommands.h"
-#include "platform/sim/scripting/CommandTable.h"
+#include "backend/scripting/commands/DisplayModeCommands.h"
+#include "backend/scripting/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/PopUpButton.h"
@@ -7,8 +7,8 @@
 #include "appkit/Window.h"
 #include "modes/ScalingOptionView.h"
 #include "platform/sim/VirtualMac.h"
-#include "platform/sim/scripting/Arguments.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Session.h"
 
 #include <QJsonArray>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "platform/sim/scripting/CommandTable.h"
+#include "backend/scripting/CommandTable.h"
 
 #include <stdexcept>
 

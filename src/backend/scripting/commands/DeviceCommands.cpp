@@ -1,4 +1,4 @@
-#include "platform/sim/scripting/CommandTable.h"
+#include "backend/scripting/CommandTable.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
@@ -9,8 +9,8 @@
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimWindowServer.h"
-#include "platform/sim/scripting/Arguments.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Session.h"
 
 #include <optional>
 #include <sstream>

@@ -2,7 +2,7 @@
 // Runs the program headless from a script: one command a line, one JSON line per `state`.
 
 #include "platform/Alerts.h"
-#include "platform/sim/scripting/CommandTable.h"
+#include "backend/scripting/CommandTable.h"
 
 #include <QJsonArray>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "platform/sim/scripting/commands/ZenState.h"
+#include "backend/scripting/commands/ZenState.h"
 
 #include "app/BlackoutController.h"
 #include "platform/sim/VirtualMac.h"
-#include "platform/sim/scripting/Session.h"
+#include "backend/scripting/Session.h"
 #include "ui/CapsuleButtons.h"
 #include "zen/ZenSettingsPanel.h"
 #include "zen/ZenView.h"

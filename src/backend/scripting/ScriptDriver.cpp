@@ -1,4 +1,4 @@
-#include "platform/sim/scripting/ScriptDriver.h"
+#include "backend/scripting/ScriptDriver.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/Window.h"
@@ -11,14 +11,14 @@
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimStatusItem.h"
-#include "platform/sim/scripting/Arguments.h"
-#include "platform/sim/scripting/CommandTable.h"
-#include "platform/sim/scripting/Session.h"
-#include "platform/sim/scripting/StateReport.h"
-#include "platform/sim/scripting/commands/DisplayModeCommands.h"
-#include "platform/sim/scripting/commands/HotkeyCommands.h"
-#include "platform/sim/scripting/commands/PowerCommands.h"
-#include "platform/sim/scripting/commands/WindowCommands.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/CommandTable.h"
+#include "backend/scripting/Session.h"
+#include "backend/scripting/StateReport.h"
+#include "backend/scripting/commands/DisplayModeCommands.h"
+#include "backend/scripting/commands/HotkeyCommands.h"
+#include "backend/scripting/commands/PowerCommands.h"
+#include "backend/scripting/commands/WindowCommands.h"
 
 #include <QDir>
 #include <QFile>
