@@ -2,6 +2,15 @@
 
 #include "app/BlackoutController.h"
 #include "appkit/Window.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/CommandTable.h"
+#include "backend/scripting/RunnerSupport.h"
+#include "backend/scripting/Session.h"
+#include "backend/scripting/StateReport.h"
+#include "backend/scripting/commands/DisplayModeCommands.h"
+#include "backend/scripting/commands/HotkeyCommands.h"
+#include "backend/scripting/commands/PowerCommands.h"
+#include "backend/scripting/commands/WindowCommands.h"
 #include "display/DisplayEngine.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
@@ -11,14 +20,6 @@
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimStatusItem.h"
-#include "backend/scripting/Arguments.h"
-#include "backend/scripting/CommandTable.h"
-#include "backend/scripting/Session.h"
-#include "backend/scripting/StateReport.h"
-#include "backend/scripting/commands/DisplayModeCommands.h"
-#include "backend/scripting/commands/HotkeyCommands.h"
-#include "backend/scripting/commands/PowerCommands.h"
-#include "backend/scripting/commands/WindowCommands.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,74 +37,6 @@
 #include <tuple>
 
 namespace scripting {
-
-namespace {
-
-constexpr double kMaxAdvance = 24 * 60 * 60;
-
-std::string trim(const std::string& s) {
-    auto b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos) return {};
-    auto e = s.find_last_not_of(" \t\r");
-    return s.substr(b, e - b + 1);
-}
-
-std::pair<std::string, std::string> splitWord(const std::string& s) {
-    auto t = trim(s);
-    auto sp = t.find_first_of(" \t");
-    if (sp == std::string::npos) return {t, {}};
-    return {t.substr(0, sp), trim(t.substr(sp))};
-}
-
-// A path like /statusItem/toolTip or /registry/0/name into the state.
-std::optional<QJsonValue> lookup(const QJsonValue& root, const std::string& path) {
-    if (path.empty() || path[0] != '/') return std::nullopt;
-    QJsonValue v = root;
-    for (const auto& part : QString::fromStdString(path.substr(1)).split('/')) {
-        if (v.isObject()) {
-            auto o = v.toObject();
-            if (!o.contains(part)) return std::nullopt;
-            v = o.value(part);
-        } else if (v.isArray()) {
-            bool ok = false;
-            int i = part.toInt(&ok);
-            auto a = v.toArray();
-            if (ok && i < 0) i += int(a.size()); // -1: the last
-            if (!ok || i < 0 || i >= a.size()) return std::nullopt;
-            v = a.at(i);
-        } else {
-            return std::nullopt;
-        }
-    }
-    return v;
-}
-
-QJsonValue parseLiteral(const std::string& text) {
-    auto doc = QJsonDocument::fromJson(QByteArray::fromStdString("[" + text + "]"));
-    if (doc.isArray() && doc.array().size() == 1) return doc.array().at(0);
-    return QString::fromStdString(text); // a bare word compares as a string
-}
-
-std::string compact(const QJsonValue& v) {
-    auto doc = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).toStdString();
-    return doc.substr(1, doc.size() - 2);
-}
-
-// Lets the device queues finish what was asked of them and runs what they posted back.
-void settle(sim::VirtualMac& mac) {
-    mac.settle();
-}
-
-// The first word, or the text in quotes when it starts with one, and the rest; both empty when a
-// quote is not closed.
-std::pair<std::string, std::string> splitQuotedWord(const std::string& text) {
-    if (text.empty() || text[0] != '"') return splitWord(text);
-    const auto end = text.find('"', 1);
-    if (end == std::string::npos) return {};
-    return {text.substr(1, end - 1), trim(text.substr(end + 1))};
-}
-
-} // namespace
 
 namespace {
 
@@ -258,14 +191,6 @@ bool ScriptDriver::step() {
     return false;
 }
 
-namespace {
-std::string unquoted(std::string text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        return text.substr(1, text.size() - 2);
-    return text;
-}
-} // namespace
-
 bool ScriptDriver::runUntilAnswered(
     const std::string& what,
     const std::function<bool(const std::string&, const std::string&)>& answers) {
@@ -393,277 +318,6 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
                      [&mac](double s) { mac.manualRunLoop()->advance(s); }};
     if (!command->run(call)) return false;
     if (!timed && !session_.terminated()) settle(mac);
-    return true;
-}
-
-bool ScriptDriver::advanceCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto parsed = numberArg(rest, 0, kMaxAdvance);
-    if (!parsed) {
-        error = "advance takes a number of seconds from 0 to 86400 (a day), not \"" + rest + "\"";
-        return false;
-    }
-    advance(*parsed);
-    return true;
-}
-
-bool ScriptDriver::clickStatusItemCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session_.mac();
-    auto item = mac.statusItem();
-    if (!item) {
-        error = "there is no status item";
-        return false;
-    }
-    platform::ModifierFlags mods;
-    platform::EventType type = platform::EventType::leftMouseUp;
-    if (rest == "right")
-        type = platform::EventType::rightMouseUp;
-    else if (rest == "control")
-        mods.control = true;
-    else if (rest != "left") {
-        error = "click-status-item takes left, right or control";
-        return false;
-    }
-    item->click(type, mods);
-    return true;
-}
-
-bool ScriptDriver::menuCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session_.mac();
-    auto item = mac.statusItem();
-    if (!item || !item->lastMenu() || !item->menuIsOpen()) {
-        error = "no status menu is open (click-status-item right first)";
-        return false;
-    }
-    auto menu = *item->lastMenu();
-    item->closeMenu();
-    for (const auto& entry : menu.items) {
-        if (entry.isSeparator || entry.title != rest) continue;
-        if (entry.action) entry.action();
-        settle(mac);
-        return true;
-    }
-    error = "the status menu has no item \"" + rest + "\"";
-    return false;
-}
-
-bool ScriptDriver::plugCommand(CommandCall& call) {
-    const std::string& cmd = call.cmd;
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session_.mac();
-    auto parsed = displayIDArg(rest);
-    if (!parsed) {
-        error = cmd + " needs a display ID";
-        return false;
-    }
-    const uint32_t id = *parsed;
-    bool ok = cmd == "plug" ? mac.plug(id) : mac.unplug(id);
-    if (!ok) {
-        error =
-            "display " + rest + (cmd == "plug" ? " cannot be plugged in" : " is not plugged in");
-        return false;
-    }
-    return true;
-}
-
-bool ScriptDriver::stateCommand(CommandCall&) {
-    auto& mac = session_.mac();
-    auto state = stateReport(session_);
-    state["log"] = logSinceLastState();
-    logShown_ = mac.log().lines().size();
-    out_ << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString() << std::endl;
-    return true;
-}
-
-bool ScriptDriver::expectCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    // A path with spaces is written in quotes.
-    auto [path, literal] = splitQuotedWord(rest);
-    if (path.empty() || literal.empty()) {
-        error = "expect takes a state path and a value, e.g. expect /statusItem/toolTip "
-                "\"Night Lid\"";
-        return false;
-    }
-    auto report = stateReport(session_);
-    // The lines the next state would print: written since the previous one.
-    report["log"] = logSinceLastState();
-    auto state = QJsonValue(report);
-    auto actual = lookup(state, path);
-    auto wanted = parseLiteral(literal);
-    if (!actual) {
-        error = "expectation failed: " + path + " is not in the state";
-        return false;
-    }
-    if (*actual != wanted) {
-        error = "expectation failed: " + path + " is " + compact(*actual) + ", expected " +
-                compact(wanted);
-        return false;
-    }
-    return true;
-}
-
-bool ScriptDriver::reopenCommand(CommandCall&) {
-    auto& mac = session_.mac();
-    mac.reopen();
-    settle(mac);
-    return true;
-}
-
-bool ScriptDriver::expectLogCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session_.mac();
-    const std::string wanted = unquoted(rest);
-    if (wanted.empty()) {
-        error = "expect-log takes the text a log line holds";
-        return false;
-    }
-    const auto lines = mac.log().lines();
-    if (std::none_of(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(wanted) != std::string::npos;
-        })) {
-        error = "expectation failed: no log line holds \"" + wanted + "\"";
-        return false;
-    }
-    return true;
-}
-
-bool ScriptDriver::defaultCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session_.mac();
-    // A key with spaces ("hotkeyCode.LG TV SSCR2") is written in quotes.
-    auto [key, literal] = splitQuotedWord(rest);
-    if (key.empty() || literal.empty()) {
-        error = "default takes a key and a JSON value";
-        return false;
-    }
-    auto v = parseLiteral(literal);
-    auto& d = *mac.platform().defaults;
-    const double n = v.toDouble();
-    // An integer when written whole and inside the 64-bit range (checked before the cast).
-    const bool whole = v.isDouble() && std::isfinite(n) && std::floor(n) == n &&
-                       std::fabs(n) < 9.2e18 && literal.find_first_of(".eE") == std::string::npos;
-    // A number too large for JSON arrives as a bare word: refuse it rather than keep text.
-    const bool unreadableNumber =
-        v.isString() && !literal.empty() && literal[0] != '"' &&
-        literal.find_first_not_of("+-.0123456789eE") == std::string::npos &&
-        literal.find_first_of("0123456789") != std::string::npos;
-    if ((v.isDouble() && !std::isfinite(n)) || unreadableNumber) {
-        error = "default takes a finite number";
-        return false;
-    } else if (v.isBool())
-        d.set(key, v.toBool());
-    else if (whole)
-        d.set(key, int64_t(n));
-    else if (v.isDouble())
-        d.set(key, n);
-    else if (v.isString())
-        d.set(key, v.toString().toStdString());
-    else if (v.isNull())
-        d.remove(key);
-    else {
-        error = "default takes a Bool, a number, a string or null";
-        return false;
-    }
-    return true;
-}
-
-bool ScriptDriver::zoomScreenCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto id = rest == "all" ? std::optional<platform::DisplayID>(0) : displayIDArg(rest);
-    if (!id) {
-        error = "zoom-screen takes a display ID or all";
-        return false;
-    }
-    if (zoomer_) zoomer_(*id);
-    return true;
-}
-
-bool ScriptDriver::screenshotCommand(CommandCall& call) {
-    const std::string& cmd = call.cmd;
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    if (rest.empty()) {
-        error = cmd + " needs a file name";
-        return false;
-    }
-    QImage image;
-    if (cmd == "screenshot") {
-        if (!shooter_) {
-            error = "no simulator window to take a screenshot of";
-            return false;
-        }
-        image = shooter_();
-    } else {
-        if (!BlackoutController::hasShared() || !BlackoutController::shared().controlWindow) {
-            error = "there is no control window";
-            return false;
-        }
-        image = BlackoutController::shared().controlWindow->snapshot();
-    }
-    QFileInfo info(QString::fromStdString(rest));
-    QDir().mkpath(info.absolutePath());
-    if (!image.save(info.absoluteFilePath())) {
-        error = "cannot write " + rest;
-        return false;
-    }
-    return true;
-}
-
-bool ScriptDriver::languageCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    if (rest != "ko" && rest != "en") {
-        error = "language takes ko or en";
-        return false;
-    }
-    // What choosing a segment of the control window's KO/EN control does.
-    BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
-    return true;
-}
-
-bool ScriptDriver::adminPromptCommand(CommandCall& call) {
-    std::string& error = call.error;
-    error = "no administrator prompt is open to answer";
-    return false;
-}
-
-bool ScriptDriver::alertCommand(CommandCall& call) {
-    std::string& error = call.error;
-    error = "no alert is open to answer";
-    return false;
-}
-
-bool ScriptDriver::crashCommand(CommandCall&) {
-    auto& mac = session_.mac();
-    // As a crash would: nothing of the program's own shut-down runs. The defaults are not
-    // lost: on a Mac the preferences daemon holds them already.
-    mac.platform().defaults->synchronize();
-    out_.flush();
-    err_.flush();
-    std::cout.flush();
-    std::cerr.flush();
-    ::raise(SIGKILL);
-    return true;
-}
-
-bool ScriptDriver::helpCommand(CommandCall&) {
-    out_ << table_.help() << std::flush;
-    return true;
-}
-
-bool ScriptDriver::quitCommand(CommandCall&) {
-    auto& mac = session_.mac();
-    mac.platform().applications->terminate();
     return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Runs the program headless from a script: one command a line, one JSON line per `state`.
 
-#include "platform/Alerts.h"
 #include "backend/scripting/CommandTable.h"
+#include "platform/Alerts.h"
 
 #include <QJsonArray>
 #include <functional>

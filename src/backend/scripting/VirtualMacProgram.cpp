@@ -1,12 +1,12 @@
 #include "backend/scripting/VirtualMacProgram.h"
 
+#include "backend/scripting/ScriptDriver.h"
+#include "backend/scripting/Session.h"
+#include "backend/scripting/Tour.h"
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimulatorWindow.h"
-#include "backend/scripting/ScriptDriver.h"
-#include "backend/scripting/Session.h"
-#include "backend/scripting/Tour.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,0 +1,34 @@
+#pragma once
+// Text and state helpers the script runner and its own commands share.
+
+#include <QJsonValue>
+
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace sim {
+class VirtualMac;
+}
+
+namespace scripting {
+
+// The longest single advance a script may ask for: a day.
+constexpr double kMaxAdvance = 24 * 60 * 60;
+
+std::string trim(const std::string& s);
+// The first word and the rest, both trimmed.
+std::pair<std::string, std::string> splitWord(const std::string& s);
+// The first word, or the text in quotes when it starts with one, and the rest; both empty when a
+// quote is not closed.
+std::pair<std::string, std::string> splitQuotedWord(const std::string& text);
+std::string unquoted(std::string text);
+// A path like /statusItem/toolTip or /registry/0/name into the state.
+std::optional<QJsonValue> lookup(const QJsonValue& root, const std::string& path);
+// A JSON literal, or a bare word as a string.
+QJsonValue parseLiteral(const std::string& text);
+std::string compact(const QJsonValue& v);
+// Lets the device queues finish what was asked of them and runs what they posted back.
+void settle(sim::VirtualMac& mac);
+
+} // namespace scripting
