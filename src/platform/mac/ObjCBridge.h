@@ -6,6 +6,7 @@
 #include <AppKit/AppKit.h>
 
 #include <string>
+#include <utility>
 
 namespace mac {
 
@@ -18,30 +19,22 @@ inline std::string str(NSString* text) {
     return utf8 ? std::string(utf8) : std::string();
 }
 
+// The event kinds the platform names, and AppKit's for each.
+inline constexpr std::pair<platform::EventType, NSEventType> kEventKinds[] = {
+    {platform::EventType::leftMouseDown, NSEventTypeLeftMouseDown},
+    {platform::EventType::leftMouseUp, NSEventTypeLeftMouseUp},
+    {platform::EventType::rightMouseDown, NSEventTypeRightMouseDown},
+    {platform::EventType::rightMouseUp, NSEventTypeRightMouseUp},
+    {platform::EventType::otherMouseDown, NSEventTypeOtherMouseDown},
+    {platform::EventType::scrollWheel, NSEventTypeScrollWheel},
+    {platform::EventType::mouseMoved, NSEventTypeMouseMoved},
+    {platform::EventType::keyDown, NSEventTypeKeyDown},
+    {platform::EventType::flagsChanged, NSEventTypeFlagsChanged}};
+
 inline platform::EventType eventType(NSEventType type) {
-    using platform::EventType;
-    switch (type) {
-    case NSEventTypeLeftMouseDown:
-        return EventType::leftMouseDown;
-    case NSEventTypeLeftMouseUp:
-        return EventType::leftMouseUp;
-    case NSEventTypeRightMouseDown:
-        return EventType::rightMouseDown;
-    case NSEventTypeRightMouseUp:
-        return EventType::rightMouseUp;
-    case NSEventTypeOtherMouseDown:
-        return EventType::otherMouseDown;
-    case NSEventTypeScrollWheel:
-        return EventType::scrollWheel;
-    case NSEventTypeMouseMoved:
-        return EventType::mouseMoved;
-    case NSEventTypeKeyDown:
-        return EventType::keyDown;
-    case NSEventTypeFlagsChanged:
-        return EventType::flagsChanged;
-    default:
-        return EventType::other;
-    }
+    for (const auto& [ours, theirs] : kEventKinds)
+        if (theirs == type) return ours;
+    return platform::EventType::other;
 }
 
 // Without the window's size the location is left unknown: monitors only need keys and flags.
@@ -63,19 +56,8 @@ inline platform::Event platformEvent(NSEvent* event) {
 
 // The platform's event kinds as AppKit's mask bits.
 inline NSEventMask eventMask(platform::EventMask mask) {
-    using platform::EventType;
     NSEventMask out = 0;
-    const std::pair<EventType, NSEventType> kinds[] = {
-        {EventType::leftMouseDown, NSEventTypeLeftMouseDown},
-        {EventType::leftMouseUp, NSEventTypeLeftMouseUp},
-        {EventType::rightMouseDown, NSEventTypeRightMouseDown},
-        {EventType::rightMouseUp, NSEventTypeRightMouseUp},
-        {EventType::otherMouseDown, NSEventTypeOtherMouseDown},
-        {EventType::scrollWheel, NSEventTypeScrollWheel},
-        {EventType::mouseMoved, NSEventTypeMouseMoved},
-        {EventType::keyDown, NSEventTypeKeyDown},
-        {EventType::flagsChanged, NSEventTypeFlagsChanged}};
-    for (const auto& [ours, theirs] : kinds)
+    for (const auto& [ours, theirs] : kEventKinds)
         if (mask & platform::eventMaskFor(ours)) out |= NSEventMask(1) << theirs;
     return out;
 }
