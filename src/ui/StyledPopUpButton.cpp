@@ -2,16 +2,34 @@
 
 #include "appkit/Colors.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
 
 namespace ui {
 
 namespace {
 constexpr int kFallbackPointSize = 12;
+constexpr int kTextInset = 8;
+constexpr int kArrowRoom = 18;
+constexpr double kCornerRadius = 5;
+
+void setColor(QWidget& w, QPalette::ColorRole role, const QColor& color) {
+    QPalette p = w.palette();
+    bool same = true;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        same = same && p.color(group, role) == color;
+    if (same) return;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, role, color);
+    w.setPalette(p);
 }
+} // namespace
 
 StyledPopUpButton::StyledPopUpButton(QWidget* parent) : appkit::PopUpButton(parent) {
+    comboBox()->installEventFilter(this);
     restyle();
 }
 
@@ -25,22 +43,55 @@ void StyledPopUpButton::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange) restyle();
 }
 
+bool StyledPopUpButton::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == comboBox() && event->type() == QEvent::Paint) {
+        paintBezel();
+        return true;
+    }
+    return appkit::PopUpButton::eventFilter(watched, event);
+}
+
 void StyledPopUpButton::restyle() {
-    const bool dark = appkit::drawsDark(*this);
-    hasBezel_ = !dark;
-    const QColor text = appkit::color(appkit::SystemColor::label).resolve(dark);
-    QFont font = comboBox()->font();
+    dark_ = appkit::drawsDark(*this);
+    hasBezel_ = !dark_;
+    const QColor text = appkit::color(appkit::SystemColor::label).resolve(dark_);
+    auto* box = comboBox();
+    QFont font = box->font();
     if (font.pointSizeF() <= 0) font.setPointSize(kFallbackPointSize);
-    comboBox()->setFont(font);
-    // The recessed bezel: a light grey plate in the light appearance, nothing in the dark one.
-    const QString plate = dark ? "transparent" : QColor::fromRgbF(0.88, 0.88, 0.88).name();
-    const QString sheet =
-        QString("QComboBox { background: %1; color: %2; border: 1px solid %3;"
-                " border-radius: 5px; padding: 2px 8px; }"
-                "QComboBox QAbstractItemView { color: %2; }")
-            .arg(plate, text.name(),
-                 dark ? QString("rgba(255,255,255,40)") : QString("rgba(0,0,0,30)"));
-    if (comboBox()->styleSheet() != sheet) comboBox()->setStyleSheet(sheet);
+    if (font != box->font()) box->setFont(font);
+    // The menu's items in the label colour.
+    setColor(*box, QPalette::ButtonText, text);
+    setColor(*box->view(), QPalette::Text, text);
+    box->update();
+}
+
+void StyledPopUpButton::paintBezel() {
+    auto* box = comboBox();
+    QPainter p(box);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (!box->isEnabled()) p.setOpacity(0.5);
+    // The recessed bezel: a light grey plate in the light appearance, only its edge in the dark.
+    const QRectF plate = QRectF(box->rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(dark_ ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30));
+    p.setBrush(hasBezel_ ? QColor::fromRgbF(0.88, 0.88, 0.88) : QColor(Qt::transparent));
+    p.drawRoundedRect(plate, kCornerRadius, kCornerRadius);
+
+    const QColor text = box->palette().color(QPalette::ButtonText);
+    const QRect textRect = box->rect().adjusted(kTextInset, 0, -kArrowRoom, 0);
+    p.setPen(text);
+    p.setFont(box->font());
+    p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+               box->fontMetrics().elidedText(box->currentText(), Qt::ElideRight, textRect.width()));
+
+    // A small chevron pointing down.
+    const QPointF centre(box->width() - kArrowRoom / 2.0 - 2, box->height() / 2.0);
+    QPainterPath chevron;
+    chevron.moveTo(centre + QPointF(-3.5, -1.75));
+    chevron.lineTo(centre + QPointF(0, 1.75));
+    chevron.lineTo(centre + QPointF(3.5, -1.75));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(text, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(chevron);
 }
 
 } // namespace ui

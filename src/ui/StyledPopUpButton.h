@@ -1,5 +1,8 @@
 #pragma once
 // A pop-up button styled for the appearance it is drawn in, restyled on every layout pass.
+// It draws its own recessed bezel: a style sheet on a pop-up leaves memory behind in Qt's
+// style-sheet caches for every button built, and the control window builds several on each
+// rebuild.
 
 #include "appkit/PopUpButton.h"
 
@@ -15,10 +18,13 @@ class StyledPopUpButton : public appkit::PopUpButton {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void restyle();
+    void paintBezel();
     bool hasBezel_ = false;
+    bool dark_ = false;
 };
 
 } // namespace ui

@@ -1,8 +1,13 @@
 #include "app/AppTestSupport.h"
 #include "appkit/Button.h"
+#include "appkit/Colors.h"
 #include "ui/CapsuleButtons.h"
 #include "ui/CardView.h"
 #include "ui/ClickableTitleStackView.h"
+#include "ui/StyledPopUpButton.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -71,4 +76,26 @@ TEST_F(AppTest, CardsRepaintForTheAppearanceAndCapsulesReturnToNormalWhenRelease
     QApplication::sendEvent(control, &release);
     EXPECT_FALSE(pill.isPressed());
     EXPECT_EQ(pill.currentBackground(), QColor::fromRgbF(1, 1, 1, 0.08));
+}
+
+TEST_F(AppTest, PopUpsDrawTheirRecessedBezelAndLabelColouredItemsForTheAppearance) {
+    launch();
+    auto& window = *controller().controlWindow;
+    auto popups = appkit::subviews<ui::StyledPopUpButton>(window.widget());
+    ASSERT_FALSE(popups.empty());
+    auto* popup = popups.front();
+    auto* box = popup->findChild<QComboBox*>();
+    ASSERT_TRUE(box);
+    auto plate = [&] { return box->grab().toImage().pixelColor(4, box->height() / 2); };
+    window.setAppearance(appkit::Appearance::aqua);
+    EXPECT_TRUE(popup->hasBezelColor());
+    EXPECT_EQ(plate().red(), 224) << "the calibrated white 0.88";
+    EXPECT_EQ(box->view()->palette().color(QPalette::Text),
+              appkit::color(appkit::SystemColor::label).resolve(false));
+
+    window.setAppearance(appkit::Appearance::darkAqua);
+    EXPECT_FALSE(popup->hasBezelColor());
+    EXPECT_LT(plate().lightness(), 90) << "no plate over the dark window";
+    EXPECT_EQ(box->view()->palette().color(QPalette::Text),
+              appkit::color(appkit::SystemColor::label).resolve(true));
 }
