@@ -2,6 +2,7 @@
 
 #include "appkit/Colors.h"
 
+#include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
@@ -30,6 +31,8 @@ void setColor(QWidget& w, QPalette::ColorRole role, const QColor& color) {
 
 StyledPopUpButton::StyledPopUpButton(QWidget* parent) : appkit::PopUpButton(parent) {
     comboBox()->installEventFilter(this);
+    // Items added later take the colours too.
+    connect(comboBox()->model(), &QAbstractItemModel::rowsInserted, this, [this] { restyle(); });
     restyle();
 }
 
@@ -59,9 +62,21 @@ void StyledPopUpButton::restyle() {
     QFont font = box->font();
     if (font.pointSizeF() <= 0) font.setPointSize(kFallbackPointSize);
     if (font != box->font()) box->setFont(font);
-    // The menu's items in the label colour.
     setColor(*box, QPalette::ButtonText, text);
-    setColor(*box->view(), QPalette::Text, text);
+    // The menu is a window of its own and takes nothing from the control window: its items in
+    // the label colour over the appearance's own background.
+    const QColor background = palette().color(QPalette::Window);
+    for (QWidget* menu : {box->view()->window(), static_cast<QWidget*>(box->view())}) {
+        setColor(*menu, QPalette::Window, background);
+        setColor(*menu, QPalette::Base, background);
+        setColor(*menu, QPalette::Text, text);
+    }
+    // Qt draws a pop-up's items as menu items in the application's menu colours unless each
+    // item says otherwise.
+    for (int i = 0; i < box->count(); ++i) {
+        box->setItemData(i, QBrush(text), Qt::ForegroundRole);
+        box->setItemData(i, QBrush(background), Qt::BackgroundRole);
+    }
     box->update();
 }
 

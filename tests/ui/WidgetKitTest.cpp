@@ -78,7 +78,7 @@ TEST_F(AppTest, CardsRepaintForTheAppearanceAndCapsulesReturnToNormalWhenRelease
     EXPECT_EQ(pill.currentBackground(), QColor::fromRgbF(1, 1, 1, 0.08));
 }
 
-TEST_F(AppTest, PopUpsDrawTheirRecessedBezelAndLabelColouredItemsForTheAppearance) {
+TEST_F(AppTest, PopUpsDrawTheirRecessedBezelAndMenusInTheAppearance) {
     launch();
     auto& window = *controller().controlWindow;
     auto popups = appkit::subviews<ui::StyledPopUpButton>(window.widget());
@@ -86,16 +86,32 @@ TEST_F(AppTest, PopUpsDrawTheirRecessedBezelAndLabelColouredItemsForTheAppearanc
     auto* popup = popups.front();
     auto* box = popup->findChild<QComboBox*>();
     ASSERT_TRUE(box);
+    ASSERT_GE(box->count(), 2);
     auto plate = [&] { return box->grab().toImage().pixelColor(4, box->height() / 2); };
+    // The open menu, behind its second item's text.
+    auto menu = [&] {
+        box->showPopup();
+        QCoreApplication::processEvents();
+        auto* viewport = box->view()->viewport();
+        const QRect item = box->view()->visualRect(box->model()->index(1, 0));
+        const int y = viewport->mapTo(viewport->window(), item.center()).y();
+        const QImage image = viewport->window()->grab().toImage();
+        box->hidePopup();
+        return image.pixelColor(image.width() - 8, y);
+    };
+    const QColor darkLabel = appkit::color(appkit::SystemColor::label).resolve(true);
+
     window.setAppearance(appkit::Appearance::aqua);
     EXPECT_TRUE(popup->hasBezelColor());
     EXPECT_EQ(plate().red(), 224) << "the calibrated white 0.88";
-    EXPECT_EQ(box->view()->palette().color(QPalette::Text),
-              appkit::color(appkit::SystemColor::label).resolve(false));
+    EXPECT_GT(menu().lightness(), 200);
 
     window.setAppearance(appkit::Appearance::darkAqua);
     EXPECT_FALSE(popup->hasBezelColor());
     EXPECT_LT(plate().lightness(), 90) << "no plate over the dark window";
-    EXPECT_EQ(box->view()->palette().color(QPalette::Text),
-              appkit::color(appkit::SystemColor::label).resolve(true));
+    EXPECT_LT(menu().lightness(), 90) << "a light menu would hide the light titles";
+    // Items added later take the label colour too.
+    popup->addItem("Later");
+    EXPECT_EQ(box->itemData(box->count() - 1, Qt::ForegroundRole).value<QBrush>().color(),
+              darkLabel);
 }
