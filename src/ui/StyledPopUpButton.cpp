@@ -31,8 +31,12 @@ void setColor(QWidget& w, QPalette::ColorRole role, const QColor& color) {
 
 StyledPopUpButton::StyledPopUpButton(QWidget* parent) : appkit::PopUpButton(parent) {
     comboBox()->installEventFilter(this);
-    // Items added later take the colours too.
-    connect(comboBox()->model(), &QAbstractItemModel::rowsInserted, this, [this] { restyle(); });
+    // Items added, enabled or disabled later take the colours too.
+    auto* model = comboBox()->model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] { restyle(); });
+    connect(model, &QAbstractItemModel::dataChanged, this, [this] {
+        if (!restyling_) restyle();
+    });
     restyle();
 }
 
@@ -55,6 +59,7 @@ bool StyledPopUpButton::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void StyledPopUpButton::restyle() {
+    restyling_ = true; // the colours it gives the items come back as changes of their data
     dark_ = appkit::drawsDark(*this);
     hasBezel_ = !dark_;
     const QColor text = appkit::color(appkit::SystemColor::label).resolve(dark_);
@@ -73,11 +78,15 @@ void StyledPopUpButton::restyle() {
     }
     // Qt draws a pop-up's items as menu items in the application's menu colours unless each
     // item says otherwise.
+    const QColor unavailable = appkit::color(appkit::SystemColor::tertiaryLabel).resolve(dark_);
+    auto* model = box->model();
     for (int i = 0; i < box->count(); ++i) {
-        box->setItemData(i, QBrush(text), Qt::ForegroundRole);
+        const bool enabled = model->flags(model->index(i, 0)).testFlag(Qt::ItemIsEnabled);
+        box->setItemData(i, QBrush(enabled ? text : unavailable), Qt::ForegroundRole);
         box->setItemData(i, QBrush(background), Qt::BackgroundRole);
     }
     box->update();
+    restyling_ = false;
 }
 
 void StyledPopUpButton::paintBezel() {

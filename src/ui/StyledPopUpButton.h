@@ -25,6 +25,7 @@ class StyledPopUpButton : public appkit::PopUpButton {
     void paintBezel();
     bool hasBezel_ = false;
     bool dark_ = false;
+    bool restyling_ = false;
 };
 
 } // namespace ui

@@ -110,8 +110,13 @@ TEST_F(AppTest, PopUpsDrawTheirRecessedBezelAndMenusInTheAppearance) {
     EXPECT_FALSE(popup->hasBezelColor());
     EXPECT_LT(plate().lightness(), 90) << "no plate over the dark window";
     EXPECT_LT(menu().lightness(), 90) << "a light menu would hide the light titles";
-    // Items added later take the label colour too.
+    // Items added later take the label colour too; an unavailable one is dimmed.
     popup->addItem("Later");
-    EXPECT_EQ(box->itemData(box->count() - 1, Qt::ForegroundRole).value<QBrush>().color(),
-              darkLabel);
+    const int later = box->count() - 1;
+    auto titleColour = [&] {
+        return box->itemData(later, Qt::ForegroundRole).value<QBrush>().color();
+    };
+    EXPECT_EQ(titleColour(), darkLabel);
+    popup->setItemEnabled(later, false);
+    EXPECT_EQ(titleColour(), appkit::color(appkit::SystemColor::tertiaryLabel).resolve(true));
 }
