@@ -17,15 +17,11 @@ constexpr int kTextInset = 8;
 constexpr int kArrowRoom = 18;
 constexpr double kCornerRadius = 5;
 
+// Set only when it changes: every restyle would otherwise send palette changes down the tree.
 void setColor(QWidget& w, QPalette::ColorRole role, const QColor& color) {
     QPalette p = w.palette();
-    bool same = true;
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        same = same && p.color(group, role) == color;
-    if (same) return;
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(group, role, color);
-    w.setPalette(p);
+    p.setColor(role, color);
+    if (p != w.palette()) w.setPalette(p);
 }
 } // namespace
 
@@ -68,16 +64,14 @@ void StyledPopUpButton::restyle() {
     if (font.pointSizeF() <= 0) font.setPointSize(kFallbackPointSize);
     if (font != box->font()) box->setFont(font);
     setColor(*box, QPalette::ButtonText, text);
-    // The menu is a window of its own and takes nothing from the control window: its items in
-    // the label colour over the appearance's own background.
+    // The menu is a window of its own and takes nothing from the control window, and Qt draws
+    // its items in the application's menu colours unless each item says otherwise: the label
+    // colour over the appearance's own background.
     const QColor background = palette().color(QPalette::Window);
     for (QWidget* menu : {box->view()->window(), static_cast<QWidget*>(box->view())}) {
         setColor(*menu, QPalette::Window, background);
         setColor(*menu, QPalette::Base, background);
-        setColor(*menu, QPalette::Text, text);
     }
-    // Qt draws a pop-up's items as menu items in the application's menu colours unless each
-    // item says otherwise.
     const QColor unavailable = appkit::color(appkit::SystemColor::tertiaryLabel).resolve(dark_);
     auto* model = box->model();
     for (int i = 0; i < box->count(); ++i) {
