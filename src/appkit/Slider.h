@@ -39,12 +39,8 @@ class Slider : public QWidget {
     // The user moving the knob to a value; nothing when disabled.
     void performDrag(double value);
 
-  protected:
-    void changeEvent(QEvent* event) override;
-
   private:
     static constexpr int kSteps = 1000;
-    void followAppearance();
     void syncControl();
 
     QSlider* control_;

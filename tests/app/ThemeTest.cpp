@@ -138,3 +138,36 @@ TEST_F(AppTest, ADisabledSliderIsGreyAndAnEnabledOneBlue) {
         EXPECT_GT(fillBlueness(), 100) << "blue while it can be moved";
     }
 }
+
+TEST_F(AppTest, ASliderShowsItsValueAndTickMarksInEitherAppearance) {
+    launch();
+    auto& c = controller();
+    appkit::Slider* slider = c.chargeLimitSlider;
+    ASSERT_TRUE(slider);
+    slider->setEnabled(true);
+    const double fraction = (80 - slider->minValue()) / (slider->maxValue() - slider->minValue());
+    slider->setDoubleValue(80);
+    for (auto appearance : {appkit::Appearance::aqua, appkit::Appearance::darkAqua}) {
+        c.controlWindow->setAppearance(appearance);
+        const QImage image = slider->grab().toImage();
+        // The accent fill runs from the left end to the knob.
+        int fillEnd = -1;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y) {
+                const QColor p = image.pixelColor(x, y);
+                if (p.blue() - (p.red() + p.green()) / 2 > 100) fillEnd = std::max(fillEnd, x);
+            }
+        EXPECT_NEAR(fillEnd, fraction * image.width(), 12);
+        // Six tick marks stand out from the card in the bottom row.
+        const int y = image.height() - 1;
+        const int background = image.pixelColor(image.width() / 3 + 3, y).lightness();
+        int marks = 0;
+        bool inMark = false;
+        for (int x = 0; x < image.width(); ++x) {
+            const bool stands = std::abs(image.pixelColor(x, y).lightness() - background) > 25;
+            marks += stands && !inMark;
+            inMark = stands;
+        }
+        EXPECT_EQ(marks, 6) << (appearance == appkit::Appearance::darkAqua ? "dark" : "light");
+    }
+}
