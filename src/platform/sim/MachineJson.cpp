@@ -527,8 +527,14 @@ std::optional<MachineDescription> VirtualMac::load(const std::string& path, std:
         if (error) *error = "cannot read machine description " + path;
         return std::nullopt;
     }
-    // Read no further than the limit, whatever the file is: a device or a pipe has no size.
-    const QByteArray bytes = f.read(kMaxDescriptionBytes + 1);
+    // Read no further than the limit, whatever the file is: a device or a pipe has no size. In
+    // chunks, as asking for the limit at once sets that much memory aside for a few kilobytes.
+    QByteArray bytes;
+    while (bytes.size() <= kMaxDescriptionBytes) {
+        const QByteArray chunk = f.read(64 * 1024);
+        if (chunk.isEmpty()) break;
+        bytes += chunk;
+    }
     if (bytes.size() > kMaxDescriptionBytes) {
         if (error) *error = path + ": machine description is over 16 MiB; at most 16 MiB is read";
         return std::nullopt;
