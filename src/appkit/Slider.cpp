@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSlider>
 #include <QStyleOptionSlider>
@@ -25,14 +26,25 @@ double clampValue(double value, double lo, double hi) {
 // where the style expects it.
 class TrackSlider : public QSlider {
   public:
-    TrackSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+    TrackSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+        // As on a Mac, a click moves the knob without taking the keyboard; Tab still reaches it.
+        setFocusPolicy(Qt::TabFocus);
+    }
 
   protected:
+    // A click on the track takes the knob there, and the drag goes on from it.
+    void mousePressEvent(QMouseEvent* event) override {
+        const QRect handle = handleRect();
+        const int x = int(event->position().x());
+        if (event->button() == Qt::LeftButton && isEnabled() &&
+            !handle.contains(event->position().toPoint()))
+            setSliderPosition(QStyle::sliderValueFromPosition(
+                minimum(), maximum(), x - handle.width() / 2, width() - handle.width()));
+        QSlider::mousePressEvent(event);
+    }
+
     void paintEvent(QPaintEvent*) override {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        const QRect handle =
-            style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+        const QRect handle = handleRect();
         const bool dark = drawsDark(*this);
         const bool enabled = isEnabled();
         auto shade = [dark](double alpha) {
@@ -79,6 +91,13 @@ class TrackSlider : public QSlider {
                                  : shade(dark ? 0.25 : 0.22),
                       hasFocus() ? 2 : 1));
         p.drawEllipse(knobRect.adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+
+  private:
+    QRect handleRect() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
     }
 };
 

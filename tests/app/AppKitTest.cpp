@@ -8,6 +8,10 @@
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimWindowServer.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QSlider>
+
 #include <cmath>
 
 namespace {
@@ -112,6 +116,36 @@ TEST_F(AppTest, SegmentsAndSlidersSendTheirActionOnlyForTheUser) {
     slider.performDrag(-1);
     slider.performDrag(std::nan(""));
     EXPECT_EQ(values, (std::vector<double>{0.3, 0.0, 0.0})) << "NaN counts as the minimum";
+}
+
+TEST_F(AppTest, AClickOnASlidersTrackTakesTheKnobThereAndTheDragGoesOn) {
+    std::vector<double> values;
+    appkit::Slider slider(0.0, 1.0, 0.1);
+    slider.setContinuous(true);
+    slider.setAction([&](appkit::Slider& s) { values.push_back(s.doubleValue()); });
+    slider.resize(300, slider.sizeHint().height());
+    slider.show();
+    auto* track = slider.findChild<QSlider*>();
+    ASSERT_TRUE(track);
+    auto send = [&](QEvent::Type type, double x, Qt::MouseButtons buttons) {
+        const QPointF at(x, track->height() / 2.0);
+        QMouseEvent event(type, at, track->mapToGlobal(at), Qt::LeftButton, buttons, {});
+        QCoreApplication::sendEvent(track, &event);
+    };
+    send(QEvent::MouseButtonPress, 225, Qt::LeftButton);
+    ASSERT_FALSE(values.empty());
+    EXPECT_NEAR(slider.doubleValue(), 0.75, 0.03) << "the knob under the pointer, not a page on";
+    send(QEvent::MouseMove, 255, Qt::LeftButton);
+    EXPECT_NEAR(slider.doubleValue(), 0.85, 0.03) << "held: the drag follows";
+    send(QEvent::MouseButtonRelease, 255, {});
+    EXPECT_FALSE(track->hasFocus()) << "a click leaves the keyboard where it was";
+
+    slider.setEnabled(false);
+    values.clear();
+    send(QEvent::MouseButtonPress, 30, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 30, {});
+    EXPECT_TRUE(values.empty());
+    EXPECT_NEAR(slider.doubleValue(), 0.85, 0.03) << "disabled: nothing moves";
 }
 
 TEST(ViewWithTag, FindsOnlyControlsOfTheAskedKindAmongMixedChildrenOfOneTag) {
