@@ -124,6 +124,8 @@ void ManualRunLoop::finishQueuedWork(double limit) {
             if (!clock_->quiescentNextWake()) break;
             continue;
         }
+        // Work that sleeps past the limit (a tool that takes its time) wakes when time gets there.
+        if (double(*wake) / 1e6 > end) break;
         advance(std::max(0.0, double(*wake) / 1e6 - now()));
     }
 }

@@ -31,7 +31,7 @@ class ManualRunLoop : public RunLoop {
     // in time order, and advance() leaves no queue running.
     void attachClock(VirtualClock* clock) { clock_ = clock; }
     // Runs on, past now if need be, until the gated queues have nothing left to do (at most
-    // limit seconds); what falls due meanwhile runs too.
+    // limit seconds, and never to a sleeper's wake beyond it); what falls due meanwhile runs too.
     void finishQueuedWork(double limit);
 
   private:

@@ -71,6 +71,21 @@ TEST_F(AppTest, PowerStatusReadsTheServiceThenTheBatteryEntry) {
     EXPECT_FALSE(s.isConnected);
 }
 
+TEST_F(AppTest, ASlowProfilerAnswersInTheMachinesTimeWhileTheProgramGoesOn) {
+    sim::BatteryDescription b;
+    b.profilerMaxCapacity = 87;
+    b.profilerSeconds = 20;
+    boot(withBattery(b));
+    auto& c = controller();
+    EXPECT_EQ(c.fetchPowerStatus().healthPercent, 92) << "asked: the registry's figure meanwhile";
+    advance(10);
+    EXPECT_LT(mac().manualRunLoop()->now(), 11) << "time moves as asked, not to the answer";
+    EXPECT_EQ(c.fetchPowerStatus().healthPercent, 92)
+        << "10 s in, the profiler is still at work: the registry's figure";
+    advance(11);
+    EXPECT_EQ(c.fetchPowerStatus().healthPercent, 87) << "its answer after its 20 s";
+}
+
 TEST(PowerStatus, ProfilerOutputIsReadFromItsMaximumCapacityLine) {
     EXPECT_EQ(maximumCapacityFromProfilerOutput("Health:\n   Maximum Capacity: 87%\n"), 87);
     EXPECT_EQ(maximumCapacityFromProfilerOutput("Maximum Capacity: 104 %"), 104);

@@ -29,7 +29,6 @@ void writeFile(const std::string& path, const std::string& text, bool executable
 // What "system_profiler SPPowerDataType" prints about the battery.
 std::string profilerScript(const BatteryDescription& b) {
     std::string out = "#!/bin/sh\n[ \"$1\" = \"SPPowerDataType\" ] || exit 1\n";
-    if (b.profilerSeconds > 0) out += "sleep " + std::to_string(b.profilerSeconds) + "\n";
     out += "cat <<'POWER'\nPower:\n\n    Battery Information:\n\n      Health Information:\n"
            "          Cycle Count: " +
            std::to_string(b.cycleCount) + "\n          Condition: Normal\n";

@@ -78,6 +78,10 @@ std::optional<std::string> VirtualMac::Impl::runTool(const std::string& path,
     if (!process.waitForStarted(5000)) return std::nullopt;
     process.waitForFinished(120000);
     if (process.exitStatus() != QProcess::NormalExit) return std::nullopt;
+    // The machine's profiler takes its time in the machine's time: a script run goes on meanwhile
+    // instead of waiting for it on the wall clock.
+    if (path == "/usr/sbin/system_profiler" && d.battery && d.battery->profilerSeconds > 0)
+        clock.sleepMicroseconds(uint32_t(d.battery->profilerSeconds * 1e6));
     return process.readAllStandardOutput().toStdString();
 }
 
