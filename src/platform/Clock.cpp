@@ -44,7 +44,9 @@ void VirtualClock::advanceTo(uint64_t us) {
 void VirtualClock::sleepMicroseconds(uint32_t us) {
     slept_ += us;
     if (realTime_) {
-        std::this_thread::sleep_for(std::chrono::microseconds(us));
+        // The machine going away ends the sleep: quitting must not wait out a slow device.
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::microseconds(us), [this] { return released_; });
         return;
     }
     if (!gated_) {
@@ -103,6 +105,7 @@ void VirtualClock::wakeEarliest() {
 void VirtualClock::ungate() {
     std::lock_guard lock(mutex_);
     gated_ = false;
+    released_ = true;
     for (auto& [when, woken] : sleepers_)
         *woken = true;
     sleepers_.clear();

@@ -90,6 +90,7 @@ class VirtualClock : public Clock, public WorkGate {
     std::atomic<uint64_t> now_{0};
     bool realTime_ = false;
     bool gated_ = false;
+    bool released_ = false; // ungated for good: real-time sleeps end at once
     std::mutex mutex_;
     std::condition_variable changed_;
     int active_ = 0;

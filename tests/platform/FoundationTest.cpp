@@ -1,3 +1,4 @@
+#include "platform/Clock.h"
 #include "platform/ManualRunLoop.h"
 #include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
@@ -6,7 +7,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <gtest/gtest.h>
 
 TEST(UserDefaults, KeepsTypesAcrossReloadAndMovesACorruptFileAside) {
@@ -202,4 +205,21 @@ TEST(UserDefaults, ASystemDomainGetsTheWholeStoreOnceASecondAndAFailedSaveIsRetr
     failing = false;
     EXPECT_TRUE(d.synchronize()) << "the change was kept for the next try";
     EXPECT_EQ(std::get<std::string>(saved.at("language")), "en");
+}
+
+TEST(VirtualClock, AMachineGoingAwayEndsTheSleepsOfItsRealTimeDevices) {
+    // The interactive machine sleeps for real (a slow profiler, a monitor that never answers);
+    // quitting must not wait those sleeps out.
+    platform::VirtualClock clock;
+    clock.setRealTime(true);
+    auto sleeper = std::async(std::launch::async, [&] { clock.sleepMicroseconds(120000000u); });
+    auto later = std::async(std::launch::async, [&] {
+        sleeper.wait();
+        clock.sleepMicroseconds(120000000u);
+    });
+    clock.ungate();
+    EXPECT_EQ(sleeper.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+        << "a two-minute sleep ends with the machine";
+    EXPECT_EQ(later.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+        << "and a sleep begun afterwards returns at once";
 }
