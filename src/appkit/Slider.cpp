@@ -21,9 +21,9 @@ double clampValue(double value, double lo, double hi) {
 }
 
 // Drawn as a Mac draws its sliders: a thin track filled with the accent colour up to a round
-// knob. The style's slider, with its gradients, cost more to draw than the rest of the control
-// window's first frame. The knob sits in the style's handle rectangle, so the mouse finds it
-// where the style expects it.
+// knob. The style's slider, with its gradients, took a third of the control window's first
+// frame. The knob sits in the style's handle rectangle, so the mouse finds it where the style
+// expects it.
 class TrackSlider : public QSlider {
   public:
     TrackSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
