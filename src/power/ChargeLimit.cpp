@@ -6,7 +6,7 @@
 #include "helper/HelperCore.h"
 #include "platform/Platform.h"
 #include "platform/PowerSources.h"
-#include "platform/PropertyList.h"
+#include "platform/PropertyListFiles.h"
 #include "platform/SharedFiles.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
@@ -212,10 +212,11 @@ bool BlackoutController::installHelper() {
 }
 
 bool BlackoutController::isMacOSOptimizedChargingEnabled() {
-    auto bytes = readWhole(kPowerManagement);
-    if (!bytes) return false;
+    // Binary on a Mac, XML in older files: the platform reads either.
+    auto* files = platform::current().propertyLists;
+    if (!files) return false;
     std::string error;
-    auto settings = platform::parsePropertyList(bytes->toStdString(), error);
+    auto settings = files->read(kPowerManagement, error);
     const auto* custom = settings ? settings->find("Custom Profile") : nullptr;
     if (!custom || !custom->dict()) return false;
     for (const auto& [source, profile] : *custom->dict())
