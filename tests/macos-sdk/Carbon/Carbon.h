@@ -53,8 +53,8 @@ enum { eventNotHandledErr = -9874, eventHotKeyExistsErr = -9878, eventHotKeyInva
 EventTargetRef GetApplicationEventTarget(void);
 // Form differs: an inline function in the real headers.
 EventHandlerUPP NewEventHandlerUPP(EventHandlerProcPtr userRoutine);
-OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler, ItemCount inNumTypes,
-                             const EventTypeSpec* inList, void* inUserData,
+OSStatus InstallEventHandler(EventTargetRef inTarget, EventHandlerUPP inHandler,
+                             ItemCount inNumTypes, const EventTypeSpec* inList, void* inUserData,
                              EventHandlerRef* outRef);
 OSStatus RemoveEventHandler(EventHandlerRef inHandlerRef);
 OSStatus GetEventParameter(EventRef inEvent, EventParamName inName, EventParamType inDesiredType,

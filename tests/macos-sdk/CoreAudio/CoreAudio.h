@@ -27,13 +27,13 @@ enum {
     kAudioDevicePropertyScopeOutput = 0x6F757470  // 'outp'
 };
 enum {
-    kAudioHardwarePropertyDevices = 0x64657623,              // 'dev#'
-    kAudioHardwarePropertyDefaultOutputDevice = 0x644F7574,  // 'dOut'
-    kAudioObjectPropertyName = 0x6C6E616D,                   // 'lnam'
-    kAudioObjectPropertyManufacturer = 0x6C6D616B,           // 'lmak'
-    kAudioDevicePropertyStreams = 0x73746D23,                // 'stm#'
-    kAudioDevicePropertyTransportType = 0x7472616E,          // 'tran'
-    kAudioDevicePropertyVolumeScalar = 0x766F6C6D,           // 'volm'
+    kAudioHardwarePropertyDevices = 0x64657623,                 // 'dev#'
+    kAudioHardwarePropertyDefaultOutputDevice = 0x644F7574,     // 'dOut'
+    kAudioObjectPropertyName = 0x6C6E616D,                      // 'lnam'
+    kAudioObjectPropertyManufacturer = 0x6C6D616B,              // 'lmak'
+    kAudioDevicePropertyStreams = 0x73746D23,                   // 'stm#'
+    kAudioDevicePropertyTransportType = 0x7472616E,             // 'tran'
+    kAudioDevicePropertyVolumeScalar = 0x766F6C6D,              // 'volm'
     kAudioDevicePropertyPreferredChannelsForStereo = 0x64636832 // 'dch2'
 };
 enum {
@@ -49,7 +49,8 @@ typedef OSStatus (*AudioObjectPropertyListenerProc)(AudioObjectID inObjectID,
                                                     const AudioObjectPropertyAddress* inAddresses,
                                                     void* inClientData);
 
-Boolean AudioObjectHasProperty(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress);
+Boolean AudioObjectHasProperty(AudioObjectID inObjectID,
+                               const AudioObjectPropertyAddress* inAddress);
 OSStatus AudioObjectIsPropertySettable(AudioObjectID inObjectID,
                                        const AudioObjectPropertyAddress* inAddress,
                                        Boolean* outIsSettable);

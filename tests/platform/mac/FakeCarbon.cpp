@@ -58,8 +58,7 @@ OSStatus RemoveEventHandler(EventHandlerRef ref) {
 OSStatus GetEventParameter(EventRef event, EventParamName name, EventParamType type,
                            EventParamType*, ByteCount bufferSize, ByteCount* actualSize,
                            void* data) {
-    if (name != kEventParamDirectObject || type != typeEventHotKeyID)
-        return eventNotHandledErr;
+    if (name != kEventParamDirectObject || type != typeEventHotKeyID) return eventNotHandledErr;
     const ByteCount n = event->size < bufferSize ? event->size : bufferSize;
     std::memcpy(data, &event->id, n);
     if (actualSize) *actualSize = n;
@@ -89,8 +88,8 @@ TISInputSourceRef TISCopyCurrentASCIICapableKeyboardLayoutInputSource(void) {
                                                CFIndex(current.layout->size()))
                                 : nullptr;
     // The source is a Core Foundation object the caller releases; its data is the source's.
-    return reinterpret_cast<TISInputSourceRef>(
-        const_cast<void*>(static_cast<const void*>(CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr))));
+    return reinterpret_cast<TISInputSourceRef>(const_cast<void*>(
+        static_cast<const void*>(CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr))));
 }
 void* TISGetInputSourceProperty(TISInputSourceRef, CFStringRef key) {
     if (key != kTISPropertyUnicodeKeyLayoutData) return nullptr;
@@ -102,9 +101,9 @@ UInt8 LMGetKbdType(void) {
 UInt32 KBGetLayoutType(SInt16 type) {
     return type == 40 ? 0 : 99;
 }
-OSStatus UCKeyTranslate(const UCKeyboardLayout*, UInt16 keyCode, UInt16, UInt32, UInt32,
-                        OptionBits, UInt32* deadKeyState, UniCharCount maxLength,
-                        UniCharCount* actualLength, UniChar unicodeString[]) {
+OSStatus UCKeyTranslate(const UCKeyboardLayout*, UInt16 keyCode, UInt16, UInt32, UInt32, OptionBits,
+                        UInt32* deadKeyState, UniCharCount maxLength, UniCharCount* actualLength,
+                        UniChar unicodeString[]) {
     ++current.translations;
     for (UniCharCount i = 0; i < current.reportedLength && i < maxLength; ++i)
         unicodeString[i] = UniChar(u'a' + keyCode % 26 + i);

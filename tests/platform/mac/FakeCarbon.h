@@ -15,12 +15,12 @@ namespace fakecarbon {
 struct State {
     // Combinations other applications hold: registering one fails as already registered.
     std::set<std::pair<UInt32, UInt32>> taken;
-    int registered = 0;      // hotkeys registered and not yet unregistered
+    int registered = 0; // hotkeys registered and not yet unregistered
     int handlersInstalled = 0;
     // The current input source's layout data; none: the source has none; no source at all.
     std::optional<std::vector<uint8_t>> layout;
     bool noSource = false;
-    int translations = 0;    // calls of UCKeyTranslate
+    int translations = 0;            // calls of UCKeyTranslate
     UniCharCount reportedLength = 1; // what UCKeyTranslate claims it wrote
 };
 State& state();

@@ -47,13 +47,14 @@ OSStatus AudioObjectGetPropertyDataSize(AudioObjectID id, const AudioObjectPrope
     *size = UInt32(found->second.size());
     return kAudioHardwareNoError;
 }
-OSStatus AudioObjectGetPropertyData(AudioObjectID id, const AudioObjectPropertyAddress* a,
-                                    UInt32, const void*, UInt32* ioSize, void* out) {
+OSStatus AudioObjectGetPropertyData(AudioObjectID id, const AudioObjectPropertyAddress* a, UInt32,
+                                    const void*, UInt32* ioSize, void* out) {
     auto* o = find(id);
     if (!o) return kAudioHardwareBadObjectError;
     if (auto s = o->strings.find(key(a)); s != o->strings.end()) {
         if (*ioSize < sizeof(CFStringRef)) return kAudioHardwareBadPropertySizeError;
-        CFStringRef copy = CFStringCreateWithCString(nullptr, s->second.c_str(), kCFStringEncodingUTF8);
+        CFStringRef copy =
+            CFStringCreateWithCString(nullptr, s->second.c_str(), kCFStringEncodingUTF8);
         std::memcpy(out, &copy, sizeof copy);
         *ioSize = sizeof copy;
         return kAudioHardwareNoError;
@@ -110,7 +111,8 @@ OSStatus AudioHardwareServiceGetPropertyData(AudioObjectID id, const AudioObject
     return AudioObjectGetPropertyData(id, a, qs, q, ioSize, out);
 }
 OSStatus AudioHardwareServiceSetPropertyData(AudioObjectID id, const AudioObjectPropertyAddress* a,
-                                             UInt32 qs, const void* q, UInt32 size, const void* in) {
+                                             UInt32 qs, const void* q, UInt32 size,
+                                             const void* in) {
     auto* o = find(id);
     if (o && isVirtualMain(a) && o->virtualMainVolume) {
         if (size != sizeof(float)) return kAudioHardwareBadPropertySizeError;

@@ -17,7 +17,7 @@ struct Object {
     std::map<Address, std::vector<uint8_t>> data;
     std::map<Address, std::string> strings; // CFString properties, a new copy on each read
     std::map<Address, bool> settable;
-    bool virtualMainVolume = false;         // Audio Toolbox offers one for this device
+    bool virtualMainVolume = false; // Audio Toolbox offers one for this device
     float virtualVolume = 0;
 };
 

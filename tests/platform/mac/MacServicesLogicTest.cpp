@@ -110,8 +110,8 @@ TEST(MacHotkeys, RegistrationsPressesAndStaleReferencesNeverReachCarbonWrongly) 
     EXPECT_EQ(fakecarbon::state().registered, 2);
 
     std::vector<uint32_t> pressed;
-    const uint64_t handler = hotkeys->installHotKeyPressedHandler(
-        [&](const platform::HotkeyPressedEvent& event) {
+    const uint64_t handler =
+        hotkeys->installHotKeyPressedHandler([&](const platform::HotkeyPressedEvent& event) {
             platform::EventHotKeyID id;
             const auto status = event.directObject(id);
             if (status == platform::noErr) pressed.push_back(id.id);
@@ -210,20 +210,20 @@ TEST(MacAudio, PropertiesAreSizeCheckedAndStringsReleased) {
     EXPECT_EQ(ids[1], 41u);
     UInt32 device = 0;
     size = 2;
-    EXPECT_EQ(audio->getPropertyData(1, at(kAudioHardwarePropertyDefaultOutputDevice, kGlob),
-                                     &size, &device),
+    EXPECT_EQ(audio->getPropertyData(1, at(kAudioHardwarePropertyDefaultOutputDevice, kGlob), &size,
+                                     &device),
               kAudioHardwareBadPropertySizeError)
         << "too little room for a device ID";
     size = sizeof device;
-    EXPECT_EQ(audio->getPropertyData(1, at(kAudioHardwarePropertyDefaultOutputDevice, kGlob),
-                                     &size, &device),
+    EXPECT_EQ(audio->getPropertyData(1, at(kAudioHardwarePropertyDefaultOutputDevice, kGlob), &size,
+                                     &device),
               0);
     EXPECT_EQ(device, 41u);
     UInt32 transport = 0;
     size = sizeof transport;
-    EXPECT_EQ(audio->getPropertyData(40, at(kAudioDevicePropertyTransportType, kGlob), &size,
-                                     &transport),
-              kAudioHardwareBadPropertySizeError);
+    EXPECT_EQ(
+        audio->getPropertyData(40, at(kAudioDevicePropertyTransportType, kGlob), &size, &transport),
+        kAudioHardwareBadPropertySizeError);
     EXPECT_EQ(size, 0u);
 
     std::optional<std::string> name;
