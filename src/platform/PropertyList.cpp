@@ -148,24 +148,30 @@ std::string xmlPropertyList(const Value& value) {
     return out + "</plist>\n";
 }
 
+std::optional<std::string> readPropertyListBytes(const std::string& realPath, std::string& error) {
+    // Preferences are kilobytes; a file far larger is no preferences file.
+    constexpr qint64 kLimit = 16 << 20;
+    QFile file(QString::fromStdString(realPath));
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString().toStdString();
+        return std::nullopt;
+    }
+    if (file.size() > kLimit) {
+        error = "larger than 16 MiB";
+        return std::nullopt;
+    }
+    return file.read(kLimit).toStdString();
+}
+
 namespace {
 
 class PortablePropertyListFiles : public PropertyListFiles {
   public:
     explicit PortablePropertyListFiles(const SystemPaths& paths) : paths_(paths) {}
     std::optional<Value> read(const std::string& systemPath, std::string& error) override {
-        // Preferences are kilobytes; a file far larger is no preferences file.
-        constexpr qint64 kLimit = 16 << 20;
-        QFile file(QString::fromStdString(paths_.map(systemPath)));
-        if (!file.open(QIODevice::ReadOnly)) {
-            error = file.errorString().toStdString();
-            return std::nullopt;
-        }
-        if (file.size() > kLimit) {
-            error = "larger than 16 MiB";
-            return std::nullopt;
-        }
-        return parsePropertyList(file.read(kLimit).toStdString(), error);
+        auto bytes = readPropertyListBytes(paths_.map(systemPath), error);
+        if (!bytes) return std::nullopt;
+        return parsePropertyList(*bytes, error);
     }
 
   private:

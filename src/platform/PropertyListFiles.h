@@ -18,6 +18,10 @@ class PropertyListFiles {
     virtual std::optional<Value> read(const std::string& systemPath, std::string& error) = 0;
 };
 
+// A property list file's bytes from a real path; absent with error set when it cannot be read
+// or is far larger than any preferences file.
+std::optional<std::string> readPropertyListBytes(const std::string& realPath, std::string& error);
+
 // With this program's own reader, from where paths maps the system path.
 std::unique_ptr<PropertyListFiles> makePortablePropertyListFiles(const SystemPaths& paths);
 

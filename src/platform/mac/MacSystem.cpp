@@ -5,8 +5,6 @@
 #include "platform/mac/MacServices.h"
 #include "platform/mac/ToolRunner.h"
 
-#include <QFile>
-
 #include <os/log.h>
 #include <sys/sysctl.h>
 
@@ -100,20 +98,11 @@ class MacPropertyLists : public platform::PropertyListFiles {
   public:
     std::optional<platform::Value> read(const std::string& systemPath,
                                         std::string& error) override {
-        constexpr qint64 kLimit = 16 << 20; // preferences are kilobytes
-        QFile file(QString::fromStdString(systemPath));
-        if (!file.open(QIODevice::ReadOnly)) {
-            error = file.errorString().toStdString();
-            return std::nullopt;
-        }
-        if (file.size() > kLimit) {
-            error = "larger than 16 MiB";
-            return std::nullopt;
-        }
-        const QByteArray bytes = file.read(kLimit);
+        auto bytes = platform::readPropertyListBytes(systemPath, error);
+        if (!bytes) return std::nullopt;
         CFRef<CFDataRef> data(CFDataCreate(kCFAllocatorDefault,
-                                           reinterpret_cast<const UInt8*>(bytes.constData()),
-                                           CFIndex(bytes.size())));
+                                           reinterpret_cast<const UInt8*>(bytes->data()),
+                                           CFIndex(bytes->size())));
         CFErrorRef failure = nullptr;
         CFRef<CFPropertyListRef> list(
             data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data.get(),
