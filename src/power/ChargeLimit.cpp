@@ -6,7 +6,7 @@
 #include "platform/OutsideFiles.h"
 #include "platform/Platform.h"
 #include "platform/PowerSources.h"
-#include "platform/PropertyList.h"
+#include "platform/PropertyListFiles.h"
 #include "platform/SharedFiles.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
@@ -42,7 +42,6 @@ std::optional<std::string> readWhole(const std::string& path, size_t maxBytes) {
 }
 
 constexpr size_t kMaxHelperBuild = 256 * 1024 * 1024;
-constexpr size_t kMaxSettingsFile = 16 * 1024 * 1024;
 
 // A word for sh, in single quotes: a quote inside becomes '\'' so nothing in it is run.
 std::string shellQuoted(const std::string& text) {
@@ -205,10 +204,11 @@ bool BlackoutController::installHelper() {
 }
 
 bool BlackoutController::isMacOSOptimizedChargingEnabled() {
-    auto bytes = readWhole(kPowerManagement, kMaxSettingsFile);
-    if (!bytes) return false;
+    // Binary on a Mac, XML in older files: the platform reads either.
+    auto* files = platform::current().propertyLists;
+    if (!files) return false;
     std::string error;
-    auto settings = platform::parsePropertyList(*bytes, error);
+    auto settings = files->read(kPowerManagement, error);
     const auto* custom = settings ? settings->find("Custom Profile") : nullptr;
     if (!custom || !custom->dict()) return false;
     for (const auto& [source, profile] : *custom->dict())

@@ -209,15 +209,24 @@ TEST_F(BatteryCardTest, SliderApplyRowOffAndANewHelperBuild) {
     EXPECT_TRUE(c.isHelperInstalled());
 }
 
-TEST_F(BatteryCardTest, OptimizedChargingOnTheBatteryProfileAloneIsWarnedOf) {
-    auto m = laptopWithTwoMonitors();
-    m.battery->optimizedChargingOnBattery = true;
-    start(m);
-    mac().alerts().queueAnswers({0, 0, 0});
-    mac().privileges().queuePromptAnswers({true});
-    controller().chargeLimitCheckbox->performClick();
-    advance();
-    EXPECT_EQ(mac().alerts().shown().back().messageText, "macOS Battery Protection Detected");
+TEST_F(BatteryCardTest, OptimizedChargingOnTheBatteryProfileAloneIsWarnedOfInEitherForm) {
+    // A Mac keeps its power settings as a binary property list; an XML one is read as well.
+    for (const bool xml : {false, true}) {
+        auto m = laptopWithTwoMonitors();
+        m.battery->optimizedChargingOnBattery = true;
+        m.battery->powerSettingsXML = xml;
+        start(m);
+        QFile settings(QString::fromStdString(platform().paths->map(
+            "/Library/Preferences/SystemConfiguration/com.apple.PowerManagement.plist")));
+        ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+        EXPECT_EQ(settings.read(8), xml ? QByteArray("<?xml ve") : QByteArray("bplist00"));
+        mac().alerts().queueAnswers({0, 0, 0});
+        mac().privileges().queuePromptAnswers({true});
+        controller().chargeLimitCheckbox->performClick();
+        advance();
+        EXPECT_EQ(mac().alerts().shown().back().messageText, "macOS Battery Protection Detected")
+            << (xml ? "XML" : "binary");
+    }
 }
 
 TEST_F(BatteryCardTest, CalibrationIsScheduledShownAndCancelled) {

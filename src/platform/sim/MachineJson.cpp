@@ -329,6 +329,7 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.hasMainAppService = boolField(login, "mainAppService", true, "machine.loginItems");
     d.loginItemEnabled = boolField(login, "enabled", false, "machine.loginItems");
     d.loginItemFails = boolField(login, "fails", false, "machine.loginItems");
+    d.loginItemNeedsApproval = boolField(login, "requiresApproval", false, "machine.loginItems");
     d.hasDisplayServices = boolField(root, "displayServices", true, "machine");
     d.hasCoreBrightness = boolField(root, "coreBrightness", true, "machine");
     d.autoBrightnessRefused = boolField(root, "autoBrightnessRefused", false, "machine");
@@ -432,6 +433,10 @@ MachineDescription parseMachine(const QJsonObject& root) {
             x.hasProfiler = boolField(b, "profiler", x.hasProfiler, at);
             x.optimizedChargingOnBattery = boolField(b, "optimizedChargingOnBattery", false, at);
             x.optimizedChargingOnAC = boolField(b, "optimizedChargingOnAC", false, at);
+            const std::string form = stringField(b, "powerSettingsFormat", "binary", at);
+            if (form != "binary" && form != "xml")
+                fail(at + ".powerSettingsFormat", "must be \"binary\" or \"xml\"");
+            x.powerSettingsXML = form == "xml";
             if (b.contains("registryProperties")) {
                 if (!b.value("registryProperties").isObject())
                     fail(at + ".registryProperties", "must be an object");
