@@ -1,8 +1,8 @@
 #include "platform/PropertyList.h"
+#include "platform/OutsideFiles.h"
 #include "platform/PropertyListFiles.h"
 #include "platform/SystemPaths.h"
 
-#include <QFile>
 #include <QLocale>
 #include <QXmlStreamReader>
 
@@ -149,18 +149,16 @@ std::string xmlPropertyList(const Value& value) {
 }
 
 std::optional<std::string> readPropertyListBytes(const std::string& realPath, std::string& error) {
-    // Preferences are kilobytes; a file far larger is no preferences file.
-    constexpr qint64 kLimit = 16 << 20;
-    QFile file(QString::fromStdString(realPath));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString().toStdString();
+    // Preferences are kilobytes; a file far larger is no preferences file. Never waits on a
+    // FIFO put in its place.
+    OutsideFileRules rules;
+    rules.maxBytes = 16 << 20;
+    auto file = readOutsideFile(realPath, rules);
+    if (!file.ok()) {
+        error = file.problem;
         return std::nullopt;
     }
-    if (file.size() > kLimit) {
-        error = "larger than 16 MiB";
-        return std::nullopt;
-    }
-    return file.read(kLimit).toStdString();
+    return std::move(file.bytes);
 }
 
 namespace {
