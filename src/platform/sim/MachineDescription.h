@@ -26,6 +26,9 @@ struct MonitorDescription {
     bool answers = true;               // false: every I2C operation fails
     bool dropsWrites = false;          // writes succeed on the bus but change nothing
     int badChecksums = 0;              // the first N replies carry a wrong checksum
+    // The first N replies have a sound checksum but carry no value of the code asked: in turn
+    // another kind of reply, "unsupported", and a reply about another VCP code.
+    int strayReplies = 0;
     // Virtual time each I2C operation takes on the bus, in microseconds.
     uint32_t writeMicros = 0;
     uint32_t readMicros = 0;

@@ -164,6 +164,7 @@ MonitorDescription parseMonitor(const QJsonObject& o, const std::string& where) 
     m.answers = boolField(o, "answers", true, where);
     m.dropsWrites = boolField(o, "dropsWrites", false, where);
     m.badChecksums = int(intField(o, "badChecksums", 0, 0, 1'000'000, where));
+    m.strayReplies = int(intField(o, "strayReplies", 0, 0, 1'000'000, where));
     m.writeMicros = uint32_t(intField(o, "writeMicros", 0, 0, kMaxMicros, where));
     m.readMicros = uint32_t(intField(o, "readMicros", 0, 0, kMaxMicros, where));
     auto vcp = objectField(o, "vcp", where);
