@@ -24,7 +24,9 @@ class NoChargingHardware : public helper::ChargingHardware {
 HelperBackend makeHelperBackend(const std::string& rootFolder,
                                 const std::function<void(const std::string&)>& log) {
     HelperBackend backend;
-    backend.folder = rootFolder + kHelperFolder;
+    // A real system's folders are walked from /; a virtual Mac's from its root folder.
+    backend.root = rootFolder.empty() ? "/" : rootFolder;
+    backend.folder = kHelperFolder;
     if (rootFolder.empty()) {
         backend.hardware = std::make_unique<NoChargingHardware>();
         backend.access = helper::makeHostFolderAccess(kHelperFolder);

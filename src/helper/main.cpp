@@ -41,7 +41,7 @@ int main(int argc, char**) {
     const char* rootVariable = std::getenv("NIGHTLID_SYSTEM_ROOT");
     const std::string root = rootVariable ? rootVariable : "";
     auto chosen = backend::makeHelperBackend(root, logLine);
-    helper::HelperCore core(chosen.folder, logLine, std::move(chosen.access));
+    helper::HelperCore core(chosen.root, chosen.folder, logLine, std::move(chosen.access));
     helper::HelperLoop loop(core, *chosen.hardware, logLine);
     while (!stopping) {
         loop.poll(int64_t(std::time(nullptr)));

@@ -159,11 +159,22 @@ enum {
 
 extern NSNotificationName const NSApplicationDidChangeScreenParametersNotification;
 
+// Appearances
+typedef NSString* NSAppearanceName;
+extern NSAppearanceName const NSAppearanceNameAqua;
+extern NSAppearanceName const NSAppearanceNameDarkAqua;
+
+@interface NSAppearance : NSObject
+@property(readonly, copy) NSAppearanceName name;
+- (NSAppearanceName)bestMatchFromAppearancesWithNames:(NSArray<NSAppearanceName>*)appearances;
+@end
+
 @interface NSApplication : NSResponder
 @property(class, readonly, strong) NSApplication* sharedApplication;
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
 - (void)activateIgnoringOtherApps:(BOOL)flag;
 @property(readonly, strong) NSEvent* currentEvent;
+@property(readonly, strong) NSAppearance* effectiveAppearance;
 @end
 
 @interface NSRunningApplication : NSObject

@@ -30,10 +30,14 @@ __attribute__((objc_root_class))
 + (instancetype)alloc;
 + (instancetype)new;
 - (instancetype)init;
++ (Class)class;
+- (BOOL)isKindOfClass:(Class)aClass;
+@property(readonly, copy) NSString* description;
 @end
 
 @interface NSString : NSObject
 + (instancetype)stringWithUTF8String:(const char*)nullTerminatedCString;
+- (BOOL)isEqualToString:(NSString*)aString;
 @property(readonly) NSUInteger length;
 @property(readonly) const char* UTF8String;
 @end
@@ -41,9 +45,12 @@ __attribute__((objc_root_class))
 @interface NSNumber : NSObject
 + (NSNumber*)numberWithUnsignedInt:(unsigned int)value;
 @property(readonly) unsigned int unsignedIntValue;
+@property(readonly) unsigned long long unsignedLongLongValue;
 @end
 
 @interface NSArray<__covariant ObjectType> : NSObject
+// Array literals are made with it.
++ (instancetype)arrayWithObjects:(const ObjectType[])objects count:(NSUInteger)cnt;
 @property(readonly) NSUInteger count;
 - (ObjectType)objectAtIndex:(NSUInteger)index;
 @end
@@ -64,6 +71,30 @@ typedef NSString* NSNotificationName;
 
 @interface NSOperationQueue : NSObject
 @property(class, readonly, strong) NSOperationQueue* mainQueue;
+- (void)addOperationWithBlock:(void (^)(void))block;
+@end
+
+@interface NSBundle : NSObject
+@property(class, readonly, strong) NSBundle* mainBundle;
+@property(readonly, copy) NSString* bundleIdentifier;
+@property(readonly, copy) NSString* bundlePath;
+@end
+
+// Key-value observing
+typedef NSUInteger NSKeyValueObservingOptions;
+enum { NSKeyValueObservingOptionNew = 0x01, NSKeyValueObservingOptionInitial = 0x04 };
+typedef NSString* NSKeyValueChangeKey;
+
+@interface NSObject (NSKeyValueObserving)
+- (void)observeValueForKeyPath:(NSString*)keyPath
+                      ofObject:(id)object
+                        change:(NSDictionary<NSKeyValueChangeKey, id>*)change
+                       context:(void*)context;
+- (void)addObserver:(NSObject*)observer
+         forKeyPath:(NSString*)keyPath
+            options:(NSKeyValueObservingOptions)options
+            context:(void*)context;
+- (void)removeObserver:(NSObject*)observer forKeyPath:(NSString*)keyPath;
 @end
 
 @interface NSNotificationCenter : NSObject
