@@ -40,7 +40,8 @@ std::optional<int> readEarlyArguments(int argc, char** argv, EarlyArguments& ear
             if (name == a) ++i; // its value follows
             continue;
         }
-        if (name == "--log" || name == "--help-script" || name == "--virtual-mac" || early.help)
+        if (name == "--log" || name == "--help-script" || name == "--virtual-mac" ||
+            name == "--real-time" || early.help)
             continue;
         std::cerr << "nightlid: unknown option " << a << "; see nightlid --help\n";
         return 2;
@@ -82,7 +83,10 @@ int main(int argc, char** argv) {
     QCommandLineOption verbose("log", "Echo the system log to standard error.");
     QCommandLineOption helpScript("help-script", "Print the script commands and state fields.");
     QCommandLineOption virtualMac("virtual-mac", "Run on the embedded virtual Mac.");
-    cli.addOptions({machine, profile, script, tour, verbose, helpScript, virtualMac});
+    QCommandLineOption realTime("real-time",
+                                "Run the script or the tour on the real clock: the virtual "
+                                "devices take their real times, as in the simulator window.");
+    cli.addOptions({machine, profile, script, tour, verbose, helpScript, virtualMac, realTime});
     cli.process(app);
 
     LaunchOptions options;
@@ -96,5 +100,6 @@ int main(int argc, char** argv) {
     options.helpScript = cli.isSet(helpScript);
     options.echoLog = cli.isSet(verbose);
     options.virtualMac = cli.isSet(virtualMac);
+    options.realTime = cli.isSet(realTime);
     return backend::runProgram(app, options);
 }

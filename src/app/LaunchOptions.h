@@ -12,8 +12,9 @@ struct LaunchOptions {
     bool helpScript = false;
     bool echoLog = false;
     bool virtualMac = false; // asked for by name, even where a real Mac is at hand
+    bool realTime = false;   // a script or the tour on Qt's loop and the real clock
 
-    // Without a window, in virtual time.
+    // Without a window, in virtual time unless realTime.
     bool headless() const { return scriptFile || tourFolder || helpScript; }
     // Everything but a plain launch needs the virtual Mac: scripts drive its devices.
     bool needsVirtualMac() const {

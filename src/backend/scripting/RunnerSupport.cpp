@@ -56,11 +56,6 @@ std::string compact(const QJsonValue& v) {
     return doc.substr(1, doc.size() - 2);
 }
 
-// Lets the device queues finish what was asked of them and runs what they posted back.
-void settle(sim::VirtualMac& mac) {
-    mac.settle();
-}
-
 // The first word, or the text in quotes when it starts with one, and the rest; both empty when a
 // quote is not closed.
 std::pair<std::string, std::string> splitQuotedWord(const std::string& text) {

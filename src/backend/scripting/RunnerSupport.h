@@ -28,7 +28,11 @@ std::optional<QJsonValue> lookup(const QJsonValue& root, const std::string& path
 // A JSON literal, or a bare word as a string.
 QJsonValue parseLiteral(const std::string& text);
 std::string compact(const QJsonValue& v);
+// How a script's time passes (ScriptTime.cpp). Virtual time jumps over what is waited for; on the
+// real clock (--real-time) Qt's own loop runs meanwhile and the devices take their real times.
 // Lets the device queues finish what was asked of them and runs what they posted back.
 void settle(sim::VirtualMac& mac);
+// Runs what falls due in that much time, the queues going on in their own time meanwhile.
+void passTime(sim::VirtualMac& mac, double seconds);
 
 } // namespace scripting

@@ -270,7 +270,8 @@ bool ScriptDriver::answerAdminPrompt() {
 
 void ScriptDriver::advance(double seconds) {
     // Timers, posted work and device exchanges in time order; idle time is skipped at once.
-    session_.mac().advance(seconds);
+    passTime(session_.mac(), seconds);
+    settle(session_.mac());
 }
 
 std::string ScriptDriver::expand(const std::string& line) const {
@@ -318,7 +319,7 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     if (!timed && !session_.terminated()) settle(mac);
     CommandCall call{session_, cmd, rest, error,
                      // Between a drag's values the queues go on in their own time.
-                     [&mac](double s) { mac.manualRunLoop()->advance(s); }};
+                     [&mac](double s) { passTime(mac, s); }};
     if (!command->run(call)) return false;
     if (!timed && !session_.terminated()) settle(mac);
     return true;

@@ -97,7 +97,7 @@ int runOnVirtualMac(QApplication& app, const LaunchOptions& options) {
     }
     const bool headless = options.headless();
     VirtualMacOptions machine;
-    machine.virtualTime = headless;
+    machine.virtualTime = headless && !options.realTime;
     machine.echoLog = options.echoLog;
     // Scripts and the tour start from a fresh profile unless one is given.
     if (options.profileFolder)
