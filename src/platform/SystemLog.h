@@ -2,6 +2,8 @@
 // The system log. Lines are printf-style; tests capture them.
 
 #include <cstdarg>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -15,14 +17,23 @@ class SystemLog {
     void setEcho(bool toStderr) { echo_ = toStderr; }
     // Where the operating system keeps its log (a Mac's unified log), given every line.
     void setSink(std::function<void(const std::string&)> sink) { sink_ = std::move(sink); }
-    // Every line written so far, oldest first.
+    // The lines kept (the most recent ones, up to the limit), oldest first.
     std::vector<std::string> lines() const;
+    // How many lines were ever written, and those kept of the ones written after the first count
+    // (with how many were written by then, for the next call).
+    uint64_t written() const;
+    std::vector<std::string> linesAfter(uint64_t count, uint64_t* writtenNow = nullptr) const;
+    // The most lines kept: each new line then pushes out the oldest, so a long run stays the same
+    // size.
+    void setLimit(size_t lines);
     bool contains(const std::string& line) const;
     void clear();
 
   private:
     mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
+    std::deque<std::string> lines_;
+    size_t limit_ = 20000;
+    uint64_t written_ = 0;
     bool echo_ = false;
     std::function<void(const std::string&)> sink_;
 };

@@ -115,10 +115,8 @@ bool ScriptDriver::plugCommand(CommandCall& call) {
 }
 
 bool ScriptDriver::stateCommand(CommandCall&) {
-    auto& mac = session_.mac();
     auto state = stateReport(session_);
-    state["log"] = logSinceLastState();
-    logShown_ = mac.log().lines().size();
+    state["log"] = logSinceLastState(&logShown_);
     out_ << QJsonDocument(state).toJson(QJsonDocument::Compact).toStdString() << std::endl;
     return true;
 }

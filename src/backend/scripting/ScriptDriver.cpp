@@ -284,12 +284,10 @@ std::string ScriptDriver::expand(const std::string& line) const {
     return out;
 }
 
-QJsonArray ScriptDriver::logSinceLastState() {
+QJsonArray ScriptDriver::logSinceLastState(uint64_t* writtenNow) {
     QJsonArray log;
-    const auto lines = session_.mac().log().lines();
-    if (logShown_ > lines.size()) logShown_ = 0;
-    for (size_t i = logShown_; i < lines.size(); ++i)
-        log.append(QString::fromStdString(lines[i]));
+    for (const auto& line : session_.mac().log().linesAfter(logShown_, writtenNow))
+        log.append(QString::fromStdString(line));
     return log;
 }
 

@@ -36,7 +36,7 @@ class ScriptDriver {
   private:
     friend struct OwnCommands;
     // The log lines written since the previous state, in order.
-    QJsonArray logSinceLastState();
+    QJsonArray logSinceLastState(uint64_t* writtenNow = nullptr);
     bool execute(const std::string& line, std::string& error);
     std::string expand(const std::string& line) const;
     // Runs the next line; false once the script is over or has failed.
@@ -79,7 +79,7 @@ class ScriptDriver {
     std::string source_;
     int status_ = 0;
     bool over_ = false;
-    size_t logShown_ = 0;
+    uint64_t logShown_ = 0; // log lines written before the last state
 
     Session& session_;
     std::ostream& out_;

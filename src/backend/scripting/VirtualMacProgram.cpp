@@ -3,8 +3,10 @@
 #include "backend/scripting/ScriptDriver.h"
 #include "backend/scripting/Session.h"
 #include "backend/scripting/Tour.h"
+#include "platform/SystemLog.h"
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/SimAlerts.h"
+#include "platform/sim/SimMonitor.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimulatorWindow.h"
 
@@ -73,6 +75,11 @@ int runHeadless(scripting::Session& session, const std::optional<std::string>& s
 
 // The simulator window beside the program's own, on Qt's event loop and the real clock.
 int runInteractive(scripting::Session& session, QApplication& app) {
+    // Here the machine's records are read only by the simulator's log view (its last 2000 lines)
+    // and its frames-a-second figures: kept short, a session that runs for days keeps its size.
+    session.mac().log().setLimit(kLogLinesShown);
+    for (const auto& d : session.mac().description().displays)
+        if (auto* monitor = session.mac().monitor(d.id)) monitor->setHistoryLimit(512);
     SimulatorWindow simulator(session.mac());
     session.setOnTerminated([] { QApplication::quit(); });
     session.mac().alerts().setPresenter(&SimulatorWindow::presentAlert);

@@ -32,9 +32,7 @@ platform::IOReturn SimMonitor::write(uint32_t chipAddress, uint32_t dataAddress,
                                      const uint8_t* buffer, uint32_t length, bool& changed) {
     std::lock_guard lock(mutex_);
     ++writes_;
-    if (log_.size() >= 8192)
-        log_.erase(log_.begin(), log_.begin() + 4096); // a long run stays small
-    log_.emplace_back(buffer, buffer + length);
+    keep(log_, std::vector<uint8_t>(buffer, buffer + length));
     if (!d_.answers) return platform::kIOReturnNotResponding;
     if (chipAddress != kChip || dataAddress != kHostAddress || length < 3)
         return platform::kIOReturnError;
@@ -48,13 +46,9 @@ platform::IOReturn SimMonitor::write(uint32_t chipAddress, uint32_t dataAddress,
     if (n == 3) {
         uint8_t code = payload[0];
         uint16_t value = uint16_t(payload[1] << 8 | payload[2]);
-        if (sets_.size() >= 8192) sets_.erase(sets_.begin(), sets_.begin() + 4096);
-        sets_.emplace_back(code, value);
+        keep(sets_, std::pair(code, value));
         ++validSets_;
-        constexpr size_t kFramesKept = 4096;
-        if (frames_.size() >= kFramesKept)
-            frames_.erase(frames_.begin(), frames_.begin() + kFramesKept / 2);
-        frames_.push_back({clock_ ? clock_->nowMicroseconds() : 0, code, value});
+        keep(frames_, Frame{clock_ ? clock_->nowMicroseconds() : 0, code, value});
         if (!d_.dropsWrites) {
             auto& f = d_.vcp[code];
             changed = f.current != value;
@@ -171,7 +165,7 @@ int SimMonitor::validSetCount() const {
 
 std::vector<std::vector<uint8_t>> SimMonitor::writes() const {
     std::lock_guard lock(mutex_);
-    return log_;
+    return {log_.begin(), log_.end()};
 }
 
 std::vector<uint16_t> SimMonitor::valuesWritten(uint8_t code) const {
@@ -184,7 +178,7 @@ std::vector<uint16_t> SimMonitor::valuesWritten(uint8_t code) const {
 
 std::vector<SimMonitor::Frame> SimMonitor::frames() const {
     std::lock_guard lock(mutex_);
-    return frames_;
+    return {frames_.begin(), frames_.end()};
 }
 
 int SimMonitor::framesInBusiestSecond() const {
@@ -218,6 +212,17 @@ std::optional<uint64_t> SimMonitor::arrivalAfter(uint64_t asked, uint8_t code,
     for (const auto& f : frames_)
         if (f.at >= asked && f.code == code && f.value == value) return f.at - asked;
     return std::nullopt;
+}
+
+void SimMonitor::setHistoryLimit(size_t entries) {
+    std::lock_guard lock(mutex_);
+    historyLimit_ = std::max<size_t>(entries, 1);
+    while (log_.size() > historyLimit_)
+        log_.pop_front();
+    while (sets_.size() > historyLimit_)
+        sets_.pop_front();
+    while (frames_.size() > historyLimit_)
+        frames_.pop_front();
 }
 
 void SimMonitor::resetCounters() {

@@ -5,6 +5,7 @@
 #include "platform/IORegistry.h"
 #include "platform/sim/MachineDescription.h"
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -48,6 +49,9 @@ class SimMonitor {
     std::vector<std::vector<uint8_t>> writes() const;        // every written buffer, oldest first
     std::vector<uint16_t> valuesWritten(uint8_t code) const; // Set VCP values in arrival order
     void resetCounters();
+    // How many written buffers, Set VCP values and frames are kept: each new one then pushes out
+    // the oldest, so a long run stays the same size.
+    void setHistoryLimit(size_t entries);
     // Set VCP frames with the moment each arrived (the most recent few thousand).
     struct Frame {
         uint64_t at = 0; // microseconds on the machine's clock
@@ -67,6 +71,12 @@ class SimMonitor {
     uint32_t readMicros() const;
 
   private:
+    // Adds to a history; once it holds the limit, the oldest entry goes.
+    template <typename T> void keep(std::deque<T>& history, T entry) {
+        while (!history.empty() && history.size() >= historyLimit_)
+            history.pop_front();
+        history.push_back(std::move(entry));
+    }
     platform::IOReturn write(uint32_t chipAddress, uint32_t dataAddress, const uint8_t* buffer,
                              uint32_t length, bool& changed);
     platform::IOReturn read(uint32_t chipAddress, uint32_t offset, uint8_t* buffer,
@@ -74,13 +84,14 @@ class SimMonitor {
 
     std::function<void(bool)> changed_;
     const platform::Clock* clock_ = nullptr;
-    std::vector<Frame> frames_;
+    std::deque<Frame> frames_;
+    size_t historyLimit_ = 8192;
     mutable std::mutex mutex_;
     MonitorDescription d_;
     std::optional<uint8_t> pendingRead_;
     int writes_ = 0, reads_ = 0, validSets_ = 0;
-    std::vector<std::vector<uint8_t>> log_;
-    std::vector<std::pair<uint8_t, uint16_t>> sets_;
+    std::deque<std::vector<uint8_t>> log_;
+    std::deque<std::pair<uint8_t, uint16_t>> sets_;
 };
 
 } // namespace sim

@@ -105,7 +105,7 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
 
     // The program's log lines, for whoever asks for them.
     logView_->setReadOnly(true);
-    logView_->setMaximumBlockCount(2000);
+    logView_->setMaximumBlockCount(kLogLinesShown);
     logView_->setStyleSheet("font-family: monospace; font-size: 11px;");
     logView_->hide();
     auto* showLog = new QPushButton("Show log");
@@ -198,15 +198,9 @@ void SimulatorWindow::refresh() {
     if (auto item = mac_.statusItem())
         item->setMenuPresenter([this](const platform::Menu& menu) { canvas_->showMenu(menu); });
     if (logView_->isVisible()) {
-        auto lines = mac_.log().lines();
-        if (lines.size() < logLinesShown_) {
-            logView_->clear();
-            logLinesShown_ = 0;
-        }
         // Only what is new: the view keeps what it already shows.
-        for (size_t i = logLinesShown_; i < lines.size(); ++i)
-            logView_->appendPlainText(QString::fromStdString(lines[i]));
-        logLinesShown_ = lines.size();
+        for (const auto& line : mac_.log().linesAfter(logLinesShown_, &logLinesShown_))
+            logView_->appendPlainText(QString::fromStdString(line));
     }
     canvas_->update();
 }

@@ -19,6 +19,9 @@ class VirtualMac;
 class ScreensCanvas;
 class KeyPad;
 
+// The most log lines the window's log view shows.
+constexpr int kLogLinesShown = 2000;
+
 class SimulatorWindow : public QWidget {
   public:
     explicit SimulatorWindow(VirtualMac& mac, QWidget* parent = nullptr);
@@ -49,7 +52,7 @@ class SimulatorWindow : public QWidget {
     QComboBox* soundChoice_;
     QPlainTextEdit* logView_;
     KeyPad* keyPad_;
-    size_t logLinesShown_ = 0;
+    uint64_t logLinesShown_ = 0; // log lines written before the view last caught up
 };
 
 } // namespace sim
