@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     Window window;
     QString error;
     if (!yardstick::build(QString::fromUtf8(kControlWindowDescription), &window, &error)) {
-        std::cerr << "bench_yardstick: the control window's description is damaged: "
+        std::cerr << "startup_yardstick: the control window's description is damaged: "
                   << error.toStdString() << "\n";
         return 3;
     }
