@@ -7,10 +7,11 @@
 #include "helper/HelperLoop.h"
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <string>
 #include <unistd.h>
 #include <utility>
 
@@ -36,11 +37,9 @@ int main(int argc, char**) {
     }
     std::signal(SIGTERM, stop);
     std::signal(SIGINT, stop);
-    // Started by a virtual Mac's launchd, the system's folders and its charging controller live
-    // under the machine's root folder; the backend factory tells them apart.
-    const char* rootVariable = std::getenv("NIGHTLID_SYSTEM_ROOT");
-    const std::string root = rootVariable ? rootVariable : "";
-    auto chosen = backend::makeHelperBackend(root, logLine);
+    // The backend this executable links: the system's, or a virtual Mac's for its own helper.
+    auto chosen = backend::makeHelperBackend(logLine);
+    if (!chosen.hardware || !chosen.access) return 78; // EX_CONFIG
     helper::HelperCore core(chosen.folder, logLine, std::move(chosen.access));
     helper::HelperLoop loop(core, *chosen.hardware, logLine);
     while (!stopping) {

@@ -62,12 +62,11 @@ struct MacBackend::Services {
     std::unique_ptr<platform::IORegistry> ioRegistry;
     std::unique_ptr<platform::Applications> applications = makeApplications();
     std::unique_ptr<platform::StatusBar> statusBar = makeStatusBar();
-    std::unique_ptr<platform::Updater> updater = makePendingUpdater();
     std::unique_ptr<platform::Notifications> notifications = makePendingNotifications();
     std::unique_ptr<platform::LoginItems> loginItems = makePendingLoginItems();
     std::unique_ptr<platform::SystemLocale> locale = makeSystemLocale();
     std::unique_ptr<platform::Alerts> alerts = makeAlerts();
-    std::unique_ptr<platform::SystemAppearance> appearance = makePendingAppearance();
+    std::unique_ptr<platform::SystemAppearance> appearance = makeAppearance();
     std::unique_ptr<platform::BuiltInBrightness> builtInBrightness;
     std::unique_ptr<platform::CoreBrightness> coreBrightness = makePendingCoreBrightness();
     std::unique_ptr<platform::TransferTables> transferTables = makeTransferTables();
@@ -121,7 +120,8 @@ MacBackend::MacBackend(bool echoLog) : services_(std::make_unique<Services>()) {
     p.ioRegistry = s.ioRegistry.get();
     p.applications = s.applications.get();
     p.statusBar = s.statusBar.get();
-    p.updater = s.updater.get();
+    // No update framework is linked: "Check for Updates..." says this build does not update.
+    p.updater = nullptr;
     p.notifications = s.notifications.get();
     p.loginItems = s.loginItems.get();
     p.locale = s.locale.get();

@@ -14,6 +14,7 @@
 #include "platform/Screens.h"
 #include "platform/Sounds.h"
 #include "platform/StatusBar.h"
+#include "platform/SystemAppearance.h"
 #include "platform/SystemLocale.h"
 #include "platform/TransferTables.h"
 #include "platform/UserDefaults.h"
@@ -53,6 +54,7 @@ std::unique_ptr<platform::InputActivity> makeInputActivity();
 std::unique_ptr<platform::Applications> makeApplications();
 std::unique_ptr<platform::Alerts> makeAlerts();
 std::unique_ptr<platform::Sounds> makeSounds();
+std::unique_ptr<platform::SystemAppearance> makeAppearance();
 std::unique_ptr<platform::WindowServer> makeWindowServer();
 
 } // namespace mac

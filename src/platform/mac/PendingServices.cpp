@@ -76,15 +76,6 @@ class PendingCoreBrightness : public platform::CoreBrightness {
     std::unique_ptr<platform::BlueLightClient> createBlueLightClient() override { return nullptr; }
 };
 
-class PendingAppearance : public platform::SystemAppearance {
-  public:
-    GetThemeFunction lookupGetTheme() override { return {}; }
-    SetThemeFunction lookupSetTheme() override { return {}; }
-    bool applicationAppearanceIsDark() const override { return false; }
-    int addAppearanceObserver(std::function<void()>) override { return 0; }
-    void removeAppearanceObserver(int) override {}
-};
-
 class PendingNotifications : public platform::Notifications {
   public:
     void requestAuthorization(platform::AuthorizationOptions,
@@ -111,18 +102,6 @@ class PendingLoginItems : public platform::LoginItems {
     }
 };
 
-class NoUpdaterController : public platform::UpdaterController {
-  public:
-    void checkForUpdates() override {}
-};
-
-class PendingUpdater : public platform::Updater {
-  public:
-    std::shared_ptr<platform::UpdaterController> createStandardController(bool) override {
-        return std::make_shared<NoUpdaterController>();
-    }
-};
-
 class PendingPrivileges : public platform::Privileges {
   public:
     bool runAppleScript(const std::string&, std::string& errorDescription) override {
@@ -146,17 +125,11 @@ std::unique_ptr<platform::AudioHardware> makePendingAudio() {
 std::unique_ptr<platform::CoreBrightness> makePendingCoreBrightness() {
     return std::make_unique<PendingCoreBrightness>();
 }
-std::unique_ptr<platform::SystemAppearance> makePendingAppearance() {
-    return std::make_unique<PendingAppearance>();
-}
 std::unique_ptr<platform::Notifications> makePendingNotifications() {
     return std::make_unique<PendingNotifications>();
 }
 std::unique_ptr<platform::LoginItems> makePendingLoginItems() {
     return std::make_unique<PendingLoginItems>();
-}
-std::unique_ptr<platform::Updater> makePendingUpdater() {
-    return std::make_unique<PendingUpdater>();
 }
 std::unique_ptr<platform::Privileges> makePendingPrivileges() {
     return std::make_unique<PendingPrivileges>();

@@ -1,7 +1,7 @@
 #pragma once
 // Services the macOS backend does not reach yet (hotkeys, key layouts, audio, CoreBrightness,
-// SkyLight, notifications, login items, updates, administrator scripts). Each answers as a Mac
-// without that feature would: an error status, no client, nothing found; nothing is faked.
+// notifications, login items, administrator scripts). Each answers as a Mac without that
+// feature would: an error status, no client, nothing found; nothing is faked.
 
 #include "platform/AudioHardware.h"
 #include "platform/CoreBrightness.h"
@@ -10,8 +10,6 @@
 #include "platform/LoginItems.h"
 #include "platform/Notifications.h"
 #include "platform/PowerSources.h"
-#include "platform/SystemAppearance.h"
-#include "platform/Updater.h"
 
 #include <memory>
 
@@ -21,10 +19,8 @@ std::unique_ptr<platform::Hotkeys> makePendingHotkeys();
 std::unique_ptr<platform::KeyboardLayout> makePendingKeyboardLayout();
 std::unique_ptr<platform::AudioHardware> makePendingAudio();
 std::unique_ptr<platform::CoreBrightness> makePendingCoreBrightness();
-std::unique_ptr<platform::SystemAppearance> makePendingAppearance();
 std::unique_ptr<platform::Notifications> makePendingNotifications();
 std::unique_ptr<platform::LoginItems> makePendingLoginItems();
-std::unique_ptr<platform::Updater> makePendingUpdater();
 std::unique_ptr<platform::Privileges> makePendingPrivileges();
 
 } // namespace mac

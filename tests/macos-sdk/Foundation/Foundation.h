@@ -1,10 +1,11 @@
 #pragma once
-// Foundation: the root class, strings, numbers, collections, notifications, errors and
-// AppleScript. Objective-C properties are declared with the attributes the backend relies on
-// (form differs: fewer attributes than the real declarations).
+// Foundation: the root class, strings, numbers, collections, key-value observing,
+// notifications, errors and AppleScript. Objective-C properties are declared with the
+// attributes the backend relies on (form differs: fewer attributes than the real declarations).
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreGraphics/CoreGraphics.h>
+#include <os/availability.h>
 
 typedef signed char BOOL;
 #define YES ((BOOL)1)
@@ -36,6 +37,7 @@ __attribute__((objc_root_class))
 + (instancetype)stringWithUTF8String:(const char*)nullTerminatedCString;
 @property(readonly) NSUInteger length;
 @property(readonly) const char* UTF8String;
+- (BOOL)isEqualToString:(NSString*)aString;
 @end
 
 @interface NSNumber : NSObject
@@ -44,6 +46,8 @@ __attribute__((objc_root_class))
 @end
 
 @interface NSArray<__covariant ObjectType> : NSObject
+// What an array literal, @[ ... ], is made with.
++ (instancetype)arrayWithObjects:(const ObjectType[])objects count:(NSUInteger)count;
 @property(readonly) NSUInteger count;
 - (ObjectType)objectAtIndex:(NSUInteger)index;
 @end
@@ -54,6 +58,26 @@ __attribute__((objc_root_class))
 
 @interface NSError : NSObject
 @property(readonly, copy) NSString* localizedDescription;
+@end
+
+// Key-value observing
+typedef NSString* NSKeyValueChangeKey;
+typedef NSUInteger NSKeyValueObservingOptions;
+enum { NSKeyValueObservingOptionNew = 0x01, NSKeyValueObservingOptionOld = 0x02 };
+
+@interface NSObject (NSKeyValueObserverRegistration)
+- (void)addObserver:(NSObject*)observer
+         forKeyPath:(NSString*)keyPath
+            options:(NSKeyValueObservingOptions)options
+            context:(void*)context;
+- (void)removeObserver:(NSObject*)observer forKeyPath:(NSString*)keyPath;
+@end
+
+@interface NSObject (NSKeyValueObserving)
+- (void)observeValueForKeyPath:(NSString*)keyPath
+                      ofObject:(id)object
+                        change:(NSDictionary<NSKeyValueChangeKey, id>*)change
+                       context:(void*)context;
 @end
 
 typedef NSString* NSNotificationName;
