@@ -4,10 +4,9 @@
 #include "FuzzSupport.h"
 #include "helper/HelperCore.h"
 #include "platform/Platform.h"
+#include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
 #include "power/HelperFiles.h"
-
-#include <QString>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::clearScratch();
@@ -25,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::writeInput("Library/Application Support/Nightlid/calibration.txt",
                      reinterpret_cast<const uint8_t*>(calibration.data()), calibration.size());
 
-    helper::HelperCore core(folder, [](const std::string&) {});
+    helper::HelperCore core(fuzz::scratch(), "/Library/Application Support/Nightlid",
+                            [](const std::string&) {});
     core.tick(now, reading);
     core.tick(now + 2, reading);
     if (core.limit() != 0 && (core.limit() < 50 || core.limit() > 100)) __builtin_trap();
@@ -43,19 +43,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The program's own reads, through the machine's paths.
     static platform::SystemPaths paths(fuzz::scratch());
+    static platform::SystemLog log;
     static platform::Platform platform = [] {
         platform::Platform p;
         p.paths = &paths;
+        p.log = &log;
         return p;
     }();
     platform::setCurrent(&platform);
+    log.clear();
+    // One reader, one answer: the card shows what the helper enforces.
     std::string refusal;
-    if (auto text =
-            power::readHelperFile("/Library/Application Support/Nightlid/limit.txt", refusal))
-        (void)helper::parseLimit(*text, error);
-    if (auto text =
-            power::readHelperFile("/Library/Application Support/Nightlid/calibration.txt", refusal))
-        (void)helper::parseCalibration(QString::fromStdString(*text).trimmed().toStdString(),
-                                       error);
+    const auto limitFile = power::readLimitFile(refusal);
+    const int shown = limitFile.state == helper::LimitFile::State::value ? limitFile.value : 0;
+    if (shown != core.limit()) __builtin_trap();
+    const auto calibrationFile = power::readCalibrationFile(refusal);
+    const auto shownKind = calibrationFile.state == helper::CalibrationFile::State::value
+                               ? calibrationFile.value.kind
+                               : helper::CalibrationState::Kind::inactive;
+    if (shownKind != core.calibration().kind) __builtin_trap();
     return 0;
 }

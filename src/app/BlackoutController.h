@@ -36,6 +36,9 @@ class Slider;
 class PopUpButton;
 class StackView;
 } // namespace appkit
+namespace helper {
+struct CalibrationFile;
+}
 namespace zen {
 class ZenWindow;
 class ZenView;
@@ -259,7 +262,7 @@ class BlackoutController {
     static const char* launchDaemonDefinition();
     std::optional<int> readLimitFile() const;
     // What the last refused reads were, so each is logged once, not at every refresh.
-    mutable std::string limitFileRefusal, limitFileRefused, calibrationFileRefusal;
+    mutable std::string limitFileRefusal, calibrationFileRefusal;
     void showChargeLimitValue(bool on);
     // The card.
     QPointer<QWidget> powerStatusCard;
@@ -285,11 +288,12 @@ class BlackoutController {
     struct CalibrationCardText {
         std::string line, button;
         bool running = false;
+        std::string problem; // why the file is not used, for the line's tool tip
     };
-    std::string readCalibrationState() const;
+    helper::CalibrationFile readCalibrationState() const;
     bool writeCalibrationState(const std::string& line);
     void showCalibrationNotSaved();
-    CalibrationCardText calibrationCardText(const std::string& state) const;
+    CalibrationCardText calibrationCardText(const helper::CalibrationFile& file) const;
     void calibrationButtonClicked();
 
     // --- Zen mode: a timed breathing exercise over black screens ---

@@ -53,6 +53,20 @@ void BlackoutController::autoLaunchToggled(appkit::Button& checkbox) {
     if (error) {
         platform::logf("Failed to toggle login item service: %s", error->c_str());
         checkbox.setState(on ? appkit::ControlState::off : appkit::ControlState::on);
+        return;
+    }
+    // Registered, but macOS launches it only once the person allows it: say where.
+    if (on && loginItems->mainAppStatus() == platform::LoginItemStatus::requiresApproval) {
+        appkit::Alert alert;
+        alert.messageText = t("로그인 항목 허용 필요", "Login Item Needs Approval");
+        alert.informativeText =
+            t("로그인 시 Nightlid를 실행하려면 [시스템 설정] -> [일반] -> [로그인 항목]에서 "
+              "Nightlid를 허용해 주세요.",
+              "To launch Nightlid at login, allow it in [System Settings] -> [General] -> "
+              "[Login Items].");
+        alert.addButton(t("시스템 설정 열기", "Open System Settings"));
+        alert.addButton(t("나중에", "Later"));
+        if (alert.runModal() == 0) loginItems->openLoginItemsSettings();
     }
 }
 

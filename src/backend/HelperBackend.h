@@ -13,7 +13,8 @@
 namespace backend {
 
 struct HelperBackend {
-    std::string folder; // the helper's folder as this process sees it
+    std::string root;   // where the system's folders start for this process
+    std::string folder; // the helper's folder beneath root
     std::unique_ptr<helper::ChargingHardware> hardware;
     std::unique_ptr<helper::FolderAccess> access;
 };

@@ -22,6 +22,7 @@ class NoChargingHardware : public helper::ChargingHardware {
 
 HelperBackend makeHelperBackend(const std::function<void(const std::string&)>& log) {
     HelperBackend backend;
+    backend.root = "/";
     backend.folder = kHelperFolder;
     backend.hardware = std::make_unique<NoChargingHardware>();
     backend.access = helper::makeHostFolderAccess(kHelperFolder);

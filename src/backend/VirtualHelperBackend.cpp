@@ -22,7 +22,8 @@ HelperBackend makeHelperBackend(const std::function<void(const std::string&)>& l
         log("nightlid-helper: started without a virtual Mac (NIGHTLID_SYSTEM_ROOT is not set)");
         return backend;
     }
-    backend.folder = std::string(root) + kHelperFolder;
+    backend.root = root;
+    backend.folder = kHelperFolder;
     backend.hardware = sim::makeVirtualChargingHardware(root);
     backend.access = sim::makeVirtualFolderAccess(root, kHelperFolder);
     return backend;

@@ -1,5 +1,6 @@
 #include "blackout/RecoveryJournal.h"
 
+#include "platform/OutsideFiles.h"
 #include "platform/SystemLog.h"
 
 #include <QDateTime>
@@ -48,12 +49,7 @@ RecoveryJournal::RecoveryJournal(std::string path, platform::SystemLog* log)
 }
 
 void RecoveryJournal::load() {
-    const QString path = QString::fromStdString(path_);
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) return;
-    // A folder, a FIFO or a huge file in its place is not a journal: opening a FIFO would block
-    // the start and reading a huge one would take minutes.
-    if (!info.isFile()) {
+    if (QFileInfo(QString::fromStdString(path_)).isDir()) {
         damaged_ = true;
         if (log_)
             log_->write(platform::format("Recovery: journal %s is not a regular file; it is left "
@@ -61,22 +57,39 @@ void RecoveryJournal::load() {
                                          path_.c_str()));
         return;
     }
-    if (info.size() > maxFileBytes) {
+    // Never waiting on a FIFO or a device, never reading a huge file whole.
+    platform::OutsideFileRules rules;
+    rules.maxBytes = size_t(maxFileBytes);
+    const auto file = platform::readOutsideFile(path_, rules);
+    using Status = platform::OutsideFile::Status;
+    if (file.status == Status::missing) return;
+    if (file.status == Status::refused || file.status == Status::timedOut) {
+        // Not a journal, and in the way of the next one: moved aside as it is.
+        damaged_ = true;
+        std::string error;
+        const auto aside = platform::setAsideOutsideFile(path_, "damaged", error);
+        if (log_)
+            log_->write(aside
+                            ? platform::format("Recovery: journal %s %s; it is moved to %s",
+                                               path_.c_str(), file.problem.c_str(), aside->c_str())
+                            : platform::format("Recovery: journal %s %s; it is left as it is "
+                                               "(%s)",
+                                               path_.c_str(), file.problem.c_str(), error.c_str()));
+        return;
+    }
+    if (file.status == Status::tooLarge) {
         keepDamagedCopy("is too large");
         write();
         return;
     }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    if (file.status == Status::unreadable) {
         damaged_ = true;
         if (log_)
             log_->write(platform::format("Recovery: cannot read journal %s: %s", path_.c_str(),
-                                         f.errorString().toStdString().c_str()));
+                                         file.problem.c_str()));
         return;
     }
-    const auto bytes = f.read(maxFileBytes + 1);
-    f.close();
-    if (!parse(bytes)) {
+    if (!parse(QByteArray::fromStdString(file.bytes))) {
         keepDamagedCopy("is damaged");
         // What could be read is written back whole.
         write();
@@ -122,7 +135,10 @@ void RecoveryJournal::keepDamagedCopy(const std::string& why) {
     // Keep the original for a person to read.
     const QString aside = QString::fromStdString(path_) + ".damaged-" +
                           QDateTime::currentDateTimeUtc().toString("yyyyMMddHHmmsszzz");
-    const bool copied = QFile::copy(QString::fromStdString(path_), aside);
+    // Its beginning only: a huge file is not copied whole.
+    std::string error;
+    const bool copied = platform::copyOutsideFilePrefix(path_, aside.toStdString(),
+                                                        platform::kSetAsideCopyBytes, error);
     if (!log_) return;
     if (copied)
         log_->write(platform::format("Recovery: journal %s %s; a copy is kept as %s", path_.c_str(),

@@ -1,5 +1,9 @@
 #include "helper/FolderAccess.h"
 
+#include "helper/HelperFileFormat.h"
+#include "helper/SafeFiles.h"
+#include "platform/OutsideFiles.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -8,93 +12,158 @@
 
 namespace helper {
 
+std::optional<std::string> keptContent(const std::string& name, const std::string& content) {
+    std::string error;
+    if (name == kLimitFileName) {
+        if (auto limit = parseLimit(content, error)) return std::to_string(*limit);
+    } else if (name == kCalibrationFileName) {
+        if (auto state = parseCalibration(content, error)) return formatCalibration(*state);
+    }
+    return std::nullopt;
+}
+
 namespace {
+
+std::string reason() {
+    return std::strerror(errno);
+}
+
+// A folder on the way to the helper's: root's (or this process's user's), and nobody else may
+// rename or replace what is in it. /tmp's sticky bit keeps others from renaming entries.
+bool trustedFolder(const std::string& path, const struct stat& st, std::string& error) {
+    if (st.st_uid != 0 && st.st_uid != ::geteuid()) {
+        error = path + " belongs to uid " + std::to_string(st.st_uid) +
+                "; the helper's folder is not made ready beneath it";
+        return false;
+    }
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX)) {
+        error =
+            path + " may be written by others; the helper's folder is not made ready beneath it";
+        return false;
+    }
+    return true;
+}
+
+// Why an entry is not exactly the user's own file; empty when it is.
+std::string mismatch(const struct stat& st, uid_t user) {
+    if (S_ISLNK(st.st_mode)) return "it was a symbolic link";
+    if (!S_ISREG(st.st_mode)) return "it was not a regular file";
+    if (st.st_nlink != 1) return "it had " + std::to_string(st.st_nlink) + " names (a hard link)";
+    if (st.st_uid != user) return "it belonged to uid " + std::to_string(st.st_uid);
+    if ((st.st_mode & 07777) != 0644)
+        return "it had mode " + [&] {
+            char text[8];
+            std::snprintf(text, sizeof text, "%o", unsigned(st.st_mode & 07777));
+            return std::string(text);
+        }();
+    return {};
+}
 
 class HostFolderAccess : public FolderAccess {
   public:
     HostFolderAccess(std::string folder, std::function<uid_t()> consoleUser)
         : folder_(std::move(folder)), consoleUser_(std::move(consoleUser)) {}
 
-    bool prepare(std::string& error) override {
-        const auto slash = folder_.find_last_of('/');
-        if (slash == std::string::npos || slash + 1 == folder_.size()) {
-            error = folder_ + " is not a folder path";
-            return false;
-        }
-        const std::string parentPath = slash == 0 ? "/" : folder_.substr(0, slash);
-        const std::string name = folder_.substr(slash + 1);
-        const int parent = ::open(parentPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (parent < 0) return failed(error, parentPath + " cannot be opened");
-        if (::mkdirat(parent, name.c_str(), 0755) != 0 && errno != EEXIST) {
-            ::close(parent);
-            return failed(error, folder_ + " cannot be created");
-        }
-        const int dir =
-            ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        ::close(parent);
-        if (dir < 0) return failed(error, folder_ + " cannot be opened");
-        bool ok = own(dir, 0, 0755, error, folder_);
-        const uid_t user = consoleUser_ ? consoleUser_() : consoleUser();
+    bool prepare(std::string& error, const Note& note) override {
+        const int dir = openFolder(error);
+        if (dir < 0) return false;
+        const uid_t user = consoleUser();
+        bool ok = true;
         for (auto [file, neutral] : {std::pair{kLimitFileName, kNeutralLimit},
                                      std::pair{kCalibrationFileName, kNeutralCalibration}})
-            ok = prepareFile(dir, file, neutral, user, error) && ok;
+            ok = prepareFile(dir, file, neutral, user, error, note) && ok;
         ::close(dir);
         return ok;
     }
 
-  private:
-    static bool failed(std::string& error, const std::string& what) {
-        error = what + ": " + std::strerror(errno);
-        return false;
+    bool replace(const std::string& name, const std::string& text, std::string& error) override {
+        const int fd = openFolder(error);
+        if (fd < 0) return false;
+        const bool ok = writeFresh(fd, name, text, consoleUser(), error);
+        ::close(fd);
+        return ok;
     }
 
-    static uid_t consoleUser() {
+  private:
+    uid_t consoleUser() const {
+        if (consoleUser_) return consoleUser_();
         struct stat st {};
         return ::stat("/dev/console", &st) == 0 ? st.st_uid : 0;
     }
 
-    // Sets the owner and mode of an open entry when they differ.
-    static bool own(int fd, uid_t owner, mode_t mode, std::string& error, const std::string& what) {
+    // The folder, made when missing, root's with mode 0755; every folder above it walked from /
+    // without following a link and trusted. A descriptor, or -1 with the reason.
+    int openFolder(std::string& error) const {
+        if (folder_.size() < 2 || folder_[0] != '/' || folder_.back() == '/') {
+            error = folder_ + " is not an absolute folder path";
+            return -1;
+        }
+        // The folder itself may be found in any state: it is made root's below.
+        const int dir = openFolderBeneath(
+            "/", folder_, true, error,
+            [this](const std::string& path, const struct stat& st, std::string& why) {
+                return path == folder_ || trustedFolder(path, st, why);
+            });
+        if (dir < 0) return -1;
         struct stat st {};
-        if (::fstat(fd, &st) != 0) return failed(error, what + " cannot be examined");
-        if (st.st_uid != owner && ::fchown(fd, owner, st.st_gid) != 0)
-            return failed(error, what + " cannot be given to uid " + std::to_string(owner));
-        if ((st.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0)
-            return failed(error, what + " cannot be given mode " + std::to_string(mode));
-        return true;
+        bool ok = ::fstat(dir, &st) == 0;
+        if (!ok) error = folder_ + " cannot be examined: " + reason();
+        // Root's alone: nobody else may plant, rename or remove an entry in it.
+        if (ok && (st.st_uid != 0 || st.st_gid != 0) && ::fchown(dir, 0, 0) != 0) {
+            error = folder_ + " cannot be given to root: " + reason();
+            ok = false;
+        }
+        if (ok && (st.st_mode & 07777) != 0755 && ::fchmod(dir, 0755) != 0) {
+            error = folder_ + " cannot be given mode 755: " + reason();
+            ok = false;
+        }
+        if (!ok) {
+            ::close(dir);
+            return -1;
+        }
+        return dir;
     }
 
-    bool prepareFile(int dir, const char* name, const char* neutral, uid_t user,
-                     std::string& error) {
-        const std::string what = folder_ + "/" + name;
-        int fd = ::openat(dir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            const size_t length = std::strlen(neutral);
-            if (::write(fd, neutral, length) != ssize_t(length)) {
-                ::close(fd);
-                return failed(error, what + " cannot be written");
-            }
-        } else if (errno == EEXIST) {
-            fd = ::openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            if (fd < 0) return failed(error, what + " cannot be opened");
-        } else {
-            return failed(error, what + " cannot be created");
+    static bool writeFresh(int dir, const std::string& name, const std::string& text, uid_t user,
+                           std::string& error) {
+        // A descriptor of our own for SafeDirectory, which closes what it holds.
+        const int copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
+        if (copy < 0) {
+            error = name + " cannot be written: " + reason();
+            return false;
         }
+        const SafeDirectory folder(copy);
+        return folder.write(name, text, error, user);
+    }
+
+    bool prepareFile(int dir, const char* name, const char* neutral, uid_t user, std::string& error,
+                     const Note& note) const {
         struct stat st {};
-        bool ok = ::fstat(fd, &st) == 0;
-        if (!ok) {
-            failed(error, what + " cannot be examined");
-        } else if (!S_ISREG(st.st_mode)) {
-            error = what + " is not a regular file";
-            ok = false;
-        } else if (st.st_uid == 0 && user != 0) {
-            // Root's own rewrite, or a file from before: back to the user.
-            ok = own(fd, user, 0644, error, what);
-        } else if (st.st_uid == user) {
-            ok = own(fd, user, 0644, error, what);
+        if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) {
+                error = folder_ + "/" + name + " cannot be examined: " + reason();
+                return false;
+            }
+            return writeFresh(dir, name, neutral, user, error);
         }
-        ::close(fd);
-        return ok;
+        const std::string why = mismatch(st, user);
+        if (why.empty()) return true;
+        // Never handed over as it is: the helper's own file takes the name. What it said is kept
+        // only when it is a line either side could have written, read without following
+        // anything; a hard link's content is never read (it may be a file only root could read).
+        std::string content = neutral;
+        if (S_ISREG(st.st_mode) && st.st_nlink == 1) {
+            platform::OutsideFileRules rules;
+            rules.maxBytes = kMaxHelperFileBytes;
+            rules.followLinks = false;
+            rules.refuseHardLinks = true;
+            const auto file = platform::readOutsideFile(dir, name, rules);
+            if (file.ok())
+                if (auto kept = keptContent(name, file.bytes)) content = *kept;
+        }
+        if (!writeFresh(dir, name, content, user, error)) return false;
+        note(std::string(name) + " made anew for uid " + std::to_string(user) + " (" + why + ")");
+        return true;
     }
 
     std::string folder_;

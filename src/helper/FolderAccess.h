@@ -1,12 +1,15 @@
 #pragma once
 // Who may write the helper's folder. Root owns the folder (mode 0755), so nobody else can
-// plant, rename or remove entries in it; the console user owns the limit and calibration files
-// (mode 0644), so the user's program can rewrite them in place and nothing else. The helper
-// makes it so at every tick: it creates what is missing and hands a root-owned file back to the
-// user after it rewrote it itself.
+// plant, rename or remove entries in it; the user logged in at the console owns the limit and
+// calibration files (mode 0644), so the user's program can rewrite them in place and nothing
+// else. The helper makes it so at every tick, and never by handing over a file it finds: a file
+// that is not exactly the console user's own (a link, a hard link, another user's, root's, a
+// FIFO, another mode) is replaced by one the helper creates, keeping its content only when that
+// is a valid limit or calibration line.
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 
@@ -14,9 +17,14 @@ namespace helper {
 
 class FolderAccess {
   public:
+    using Note = std::function<void(const std::string&)>;
     virtual ~FolderAccess() = default;
-    // false with the reason when the folder could not be made ready.
-    virtual bool prepare(std::string& error) = 0;
+    // false with the reason when the folder could not be made ready; note hears of every file
+    // that was replaced, and why.
+    virtual bool prepare(std::string& error, const Note& note) = 0;
+    // The helper's own change of one of the two files: a fresh file, the console user's from the
+    // moment it has the name.
+    virtual bool replace(const std::string& name, const std::string& text, std::string& error) = 0;
 };
 
 // The files the program writes, with the content that means "nothing asked".
@@ -25,9 +33,15 @@ inline constexpr const char* kCalibrationFileName = "calibration.txt";
 inline constexpr const char* kNeutralLimit = "0";
 inline constexpr const char* kNeutralCalibration = "inactive";
 
+// What may stay in place of one of the two files: content read (at most kMaxHelperFileBytes,
+// never through a link) that is a valid line, rewritten plainly; none for anything else.
+std::optional<std::string> keptContent(const std::string& name, const std::string& content);
+
 // Real ownership on this machine: the files go to the user logged in at the console (the owner
-// of /dev/console); while nobody is (uid 0), they stay with root until someone logs in.
-// consoleUser, when given, replaces that lookup.
+// of /dev/console); while nobody is (uid 0), they are root's. folder is an absolute path, opened
+// from / one folder at a time, never through a link, and only through folders that root (or
+// this process's user) owns and nobody else may write. consoleUser, when given, replaces the
+// lookup.
 std::unique_ptr<FolderAccess> makeHostFolderAccess(std::string folder,
                                                    std::function<uid_t()> consoleUser = {});
 

@@ -1,129 +1,18 @@
 #include "helper/HelperCore.h"
 
-#include <cctype>
-#include <vector>
-
 namespace helper {
 
-namespace {
-
-constexpr size_t kMaxFileBytes = 64;
-
-std::string trimmed(const std::string& text) {
-    size_t b = 0, e = text.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(text[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1])))
-        --e;
-    return text.substr(b, e - b);
-}
-
-// Plain decimal digits, at most maxDigits of them.
-std::optional<int64_t> decimal(const std::string& text, size_t maxDigits) {
-    if (text.empty() || text.size() > maxDigits) return std::nullopt;
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-std::vector<std::string> fields(const std::string& text) {
-    std::vector<std::string> out(1);
-    for (char c : text)
-        if (c == ':')
-            out.emplace_back();
-        else
-            out.back() += c;
-    return out;
-}
-
-// What a refused file is told by: its size, never its content (it may be a link to a file only
-// root could read).
-std::string sized(const std::string& text) {
-    return std::to_string(text.size()) + (text.size() == 1 ? " byte" : " bytes");
-}
-
-} // namespace
-
-std::optional<int> parseLimit(const std::string& text, std::string& error) {
-    const auto value = decimal(trimmed(text), 3);
-    if (!value || (*value != 0 && (*value < 50 || *value > 100))) {
-        error = "limit.txt (" + sized(text) + ") is not 0 or a whole number from 50 to 100";
-        return std::nullopt;
-    }
-    return int(*value);
-}
-
-std::optional<CalibrationState> parseCalibration(const std::string& raw, std::string& error) {
-    using Kind = CalibrationState::Kind;
-    const std::string text = trimmed(raw);
-    CalibrationState s;
-    if (text.empty() || text == "inactive") return s;
-    if (text == "cancel") {
-        s.kind = Kind::cancel;
-        return s;
-    }
-    const auto parts = fields(text);
-    auto bad = [&](const std::string& why) -> std::optional<CalibrationState> {
-        error = "calibration.txt (" + sized(raw) + ") " + why;
-        return std::nullopt;
-    };
-    // The limit and interval after the first field (after the time for a schedule).
-    auto limitAndWeeks = [&](size_t at) -> bool {
-        if (parts.size() != at + 2) return false;
-        auto l = decimal(parts[at], 3);
-        auto w = decimal(parts[at + 1], 1);
-        // 0: the limit was off when the calibration was scheduled, and stays off after it.
-        if (!l || (*l != 0 && (*l < 50 || *l > 100)) || !w || *w > 4) return false;
-        s.limit = int(*l);
-        s.weeks = int(*w);
-        return true;
-    };
-    if (parts[0] == "scheduled") {
-        auto t = decimal(parts.size() > 1 ? parts[1] : "", 12);
-        if (!t) return bad("the start time is not a whole number of seconds");
-        s.startTime = *t;
-        if (!limitAndWeeks(2)) return bad("needs a limit of 0 or from 50 to 100 and 0 to 4 weeks");
-        s.kind = Kind::scheduled;
-        return s;
-    }
-    if (parts[0] == "charging_100" || parts[0] == "discharging_15") {
-        s.kind = parts[0] == "charging_100" ? Kind::charging : Kind::discharging;
-        // Written by the helper itself; a bare prefix (another writer) keeps the defaults.
-        if (parts.size() == 2 && parts[1].empty()) return s;
-        if (!limitAndWeeks(1)) return bad("needs a limit of 0 or from 50 to 100 and 0 to 4 weeks");
-        return s;
-    }
-    return bad("is no calibration state");
-}
-
-std::string formatCalibration(const CalibrationState& s) {
-    using Kind = CalibrationState::Kind;
-    const std::string tail = std::to_string(s.limit) + ":" + std::to_string(s.weeks);
-    switch (s.kind) {
-    case Kind::scheduled:
-        return "scheduled:" + std::to_string(s.startTime) + ":" + tail;
-    case Kind::charging:
-        return "charging_100:" + tail;
-    case Kind::discharging:
-        return "discharging_15:" + tail;
-    case Kind::cancel:
-        return "cancel";
-    case Kind::inactive:
-        break;
-    }
-    return "inactive";
-}
-
-HelperCore::HelperCore(std::string directory, Log log, std::unique_ptr<FolderAccess> access)
-    : directory_(std::move(directory)), log_(std::move(log)), access_(std::move(access)) {}
+HelperCore::HelperCore(std::string root, std::string folder, Log log,
+                       std::unique_ptr<FolderAccess> access)
+    : root_(std::move(root)), folder_(std::move(folder)), log_(std::move(log)),
+      access_(std::move(access)) {}
 
 void HelperCore::prepareFolder() {
     if (!access_) return;
     std::string error;
-    if (access_->prepare(error)) {
+    const bool ready = access_->prepare(
+        error, [this](const std::string& note) { log_("nightlid-helper: " + note); });
+    if (ready) {
         lastAccessError_.clear();
     } else if (error != lastAccessError_) {
         log_("nightlid-helper: " + error);
@@ -132,72 +21,70 @@ void HelperCore::prepareFolder() {
 }
 
 void HelperCore::readLimit(const SafeDirectory& dir) {
-    // A file that cannot be used means no limit, as the program's card shows it; only an empty
-    // file (the program caught rewriting it in place) keeps the last limit.
-    std::string error;
-    auto text = dir.read("limit.txt", kMaxFileBytes, error);
-    if (text && trimmed(*text).empty()) return;
-    std::optional<int> value;
-    if (text) value = parseLimit(*text, error);
-    if (!value) {
-        const std::string seen = text ? *text : error;
-        // Logged once per bad content, not on every tick.
-        if (!error.empty() && seen != lastLimitText_)
-            log_("nightlid-helper: " + error + "; no limit");
-        lastLimitText_ = seen;
-        limit_ = 0;
+    using State = LimitFile::State;
+    // What the program's card shows for the same file: missing, blank or refused is no limit.
+    const auto file = readLimitFile(dir);
+    if (file.state == State::blank && !blankOnce_) {
+        // The program caught rewriting it in place: the limit holds for this one tick.
+        blankOnce_ = true;
         return;
     }
-    if (*value != limit_) log_("nightlid-helper: limit " + std::to_string(*value));
-    limit_ = *value;
-    lastLimitText_ = *text;
+    blankOnce_ = file.state == State::blank;
+    if (file.state == State::value) {
+        if (file.value != limit_) log_("nightlid-helper: limit " + std::to_string(file.value));
+        limit_ = file.value;
+    } else {
+        // Logged once per bad content, not on every tick.
+        if (file.seen != lastLimitSeen_) {
+            if (file.state == State::refused)
+                log_("nightlid-helper: " + file.problem + "; no limit");
+            else if (file.state == State::blank && limit_ != 0)
+                log_("nightlid-helper: limit.txt stayed empty; no limit");
+        }
+        limit_ = 0;
+    }
+    lastLimitSeen_ = file.seen;
 }
 
 void HelperCore::readCalibration(const SafeDirectory& dir) {
+    using State = CalibrationFile::State;
+    const auto file = readCalibrationFile(dir);
+    if (file.state == State::refused && file.seen != lastCalibrationSeen_)
+        log_("nightlid-helper: " + file.problem +
+             (calibration_.running() ? "; the calibration run ends, charging as the limit says"
+                                     : "; calibration ignored"));
+    lastCalibrationSeen_ = file.seen;
+    // A file that cannot be used ends any phase: a discharge never runs on a file the card
+    // cannot show.
+    calibration_ = file.state == State::value ? file.value : CalibrationState{};
+}
+
+bool HelperCore::replace(const SafeDirectory& dir, const char* name, const std::string& text) {
     std::string error;
-    auto text = dir.read("calibration.txt", kMaxFileBytes, error);
-    if (!text) {
-        if (!error.empty() && error != lastCalibrationText_)
-            log_("nightlid-helper: " + error + "; calibration ignored");
-        lastCalibrationText_ = error;
-        if (error.empty()) calibration_ = {};
-        return;
-    }
-    auto state = parseCalibration(*text, error);
-    if (!state) {
-        if (*text != lastCalibrationText_)
-            log_("nightlid-helper: " + error + "; calibration ignored");
-        lastCalibrationText_ = *text;
-        return;
-    }
-    lastCalibrationText_ = *text;
-    calibration_ = *state;
+    // Written straight to the user it belongs to, never a root file handed over later.
+    const bool ok = access_ ? access_->replace(name, text, error) : dir.write(name, text, error);
+    if (!ok) log_("nightlid-helper: " + error);
+    return ok;
 }
 
 void HelperCore::writeCalibration(const SafeDirectory& dir, const CalibrationState& state) {
-    std::string error;
     const std::string text = formatCalibration(state);
-    if (!dir.write("calibration.txt", text, error))
-        log_("nightlid-helper: " + error);
-    else
-        log_("nightlid-helper: calibration " + text);
-    prepareFolder(); // the new file is root's: back to the user
+    if (replace(dir, kCalibrationFileName, text)) log_("nightlid-helper: calibration " + text);
     calibration_ = state;
-    lastCalibrationText_ = text;
+    lastCalibrationSeen_ = text;
 }
 
 void HelperCore::writeLimit(const SafeDirectory& dir, int limit) {
-    std::string error;
-    if (!dir.write("limit.txt", std::to_string(limit), error)) log_("nightlid-helper: " + error);
-    prepareFolder();
+    replace(dir, kLimitFileName, std::to_string(limit));
     limit_ = limit;
-    lastLimitText_ = std::to_string(limit);
+    lastLimitSeen_ = std::to_string(limit);
+    blankOnce_ = false;
 }
 
 ChargeControl HelperCore::tick(int64_t now, const BatteryReading& reading) {
     using Kind = CalibrationState::Kind;
     prepareFolder();
-    const SafeDirectory dir(directory_);
+    const SafeDirectory dir(root_, folder_);
     if (dir.isOpen()) {
         folderMissing_ = false;
         readLimit(dir);
@@ -206,12 +93,13 @@ ChargeControl HelperCore::tick(int64_t now, const BatteryReading& reading) {
         // No folder, no limit: the system charges as it would without the helper.
         if (!folderMissing_ &&
             (limit_ != 0 || calibration_.kind != CalibrationState::Kind::inactive))
-            log_("nightlid-helper: " + directory_ + " cannot be opened; no limit");
+            log_("nightlid-helper: " + dir.openError() + "; no limit");
         folderMissing_ = true;
         limit_ = 0;
         calibration_ = {};
-        lastLimitText_.clear();
-        lastCalibrationText_.clear();
+        lastLimitSeen_.clear();
+        lastCalibrationSeen_.clear();
+        blankOnce_ = false;
     }
     // The calibration's phases, in order; each step is written before it is acted on.
     switch (calibration_.kind) {

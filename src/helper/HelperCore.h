@@ -5,6 +5,7 @@
 // supplies the time, the reading and the hardware switch, so it runs the same in virtual time.
 
 #include "helper/FolderAccess.h"
+#include "helper/HelperFileFormat.h"
 #include "helper/SafeFiles.h"
 
 #include <cstdint>
@@ -26,20 +27,6 @@ struct ChargeControl {
     bool operator==(const ChargeControl&) const = default;
 };
 
-// A calibration line: "scheduled:T:L:W", "charging_100:L:W", "discharging_15:L:W", "cancel",
-// "inactive". Absent when the text is none of these.
-struct CalibrationState {
-    enum class Kind { inactive, scheduled, charging, discharging, cancel } kind = Kind::inactive;
-    int64_t startTime = 0; // scheduled: seconds since 1970
-    int limit = 80;        // the limit to return to
-    int weeks = 0;         // 0: a single run
-};
-std::optional<CalibrationState> parseCalibration(const std::string& text, std::string& error);
-std::string formatCalibration(const CalibrationState& state);
-// The limit file's text: 0 or 50..100, in plain decimal digits (surrounding white space
-// allowed); absent otherwise.
-std::optional<int> parseLimit(const std::string& text, std::string& error);
-
 class HelperCore {
   public:
     using Log = std::function<void(const std::string&)>;
@@ -47,9 +34,11 @@ class HelperCore {
     static constexpr int calibrationLow = 15;
     static constexpr int64_t week = 604800;
 
-    // directory: where limit.txt and calibration.txt live. access, when given, makes the
-    // folder ready for the user's program at every tick.
-    HelperCore(std::string directory, Log log, std::unique_ptr<FolderAccess> access = nullptr);
+    // root/folder: where limit.txt and calibration.txt live; root is taken as it is, nothing
+    // beneath it is followed through a link. access, when given, makes the folder ready for the
+    // user's program at every tick and writes the helper's own changes.
+    HelperCore(std::string root, std::string folder, Log log,
+               std::unique_ptr<FolderAccess> access = nullptr);
 
     // Reads both files, decides, and returns what the hardware must do now. Called on the
     // helper's own schedule, at start and after a wake (it always states the whole decision).
@@ -63,15 +52,17 @@ class HelperCore {
     void readCalibration(const SafeDirectory& dir);
     void writeCalibration(const SafeDirectory& dir, const CalibrationState& state);
     void writeLimit(const SafeDirectory& dir, int limit);
+    bool replace(const SafeDirectory& dir, const char* name, const std::string& text);
     void prepareFolder();
 
-    std::string directory_;
+    std::string root_, folder_;
     Log log_;
     std::unique_ptr<FolderAccess> access_;
     std::string lastAccessError_;
     int limit_ = 0; // the last good limit
     CalibrationState calibration_;
-    std::string lastLimitText_, lastCalibrationText_;
+    std::string lastLimitSeen_, lastCalibrationSeen_;
+    bool blankOnce_ = false;     // the limit file was blank at the last tick
     bool folderMissing_ = false; // told once in the log
     bool inhibited_ = false;     // between limit - margin and limit the last decision holds
 };

@@ -1,5 +1,7 @@
 #include "helper/SafeFiles.h"
 
+#include "platform/OutsideFiles.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -17,8 +19,79 @@ std::string reason() {
 
 } // namespace
 
+int openFolderBeneath(const std::string& root, const std::string& beneath, bool create,
+                      std::string& error, const FolderCheck& check) {
+    std::string path = root.empty() ? "/" : root;
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        error = path + " cannot be opened: " + reason();
+        return -1;
+    }
+    auto trusted = [&](int dir) {
+        if (!check) return true;
+        struct stat st {};
+        if (::fstat(dir, &st) != 0) {
+            error = path + " cannot be examined: " + reason();
+            return false;
+        }
+        return check(path, st, error);
+    };
+    if (!trusted(fd)) {
+        ::close(fd);
+        return -1;
+    }
+    size_t at = 0;
+    while (at <= beneath.size()) {
+        size_t end = beneath.find('/', at);
+        if (end == std::string::npos) end = beneath.size();
+        const std::string name = beneath.substr(at, end - at);
+        at = end + 1;
+        if (name.empty() || name == ".") continue;
+        path += (path.back() == '/' ? "" : "/") + name;
+        if (name == "..") {
+            error = path + " leaves the folder it is under";
+            ::close(fd);
+            return -1;
+        }
+        int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && errno == ENOENT && create) {
+            if (::mkdirat(fd, name.c_str(), 0755) != 0 && errno != EEXIST) {
+                error = path + " cannot be created: " + reason();
+                ::close(fd);
+                return -1;
+            }
+            next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+        if (next < 0) {
+            const std::string why = reason();
+            struct stat st {};
+            if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                error = path + " is a symbolic link, which is not followed";
+            else if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     !S_ISDIR(st.st_mode))
+                error = path + " is not a folder";
+            else
+                error = path + " cannot be opened: " + why;
+            ::close(fd);
+            return -1;
+        }
+        ::close(fd);
+        fd = next;
+        if (!trusted(fd)) {
+            ::close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
 SafeDirectory::SafeDirectory(const std::string& path) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd_ < 0) openError_ = path + " cannot be opened: " + reason();
+}
+
+SafeDirectory::SafeDirectory(const std::string& root, const std::string& beneath) {
+    fd_ = openFolderBeneath(root, beneath, false, openError_);
 }
 
 SafeDirectory::~SafeDirectory() {
@@ -32,45 +105,23 @@ std::optional<std::string> SafeDirectory::read(const std::string& name, size_t m
         error = "the directory cannot be opened";
         return std::nullopt;
     }
-    // Non-blocking: a planted FIFO must not hang the helper.
-    const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) error = name + " cannot be opened: " + reason();
+    if (name.empty() || name.find('/') != std::string::npos) {
+        error = name + " is not a name in the directory";
         return std::nullopt;
     }
-    struct stat st {};
-    std::string content;
-    if (::fstat(fd, &st) != 0) {
-        error = name + " cannot be examined: " + reason();
-    } else if (!S_ISREG(st.st_mode)) {
-        error = name + " is not a regular file";
-    } else if (size_t(st.st_size) > maxBytes) {
-        error = name + " is " + std::to_string(st.st_size) + " bytes long; at most " +
-                std::to_string(maxBytes) + " are read";
-    } else {
-        char buffer[256];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                error = name + " cannot be read: " + reason();
-                break;
-            }
-            if (n == 0) break;
-            content.append(buffer, size_t(n));
-            if (content.size() > maxBytes) {
-                error = name + " grew past " + std::to_string(maxBytes) + " bytes while read";
-                break;
-            }
-        }
-    }
-    ::close(fd);
-    if (!error.empty()) return std::nullopt;
-    return content;
+    // Never through a link, never a FIFO waited on, never another file's second name.
+    platform::OutsideFileRules rules;
+    rules.maxBytes = maxBytes;
+    rules.followLinks = false;
+    rules.refuseHardLinks = true;
+    auto file = platform::readOutsideFile(fd_, name, rules);
+    if (file.ok()) return std::move(file.bytes);
+    if (file.status != platform::OutsideFile::Status::missing) error = name + " " + file.problem;
+    return std::nullopt;
 }
 
-bool SafeDirectory::write(const std::string& name, const std::string& text,
-                          std::string& error) const {
+bool SafeDirectory::write(const std::string& name, const std::string& text, std::string& error,
+                          std::optional<uid_t> owner) const {
     error.clear();
     if (fd_ < 0) {
         error = "the directory cannot be opened";
@@ -98,6 +149,9 @@ bool SafeDirectory::write(const std::string& name, const std::string& text,
         else
             done += size_t(n);
     }
+    // The mode is set, not left to the umask; the owner is given before anyone can see the name.
+    if (ok && ::fchmod(fd, 0644) != 0) ok = false;
+    if (ok && owner && ::fchown(fd, *owner, gid_t(-1)) != 0) ok = false;
     if (ok && ::fsync(fd) != 0) ok = false;
     if (!ok) error = "cannot write " + name + ": " + reason();
     ::close(fd);
@@ -125,6 +179,11 @@ bool SafeDirectory::overwrite(const std::string& name, const std::string& text,
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (!ok) error = name + " is not a regular file";
+    // A second name would carry the write to another file, and the helper would refuse it.
+    if (ok && st.st_nlink > 1) {
+        error = name + " has " + std::to_string(st.st_nlink) + " names (a hard link)";
+        ok = false;
+    }
     if (ok && ::ftruncate(fd, 0) != 0) {
         error = "cannot empty " + name + ": " + reason();
         ok = false;

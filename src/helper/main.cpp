@@ -40,7 +40,7 @@ int main(int argc, char**) {
     // The backend this executable links: the system's, or a virtual Mac's for its own helper.
     auto chosen = backend::makeHelperBackend(logLine);
     if (!chosen.hardware || !chosen.access) return 78; // EX_CONFIG
-    helper::HelperCore core(chosen.folder, logLine, std::move(chosen.access));
+    helper::HelperCore core(chosen.root, chosen.folder, logLine, std::move(chosen.access));
     helper::HelperLoop loop(core, *chosen.hardware, logLine);
     while (!stopping) {
         loop.poll(int64_t(std::time(nullptr)));

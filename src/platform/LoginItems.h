@@ -17,6 +17,8 @@ class LoginItems {
     // Absent on success, else the error's description.
     virtual std::optional<std::string> registerMainApp() = 0;
     virtual std::optional<std::string> unregisterMainApp() = 0;
+    // System Settings at its Login Items, where a login item that requires approval is allowed.
+    virtual void openLoginItemsSettings() = 0;
 };
 
 } // namespace platform

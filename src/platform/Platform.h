@@ -36,6 +36,7 @@ class PowerAssertions;
 class Privileges;
 class Sounds;
 class KeyboardLayout;
+class PropertyListFiles;
 
 struct Platform {
     RunLoop* runLoop = nullptr;
@@ -70,6 +71,7 @@ struct Platform {
     PowerAssertions* powerAssertions = nullptr;
     Privileges* privileges = nullptr;
     Sounds* sounds = nullptr;
+    PropertyListFiles* propertyLists = nullptr;
     // The global queue, for work that may wait on a device (user-initiated quality of service).
     ConcurrentQueue* globalQueue = nullptr;
 };

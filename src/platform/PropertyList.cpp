@@ -1,4 +1,7 @@
 #include "platform/PropertyList.h"
+#include "platform/OutsideFiles.h"
+#include "platform/PropertyListFiles.h"
+#include "platform/SystemPaths.h"
 
 #include <QLocale>
 #include <QXmlStreamReader>
@@ -117,6 +120,7 @@ void writeValue(const Value& v, int indent, std::string& out) {
 } // namespace
 
 std::optional<Value> parsePropertyList(const std::string& text, std::string& error) {
+    if (text.rfind("bplist", 0) == 0) return parseBinaryPropertyList(text, error);
     QXmlStreamReader xml(QByteArray::fromStdString(text));
     if (!xml.readNextStartElement() || xml.name() != QLatin1String("plist")) {
         error = xml.hasError() ? xml.errorString().toStdString() : "no <plist> element";
@@ -142,6 +146,40 @@ std::string xmlPropertyList(const Value& value) {
                       "<plist version=\"1.0\">\n";
     writeValue(value, 0, out);
     return out + "</plist>\n";
+}
+
+std::optional<std::string> readPropertyListBytes(const std::string& realPath, std::string& error) {
+    // Preferences are kilobytes; a file far larger is no preferences file. Never waits on a
+    // FIFO put in its place.
+    OutsideFileRules rules;
+    rules.maxBytes = 16 << 20;
+    auto file = readOutsideFile(realPath, rules);
+    if (!file.ok()) {
+        error = file.problem;
+        return std::nullopt;
+    }
+    return std::move(file.bytes);
+}
+
+namespace {
+
+class PortablePropertyListFiles : public PropertyListFiles {
+  public:
+    explicit PortablePropertyListFiles(const SystemPaths& paths) : paths_(paths) {}
+    std::optional<Value> read(const std::string& systemPath, std::string& error) override {
+        auto bytes = readPropertyListBytes(paths_.map(systemPath), error);
+        if (!bytes) return std::nullopt;
+        return parsePropertyList(*bytes, error);
+    }
+
+  private:
+    const SystemPaths& paths_;
+};
+
+} // namespace
+
+std::unique_ptr<PropertyListFiles> makePortablePropertyListFiles(const SystemPaths& paths) {
+    return std::make_unique<PortablePropertyListFiles>(paths);
 }
 
 } // namespace platform

@@ -1,5 +1,5 @@
 #pragma once
-// XML property lists, read into and written from Value.
+// Property lists, XML and binary, read into and written from Value.
 
 #include "platform/Value.h"
 
@@ -8,9 +8,13 @@
 
 namespace platform {
 
-// Absent with error set when the text is not a well-formed XML property list.
-std::optional<Value> parsePropertyList(const std::string& xml, std::string& error);
+// Either form, told apart by the binary form's "bplist" header. Absent with error set when the
+// bytes are not a well-formed property list.
+std::optional<Value> parsePropertyList(const std::string& bytes, std::string& error);
+std::optional<Value> parseBinaryPropertyList(const std::string& bytes, std::string& error);
 // The XML form, with four-space indentation.
 std::string xmlPropertyList(const Value& value);
+// The binary form ("bplist00"), as macOS writes most preferences.
+std::string binaryPropertyList(const Value& value);
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/OutsideFiles.h"
 #include "platform/RunLoop.h"
 #include "platform/SystemLog.h"
 
@@ -58,16 +59,6 @@ QJsonValue parseCompact(const std::string& text) {
     return doc.array().at(0);
 }
 
-// "defaults.json.corrupt-20261206235901", then "-2", "-3" ... so no copy overwrites another.
-QString uniqueAsideName(const QString& path) {
-    const QString base =
-        path + ".corrupt-" + QDateTime::currentDateTimeUtc().toString("yyyyMMddHHmmss");
-    QString name = base;
-    for (int n = 2; QFileInfo::exists(name); ++n)
-        name = base + "-" + QString::number(n);
-    return name;
-}
-
 } // namespace
 
 UserDefaults::UserDefaults(std::string path, SystemLog* log, RunLoop* loop)
@@ -91,34 +82,39 @@ void UserDefaults::log(const std::string& line) const {
 void UserDefaults::load() {
     if (path_.empty()) return;
     const QString path = QString::fromStdString(path_);
-    QFile f(path);
-    if (!f.exists()) return;
     if (QFileInfo(path).isDir()) {
         log(format("UserDefaults: %s is a folder, not a file; settings cannot be saved",
                    path_.c_str()));
         return;
     }
-    if (!f.open(QIODevice::ReadOnly)) {
+    // Never waiting on a FIFO, never reading an endless or huge file whole.
+    OutsideFileRules rules;
+    rules.maxBytes = kMaxFileBytes;
+    const auto file = readOutsideFile(path_, rules);
+    using Status = OutsideFile::Status;
+    if (file.status == Status::missing) return;
+    if (file.status == Status::unreadable) {
         readOnly_ = true;
-        log(format("UserDefaults: cannot read %s (%s); it is left as it is and nothing is written",
-                   path_.c_str(), f.errorString().toStdString().c_str()));
+        log(format("UserDefaults: %s %s; it is left as it is and nothing is written", path_.c_str(),
+                   file.problem.c_str()));
         return;
     }
-    auto bytes = f.readAll();
-    f.close();
     QJsonParseError err{};
-    auto doc = QJsonDocument::fromJson(bytes, &err);
-    if (err.error != QJsonParseError::NoError || !doc.isObject()) {
-        // Never lose a corrupt store silently: keep it beside the new one.
-        auto aside = uniqueAsideName(path);
-        if (QFile::rename(path, aside)) {
-            log(format("UserDefaults: unreadable defaults file moved to %s",
-                       aside.toStdString().c_str()));
+    QJsonDocument doc;
+    if (file.ok()) doc = QJsonDocument::fromJson(QByteArray::fromStdString(file.bytes), &err);
+    if (!file.ok() || err.error != QJsonParseError::NoError || !doc.isObject()) {
+        // Never lose a corrupt store silently: keep it beside the new one. A FIFO, a device or an
+        // endless file moves aside as well, so the settings written later land in a plain file.
+        const std::string what = file.ok() ? "unreadable defaults file"
+                                           : "defaults file " + path_ + " " + file.problem + ";";
+        std::string error;
+        if (const auto aside = setAsideOutsideFile(path_, "corrupt", error)) {
+            log(format("UserDefaults: %s moved to %s", what.c_str(), aside->c_str()));
         } else {
             readOnly_ = true;
-            log(format("UserDefaults: unreadable defaults file %s could not be moved aside; it is "
-                       "left as it is and nothing is written",
-                       path_.c_str()));
+            log(format("UserDefaults: %s could not be moved aside (%s); it is left as it is and "
+                       "nothing is written",
+                       what.c_str(), error.c_str()));
         }
         return;
     }
@@ -153,6 +149,13 @@ bool UserDefaults::synchronize() {
         obj.insert(QString::fromStdString(k), encode(v));
     const QString path = QString::fromStdString(path_);
     QDir().mkpath(QFileInfo(path).absolutePath());
+    // The save replaces a link's target: never a device or a FIFO put there since the start.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) {
+        dirty_ = true;
+        log(format("UserDefaults: cannot write %s: it is not a regular file", path_.c_str()));
+        return false;
+    }
     QSaveFile f(path);
     bool ok = f.open(QIODevice::WriteOnly);
     ok = ok && f.write(QJsonDocument(obj).toJson(QJsonDocument::Indented)) >= 0;

@@ -58,6 +58,8 @@ class UserDefaults {
     // Writes the store to disk now; false (and a log line) when the write failed.
     bool synchronize();
     static constexpr double kFlushDelay = 1.0;
+    // A store larger than this is not one this program wrote.
+    static constexpr size_t kMaxFileBytes = 4 * 1024 * 1024;
 
     const std::map<std::string, Stored>& all() const { return values_; }
     // Entries of the file this store cannot read, kept as they were (key -> JSON text).

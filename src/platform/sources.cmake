@@ -10,5 +10,6 @@ list(APPEND CORE_SOURCES
   platform/SystemLog.cpp
   platform/UserDefaults.cpp
   platform/PropertyList.cpp
+  platform/BinaryPropertyList.cpp
   platform/Value.cpp
 )

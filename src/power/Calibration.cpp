@@ -17,19 +17,13 @@
 
 namespace {
 
-constexpr const char* kCalibrationFile = "/Library/Application Support/Nightlid/calibration.txt";
+using power::kCalibrationFile;
 constexpr int64_t kWeek = 604800;
-
-bool startsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
 
 } // namespace
 
-std::string BlackoutController::readCalibrationState() const {
-    auto text = power::readHelperFile(kCalibrationFile, calibrationFileRefusal);
-    if (!text) return "inactive";
-    return QString::fromStdString(*text).trimmed().toStdString();
+helper::CalibrationFile BlackoutController::readCalibrationState() const {
+    return power::readCalibrationFile(calibrationFileRefusal);
 }
 
 bool BlackoutController::writeCalibrationState(const std::string& line) {
@@ -49,42 +43,51 @@ void BlackoutController::showCalibrationNotSaved() {
 }
 
 BlackoutController::CalibrationCardText
-BlackoutController::calibrationCardText(const std::string& state) const {
+BlackoutController::calibrationCardText(const helper::CalibrationFile& file) const {
+    using Kind = helper::CalibrationState::Kind;
     CalibrationCardText out{t("배터리 보정: 미실행", "Battery Calibration: Inactive"),
-                            t("배터리 보정 예약", "Schedule Calibration"), false};
-    if (startsWith(state, "charging_100:"))
+                            t("배터리 보정 예약", "Schedule Calibration"),
+                            false,
+                            {}};
+    if (file.state == helper::CalibrationFile::State::refused) {
+        // The helper runs nothing on a file it refuses; the card says so, and why.
+        out.line = t("배터리 보정: 미실행 (보정 파일을 사용할 수 없음)",
+                     "Battery Calibration: Inactive (calibration file unusable)");
+        out.problem = file.problem;
+        return out;
+    }
+    if (file.state != helper::CalibrationFile::State::value) return out;
+    const auto& state = file.value;
+    if (state.kind == Kind::charging)
         return {
             t("배터리 보정: 1단계 (100% 충전 중...)", "Calibration: Phase 1 (Charging to 100%)"),
-            t("보정 취소", "Cancel Calibration"), true};
-    if (startsWith(state, "discharging_15:"))
+            t("보정 취소", "Cancel Calibration"),
+            true,
+            {}};
+    if (state.kind == Kind::discharging)
         return {
             t("배터리 보정: 2단계 (15% 방전 중...)", "Calibration: Phase 2 (Discharging to 15%)"),
-            t("보정 취소", "Cancel Calibration"), true};
-    if (!startsWith(state, "scheduled:")) return out;
-    const auto parts = QString::fromStdString(state).split(':');
-    if (parts.size() < 2) return out;
-    bool ok = false;
-    const double when = parts[1].toDouble(&ok);
-    // Beyond the year 9999 no date can be written; such a line is not a schedule.
-    if (!ok || !std::isfinite(when) || std::abs(when) > 253402300799.0) return out;
+            t("보정 취소", "Cancel Calibration"),
+            true,
+            {}};
+    if (state.kind != Kind::scheduled) return out;
     const int offset = platform::current().locale->secondsFromGMT();
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(qint64(when) + offset, QTimeZone::utc());
+    const QDateTime local =
+        QDateTime::fromSecsSinceEpoch(qint64(state.startTime) + offset, QTimeZone::utc());
     const std::string date = local.toString("yyyy.M.d").toStdString();
-    bool weeksOk = false;
-    const bool repeating = parts.size() >= 4 && parts[3].toInt(&weeksOk) > 0 && weeksOk;
-    out.line =
-        repeating ? t("배터리 보정: 정기 보정 예약중(" + date + ")",
-                      "Calibration: Recurring Scheduled (" + date + ")")
-                  : t("배터리 보정: 예약중(" + date + ")", "Calibration: Scheduled (" + date + ")");
+    out.line = state.weeks > 0 ? t("배터리 보정: 정기 보정 예약중(" + date + ")",
+                                   "Calibration: Recurring Scheduled (" + date + ")")
+                               : t("배터리 보정: 예약중(" + date + ")",
+                                   "Calibration: Scheduled (" + date + ")");
     out.button = t("예약 취소", "Cancel Schedule");
     return out;
 }
 
 void BlackoutController::calibrationButtonClicked() {
-    const std::string state = readCalibrationState();
+    const auto file = readCalibrationState();
     auto& log = *platform::current().log;
-    if (startsWith(state, "charging_100:") || startsWith(state, "discharging_15:") ||
-        startsWith(state, "scheduled:")) {
+    if (file.state == helper::CalibrationFile::State::value &&
+        (file.value.running() || file.value.kind == helper::CalibrationState::Kind::scheduled)) {
         if (!writeCalibrationState("cancel")) {
             showCalibrationNotSaved();
             updatePowerStatusUI();

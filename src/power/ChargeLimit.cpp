@@ -3,10 +3,10 @@
 #include "appkit/Button.h"
 #include "appkit/Colors.h"
 #include "appkit/Slider.h"
-#include "helper/HelperCore.h"
+#include "platform/OutsideFiles.h"
 #include "platform/Platform.h"
 #include "platform/PowerSources.h"
-#include "platform/PropertyList.h"
+#include "platform/PropertyListFiles.h"
 #include "platform/SharedFiles.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr const char* kLimitFile = "/Library/Application Support/Nightlid/limit.txt";
+using power::kLimitFile;
 constexpr const char* kInstalledHelper = "/Library/PrivilegedHelperTools/nightlid-helper";
 constexpr const char* kBundledHelper = "Contents/MacOS/nightlid-helper";
 constexpr const char* kDaemonDefinition = "/Library/LaunchDaemons/com.nightlid.helper.plist";
@@ -32,11 +32,16 @@ std::string mapped(const std::string& path) {
     return platform::current().paths->map(path);
 }
 
-std::optional<QByteArray> readWhole(const std::string& path) {
-    QFile file(QString::fromStdString(mapped(path)));
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    return file.readAll();
+// Read whole up to a limit, never waiting on a FIFO: a helper build is a few megabytes.
+std::optional<std::string> readWhole(const std::string& path, size_t maxBytes) {
+    platform::OutsideFileRules rules;
+    rules.maxBytes = maxBytes;
+    auto file = platform::readOutsideFile(mapped(path), rules);
+    if (!file.ok()) return std::nullopt;
+    return std::move(file.bytes);
 }
+
+constexpr size_t kMaxHelperBuild = 256 * 1024 * 1024;
 
 // A word for sh, in single quotes: a quote inside becomes '\'' so nothing in it is run.
 std::string shellQuoted(const std::string& text) {
@@ -84,23 +89,10 @@ const char* BlackoutController::launchDaemonDefinition() {
 }
 
 std::optional<int> BlackoutController::readLimitFile() const {
-    auto text = power::readHelperFile(kLimitFile, limitFileRefusal);
-    if (!text) return std::nullopt;
-    std::string error;
-    if (auto value = helper::parseLimit(*text, error)) {
-        limitFileRefused.clear();
-        return value;
-    }
-    if (*text == limitFileRefused) return std::nullopt; // said already
-    limitFileRefused = *text;
-    // The card shows what the helper enforces: a value it refuses is no limit.
-    std::string shown;
-    for (unsigned char c : text->substr(0, 16))
-        shown += c >= 0x20 && c < 0x7F ? char(c) : '?';
-    platform::logf("Nightlid: the limit file holds \"%s%s\", which the helper does not enforce; "
-                   "the charge limit is off",
-                   shown.c_str(), text->size() > 16 ? "..." : "");
-    return std::nullopt;
+    // Missing, blank or refused: no limit, which is what the helper enforces for it.
+    const auto file = power::readLimitFile(limitFileRefusal);
+    if (file.state != helper::LimitFile::State::value) return std::nullopt;
+    return file.value;
 }
 
 void BlackoutController::syncChargeLimitWithFile() {
@@ -183,8 +175,8 @@ bool BlackoutController::updateHelperLimit() {
 bool BlackoutController::isHelperInstalled() {
     if (!QFile::exists(QString::fromStdString(mapped(kInstalledHelper)))) return false;
     const std::string bundled = platform::current().paths->bundlePath() + "/" + kBundledHelper;
-    return readWhole(kInstalledHelper).value_or(QByteArray()) ==
-           readWhole(bundled).value_or(QByteArray());
+    return readWhole(kInstalledHelper, kMaxHelperBuild).value_or("") ==
+           readWhole(bundled, kMaxHelperBuild).value_or("");
 }
 
 bool BlackoutController::installHelper() {
@@ -212,10 +204,11 @@ bool BlackoutController::installHelper() {
 }
 
 bool BlackoutController::isMacOSOptimizedChargingEnabled() {
-    auto bytes = readWhole(kPowerManagement);
-    if (!bytes) return false;
+    // Binary on a Mac, XML in older files: the platform reads either.
+    auto* files = platform::current().propertyLists;
+    if (!files) return false;
     std::string error;
-    auto settings = platform::parsePropertyList(bytes->toStdString(), error);
+    auto settings = files->read(kPowerManagement, error);
     const auto* custom = settings ? settings->find("Custom Profile") : nullptr;
     if (!custom || !custom->dict()) return false;
     for (const auto& [source, profile] : *custom->dict())

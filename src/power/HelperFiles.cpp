@@ -1,6 +1,5 @@
 #include "power/HelperFiles.h"
 
-#include "helper/SafeFiles.h"
 #include "platform/Platform.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
@@ -8,22 +7,53 @@
 namespace power {
 
 namespace {
-// The helper's lines are a few dozen bytes; the program allows some room beyond.
-constexpr size_t kMaxBytes = 4096;
+
+// The helper's folder, from the system's root without following a link, as the helper opens it.
+helper::SafeDirectory helperFolder() {
+    const std::string& root = platform::current().paths->root();
+    return helper::SafeDirectory(root.empty() ? "/" : root, kHelperFolder);
+}
+
+// Content the helper refuses is said by the card's own words; a file it cannot read by why.
+template <typename File>
+void logRefusal(const File& file, const char* systemPath, std::string& lastRefusal) {
+    if (file.state != File::State::refused) {
+        lastRefusal.clear();
+        return;
+    }
+    if (file.seen == lastRefusal) return;
+    lastRefusal = file.seen;
+    if (file.seen == file.problem) {
+        platform::logf("Nightlid: %s is not read: %s", systemPath, file.problem.c_str());
+        return;
+    }
+    std::string shown;
+    for (unsigned char c : file.seen.substr(0, 16))
+        shown += c >= 0x20 && c < 0x7F ? char(c) : '?';
+    const bool limit = std::string(systemPath) == kLimitFile;
+    platform::logf("Nightlid: the %s file holds \"%s%s\", which the helper does not enforce; %s",
+                   limit ? "limit" : "calibration", shown.c_str(),
+                   file.seen.size() > 16 ? "..." : "",
+                   limit ? "the charge limit is off" : "no calibration runs");
+}
+
 } // namespace
 
-std::optional<std::string> readHelperFile(const std::string& systemPath, std::string& lastRefusal) {
-    const std::string path = platform::current().paths->map(systemPath);
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return std::nullopt;
-    const helper::SafeDirectory folder(path.substr(0, slash));
-    if (!folder.isOpen()) return std::nullopt;
-    std::string error;
-    auto text = folder.read(path.substr(slash + 1), kMaxBytes, error);
-    if (!error.empty() && error != lastRefusal)
-        platform::logf("Nightlid: %s is not read: %s", systemPath.c_str(), error.c_str());
-    lastRefusal = error;
-    return text;
+helper::LimitFile readLimitFile(std::string& lastRefusal) {
+    const auto folder = helperFolder();
+    // No folder yet: the helper is not installed, there is no limit.
+    if (!folder.isOpen()) return {};
+    auto file = helper::readLimitFile(folder);
+    logRefusal(file, kLimitFile, lastRefusal);
+    return file;
+}
+
+helper::CalibrationFile readCalibrationFile(std::string& lastRefusal) {
+    const auto folder = helperFolder();
+    if (!folder.isOpen()) return {};
+    auto file = helper::readCalibrationFile(folder);
+    logRefusal(file, kCalibrationFile, lastRefusal);
+    return file;
 }
 
 } // namespace power

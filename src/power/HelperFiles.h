@@ -1,15 +1,22 @@
 #pragma once
-// The limit and calibration files as the helper reads them: regular files only, never through
-// a link, a FIFO never waited on, nothing larger than the helper's own lines. A file refused is
-// named in the log with the reason, and reads as missing.
+// The limit and calibration files read exactly as the helper reads them (the same reader, the
+// same parser), so the card shows what the helper enforces. A file refused is named in the log
+// with the reason, once until the reason changes.
 
-#include <optional>
+#include "helper/HelperFileFormat.h"
+
 #include <string>
 
 namespace power {
 
-// Path is a system path ("/Library/Application Support/Nightlid/limit.txt"). The card reads it at
-// every refresh: a refusal is logged when it differs from lastRefusal, which is kept up to date.
-std::optional<std::string> readHelperFile(const std::string& systemPath, std::string& lastRefusal);
+inline constexpr const char* kHelperFolder = "/Library/Application Support/Nightlid";
+inline constexpr const char* kLimitFile = "/Library/Application Support/Nightlid/limit.txt";
+inline constexpr const char* kCalibrationFile =
+    "/Library/Application Support/Nightlid/calibration.txt";
+
+// lastRefusal is kept up to date by the call, so a refusal the card meets at every refresh is
+// logged once.
+helper::LimitFile readLimitFile(std::string& lastRefusal);
+helper::CalibrationFile readCalibrationFile(std::string& lastRefusal);
 
 } // namespace power

@@ -5,6 +5,7 @@
 #include "appkit/Slider.h"
 #include "appkit/StackView.h"
 #include "appkit/Window.h"
+#include "helper/HelperFileFormat.h"
 #include "platform/Platform.h"
 #include "platform/PowerSources.h"
 #include "platform/RunLoop.h"
@@ -181,6 +182,8 @@ void BlackoutController::updatePowerStatusUI() {
         set(c.batteryHealthLabel, health);
         set(c.batteryCycleLabel, cycles);
         set(c.calibrationStatusLabel, calibration.line);
+        if (c.calibrationStatusLabel)
+            c.calibrationStatusLabel->setToolTip(QString::fromStdString(calibration.problem));
         if (c.calibrationButton) c.calibrationButton->setTitle(calibration.button);
         const bool busy = calibration.running || c.isApplyingPowerSourceTransition ||
                           c.isApplyingChargingStatusTransition;

@@ -54,6 +54,31 @@ TEST_F(AppTest, LoginItemFailureIsLoggedAndTheCheckboxReverts) {
     EXPECT_TRUE(mac().alerts().shown().empty());
 }
 
+TEST_F(AppTest, ALoginItemAwaitingApprovalSaysWhereToAllowIt) {
+    auto waiting = laptopWithTwoMonitors();
+    waiting.loginItemNeedsApproval = true;
+    boot(waiting);
+    defaults().set("appLanguage", "en");
+    appkit::Button box(appkit::ButtonType::checkbox, "Launch at Login");
+    box.setAction([](appkit::Button& b) { BlackoutController::shared().autoLaunchToggled(b); });
+    mac().alerts().queueAnswers({0, 1});
+    box.performClick();
+    ASSERT_EQ(mac().alerts().shown().size(), 1u);
+    EXPECT_EQ(mac().alerts().shown()[0].messageText, "Login Item Needs Approval");
+    EXPECT_EQ(mac().loginItemsSettingsOpened(), 1);
+    EXPECT_EQ(box.state(), appkit::ControlState::on) << "registered, waiting for the person";
+    EXPECT_FALSE(controller().launchAtLoginInitialState()) << "not launching at login yet";
+
+    // "Later" opens nothing; turning it off asks nothing.
+    box.performClick();
+    box.performClick();
+    EXPECT_EQ(mac().alerts().shown().size(), 2u);
+    EXPECT_EQ(mac().loginItemsSettingsOpened(), 1);
+    box.performClick();
+    EXPECT_EQ(mac().alerts().shown().size(), 2u);
+    EXPECT_FALSE(mac().loginItemEnabled());
+}
+
 TEST_F(AppTest, OlderSystemsOnlyRememberTheLaunchAtLoginChoice) {
     auto old = laptopWithTwoMonitors();
     old.hasMainAppService = false;

@@ -58,7 +58,7 @@ TEST(HelperLoop, TellsTheHardwareWhatChangedAndEverythingAgainAfterAWake) {
     put(folder + "/limit.txt", "80");
     std::vector<std::string> logged;
     auto log = [&](const std::string& line) { logged.push_back(line); };
-    helper::HelperCore core(folder.toStdString(), log);
+    helper::HelperCore core(root.path().toStdString(), "Nightlid", log);
     FakeHardware hardware;
     helper::HelperLoop loop(core, hardware, log);
 

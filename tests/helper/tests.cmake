@@ -1,4 +1,5 @@
 list(APPEND TEST_SOURCES
   helper/HelperCoreTest.cpp
+  helper/HelperFolderRootTest.cpp
   helper/HelperLoopTest.cpp
 )

@@ -60,6 +60,98 @@ TEST(PropertyList, ReadsWhatItWritesAndRefusesMalformedLists) {
     }
 }
 
+namespace {
+
+// A binary list made by hand: the header, the objects, one-byte offsets and the trailer.
+std::string handMadeBinaryList(const std::vector<std::string>& objects, uint8_t top = 0,
+                               int tableShift = 0) {
+    std::string out = "bplist00";
+    std::string table;
+    for (const auto& o : objects) {
+        table += char(out.size());
+        out += o;
+    }
+    const size_t tableAt = out.size() + size_t(tableShift);
+    out += table;
+    out += std::string(6, '\0') + char(1) + char(1);
+    for (uint64_t v : {uint64_t(objects.size()), uint64_t(top), uint64_t(tableAt)})
+        for (int i = 7; i >= 0; --i)
+            out += char(uint8_t(v >> (8 * i)));
+    return out;
+}
+
+} // namespace
+
+TEST(PropertyList, BinaryListsReadBackAndEveryFaultIsRefused) {
+    using namespace std::string_literals;
+    platform::Value profile;
+    profile.set("OptimizedBatteryCharging", 1);
+    platform::Value root;
+    root.set("Custom Profile", platform::Value(platform::ValueDict{{"Battery Power", profile}}));
+    root.set("이름", "배터리 전원");
+    root.set("Big", int64_t(1) << 40);
+    root.set("Negative", int64_t(-7));
+    root.set("Ratio", 0.25);
+    root.set("Off", false);
+    root.set("Raw", platform::Bytes{0, 1, 2, 255});
+    platform::ValueArray many;
+    for (int i = 0; i < 300; ++i)
+        many.emplace_back(int64_t(i) * 1000);
+    root.set("Many", many); // counts past the marker's four bits, references past one byte
+    std::string error;
+    const std::string binary = platform::binaryPropertyList(root);
+    ASSERT_EQ(binary.substr(0, 8), "bplist00");
+    auto back = platform::parsePropertyList(binary, error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(*back, root);
+
+    // Forms a Mac writes that the writer does not: dates, sets, 128-bit integers, floats.
+    auto date = platform::parsePropertyList(
+        handMadeBinaryList({std::string("\x33") + std::string(8, '\0')}), error);
+    ASSERT_TRUE(date) << error;
+    EXPECT_EQ(*date, platform::Value("2001-01-01T00:00:00Z"));
+    auto set = platform::parsePropertyList(
+        handMadeBinaryList({"\xC2\x01\x02", std::string("\x14") + std::string(15, '\xFF') + "\xFE",
+                            std::string("\x22\x3F\x80\x00\x00", 5)}),
+        error);
+    ASSERT_TRUE(set) << error;
+    EXPECT_EQ(*set, platform::Value(
+                        platform::ValueArray{platform::Value(int64_t(-2)), platform::Value(1.0)}));
+
+    std::vector<std::string> deep; // each array holds the next, deeper than allowed
+    for (int i = 0; i < 40; ++i)
+        deep.push_back(i < 39 ? std::string("\xA1") + char(i + 1) : std::string("\x09"));
+    std::vector<std::string> doubling; // 2^30 values from 31 small objects
+    for (int i = 0; i < 30; ++i)
+        doubling.push_back(std::string("\xA2") + char(i + 1) + char(i + 1));
+    doubling.push_back("\x09");
+    const std::vector<std::pair<std::string, std::string>> faults = {
+        {"bplist00", "too short"},
+        {"bplist15" + std::string(40, '\0'), "version"},
+        {handMadeBinaryList({"\xA1\x00"s}), "contains itself"},
+        {handMadeBinaryList({"\xA1\x01", "\xA1\x00"s}), "contains itself"},
+        {handMadeBinaryList({"\xA1\x05"}), "outside the list"},
+        {handMadeBinaryList({"\x09"}, 3), "top object"},
+        {handMadeBinaryList({"\x09"}, 0, 200), "offset table"},
+        {handMadeBinaryList({"\x5F\x10\xFF"s + "abc"}), "runs past"},
+        {handMadeBinaryList({"\x6F\x13\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF"}), "runs past"},
+        {handMadeBinaryList({"\xD1\x01\x01", "\x09"}), "key is no string"},
+        {handMadeBinaryList({"\x53"s + "a\xE9" + "b"}), "above 127"},
+        {handMadeBinaryList({"\x00"s}), "null"},
+        {handMadeBinaryList({"\x23\x7F\xF0\x00\x00\x00\x00\x00\x00"s}), "not finite"},
+        {handMadeBinaryList({"\x14\x00\x00\x00\x00\x00\x00\x00\x01"s + std::string(8, '\0')}),
+         "64 bits"},
+        {handMadeBinaryList({"\x81\x00\x01"s}), "unknown"},
+        {handMadeBinaryList(deep), "deeper"},
+        {handMadeBinaryList(doubling), "200000 values"},
+    };
+    for (const auto& [bytes, why] : faults) {
+        error.clear();
+        EXPECT_FALSE(platform::parsePropertyList(bytes, error)) << why;
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+    }
+}
+
 TEST(MachineDescription, NewFieldsAreCheckedAndNamed) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {R"({"keyboardLayout":"Dvorak","displays":[]})", "machine.keyboardLayout"},

@@ -11,7 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fstream>
+#include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -206,15 +209,24 @@ TEST_F(BatteryCardTest, SliderApplyRowOffAndANewHelperBuild) {
     EXPECT_TRUE(c.isHelperInstalled());
 }
 
-TEST_F(BatteryCardTest, OptimizedChargingOnTheBatteryProfileAloneIsWarnedOf) {
-    auto m = laptopWithTwoMonitors();
-    m.battery->optimizedChargingOnBattery = true;
-    start(m);
-    mac().alerts().queueAnswers({0, 0, 0});
-    mac().privileges().queuePromptAnswers({true});
-    controller().chargeLimitCheckbox->performClick();
-    advance();
-    EXPECT_EQ(mac().alerts().shown().back().messageText, "macOS Battery Protection Detected");
+TEST_F(BatteryCardTest, OptimizedChargingOnTheBatteryProfileAloneIsWarnedOfInEitherForm) {
+    // A Mac keeps its power settings as a binary property list; an XML one is read as well.
+    for (const bool xml : {false, true}) {
+        auto m = laptopWithTwoMonitors();
+        m.battery->optimizedChargingOnBattery = true;
+        m.battery->powerSettingsXML = xml;
+        start(m);
+        QFile settings(QString::fromStdString(platform().paths->map(
+            "/Library/Preferences/SystemConfiguration/com.apple.PowerManagement.plist")));
+        ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+        EXPECT_EQ(settings.read(8), xml ? QByteArray("<?xml ve") : QByteArray("bplist00"));
+        mac().alerts().queueAnswers({0, 0, 0});
+        mac().privileges().queuePromptAnswers({true});
+        controller().chargeLimitCheckbox->performClick();
+        advance();
+        EXPECT_EQ(mac().alerts().shown().back().messageText, "macOS Battery Protection Detected")
+            << (xml ? "XML" : "binary");
+    }
 }
 
 TEST_F(BatteryCardTest, CalibrationIsScheduledShownAndCancelled) {
@@ -259,7 +271,7 @@ TEST_F(BatteryCardTest, CalibrationIsScheduledShownAndCancelled) {
     QFile phase(QString::fromStdString(
         platform().paths->map("/Library/Application Support/Nightlid/calibration.txt")));
     ASSERT_TRUE(phase.open(QIODevice::WriteOnly));
-    phase.write("charging_100:whatever");
+    phase.write("charging_100:80:0");
     phase.close();
     advance(5);
     EXPECT_EQ(text(c.calibrationStatusLabel), "Calibration: Phase 1 (Charging to 100%)");
@@ -318,7 +330,7 @@ TEST_F(BatteryCardTest, TheCardShowsOnlyTheLimitTheHelperEnforces) {
     ASSERT_EQ(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
     c.updatePowerStatusUI();
     EXPECT_TRUE(log().contains("Nightlid: /Library/Application Support/Nightlid/limit.txt is not "
-                               "read: limit.txt is not a regular file"));
+                               "read: limit.txt is a FIFO (named pipe), not a file"));
     QFile::remove(path);
     {
         QFile f(path);
@@ -328,5 +340,94 @@ TEST_F(BatteryCardTest, TheCardShowsOnlyTheLimitTheHelperEnforces) {
     c.updatePowerStatusUI();
     EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::off);
     EXPECT_TRUE(log().contains("Nightlid: /Library/Application Support/Nightlid/limit.txt is not "
-                               "read: limit.txt is 2147483648 bytes long; at most 4096 are read"));
+                               "read: limit.txt is 2 GiB long; at most 4096 bytes is read"));
+}
+
+TEST_F(BatteryCardTest, TheCardShowsWhatTheHelperEnforcesForEveryFile) {
+    start();
+    auto& c = controller();
+    switchOn();
+    advance(60);
+    const std::string folder = platform().paths->map("/Library/Application Support/Nightlid");
+    const std::string limit = folder + "/limit.txt";
+    auto put = [&](const std::string& text) {
+        QFile::remove(QString::fromStdString(limit));
+        QFile f(QString::fromStdString(limit));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.data(), qint64(text.size()));
+    };
+    std::ofstream(folder + "/../elsewhere") << "70";
+    const std::vector<std::pair<std::string, std::function<void()>>> files = {
+        {"80", [&] { put("80"); }},
+        {"spaces then 90", [&] { put(std::string(63, ' ') + "90"); }},
+        {"4 KiB of spaces", [&] { put(std::string(4094, ' ') + "80"); }},
+        {"empty", [&] { put(""); }},
+        {"blank", [&] { put(" \n\t"); }},
+        {"30", [&] { put("30"); }},
+        {"words", [&] { put("eighty"); }},
+        {"100", [&] { put("100\n"); }},
+        {"a link",
+         [&] {
+             QFile::remove(QString::fromStdString(limit));
+             ASSERT_EQ(::symlink((folder + "/../elsewhere").c_str(), limit.c_str()), 0);
+         }},
+        {"a hard link",
+         [&] {
+             QFile::remove(QString::fromStdString(limit));
+             ASSERT_EQ(::link((folder + "/../elsewhere").c_str(), limit.c_str()), 0);
+         }},
+        {"a FIFO",
+         [&] {
+             QFile::remove(QString::fromStdString(limit));
+             ASSERT_EQ(::mkfifo(limit.c_str(), 0600), 0);
+         }},
+    };
+    for (const auto& [what, make] : files) {
+        make();
+        advance(4.5); // two of the helper's ticks: a blank file is a moment's state
+        c.updatePowerStatusUI();
+        advance();
+        const int enforced = mac().privileges().helperLimit().value_or(-1);
+        EXPECT_EQ(battery().chargingInhibited(), enforced > 0 && battery().percent() >= enforced)
+            << what;
+        EXPECT_EQ(c.chargeLimitCheckbox->state() == appkit::ControlState::on, enforced > 0)
+            << what << ": the helper enforces " << enforced;
+        EXPECT_EQ(text(c.chargeLimitValueLabel),
+                  enforced > 0 ? std::to_string(enforced) + "%" : "Off")
+            << what;
+    }
+}
+
+TEST_F(BatteryCardTest, ACalibrationFileTheHelperRefusesEndsTheDischargeAndTheCardSaysWhy) {
+    start();
+    auto& c = controller();
+    switchOn();
+    advance(60);
+    battery().setPercent(60);
+    const QString path = QString::fromStdString(
+        platform().paths->map("/Library/Application Support/Nightlid/calibration.txt"));
+    auto put = [&](const QByteArray& text) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    };
+    for (const QByteArray& refused : {QByteArray("discharging_15:whatever"), QByteArray(4097, 'x'),
+                                      QByteArray("scheduled:999999999999:80:0")}) {
+        put("discharging_15:80:0");
+        advance(2.5);
+        c.updatePowerStatusUI();
+        advance();
+        ASSERT_TRUE(battery().adapterBypassed()) << "the discharge runs";
+        EXPECT_EQ(text(c.calibrationStatusLabel), "Calibration: Phase 2 (Discharging to 15%)");
+        put(refused);
+        advance(2.5);
+        c.updatePowerStatusUI();
+        advance();
+        EXPECT_FALSE(battery().adapterBypassed()) << refused.left(30).data();
+        EXPECT_EQ(text(c.calibrationStatusLabel),
+                  "Battery Calibration: Inactive (calibration file unusable)");
+        EXPECT_FALSE(c.calibrationStatusLabel->toolTip().isEmpty());
+        EXPECT_EQ(c.calibrationButton->title(), "Schedule Calibration");
+        EXPECT_TRUE(c.chargeLimitCheckbox->isEnabled()) << "no phase runs";
+    }
 }

@@ -14,6 +14,7 @@
 #include "display/DisplayEngine.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
+#include "platform/OutsideFiles.h"
 #include "platform/SerialQueue.h"
 #include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
@@ -130,23 +131,20 @@ ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& er
 }
 
 int ScriptDriver::runFile(const std::string& path) {
-    QFile f(QString::fromStdString(path));
-    // Bad input, as an unreadable machine file is.
-    constexpr qint64 kMaxScriptBytes = 4 * 1024 * 1024;
-    if (!f.open(QIODevice::ReadOnly)) {
-        err_ << "nightlid: cannot read script " << path << "\n";
+    // No further than the limit, never waiting on a device, and a pipe (--script <(...)) only
+    // as long as it sends. Refused: bad input, as an unreadable machine file is.
+    platform::OutsideFileRules rules;
+    rules.maxBytes = 4 * 1024 * 1024;
+    rules.pipeSeconds = platform::kPipeSeconds;
+    auto file = platform::readOutsideFile(path, rules);
+    if (!file.ok()) {
+        if (file.status == platform::OutsideFile::Status::missing)
+            err_ << "nightlid: cannot read script " << path << ": no such file\n";
+        else
+            err_ << "nightlid: script " << path << " " << file.problem << "\n";
         return 2;
     }
-    // No further than the limit, whatever the file is: a device or a pipe has no size. A file
-    // that has one is read at its size, not into a buffer of the limit's.
-    const qint64 want = f.isSequential() || f.size() <= 0 ? kMaxScriptBytes + 1
-                                                          : std::min(f.size(), kMaxScriptBytes) + 1;
-    const QByteArray bytes = f.read(want);
-    if (bytes.size() > kMaxScriptBytes) {
-        err_ << "nightlid: script " << path << " is over 4 MiB; at most 4 MiB is read\n";
-        return 2;
-    }
-    return runText(bytes.toStdString(), path);
+    return runText(file.bytes, path);
 }
 
 int ScriptDriver::runText(const std::string& text, const std::string& sourceName) {

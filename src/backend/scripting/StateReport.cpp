@@ -345,8 +345,9 @@ const StateField kStateFields[] = {
      "`origin` as [x, y], `main`, `mirrorOf` (an ID or null)"},
     {"displayConfigurations",
      "what each display configuration transaction did, or why it was refused"},
-    {"files", "`limit` and `calibration`: the text, or null when missing; `limitOwner` and "
-              "`calibrationOwner`: `root` or `user`"},
+    {"files", "`limit` and `calibration`: the text, or null when missing or unusable (a link, a "
+              "hard link, a FIFO, over 4 KiB); `limitOwner` and `calibrationOwner`: `root` or "
+              "`user`"},
     {"frontWindow", "the front window's title and frame"},
     {"helper",
      "the charge-limit helper: `installed`, `running`, the `limit` it enforces, `prompts` shown, "

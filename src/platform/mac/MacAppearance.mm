@@ -1,12 +1,12 @@
 // The application's light or dark appearance, read from AppKit and observed as it changes, so
-// the windows that follow the system turn dark with it. The system-wide switch (SkyLight's
-// private calls) is not reached yet: without it the program reads the application's appearance
-// and leaves the system's alone.
+// the windows that follow the system turn dark with it; and the system-wide switch, SkyLight's
+// private calls looked up at run time.
 
 #include "platform/RunLoop.h"
 #include "platform/mac/AppearanceWatch.h"
 #include "platform/mac/MacServices.h"
 #include "platform/mac/ObjCBridge.h"
+#include "platform/mac/SymbolLibrary.h"
 
 #include <functional>
 #include <memory>
@@ -34,6 +34,9 @@ namespace mac {
 
 namespace {
 
+using GetTheme = bool();
+using SetTheme = void(bool);
+
 NSString* const kEffectiveAppearance = @"effectiveAppearance";
 
 bool applicationIsDark() {
@@ -45,9 +48,10 @@ bool applicationIsDark() {
 
 class MacAppearance : public platform::SystemAppearance {
   public:
-    MacAppearance()
-        : watch_(applicationIsDark(),
-                 [](std::function<void()> task) { platform::mainQueue().async(std::move(task)); }) {
+    explicit MacAppearance(SymbolLibrary& skyLight)
+        : skyLight_(skyLight), watch_(applicationIsDark(), [](std::function<void()> task) {
+              platform::mainQueue().async(std::move(task));
+          }) {
         observer_ = [[NLAppearanceObserver alloc] init];
         AppearanceWatch* watch = &watch_;
         observer_.changed = ^{
@@ -63,8 +67,16 @@ class MacAppearance : public platform::SystemAppearance {
         observer_.changed = nil;
     }
 
-    GetThemeFunction lookupGetTheme() override { return {}; }
-    SetThemeFunction lookupSetTheme() override { return {}; }
+    GetThemeFunction lookupGetTheme() override {
+        auto* get = skyLight_.function<GetTheme>("SLSGetAppearanceThemeLegacy");
+        if (!get) return {};
+        return [get] { return get(); };
+    }
+    SetThemeFunction lookupSetTheme() override {
+        auto* set = skyLight_.function<SetTheme>("SLSSetAppearanceThemeLegacy");
+        if (!set) return {};
+        return [set](bool dark) { set(dark); };
+    }
     bool applicationAppearanceIsDark() const override { return applicationIsDark(); }
     int addAppearanceObserver(std::function<void()> handler) override {
         return watch_.add(std::move(handler));
@@ -72,14 +84,15 @@ class MacAppearance : public platform::SystemAppearance {
     void removeAppearanceObserver(int token) override { watch_.remove(token); }
 
   private:
+    SymbolLibrary& skyLight_;
     AppearanceWatch watch_;
     NLAppearanceObserver* observer_ = nil;
 };
 
 } // namespace
 
-std::unique_ptr<platform::SystemAppearance> makeAppearance() {
-    return std::make_unique<MacAppearance>();
+std::unique_ptr<platform::SystemAppearance> makeAppearance(SymbolLibrary& skyLight) {
+    return std::make_unique<MacAppearance>(skyLight);
 }
 
 } // namespace mac

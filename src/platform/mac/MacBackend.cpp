@@ -7,7 +7,7 @@
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
 #include "platform/mac/MacServices.h"
-#include "platform/mac/PendingServices.h"
+#include "platform/mac/ObjCClasses.h"
 #include "platform/mac/SymbolLibrary.h"
 
 #include <QCoreApplication>
@@ -52,7 +52,9 @@ struct MacBackend::Services {
     platform::RealClock clock;
     std::unique_ptr<platform::QtRunLoop> loop = std::make_unique<platform::QtRunLoop>();
     std::unique_ptr<DynamicLoader> loader = makeSystemLoader();
-    std::unique_ptr<SymbolLibrary> ioKit, coreDisplay, displayServices;
+    std::unique_ptr<ObjCRuntime> runtime = makeObjCRuntime();
+    std::unique_ptr<SymbolLibrary> ioKit, coreDisplay, displayServices, coreBrightnessLibrary,
+        skyLight, sparkle;
     std::unique_ptr<platform::UserDefaults> defaults;
     std::unique_ptr<platform::SystemPaths> paths;
     MacSharedFiles sharedFiles;
@@ -62,25 +64,27 @@ struct MacBackend::Services {
     std::unique_ptr<platform::IORegistry> ioRegistry;
     std::unique_ptr<platform::Applications> applications = makeApplications();
     std::unique_ptr<platform::StatusBar> statusBar = makeStatusBar();
-    std::unique_ptr<platform::Notifications> notifications = makePendingNotifications();
-    std::unique_ptr<platform::LoginItems> loginItems = makePendingLoginItems();
+    std::unique_ptr<platform::Updater> updater;
+    std::unique_ptr<platform::Notifications> notifications = makeNotifications();
+    std::unique_ptr<platform::LoginItems> loginItems = makeLoginItems();
     std::unique_ptr<platform::SystemLocale> locale = makeSystemLocale();
     std::unique_ptr<platform::Alerts> alerts = makeAlerts();
-    std::unique_ptr<platform::SystemAppearance> appearance = makeAppearance();
+    std::unique_ptr<platform::SystemAppearance> appearance;
     std::unique_ptr<platform::BuiltInBrightness> builtInBrightness;
-    std::unique_ptr<platform::CoreBrightness> coreBrightness = makePendingCoreBrightness();
+    std::unique_ptr<platform::CoreBrightness> coreBrightness;
     std::unique_ptr<platform::TransferTables> transferTables = makeTransferTables();
     std::unique_ptr<platform::WindowServer> windowServer = makeWindowServer();
     std::unique_ptr<platform::InputActivity> inputActivity = makeInputActivity();
     std::unique_ptr<platform::Cursor> cursor = makeCursor();
-    std::unique_ptr<platform::AudioHardware> audio = makePendingAudio();
+    std::unique_ptr<platform::AudioHardware> audio = makeAudio();
     std::unique_ptr<platform::Processes> processes = makeProcesses();
-    std::unique_ptr<platform::Hotkeys> hotkeys = makePendingHotkeys();
-    std::unique_ptr<platform::KeyboardLayout> keyboardLayout = makePendingKeyboardLayout();
+    std::unique_ptr<platform::Hotkeys> hotkeys = makeHotkeys();
+    std::unique_ptr<platform::KeyboardLayout> keyboardLayout = makeKeyboardLayout();
     std::unique_ptr<platform::PowerSources> powerSources = makePowerSources();
     std::unique_ptr<platform::PowerAssertions> powerAssertions = makePowerAssertions();
-    std::unique_ptr<platform::Privileges> privileges = makePendingPrivileges();
+    std::unique_ptr<platform::Privileges> privileges = makePrivileges(*processes);
     std::unique_ptr<platform::Sounds> sounds = makeSounds();
+    std::unique_ptr<platform::PropertyListFiles> propertyLists = makePropertyLists();
     platform::ConcurrentQueue globalQueue{2};
     platform::Platform platform;
 };
@@ -98,7 +102,20 @@ MacBackend::MacBackend(bool echoLog) : services_(std::make_unique<Services>()) {
     s.displayServices = std::make_unique<SymbolLibrary>(
         *s.loader, "/System/Library/PrivateFrameworks/DisplayServices.framework/DisplayServices",
         "the built-in panel's brightness", log);
+    s.coreBrightnessLibrary = std::make_unique<SymbolLibrary>(
+        *s.loader, "/System/Library/PrivateFrameworks/CoreBrightness.framework/CoreBrightness",
+        "auto-brightness, the keyboard backlight and the blue-light filter", log);
+    s.skyLight = std::make_unique<SymbolLibrary>(
+        *s.loader, "/System/Library/PrivateFrameworks/SkyLight.framework/SkyLight",
+        "switching the system appearance", log);
+    // Inside the bundle, when it carries the updater.
+    s.sparkle = std::make_unique<SymbolLibrary>(
+        *s.loader, bundlePath() + "/Contents/Frameworks/Sparkle.framework/Sparkle",
+        "checking for updates", log);
     s.ioRegistry = makeIORegistry(*s.ioKit);
+    s.coreBrightness = makeCoreBrightness(*s.coreBrightnessLibrary, *s.runtime, log);
+    s.appearance = makeAppearance(*s.skyLight);
+    s.updater = makeUpdater(*s.sparkle, *s.runtime, log);
     s.coreDisplayInfo = makeCoreDisplayInfo(*s.coreDisplay);
     s.builtInBrightness = makeBuiltInBrightness(*s.displayServices);
     s.defaults = std::make_unique<platform::UserDefaults>(makePreferencesDomain(kBundleIdentifier),
@@ -120,8 +137,9 @@ MacBackend::MacBackend(bool echoLog) : services_(std::make_unique<Services>()) {
     p.ioRegistry = s.ioRegistry.get();
     p.applications = s.applications.get();
     p.statusBar = s.statusBar.get();
-    // No update framework is linked: "Check for Updates..." says this build does not update.
-    p.updater = nullptr;
+    // Null without Sparkle in the bundle: "Check for Updates..." then says this build does not
+    // update itself.
+    p.updater = s.updater.get();
     p.notifications = s.notifications.get();
     p.loginItems = s.loginItems.get();
     p.locale = s.locale.get();
@@ -141,6 +159,7 @@ MacBackend::MacBackend(bool echoLog) : services_(std::make_unique<Services>()) {
     p.powerAssertions = s.powerAssertions.get();
     p.privileges = s.privileges.get();
     p.sounds = s.sounds.get();
+    p.propertyLists = s.propertyLists.get();
     p.globalQueue = &s.globalQueue;
 }
 

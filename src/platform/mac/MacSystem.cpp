@@ -1,10 +1,9 @@
-// Core Foundation's preferences, locale and time zone, the unified log, and sysctl.
+// Core Foundation's preferences, property lists, locale and time zone, the unified log, sysctl
+// and tools run as child processes.
 
 #include "platform/mac/CFValues.h"
 #include "platform/mac/MacServices.h"
-
-#include <QProcess>
-#include <QStringList>
+#include "platform/mac/ToolRunner.h"
 
 #include <os/log.h>
 #include <sys/sysctl.h>
@@ -94,6 +93,31 @@ class MacSystemLocale : public platform::SystemLocale {
     }
 };
 
+// Read by Core Foundation, which knows every form the system writes.
+class MacPropertyLists : public platform::PropertyListFiles {
+  public:
+    std::optional<platform::Value> read(const std::string& systemPath,
+                                        std::string& error) override {
+        auto bytes = platform::readPropertyListBytes(systemPath, error);
+        if (!bytes) return std::nullopt;
+        CFRef<CFDataRef> data(CFDataCreate(kCFAllocatorDefault,
+                                           reinterpret_cast<const UInt8*>(bytes->data()),
+                                           CFIndex(bytes->size())));
+        CFErrorRef failure = nullptr;
+        CFRef<CFPropertyListRef> list(
+            data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data.get(),
+                                                kCFPropertyListImmutable, nullptr, &failure)
+                 : nullptr);
+        if (!list) {
+            CFRef<CFErrorRef> owned(failure);
+            CFRef<CFStringRef> why(owned ? CFErrorCopyDescription(owned.get()) : nullptr);
+            error = toString(why.get()).value_or("no property list");
+            return std::nullopt;
+        }
+        return toValue(list.get());
+    }
+};
+
 class MacProcesses : public platform::Processes {
   public:
     std::optional<std::string> sysctlString(const std::string& name) override {
@@ -106,14 +130,12 @@ class MacProcesses : public platform::Processes {
     }
     std::optional<std::string> runTool(const std::string& path,
                                        const std::vector<std::string>& arguments) override {
-        QStringList args;
-        for (const auto& a : arguments)
-            args << QString::fromStdString(a);
-        QProcess tool;
-        tool.start(QString::fromStdString(path), args);
-        if (!tool.waitForStarted() || !tool.waitForFinished(-1)) return std::nullopt;
-        return tool.readAllStandardOutput().toStdString();
+        return runToolWithin(path, arguments, kToolSeconds);
     }
+
+  private:
+    // system_profiler answers within seconds; a hung one must not hold the program for good.
+    static constexpr double kToolSeconds = 30;
 };
 
 } // namespace
@@ -123,6 +145,9 @@ std::unique_ptr<platform::DefaultsDomain> makePreferencesDomain(const std::strin
 }
 std::unique_ptr<platform::SystemLocale> makeSystemLocale() {
     return std::make_unique<MacSystemLocale>();
+}
+std::unique_ptr<platform::PropertyListFiles> makePropertyLists() {
+    return std::make_unique<MacPropertyLists>();
 }
 std::unique_ptr<platform::Processes> makeProcesses() {
     return std::make_unique<MacProcesses>();

@@ -1,26 +1,15 @@
 #pragma once
-// Services the macOS backend does not reach yet (hotkeys, key layouts, audio, CoreBrightness,
-// notifications, login items, administrator scripts). Each answers as a Mac without that
-// feature would: an error status, no client, nothing found; nothing is faked.
+// What a Mac build still owes, each entry saying which step brings it. Everything the program
+// itself calls is served by the adapters; only the charge helper's own hardware is left.
 
-#include "platform/AudioHardware.h"
-#include "platform/CoreBrightness.h"
-#include "platform/Hotkeys.h"
-#include "platform/KeyboardLayout.h"
-#include "platform/LoginItems.h"
-#include "platform/Notifications.h"
-#include "platform/PowerSources.h"
+#include "helper/ChargingHardware.h"
 
 #include <memory>
 
 namespace mac {
 
-std::unique_ptr<platform::Hotkeys> makePendingHotkeys();
-std::unique_ptr<platform::KeyboardLayout> makePendingKeyboardLayout();
-std::unique_ptr<platform::AudioHardware> makePendingAudio();
-std::unique_ptr<platform::CoreBrightness> makePendingCoreBrightness();
-std::unique_ptr<platform::Notifications> makePendingNotifications();
-std::unique_ptr<platform::LoginItems> makePendingLoginItems();
-std::unique_ptr<platform::Privileges> makePendingPrivileges();
+// Owed by the charge helper's step (the system management controller and the bundle): the
+// helper's control of charging. Until then it reads nothing and so decides nothing.
+std::unique_ptr<helper::ChargingHardware> makePendingSmcChargingHardware();
 
 } // namespace mac

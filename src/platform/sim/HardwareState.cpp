@@ -1,11 +1,13 @@
 #include "platform/sim/HardwareState.h"
 
-#include <QFile>
+#include "platform/OutsideFiles.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
 
 #include <cmath>
+#include <sys/stat.h>
 
 namespace sim {
 
@@ -30,15 +32,23 @@ bool level(const QJsonValue& v, float& out) {
 
 HardwareState readHardwareState(const std::string& path, std::string& problems) {
     HardwareState state;
-    QFile f(QString::fromStdString(path));
-    if (!f.exists()) return state;
-    if (!f.open(QIODevice::ReadOnly) || f.size() > 1024 * 1024) {
-        problems = "cannot read " + path;
-        return state;
-    }
-    auto doc = QJsonDocument::fromJson(f.readAll());
+    platform::OutsideFileRules rules;
+    rules.maxBytes = kMaxHardwareStateBytes;
+    const auto file = platform::readOutsideFile(path, rules);
+    using Status = platform::OutsideFile::Status;
+    if (file.status == Status::missing) return state;
+    QJsonDocument doc;
+    if (file.ok()) doc = QJsonDocument::fromJson(QByteArray::fromStdString(file.bytes));
     if (!doc.isObject()) {
-        problems = path + " is not a JSON object";
+        problems = path + " " + (file.ok() ? "is not a JSON object" : file.problem);
+        if (file.status == Status::unreadable) return state;
+        // A FIFO, a device, an endless or damaged file moves aside: the state written next
+        // lands in a plain file of its own.
+        std::string error;
+        if (const auto aside = platform::setAsideOutsideFile(path, "damaged", error))
+            problems += "; moved to " + *aside;
+        else
+            problems += "; " + error;
         return state;
     }
     auto note = [&](const std::string& what) { problems += (problems.empty() ? "" : "; ") + what; };
@@ -96,6 +106,9 @@ bool writeHardwareState(const std::string& path, const HardwareState& state) {
         panels[QString::number(id)] = double(value);
     for (const auto& [id, value] : state.keyboards)
         keyboards[QString::number(id)] = double(value);
+    // Through a link the save would replace its target: never a device or a FIFO.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
     QSaveFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::WriteOnly)) return false;
     f.write(QJsonDocument(

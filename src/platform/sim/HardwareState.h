@@ -16,7 +16,11 @@ struct HardwareState {
     std::map<uint64_t, float> keyboards;
 };
 
-// Reads the file; what cannot be read is left out and described in problems.
+// The state of a few monitors is a few kilobytes.
+inline constexpr size_t kMaxHardwareStateBytes = 1024 * 1024;
+
+// Reads the file; what cannot be read is left out and described in problems. A file that is
+// not a JSON object (damaged, endless, a FIFO or a device) is moved aside.
 HardwareState readHardwareState(const std::string& path, std::string& problems);
 bool writeHardwareState(const std::string& path, const HardwareState& state);
 

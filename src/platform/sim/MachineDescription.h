@@ -114,6 +114,8 @@ struct BatteryDescription {
     // The system's own optimised charging, per power-source profile.
     bool optimizedChargingOnBattery = false;
     bool optimizedChargingOnAC = false;
+    // The power settings file's form: binary, as a Mac keeps it, or XML.
+    bool powerSettingsXML = false;
     // Registry properties that replace the battery's own, key by key (a null value removes one).
     platform::Value registryOverrides;
 };
@@ -142,7 +144,8 @@ struct MachineDescription {
     std::vector<RunningAppDescription> runningApps;
     bool hasMainAppService = true; // macOS 13 or later
     bool loginItemEnabled = false;
-    bool loginItemFails = false; // register and unregister report an error
+    bool loginItemFails = false;         // register and unregister report an error
+    bool loginItemNeedsApproval = false; // a registered item waits for the person's approval
     bool hasStatusItemButton = true;
     bool notificationsGranted = true; // the person's answer to the notification permission
     bool hasDisplayServices = true;

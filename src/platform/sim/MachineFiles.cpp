@@ -62,8 +62,10 @@ void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths&
     custom.set("Battery Power", onBattery);
     custom.set("AC Power", onAC);
     settings.set("Custom Profile", custom);
+    // Binary, as a Mac keeps it, unless the machine asks for the XML form.
+    const bool xml = d.battery && d.battery->powerSettingsXML;
     writeFile(paths.map("/Library/Preferences/SystemConfiguration/com.apple.PowerManagement.plist"),
-              platform::xmlPropertyList(settings));
+              xml ? platform::xmlPropertyList(settings) : platform::binaryPropertyList(settings));
 }
 
 } // namespace sim

@@ -4,6 +4,8 @@
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/VirtualMac.h"
 
+#include "platform/OutsideFiles.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,7 +28,7 @@ namespace {
 
 using platform::Value;
 
-constexpr qint64 kMaxDescriptionBytes = 16 * 1024 * 1024;
+constexpr size_t kMaxDescriptionBytes = 16 * 1024 * 1024;
 
 struct ParseError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -327,6 +329,7 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.hasMainAppService = boolField(login, "mainAppService", true, "machine.loginItems");
     d.loginItemEnabled = boolField(login, "enabled", false, "machine.loginItems");
     d.loginItemFails = boolField(login, "fails", false, "machine.loginItems");
+    d.loginItemNeedsApproval = boolField(login, "requiresApproval", false, "machine.loginItems");
     d.hasDisplayServices = boolField(root, "displayServices", true, "machine");
     d.hasCoreBrightness = boolField(root, "coreBrightness", true, "machine");
     d.autoBrightnessRefused = boolField(root, "autoBrightnessRefused", false, "machine");
@@ -431,6 +434,10 @@ MachineDescription parseMachine(const QJsonObject& root) {
             x.hasProfiler = boolField(b, "profiler", x.hasProfiler, at);
             x.optimizedChargingOnBattery = boolField(b, "optimizedChargingOnBattery", false, at);
             x.optimizedChargingOnAC = boolField(b, "optimizedChargingOnAC", false, at);
+            const std::string form = stringField(b, "powerSettingsFormat", "binary", at);
+            if (form != "binary" && form != "xml")
+                fail(at + ".powerSettingsFormat", "must be \"binary\" or \"xml\"");
+            x.powerSettingsXML = form == "xml";
             if (b.contains("registryProperties")) {
                 if (!b.value("registryProperties").isObject())
                     fail(at + ".registryProperties", "must be an object");
@@ -523,24 +530,31 @@ std::optional<MachineDescription> VirtualMac::parse(const std::string& json, std
 }
 
 std::optional<MachineDescription> VirtualMac::load(const std::string& path, std::string* error) {
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error) *error = "cannot read machine description " + path;
-        return std::nullopt;
+    std::string bytes;
+    if (path.rfind(":/", 0) == 0) {
+        // Built into the program.
+        QFile f(QString::fromStdString(path));
+        if (!f.open(QIODevice::ReadOnly)) {
+            if (error) *error = "cannot read machine description " + path;
+            return std::nullopt;
+        }
+        bytes = f.readAll().toStdString();
+    } else {
+        // No further than the limit, and a pipe (--machine <(...)) only as long as it sends.
+        platform::OutsideFileRules rules;
+        rules.maxBytes = kMaxDescriptionBytes;
+        rules.pipeSeconds = platform::kPipeSeconds;
+        auto file = platform::readOutsideFile(path, rules);
+        if (!file.ok()) {
+            if (error)
+                *error = file.status == platform::OutsideFile::Status::missing
+                             ? "cannot read machine description " + path + ": no such file"
+                             : "machine description " + path + " " + file.problem;
+            return std::nullopt;
+        }
+        bytes = std::move(file.bytes);
     }
-    // Read no further than the limit, whatever the file is: a device or a pipe has no size. In
-    // chunks, as asking for the limit at once sets that much memory aside for a few kilobytes.
-    QByteArray bytes;
-    while (bytes.size() <= kMaxDescriptionBytes) {
-        const QByteArray chunk = f.read(64 * 1024);
-        if (chunk.isEmpty()) break;
-        bytes += chunk;
-    }
-    if (bytes.size() > kMaxDescriptionBytes) {
-        if (error) *error = path + ": machine description is over 16 MiB; at most 16 MiB is read";
-        return std::nullopt;
-    }
-    auto d = parse(bytes.toStdString(), error);
+    auto d = parse(bytes, error);
     if (!d && error) *error = path + ": " + *error;
     return d;
 }

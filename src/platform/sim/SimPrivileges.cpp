@@ -2,6 +2,7 @@
 
 #include "helper/HelperCore.h"
 #include "helper/HelperLoop.h"
+#include "platform/OutsideFiles.h"
 #include "platform/PropertyList.h"
 #include "platform/RunLoop.h"
 #include "platform/SystemLocale.h"
@@ -178,12 +179,16 @@ bool SimPrivileges::runCommand(const std::vector<std::string>& w, const std::str
 }
 
 bool SimPrivileges::loadDaemon(const std::string& plistPath, std::string& error) {
-    QFile file(q(paths_.map(plistPath)));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = "launchctl: " + plistPath + ": No such file";
+    platform::OutsideFileRules rules;
+    rules.maxBytes = 1024 * 1024;
+    const auto file = platform::readOutsideFile(paths_.map(plistPath), rules);
+    if (!file.ok()) {
+        error =
+            "launchctl: " + plistPath + ": " +
+            (file.status == platform::OutsideFile::Status::missing ? "No such file" : file.problem);
         return false;
     }
-    auto plist = platform::parsePropertyList(file.readAll().toStdString(), error);
+    auto plist = platform::parsePropertyList(file.bytes, error);
     if (!plist) {
         error = "launchctl: " + plistPath + ": " + error;
         return false;
@@ -219,7 +224,8 @@ void SimPrivileges::startHelper(const std::string& program) {
     if (virtualTime_) {
         // Deterministic: the helper's own core on the machine's clock, every 2 seconds.
         core_ = std::make_unique<helper::HelperCore>(
-            paths_.map(kHelperFolder), log_, makeVirtualFolderAccess(paths_.root(), kHelperFolder));
+            paths_.root(), kHelperFolder, log_,
+            makeVirtualFolderAccess(paths_.root(), kHelperFolder));
         hardware_ = std::make_unique<BatteryHardware>(battery_);
         helperLoop_ = std::make_unique<helper::HelperLoop>(*core_, *hardware_, log_);
         helperTick();
@@ -269,10 +275,11 @@ bool SimPrivileges::helperRunning() const {
 std::optional<int> SimPrivileges::helperLimit() const {
     if (core_) return core_->limit();
     if (!helperRunning()) return std::nullopt;
-    QFile file(q(paths_.map(std::string(kHelperFolder) + "/limit.txt")));
-    std::string error;
-    if (!file.open(QIODevice::ReadOnly)) return 0;
-    return helper::parseLimit(file.read(64).toStdString(), error);
+    // What the helper process reads, read the same way (never waiting on a FIFO).
+    const helper::SafeDirectory folder(paths_.root(), kHelperFolder);
+    if (!folder.isOpen()) return 0;
+    const auto file = helper::readLimitFile(folder);
+    return file.state == helper::LimitFile::State::value ? file.value : 0;
 }
 
 bool SimPrivileges::isLaunchDaemonRunning(const std::string& label) {
@@ -294,9 +301,11 @@ void SimPrivileges::writeBatteryForHelper() {
 }
 
 void SimPrivileges::readHelperControl() {
-    QFile file(q(paths_.map(std::string(kChargingController) + "/control")));
-    if (!file.open(QIODevice::ReadOnly)) return;
-    const auto parts = QString::fromLatin1(file.read(16)).split(' ');
+    const helper::SafeDirectory folder(paths_.root(), kChargingController);
+    std::string error;
+    const auto text = folder.read("control", 16, error);
+    if (!text) return;
+    const auto parts = QString::fromLatin1(QByteArray::fromStdString(*text)).split(' ');
     if (parts.size() != 2) return;
     battery_.setChargeControl(parts[0] == "1", parts[1] == "1");
 }

@@ -8,12 +8,14 @@ namespace sim {
 
 namespace {
 
+constexpr const char* kControllerFolder = "/private/var/db/nightlid-charging";
+
 class ControllerFiles : public helper::ChargingHardware {
   public:
-    explicit ControllerFiles(std::string folder) : folder_(std::move(folder)) {}
+    explicit ControllerFiles(std::string root) : root_(std::move(root)) {}
 
     std::optional<helper::BatteryReading> read() override {
-        const helper::SafeDirectory controller(folder_);
+        const helper::SafeDirectory controller(root_, kControllerFolder);
         std::string error;
         auto text = controller.read("battery", 64, error);
         if (!text) return std::nullopt;
@@ -27,20 +29,20 @@ class ControllerFiles : public helper::ChargingHardware {
     }
 
     bool apply(const helper::ChargeControl& control, std::string& error) override {
-        const helper::SafeDirectory controller(folder_);
+        const helper::SafeDirectory controller(root_, kControllerFolder);
         const std::string text = std::string(control.chargingInhibited ? "1" : "0") + " " +
                                  (control.adapterBypassed ? "1" : "0");
         return controller.write("control", text, error);
     }
 
   private:
-    std::string folder_;
+    std::string root_;
 };
 
 } // namespace
 
 std::unique_ptr<helper::ChargingHardware> makeVirtualChargingHardware(const std::string& root) {
-    return std::make_unique<ControllerFiles>(root + "/private/var/db/nightlid-charging");
+    return std::make_unique<ControllerFiles>(root);
 }
 
 } // namespace sim

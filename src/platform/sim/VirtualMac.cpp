@@ -136,6 +136,8 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.powerAssertions = m.battery.get();
     p.privileges = m.privileges.get();
     p.sounds = &m;
+    m.propertyLists = platform::makePortablePropertyListFiles(*m.paths);
+    p.propertyLists = m.propertyLists.get();
     p.globalQueue = m.globalQueue.get();
     // Installed in an earlier run on this profile: launchd starts it at boot.
     m.privileges->bootLaunchDaemons();
@@ -298,6 +300,10 @@ bool VirtualMac::updaterStarted() const {
 bool VirtualMac::notificationAuthorizationRequested() const {
     return impl_->notificationsRequested;
 }
+int VirtualMac::loginItemsSettingsOpened() const {
+    return impl_->loginItemsSettingsOpened;
+}
+
 bool VirtualMac::loginItemEnabled() const {
     return impl_->d.loginItemEnabled;
 }

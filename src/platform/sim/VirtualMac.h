@@ -113,6 +113,8 @@ class VirtualMac {
     bool updaterStarted() const;
     bool notificationAuthorizationRequested() const;
     bool loginItemEnabled() const;
+    // How often the program opened System Settings at its Login Items.
+    int loginItemsSettingsOpened() const;
     int screenObserverCount() const;
 
     bool terminateRequested() const;

@@ -11,6 +11,7 @@
 #include "platform/ManualRunLoop.h"
 #include "platform/Notifications.h"
 #include "platform/Processes.h"
+#include "platform/PropertyListFiles.h"
 #include "platform/QtRunLoop.h"
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
@@ -77,6 +78,7 @@ struct VirtualMac::Impl : Displays,
     std::unique_ptr<SimHotkeys> hotkeys;
     std::unique_ptr<SimBattery> battery;
     std::unique_ptr<SimPrivileges> privileges;
+    std::unique_ptr<PropertyListFiles> propertyLists;
     std::unique_ptr<ConcurrentQueue> globalQueue;
     SimAlerts alerts;
     std::shared_ptr<SimStatusItem> statusItem;
@@ -319,13 +321,21 @@ struct VirtualMac::Impl : Displays,
     // LoginItems
     bool hasMainAppService() const override { return d.hasMainAppService; }
     LoginItemStatus mainAppStatus() const override {
-        return d.loginItemEnabled ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
+        if (!d.loginItemEnabled) return LoginItemStatus::notRegistered;
+        // Registered, but the person has not allowed it in System Settings yet.
+        return d.loginItemNeedsApproval ? LoginItemStatus::requiresApproval
+                                        : LoginItemStatus::enabled;
     }
     std::optional<std::string> registerMainApp() override {
         if (d.loginItemFails) return "The operation couldn’t be completed. Operation not permitted";
         d.loginItemEnabled = true;
         return std::nullopt;
     }
+    void openLoginItemsSettings() override {
+        ++loginItemsSettingsOpened;
+        log.write("Virtual Mac: System Settings opened at Login Items");
+    }
+    int loginItemsSettingsOpened = 0;
     std::optional<std::string> unregisterMainApp() override {
         if (d.loginItemFails) return "The operation couldn’t be completed. Operation not permitted";
         d.loginItemEnabled = false;

@@ -1,10 +1,12 @@
 #include "platform/sim/VirtualOwnership.h"
 
+#include "helper/HelperFileFormat.h"
 #include "helper/SafeFiles.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -97,18 +99,13 @@ class VirtualFolderAccess : public helper::FolderAccess {
     VirtualFolderAccess(std::string root, std::string folder)
         : root_(std::move(root)), folder_(std::move(folder)) {}
 
-    bool prepare(std::string& error) override {
-        const std::string real = root_ + folder_;
-        if (::mkdir(real.c_str(), 0755) != 0 && errno != EEXIST) {
-            error = folder_ + " cannot be created: " + std::strerror(errno);
-            return false;
-        }
+    // The host's steps, with owners in the machine's table: the logged-in user of a virtual Mac
+    // is always there.
+    bool prepare(std::string& error, const Note& note) override {
+        const int fd = helper::openFolderBeneath(root_, folder_, true, error);
+        if (fd < 0) return false;
+        const helper::SafeDirectory dir(fd);
         OwnershipTable table(root_);
-        const helper::SafeDirectory dir(real);
-        if (!dir.isOpen()) {
-            error = folder_ + " cannot be opened";
-            return false;
-        }
         bool ok = table.ownerOf(folder_) == VirtualOwner{true, 0755} ||
                   table.set(folder_, {true, 0755}, error);
         for (auto [name, neutral] :
@@ -116,21 +113,42 @@ class VirtualFolderAccess : public helper::FolderAccess {
               std::pair{helper::kCalibrationFileName, helper::kNeutralCalibration}}) {
             const std::string path = folder_ + "/" + name;
             struct stat st {};
-            if (::lstat((real + "/" + name).c_str(), &st) != 0) {
-                if (!dir.write(name, neutral, error)) {
-                    ok = false;
-                    continue;
-                }
-            } else if (!S_ISREG(st.st_mode)) {
-                error = path + " is not a regular file";
+            std::string why;
+            if (::fstatat(dir.fd(), name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                why = "missing";
+            else if (S_ISLNK(st.st_mode))
+                why = "it was a symbolic link";
+            else if (!S_ISREG(st.st_mode))
+                why = "it was not a regular file";
+            else if (st.st_nlink != 1)
+                why = "it had " + std::to_string(st.st_nlink) + " names (a hard link)";
+            else if (table.ownerOf(path) != VirtualOwner{false, 0644})
+                why = table.ownerOf(path).root ? "it was root's" : "it had another mode";
+            if (why.empty()) continue;
+            std::string content = neutral;
+            if (why != "missing" && S_ISREG(st.st_mode) && st.st_nlink == 1) {
+                std::string readError;
+                if (auto text = dir.read(name, helper::kMaxHelperFileBytes, readError))
+                    if (auto kept = helper::keptContent(name, *text)) content = *kept;
+            }
+            if (!dir.write(name, content, error) || !table.set(path, {false, 0644}, error)) {
                 ok = false;
                 continue;
             }
-            // The logged-in user of a virtual Mac is always there.
-            if (table.ownerOf(path) != VirtualOwner{false, 0644})
-                ok = table.set(path, {false, 0644}, error) && ok;
+            if (why != "missing") note(std::string(name) + " made anew for the user (" + why + ")");
         }
         return ok;
+    }
+
+    bool replace(const std::string& name, const std::string& text, std::string& error) override {
+        const helper::SafeDirectory dir(root_, folder_);
+        if (!dir.isOpen()) {
+            error = dir.openError();
+            return false;
+        }
+        OwnershipTable table(root_);
+        return dir.write(name, text, error) &&
+               table.set(folder_ + "/" + name, {false, 0644}, error);
     }
 
   private:

@@ -158,6 +158,7 @@ extern NSAppearanceName const NSAppearanceNameAqua API_AVAILABLE(macos(10.9));
 extern NSAppearanceName const NSAppearanceNameDarkAqua API_AVAILABLE(macos(10.14));
 
 @interface NSAppearance : NSObject
+@property(readonly, copy) NSAppearanceName name;
 - (NSAppearanceName)bestMatchFromAppearancesWithNames:(NSArray<NSAppearanceName>*)appearances
     API_AVAILABLE(macos(10.14));
 @end

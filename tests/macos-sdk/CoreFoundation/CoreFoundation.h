@@ -105,6 +105,20 @@ CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef allocator, CFInd
                                                  const CFDictionaryValueCallBacks* valueCallBacks);
 void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
 
+// Property lists and errors
+typedef struct __CFError* CFErrorRef;
+typedef CFIndex CFPropertyListFormat;
+enum {
+    kCFPropertyListOpenStepFormat = 1,
+    kCFPropertyListXMLFormat_v1_0 = 100,
+    kCFPropertyListBinaryFormat_v1_0 = 200
+};
+enum { kCFPropertyListImmutable = 0 };
+CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataRef data,
+                                               CFOptionFlags options,
+                                               CFPropertyListFormat* format, CFErrorRef* error);
+CFStringRef CFErrorCopyDescription(CFErrorRef err);
+
 // Preferences
 extern const CFStringRef kCFPreferencesCurrentApplication;
 extern const CFStringRef kCFPreferencesCurrentUser;

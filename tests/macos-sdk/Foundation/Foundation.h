@@ -31,23 +31,27 @@ __attribute__((objc_root_class))
 + (instancetype)alloc;
 + (instancetype)new;
 - (instancetype)init;
++ (Class)class;
+- (BOOL)isKindOfClass:(Class)aClass;
+@property(readonly, copy) NSString* description;
 @end
 
 @interface NSString : NSObject
 + (instancetype)stringWithUTF8String:(const char*)nullTerminatedCString;
+- (BOOL)isEqualToString:(NSString*)aString;
 @property(readonly) NSUInteger length;
 @property(readonly) const char* UTF8String;
-- (BOOL)isEqualToString:(NSString*)aString;
 @end
 
 @interface NSNumber : NSObject
 + (NSNumber*)numberWithUnsignedInt:(unsigned int)value;
 @property(readonly) unsigned int unsignedIntValue;
+@property(readonly) unsigned long long unsignedLongLongValue;
 @end
 
 @interface NSArray<__covariant ObjectType> : NSObject
-// What an array literal, @[ ... ], is made with.
-+ (instancetype)arrayWithObjects:(const ObjectType[])objects count:(NSUInteger)count;
+// Array literals are made with it.
++ (instancetype)arrayWithObjects:(const ObjectType[])objects count:(NSUInteger)cnt;
 @property(readonly) NSUInteger count;
 - (ObjectType)objectAtIndex:(NSUInteger)index;
 @end
@@ -60,26 +64,6 @@ __attribute__((objc_root_class))
 @property(readonly, copy) NSString* localizedDescription;
 @end
 
-// Key-value observing
-typedef NSString* NSKeyValueChangeKey;
-typedef NSUInteger NSKeyValueObservingOptions;
-enum { NSKeyValueObservingOptionNew = 0x01, NSKeyValueObservingOptionOld = 0x02 };
-
-@interface NSObject (NSKeyValueObserverRegistration)
-- (void)addObserver:(NSObject*)observer
-         forKeyPath:(NSString*)keyPath
-            options:(NSKeyValueObservingOptions)options
-            context:(void*)context;
-- (void)removeObserver:(NSObject*)observer forKeyPath:(NSString*)keyPath;
-@end
-
-@interface NSObject (NSKeyValueObserving)
-- (void)observeValueForKeyPath:(NSString*)keyPath
-                      ofObject:(id)object
-                        change:(NSDictionary<NSKeyValueChangeKey, id>*)change
-                       context:(void*)context;
-@end
-
 typedef NSString* NSNotificationName;
 
 @interface NSNotification : NSObject
@@ -88,6 +72,30 @@ typedef NSString* NSNotificationName;
 
 @interface NSOperationQueue : NSObject
 @property(class, readonly, strong) NSOperationQueue* mainQueue;
+- (void)addOperationWithBlock:(void (^)(void))block;
+@end
+
+@interface NSBundle : NSObject
+@property(class, readonly, strong) NSBundle* mainBundle;
+@property(readonly, copy) NSString* bundleIdentifier;
+@property(readonly, copy) NSString* bundlePath;
+@end
+
+// Key-value observing
+typedef NSUInteger NSKeyValueObservingOptions;
+enum { NSKeyValueObservingOptionNew = 0x01, NSKeyValueObservingOptionInitial = 0x04 };
+typedef NSString* NSKeyValueChangeKey;
+
+@interface NSObject (NSKeyValueObserving)
+- (void)observeValueForKeyPath:(NSString*)keyPath
+                      ofObject:(id)object
+                        change:(NSDictionary<NSKeyValueChangeKey, id>*)change
+                       context:(void*)context;
+- (void)addObserver:(NSObject*)observer
+         forKeyPath:(NSString*)keyPath
+            options:(NSKeyValueObservingOptions)options
+            context:(void*)context;
+- (void)removeObserver:(NSObject*)observer forKeyPath:(NSString*)keyPath;
 @end
 
 @interface NSNotificationCenter : NSObject

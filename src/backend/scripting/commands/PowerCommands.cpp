@@ -2,13 +2,14 @@
 #include "backend/scripting/CommandTable.h"
 
 #include "app/BlackoutController.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Session.h"
+#include "helper/HelperFileFormat.h"
 #include "platform/SystemPaths.h"
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/VirtualMac.h"
 #include "platform/sim/VirtualOwnership.h"
-#include "backend/scripting/Arguments.h"
-#include "backend/scripting/Session.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,10 +21,15 @@ namespace scripting {
 
 namespace {
 
+// Read as the helper reads it: never through a link, never waiting on a FIFO, a few KiB.
 QJsonValue fileText(Session& session, const std::string& path) {
-    QFile file(QString::fromStdString(session.mac().platform().paths->map(path)));
-    if (!file.open(QIODevice::ReadOnly)) return QJsonValue(QJsonValue::Null);
-    return QString::fromUtf8(file.read(4096));
+    const auto slash = path.find_last_of('/');
+    const helper::SafeDirectory folder(session.mac().platform().paths->root(),
+                                       path.substr(0, slash));
+    std::string error;
+    const auto text = folder.read(path.substr(slash + 1), helper::kMaxHelperFileBytes, error);
+    if (!text) return QJsonValue(QJsonValue::Null);
+    return QString::fromUtf8(QByteArray::fromStdString(*text));
 }
 
 QJsonValue fileOwner(Session& session, const std::string& path) {

@@ -1,0 +1,272 @@
+#include "platform/OutsideFiles.h"
+
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+
+namespace platform {
+
+namespace {
+
+constexpr size_t kChunk = 64 * 1024;
+
+OutsideFile outcome(OutsideFile::Status status, std::string problem = {}) {
+    OutsideFile file;
+    file.status = status;
+    file.problem = std::move(problem);
+    return file;
+}
+
+std::string reason() {
+    return std::strerror(errno);
+}
+
+std::string seconds(double value) {
+    const long tenths = std::lround(value * 10);
+    return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") +
+           " s";
+}
+
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// Why a file of this kind and size is not read, judged before it is opened (opening a device
+// can already do something) and again on what was opened.
+std::optional<OutsideFile> unusable(const struct stat& st, const OutsideFileRules& rules) {
+    using Status = OutsideFile::Status;
+    if (S_ISLNK(st.st_mode)) return outcome(Status::refused, "is a symbolic link");
+    if (S_ISDIR(st.st_mode)) return outcome(Status::refused, "is a folder");
+    if (S_ISCHR(st.st_mode)) return outcome(Status::refused, "is a character device");
+    if (S_ISBLK(st.st_mode)) return outcome(Status::refused, "is a block device");
+    if (S_ISSOCK(st.st_mode)) return outcome(Status::refused, "is a socket");
+    if (S_ISFIFO(st.st_mode)) {
+        if (rules.pipeSeconds > 0) return std::nullopt;
+        return outcome(Status::refused, "is a FIFO (named pipe), not a file");
+    }
+    if (!S_ISREG(st.st_mode)) return outcome(Status::refused, "is not a regular file");
+    if (rules.refuseHardLinks && st.st_nlink > 1)
+        return outcome(Status::refused, "has " + std::to_string(st.st_nlink) +
+                                            " names (a hard link), so it may be another file");
+    if (st.st_size > 0 && static_cast<unsigned long long>(st.st_size) > rules.maxBytes)
+        return outcome(Status::tooLarge, "is " + sizeText(st.st_size) + " long; at most " +
+                                             sizeText(rules.maxBytes) + " is read");
+    return std::nullopt;
+}
+
+OutsideFile tooLong(size_t maxBytes) {
+    return outcome(OutsideFile::Status::tooLarge, "is longer than " + sizeText(maxBytes) +
+                                                      "; at most " + sizeText(maxBytes) +
+                                                      " is read");
+}
+
+// A regular file (or what the system shows as one, as /proc's are with no size) to its end.
+OutsideFile readToEnd(int fd, size_t maxBytes) {
+    OutsideFile file = outcome(OutsideFile::Status::read);
+    char buffer[kChunk];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return outcome(OutsideFile::Status::unreadable, "cannot be read: " + reason());
+        if (n == 0) return file;
+        file.bytes.append(buffer, size_t(n));
+        if (file.bytes.size() > maxBytes) return tooLong(maxBytes);
+    }
+}
+
+// A pipe until its writer closes it: never waiting on it for longer than the rules allow.
+OutsideFile readPipe(int fd, const OutsideFileRules& rules) {
+    using Clock = std::chrono::steady_clock;
+    const auto quiet = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(rules.pipeSeconds));
+    const auto start = Clock::now();
+    auto lastData = start;
+    OutsideFile file = outcome(OutsideFile::Status::read);
+    char buffer[kChunk];
+    for (;;) {
+        const auto now = Clock::now();
+        if (now >= start + 4 * quiet)
+            return outcome(OutsideFile::Status::timedOut, "is a pipe that was not closed within " +
+                                                              seconds(4 * rules.pipeSeconds));
+        if (now >= lastData + quiet)
+            return outcome(OutsideFile::Status::timedOut,
+                           "is a pipe whose writer sent nothing for " + seconds(rules.pipeSeconds) +
+                               " and did not close it");
+        const auto deadline = std::min(lastData + quiet, start + 4 * quiet);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;
+        struct pollfd p {
+            fd, POLLIN, 0
+        };
+        const int ready = ::poll(&p, 1, int(std::min<long long>(left, 1000)));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0)
+            return outcome(OutsideFile::Status::unreadable, "cannot be read: " + reason());
+        if (ready == 0) continue;
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+        if (n < 0) return outcome(OutsideFile::Status::unreadable, "cannot be read: " + reason());
+        if (n == 0) return file;
+        lastData = Clock::now();
+        file.bytes.append(buffer, size_t(n));
+        if (file.bytes.size() > rules.maxBytes) return tooLong(rules.maxBytes);
+    }
+}
+
+std::string stamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    ::gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &utc);
+    return text;
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+std::string sizeText(unsigned long long bytes) {
+    constexpr unsigned long long KiB = 1024, MiB = KiB * 1024, GiB = MiB * 1024;
+    auto scaled = [&](unsigned long long unit, const char* name) {
+        const unsigned long long tenths = (bytes * 10 + unit / 2) / unit;
+        std::string text = std::to_string(tenths / 10);
+        if (tenths % 10 != 0) text += "." + std::to_string(tenths % 10);
+        return text + " " + name;
+    };
+    if (bytes >= GiB) return scaled(GiB, "GiB");
+    if (bytes >= MiB) return scaled(MiB, "MiB");
+    if (bytes >= 10 * KiB) return scaled(KiB, "KiB");
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
+OutsideFile readOutsideFile(int dirFd, const std::string& path, const OutsideFileRules& rules) {
+    using Status = OutsideFile::Status;
+    struct stat before {};
+    if (::fstatat(dirFd, path.c_str(), &before, rules.followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT) return outcome(Status::missing);
+        if (errno == ELOOP) return outcome(Status::refused, "is a loop of symbolic links");
+        return outcome(Status::unreadable, "cannot be examined: " + reason());
+    }
+    if (auto refused = unusable(before, rules)) return *refused;
+    const Descriptor fd(::openat(dirFd, path.c_str(),
+                                 O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                                     (rules.followLinks ? 0 : O_NOFOLLOW)));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return outcome(Status::missing);
+        if (errno == ELOOP) return outcome(Status::refused, "is a symbolic link");
+        return outcome(Status::unreadable, "cannot be opened: " + reason());
+    }
+    struct stat opened {};
+    if (::fstat(fd.get(), &opened) != 0)
+        return outcome(Status::unreadable, "cannot be examined: " + reason());
+    // Swapped between the look and the open: judged by what was opened.
+    if (opened.st_dev != before.st_dev || opened.st_ino != before.st_ino)
+        return outcome(Status::refused, "changed while it was opened");
+    if (auto refused = unusable(opened, rules)) return *refused;
+    if (S_ISFIFO(opened.st_mode)) return readPipe(fd.get(), rules);
+    return readToEnd(fd.get(), rules.maxBytes);
+}
+
+OutsideFile readOutsideFile(const std::string& path, const OutsideFileRules& rules) {
+    return readOutsideFile(AT_FDCWD, path, rules);
+}
+
+bool copyOutsideFilePrefix(const std::string& path, const std::string& copyPath, size_t maxBytes,
+                           std::string& error) {
+    struct stat before {};
+    if (::stat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode)) {
+        error = path + " is not a regular file";
+        return false;
+    }
+    const Descriptor from(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat opened {};
+    if (from.get() < 0 || ::fstat(from.get(), &opened) != 0 || opened.st_ino != before.st_ino ||
+        opened.st_dev != before.st_dev || !S_ISREG(opened.st_mode)) {
+        error = path + " cannot be opened: " + reason();
+        return false;
+    }
+    const Descriptor to(
+        ::open(copyPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (to.get() < 0) {
+        error = copyPath + " cannot be created: " + reason();
+        return false;
+    }
+    char buffer[kChunk];
+    for (size_t copied = 0; copied < maxBytes;) {
+        const ssize_t n = ::read(from.get(), buffer, std::min(sizeof buffer, maxBytes - copied));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = path + " cannot be read: " + reason();
+            ::unlink(copyPath.c_str());
+            return false;
+        }
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(to.get(), buffer + done, size_t(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w < 0) {
+                error = copyPath + " cannot be written: " + reason();
+                ::unlink(copyPath.c_str());
+                return false;
+            }
+            done += w;
+        }
+        copied += size_t(n);
+    }
+    return true;
+}
+
+std::optional<std::string> setAsideOutsideFile(const std::string& path, const std::string& suffix,
+                                               std::string& error) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        error = path + " cannot be examined: " + reason();
+        return std::nullopt;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = path + " is a folder";
+        return std::nullopt;
+    }
+    const std::string base = path + "." + suffix + "-" + stamp();
+    std::string aside = base;
+    for (int n = 2; exists(aside); ++n)
+        aside = base + "-" + std::to_string(n);
+    // A link, a FIFO or a device moves as it is; a file of a sensible size moves whole.
+    if (!S_ISREG(st.st_mode) || static_cast<unsigned long long>(st.st_size) <= kSetAsideCopyBytes) {
+        if (::rename(path.c_str(), aside.c_str()) == 0) return aside;
+        error = path + " cannot be moved aside: " + reason();
+        return std::nullopt;
+    }
+    // An endless or huge file: its beginning is kept, not gigabytes.
+    if (!copyOutsideFilePrefix(path, aside, kSetAsideCopyBytes, error)) return std::nullopt;
+    if (::unlink(path.c_str()) != 0) {
+        error = path + " cannot be removed: " + reason();
+        ::unlink(aside.c_str());
+        return std::nullopt;
+    }
+    return aside;
+}
+
+} // namespace platform

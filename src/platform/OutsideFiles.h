@@ -1,0 +1,68 @@
+#pragma once
+// The one way the program and its helper read a file that comes from outside (settings, the
+// virtual hardware, machine descriptions, scripts, the helper's files): never more than a limit,
+// never waiting on a FIFO or a device (a pipe, where one is legitimate, for a limited time), and
+// a file that cannot be used set aside with at most its first megabytes copied. Plain C++ and
+// POSIX: the helper links it too.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+struct OutsideFileRules {
+    size_t maxBytes = 1024 * 1024;
+    // Above zero, a pipe or FIFO is read until its writer closes it, giving up after this many
+    // seconds without data (or four times as long in all). Zero: a pipe is refused.
+    double pipeSeconds = 0;
+    // false: the name itself may not be a symbolic link.
+    bool followLinks = true;
+    // A regular file with more than one name could be another file's content.
+    bool refuseHardLinks = false;
+};
+
+struct OutsideFile {
+    enum class Status {
+        read,       // bytes holds the whole content
+        missing,    // nothing by that name
+        refused,    // not a regular file (or a pipe where one is allowed), a link, a hard link
+        tooLarge,   // longer than the limit
+        timedOut,   // a pipe whose writer neither wrote nor closed it in time
+        unreadable, // the system said no (permissions, input/output error)
+    };
+    Status status = Status::missing;
+    std::string bytes;
+    // Why it was not read, to follow the file's name in a message ("is a FIFO (named pipe)").
+    std::string problem;
+    bool ok() const { return status == Status::read; }
+};
+
+// path is taken relative to the open folder dirFd (AT_FDCWD: the current folder).
+OutsideFile readOutsideFile(int dirFd, const std::string& path, const OutsideFileRules& rules);
+OutsideFile readOutsideFile(const std::string& path, const OutsideFileRules& rules);
+
+// "4 MiB", "64 KiB", "65 bytes": the sizes messages name.
+std::string sizeText(unsigned long long bytes);
+
+// How long a pipe given as an input file (--script <(...), --machine <(...)) may send nothing
+// before it is given up.
+inline constexpr double kPipeSeconds = 5;
+
+// How many bytes of a file set aside are copied at most.
+inline constexpr size_t kSetAsideCopyBytes = 4 * 1024 * 1024;
+
+// Moves a file the program cannot use out of its way, beside it as PATH.SUFFIX-STAMP (a number
+// added when that exists): a link, a FIFO or a device is moved itself (nothing is opened or
+// followed), a regular file up to kSetAsideCopyBytes is renamed whole, and a longer one leaves
+// a copy of its first kSetAsideCopyBytes and is removed. A folder is never moved. Returns where it
+// went; none with the reason when it could not be moved.
+std::optional<std::string> setAsideOutsideFile(const std::string& path, const std::string& suffix,
+                                               std::string& error);
+
+// A copy of at most the first maxBytes of a file (read as readOutsideFile reads, never waiting),
+// created fresh at copyPath. False with the reason.
+bool copyOutsideFilePrefix(const std::string& path, const std::string& copyPath, size_t maxBytes,
+                           std::string& error);
+
+} // namespace platform
