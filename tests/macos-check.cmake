@@ -151,6 +151,11 @@ foreach(file ${MAC_BACKEND_SOURCES})
 endforeach()
 mac_check_file(check_macos_backend ${PROJECT_SOURCE_DIR}/src/backend/ProgramBackend.cpp nightlid
                -DNIGHTLID_MAC_BACKEND)
+# The shipped helper's charging controller and the helper factory that picks it.
+mac_check_file(check_macos_backend ${PROJECT_SOURCE_DIR}/src/platform/mac/MacSmc.cpp
+               nightlid_helper_core -x c++)
+mac_check_file(check_macos_backend ${PROJECT_SOURCE_DIR}/src/backend/HostHelperBackend.cpp
+               nightlid_helper_core -x c++ -DNIGHTLID_MAC_BACKEND)
 file(GLOB backendHeaders CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/mac/*.h)
 mac_check_headers(check_macos_backend nightlid_core objective-c++-header ${backendHeaders})
 mac_check_test(macos_backend_syntax check_macos_backend)

@@ -5,8 +5,15 @@
 #include "backend/scripting/ScriptDriver.h"
 #include "backend/scripting/Session.h"
 
+#ifdef __has_include
+#if __has_include(<sanitizer/allocator_interface.h>)
+#include <sanitizer/allocator_interface.h>
+#endif
+#endif
+
 #include <QApplication>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -26,7 +33,47 @@ bool leftOut(const std::string& line) {
     return false;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define NIGHTLID_HEAP_COUNTED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NIGHTLID_HEAP_COUNTED 1
+#endif
+#endif
+
+#ifdef NIGHTLID_HEAP_COUNTED
+// Each input is a whole session, torn down before the next: what stays allocated afterwards
+// must not grow with the number of inputs. Qt's own caches (fonts, glyphs, styles) fill during
+// the first inputs and are bounded, hence the warm-up and the slack.
+constexpr size_t kWarmUpInputs = 100;
+constexpr size_t kSlackBytes = size_t(48) << 20;
+
+void checkNothingLeftBehind() {
+    static size_t inputs = 0;
+    static size_t baseline = 0;
+    const size_t live = __sanitizer_get_current_allocated_bytes();
+    if (++inputs == kWarmUpInputs) baseline = live;
+    if (inputs <= kWarmUpInputs || live <= baseline + kSlackBytes) return;
+    std::fprintf(stderr,
+                 "torn-down sessions left memory behind: %zu bytes still allocated after %zu "
+                 "inputs, %zu after %zu\n",
+                 live, inputs, baseline, kWarmUpInputs);
+    std::abort();
+}
+#else
+void checkNothingLeftBehind() {}
+#endif
+
 } // namespace
+
+#ifdef NIGHTLID_HEAP_COUNTED
+// A whole session frees megabytes; the default quarantine of 256 MiB would make the process's size
+// grow for hundreds of inputs and hide what the program itself holds. 16 MiB still catches a use
+// shortly after a free.
+extern "C" const char* __asan_default_options() {
+    return "quarantine_size_mb=16:allocator_release_to_os_interval_ms=1000";
+}
+#endif
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -42,11 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (std::string line; std::getline(in, line);)
         if (!leftOut(line)) kept += line + "\n";
     // A fresh machine and profile for every input, as every run of the program has.
-    scripting::Session session(sim::VirtualMac::defaultDescription(), {});
-    session.launch();
-    std::ostringstream out, err;
-    scripting::ScriptDriver script(session, out, err);
-    script.setVariable("OUT", "/tmp");
-    (void)script.runText(kept, "fuzz.nls");
+    {
+        scripting::Session session(sim::VirtualMac::defaultDescription(), {});
+        session.launch();
+        std::ostringstream out, err;
+        scripting::ScriptDriver script(session, out, err);
+        script.setVariable("OUT", "/tmp");
+        (void)script.runText(kept, "fuzz.nls");
+    }
+    checkNothingLeftBehind();
     return 0;
 }

@@ -48,4 +48,7 @@ void AppDelegate::applicationWillTerminate() {
     controller.releaseSleepAssertion();
     controller.stopDisplayServices();
     controller.stop();
+    // What was asked of the monitors goes out before the process ends; whatever did not land
+    // stays in the journal for the next start.
+    controller.settleRestores();
 }

@@ -5,15 +5,15 @@
 #include "zen/ZenSettingsPanel.h"
 #include "zen/ZenWindow.h"
 
-#include "platform/SymbolImages.h"
 #include "appkit/Window.h"
+#include "blackout/RecoveryJournal.h"
 #include "display/BrightnessController.h"
 #include "display/DisplayEngine.h"
-#include "blackout/RecoveryJournal.h"
 #include "platform/InputActivity.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "platform/StatusBar.h"
+#include "platform/SymbolImages.h"
 #include "platform/SystemPaths.h"
 
 namespace {
@@ -47,7 +47,23 @@ BlackoutController::BlackoutController()
     auto& p = platform::current();
     if (p.coreBrightness) cbClient = p.coreBrightness->createBlueLightClient();
     recoveryJournal = std::make_shared<RecoveryJournal>(p.paths->map(recoveryJournalPath), p.log);
-    brightnessController->journal = recoveryJournal;
+    // A monitor first heard while dark may have taken the darkening: its light is waited for.
+    displayEngine.onFirstAnswer = [](DisplayID id) {
+        if (hasShared() && shared().recoveryJournal) shared().recoveryJournal->markAnswered(id);
+    };
+    // The panel protector mode darkens is one more display of the one owner.
+    brightnessController->holdPanel = [](DisplayID id, float now) {
+        auto& c = shared();
+        return c.holdDark(c.displayRecord(id, true), darkDim, now);
+    };
+    brightnessController->bringPanelBack = [](DisplayID id, float brightness) {
+        auto& c = shared();
+        c.releaseDark(id, darkDim);
+        // Still dark for another feature (switched off): that one brings it back.
+        if (c.isHeldDark(id)) return;
+        if (!c.isConnected(id)) return; // lid closed: it is lit when it comes online
+        c.bringBack(c.displayRecord(id, true), brightness);
+    };
     // Before anything else: an earlier run may have left displays dark.
     recoverFromUncleanExit();
     configureStatusItem();
@@ -55,6 +71,10 @@ BlackoutController::BlackoutController()
     // Callbacks reach the controller through shared(), so none outlives it.
     screenParametersObserver = platform::current().screens->addScreenParametersObserver([] {
         if (hasShared()) shared().screenConfigurationChanged();
+    });
+    // A monitor asleep with the machine refused what was owed to it: it is tried again.
+    wakeObserver = platform::current().screens->addWakeObserver([] {
+        if (hasShared()) shared().retryOwedLight();
     });
     installPowerSourceNotification();
     installAudioOutputListener();
@@ -67,6 +87,7 @@ BlackoutController::BlackoutController()
 BlackoutController::~BlackoutController() {
     if (screenParametersObserver)
         platform::current().screens->removeScreenParametersObserver(*screenParametersObserver);
+    if (wakeObserver) platform::current().screens->removeWakeObserver(*wakeObserver);
     if (syncTimer) syncTimer->invalidate();
     if (limitTransitionTimer) limitTransitionTimer->invalidate();
     // Another controller may follow on the same machine (tests): it registers afresh.
@@ -87,6 +108,18 @@ void BlackoutController::configureStatusItem() {
         },
         platform::SendActionOn{.leftMouseUp = true, .rightMouseUp = true});
     statusItem->setToolTip("Night Lid");
+}
+
+ControlledDisplay BlackoutController::displayRecord(DisplayID id, bool builtIn) const {
+    for (const auto& d : displayEngine.displays)
+        if (d.id == id) return d;
+    if (auto it = cachedDisplaysByID.find(id); it != cachedDisplaysByID.end()) return it->second;
+    ControlledDisplay d;
+    d.id = id;
+    d.isBuiltIn = builtIn;
+    // As the registry names a display the system gives no name for.
+    d.name = builtIn ? "내장 디스플레이" : "외장 디스플레이";
+    return d;
 }
 
 void BlackoutController::stopDisplayServices() {

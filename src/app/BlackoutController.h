@@ -81,6 +81,7 @@ class BlackoutController {
     std::optional<int> escapeKeyMonitor;
     bool isProtecting = false;
     std::optional<int> screenParametersObserver;
+    std::optional<int> wakeObserver;
 
     // --- Gamma blackout ---
     std::map<DisplayID, GammaTable> originalGammaTables;
@@ -151,24 +152,58 @@ class BlackoutController {
     void installEscapeKeyMonitors();
 
     // --- What the program darkened: one record per display of the brightness it had before, ---
-    // --- on disk until it is undone, so that a crash or a kill is undone at the next start ---
+    // --- on disk until its light is back, so that a crash or a kill is undone at the next start
+    // ---
     std::shared_ptr<RecoveryJournal> recoveryJournal;
     std::set<DisplayID> recoveryPending; // left dark by an earlier run, not plugged in now
     bool recoveringAtLaunch = true;
+    // The journal was damaged at launch: displays plugged in later are looked at once too.
+    bool damagedJournalFallback = false;
+    std::set<DisplayID> damageChecked;
     static constexpr const char* recoveryJournalPath =
         "~/Library/Application Support/Nightlid/recovery.json";
     // Reasons a display is held dark.
     static constexpr const char* darkOff = "off";
     static constexpr const char* darkZen = "zen";
     static constexpr const char* darkPomodoro = "pomodoro";
+    static constexpr const char* darkDim = "dim";
     // A feature darkens a display: the brightness it had before the program first darkened it
     // (brightnessNow when nothing holds it yet).
     float holdDark(const ControlledDisplay& display, const char* reason, float brightnessNow);
     // The feature lets go; the brightness to bring back when no other feature holds it.
     std::optional<float> releaseDark(DisplayID id, const char* reason);
     bool isHeldDark(DisplayID id) const;
+    // Held, or released but its light not yet known to be back: what it shows is no value to
+    // keep.
+    bool isDarkened(DisplayID id) const;
     // What a feature starts from: the record of a display already dark, else what it shows.
     float brightnessBeforeDark(const ControlledDisplay& display);
+    // A display's light back once no feature holds it: its record stays until the value has
+    // landed, and a failed write is tried again (after 1, 2, 4 ... 60 s; at once when displays
+    // are plugged in or come online, or the machine wakes). landedLog, a format taking the
+    // display's name and the value, is logged once it has landed. A display still held by
+    // another feature only gets the write.
+    void bringBack(const ControlledDisplay& display, float value, std::string landedLog = {});
+    struct OwedLight {
+        ControlledDisplay display;
+        float value = 0;
+        uint64_t attempt = 0;
+        int failures = 0;
+        std::string landedLog;
+    };
+    std::map<DisplayID, OwedLight> owedLights;
+    uint64_t lightAttempts = 0;
+    void sendOwedLight(DisplayID id);
+    void lightLanded(DisplayID id, uint64_t attempt, bool landed);
+    // Every display owed its light that is connected now gets it at once.
+    void retryOwedLight();
+    // Changes of each display's dark state: a reading taken across one is stale.
+    std::map<DisplayID, uint64_t> darkChanges;
+    uint64_t darkChange(DisplayID id) const;
+    // Which monitor a display is (maker, model and serial where the system tells them).
+    std::string displayIdentity(const ControlledDisplay& display) const;
+    // Another connected display has the same name, so the name's stored values are not its own.
+    bool hasTwin(const ControlledDisplay& display) const;
     // Lets go of a display that is not plugged in: it is lit when it comes back.
     void releaseWhileUnplugged(DisplayID id, std::initializer_list<const char*> reasons);
     // Switched-off displays that are unplugged now, their features ended: lit when plugged in.
@@ -178,8 +213,15 @@ class BlackoutController {
     // displays back first takes the system's list.
     void refreshDisplaysIfStale();
     // At launch: every display of the journal gets its brightness back; later (a display was
-    // plugged in): those of an earlier run, and those whose darkening ended while unplugged.
+    // plugged in): those of an earlier run, and those whose light is still owed.
     void recoverFromUncleanExit();
+    // A damaged journal says nothing of these displays: one found dark or dimmed gets its stored
+    // brightness back.
+    void recoverWithoutJournal(const std::vector<ControlledDisplay>& displays);
+    // Shut-down: what was asked of the monitors goes out, and what landed leaves the journal.
+    void settleRestores();
+    // The registry's record of a display, else the last one kept, else one made from its ID.
+    ControlledDisplay displayRecord(DisplayID id, bool builtIn) const;
 
     // --- Keyboard backlight ---
     std::map<uint64_t, float> savedKeyboardBrightnesses;
@@ -268,6 +310,8 @@ class BlackoutController {
     QPointer<QWidget> powerStatusCard;
     QPointer<QLabel> powerSourceLabel, chargingStatusLabel, batteryHealthLabel, batteryCycleLabel;
     QPointer<QLabel> calibrationStatusLabel, helperWarningLabel;
+    // The limit's promise, hidden where the helper says it cannot control charging.
+    QPointer<QLabel> chargeLimitDescriptionLabel;
     QPointer<appkit::Button> calibrationButton;
     bool isApplyingPowerSourceTransition = false;
     bool isApplyingChargingStatusTransition = false;

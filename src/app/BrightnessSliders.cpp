@@ -5,6 +5,7 @@
 #include "appkit/Button.h"
 #include "appkit/Slider.h"
 #include "appkit/Window.h"
+#include "blackout/RecoveryJournal.h"
 #include "display/AudioController.h"
 #include "display/DisplayEngine.h"
 #include "platform/CoreBrightness.h"
@@ -53,7 +54,17 @@ void BlackoutController::brightnessChanged(appkit::Slider& sender) {
         if (!display.isBuiltIn) restoreDisplayViaGamma(display.id);
         updatePowerButton(display, false);
     }
-    displayEngine.setBrightness(value, display);
+    if (recoveryJournal->owesLight(display.id) && !isHeldDark(display.id)) {
+        // Owed its light: the person's value is what brings it back now, and its record goes
+        // once that value has landed.
+        auto& owed = owedLights[display.id];
+        owed.display = display;
+        owed.value = value;
+        owed.failures = 0;
+        sendOwedLight(display.id);
+    } else {
+        displayEngine.setBrightness(value, display);
+    }
     auto& defaults = *platform::current().defaults;
     currentBrightnesses[display.id] = value;
     defaults.set(brightnessPreferenceKey(display), value);
@@ -62,7 +73,14 @@ void BlackoutController::brightnessChanged(appkit::Slider& sender) {
         defaults.set(lastKnownBrightnessPreferenceKey(display), value);
     }
     updateBrightnessLabel(sender.tag(), value);
-    if (display.isBuiltIn) lastBuiltInBrightness = value;
+    // The baseline follows the panel's slider, so the sync sees no change of its own; a panel
+    // dragged to 0 is no baseline.
+    if (display.isBuiltIn) {
+        if (value > kNearZero)
+            lastBuiltInBrightness = value;
+        else
+            lastBuiltInBrightness.reset();
+    }
 }
 
 void BlackoutController::updateVolumeLabel(int tag, float value) {
@@ -179,14 +197,16 @@ void BlackoutController::syncBrightnessIfNeeded() {
     if (!builtIn || poweredOffBrightnesses.count(builtIn->id)) return;
     // A panel some feature darkened does not drag the monitors down with it; the baseline is
     // taken afresh once it is back.
-    if (isHeldDark(builtIn->id)) {
+    if (isDarkened(builtIn->id)) {
         lastBuiltInBrightness.reset();
         return;
     }
     auto read = displayEngine.brightness(*builtIn);
-    if (!read) return;
+    // A dark panel moves nothing: the monitors never follow it to 0, and a baseline of 0 would
+    // turn the next change into a jump. The baseline from before stays.
+    if (!read || *read <= kNearZero) return;
     const float b = *read;
-    if (!lastBuiltInBrightness) {
+    if (!lastBuiltInBrightness || *lastBuiltInBrightness <= kNearZero) {
         lastBuiltInBrightness = b;
         return;
     }
@@ -202,7 +222,7 @@ void BlackoutController::applyRelativeBrightnessChange(float from, float to) {
     const std::vector<ControlledDisplay> externals = displayEngine.externalDisplays();
     for (const auto& display : externals) {
         if (!display.ddcService || poweredOffBrightnesses.count(display.id) ||
-            isHeldDark(display.id))
+            isDarkened(display.id))
             continue;
         auto it = currentBrightnesses.find(display.id);
         const float base = it != currentBrightnesses.end() ? it->second : 0.5f;

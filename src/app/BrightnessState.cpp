@@ -2,6 +2,7 @@
 #include "appkit/Colors.h"
 #include "appkit/Slider.h"
 #include "appkit/Window.h"
+#include "blackout/RecoveryJournal.h"
 #include "display/DisplayEngine.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
@@ -53,7 +54,8 @@ float BlackoutController::startingBrightness(const ControlledDisplay& display) {
     if (auto it = currentBrightnesses.find(display.id); it != currentBrightnesses.end())
         return it->second;
     if (auto read = displayEngine.brightness(display)) return *read;
-    return storedBrightness(brightnessPreferenceKey(display), 0.5f);
+    // A twin's stored value is not this display's.
+    return hasTwin(display) ? 0.5f : storedBrightness(brightnessPreferenceKey(display), 0.5f);
 }
 
 void BlackoutController::updateSlider(const ControlledDisplay& display, float value) {
@@ -75,7 +77,7 @@ void BlackoutController::updateSlider(const ControlledDisplay& display, float va
     }
     currentBrightnesses[display.id] = value;
     // A value some feature darkened the display to is not one to come back to.
-    if (value > kNearZero && !isHeldDark(display.id)) {
+    if (value > kNearZero && !isDarkened(display.id)) {
         lastKnownBrightnesses[display.id] = value;
         platform::current().defaults->set(lastKnownBrightnessPreferenceKey(display), value);
     }
@@ -87,9 +89,10 @@ void BlackoutController::loadBrightnessValues() {
         // Named copies: a lambda below captures them.
         const int tag = entry.first;
         const ControlledDisplay display = entry.second;
-        const float stored = storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
-        const float current = valueOr(currentBrightnesses, display.id, 0.0f);
-        const float known = valueOr(lastKnownBrightnesses, display.id, 0.0f);
+        // The name's stored value belongs to this display only while no twin is connected.
+        const float stored =
+            hasTwin(display) ? 0.0f
+                             : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
         auto* content = controlWindow ? controlWindow->contentView() : nullptr;
 
         if (poweredOffBrightnesses.count(display.id)) {
@@ -101,33 +104,57 @@ void BlackoutController::loadBrightnessValues() {
             continue;
         }
 
+        // A reading taken across a change of the display's dark state (a hold that began or
+        // ended while a slow monitor answered) is of neither state: it is not used.
+        const uint64_t darkState = darkChange(display.id);
         // A DDC read may take a while: it runs off the main thread.
-        auto apply = [tag, display, stored, current, known](std::optional<float> read) {
+        auto apply = [tag, display, stored, darkState](std::optional<float> reading) {
             if (!hasShared()) return;
             auto& c = shared();
+            const bool read = reading && c.darkChange(display.id) == darkState;
+            const float readValue = reading.value_or(0.0f);
             auto* view = c.controlWindow ? c.controlWindow->contentView() : nullptr;
             auto* slider = appkit::viewWithTag<appkit::Slider>(view, tag);
-            const float fallback = std::max({current, known, stored});
+            const float current = valueOr(c.currentBrightnesses, display.id, 0.0f);
+            const float known = valueOr(c.lastKnownBrightnesses, display.id, 0.0f);
+            // Its own record of the brightness to come back to, when something darkened it.
+            const float recorded =
+                c.isDarkened(display.id)
+                    ? c.recoveryJournal->preDarkBrightness(display.id).value_or(0.0f)
+                    : 0.0f;
+            const float fallback = std::max({current, known, stored, recorded});
             float value;
+            // Nothing of this display's own is known: the slider shows a guess, and a guess is
+            // not taken for what the display shows (a switch-off reads the monitor instead).
+            bool guess = false;
             if (read) {
                 if (!slider) return;
-                value = *read > kNearZero ? *read : fallback;
+                value = readValue > kNearZero ? readValue : fallback;
+            } else if (fallback > kNearZero) {
+                value = fallback;
+            } else if (c.hasTwin(display)) {
+                value = 0.5f;
+                guess = true;
             } else {
-                value = fallback > kNearZero
-                            ? fallback
-                            : storedBrightness(brightnessPreferenceKey(display), 0.5f);
+                value = storedBrightness(brightnessPreferenceKey(display), 0.5f);
             }
             if (slider) slider->setDoubleValue(value);
+            if (guess) {
+                c.updateBrightnessLabel(tag, value);
+                return;
+            }
             c.currentBrightnesses[display.id] = value;
-            if (value > kNearZero && !c.isHeldDark(display.id)) {
+            if (value > kNearZero && !c.isDarkened(display.id)) {
                 c.lastKnownBrightnesses[display.id] = value;
                 platform::current().defaults->set(lastKnownBrightnessPreferenceKey(display), value);
             } else if (stored > kNearZero) {
                 c.lastKnownBrightnesses[display.id] = stored;
             }
             c.updateBrightnessLabel(tag, value);
-            if (read && display.isBuiltIn && !c.isHeldDark(display.id))
-                c.lastBuiltInBrightness = value;
+            // The sync's baseline is the panel as read, never a remembered value, and never a
+            // dark panel.
+            if (read && readValue > kNearZero && display.isBuiltIn && !c.isDarkened(display.id))
+                c.lastBuiltInBrightness = readValue;
         };
         auto* global = platform::current().globalQueue;
         // What the worker needs is taken here: it must not look up process-wide state.
@@ -148,10 +175,12 @@ void BlackoutController::loadBrightnessValues() {
 
 void BlackoutController::refreshBuiltInBaseline() {
     auto builtIn = displayEngine.builtInDisplay();
-    // A darkened panel is no baseline: the monitors would follow it back up many times over.
-    if (!builtIn || isHeldDark(builtIn->id)) {
+    // A darkened panel is no baseline: the monitors would follow it back up many times over;
+    // nor is a panel at 0.
+    if (!builtIn || isDarkened(builtIn->id)) {
         lastBuiltInBrightness.reset();
         return;
     }
     lastBuiltInBrightness = displayEngine.brightness(*builtIn);
+    if (lastBuiltInBrightness && *lastBuiltInBrightness <= kNearZero) lastBuiltInBrightness.reset();
 }

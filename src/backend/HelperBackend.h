@@ -19,6 +19,10 @@ struct HelperBackend {
     std::unique_ptr<helper::FolderAccess> access;
 };
 
+// Where this helper's system folders start ("/" on a real system); empty, and log told why, when
+// it cannot tell.
+std::string helperSystemRoot(const std::function<void(const std::string&)>& log);
+
 // log receives a line when nothing can be enforced. Empty hardware: the helper cannot run.
 HelperBackend makeHelperBackend(const std::function<void(const std::string&)>& log);
 

@@ -1,5 +1,9 @@
 #include "backend/HelperBackend.h"
 
+#ifdef NIGHTLID_MAC_BACKEND
+#include "platform/mac/MacSmc.h"
+#endif
+
 #include <optional>
 
 namespace backend {
@@ -8,6 +12,7 @@ namespace {
 
 const char* const kHelperFolder = "/Library/Application Support/Nightlid";
 
+#ifndef NIGHTLID_MAC_BACKEND
 // No charging controller this build can reach: nothing is read, so nothing is decided.
 class NoChargingHardware : public helper::ChargingHardware {
   public:
@@ -16,17 +21,30 @@ class NoChargingHardware : public helper::ChargingHardware {
         error = "no charging controller on this system";
         return false;
     }
+    std::string whyNotControlled() const override {
+        return "no charging controller on this system";
+    }
+    bool restoreNormalCharging(std::string&) override { return true; }
 };
+#endif
 
 } // namespace
+
+std::string helperSystemRoot(const std::function<void(const std::string&)>&) {
+    return "/";
+}
 
 HelperBackend makeHelperBackend(const std::function<void(const std::string&)>& log) {
     HelperBackend backend;
     backend.root = "/";
     backend.folder = kHelperFolder;
+#ifdef NIGHTLID_MAC_BACKEND
+    backend.hardware = mac::makeSmcChargingHardware(log);
+#else
     backend.hardware = std::make_unique<NoChargingHardware>();
-    backend.access = helper::makeHostFolderAccess(kHelperFolder);
     log("nightlid-helper: no charging controller on this system; nothing is enforced");
+#endif
+    backend.access = helper::makeHostFolderAccess(kHelperFolder);
     return backend;
 }
 

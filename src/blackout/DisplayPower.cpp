@@ -1,8 +1,8 @@
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
 #include "blackout/BlackoutWindow.h"
-#include "display/DisplayEngine.h"
 #include "blackout/RecoveryJournal.h"
+#include "display/DisplayEngine.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
 #include "platform/TransferTables.h"
@@ -21,25 +21,27 @@ constexpr float kFallbackRestore = 0.5f;
 } // namespace
 
 void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
+    // The stored keys are shared by monitors of the same name: they speak for this display only
+    // when no twin is connected.
+    const bool ownKeys = !hasTwin(display);
     float restoreTo;
-    if (isHeldDark(display.id)) {
+    if (isDarkened(display.id)) {
         // Already darkened by another feature: what it shows now is not what to come back to.
         restoreTo = brightnessBeforeDark(display);
     } else {
-        float current;
+        float current = 0.0f;
         if (auto it = currentBrightnesses.find(display.id); it != currentBrightnesses.end())
             current = it->second;
         else if (auto read = displayEngine.brightness(display))
             current = *read;
-        else
+        else if (ownKeys)
             current = storedBrightness(brightnessPreferenceKey(display), 0.0f);
         auto known = lastKnownBrightnesses.find(display.id);
         const float rememberedLastKnown =
             known != lastKnownBrightnesses.end() ? known->second : 0.0f;
-        // The stored key is shared by monitors of the same name: it speaks for this display
-        // only when nothing is remembered for it (after a restart).
+        // ... and only when nothing is remembered for it (after a restart).
         const float storedLastKnown =
-            rememberedLastKnown > kNearZero
+            rememberedLastKnown > kNearZero || !ownKeys
                 ? 0.0f
                 : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
         const float currentAboveZero = current > kNearZero ? current : 0.0f;
@@ -48,7 +50,8 @@ void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
     // Nothing known (a monitor that never answers, a panel already at 0): switching it on must
     // still bring light back, never a black screen that counts as on.
     if (restoreTo <= kNearZero) {
-        const float stored = storedBrightness(brightnessPreferenceKey(display), 0.0f);
+        const float stored =
+            ownKeys ? storedBrightness(brightnessPreferenceKey(display), 0.0f) : 0.0f;
         restoreTo = stored > kNearZero ? std::min(stored, 1.0f) : kFallbackRestore;
     }
     poweredOffBrightnesses[display.id] = holdDark(display, darkOff, restoreTo);
@@ -62,7 +65,8 @@ void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
     } else {
         updateSlider(display, 0.0f);
         updatePowerButton(display, true);
-        lastBuiltInBrightness = 0.0f;
+        // A dark panel is no baseline for the sync: the monitors would follow it to 0.
+        lastBuiltInBrightness.reset();
     }
 }
 
@@ -84,9 +88,12 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
         updatePowerButton(display, false);
         return;
     }
+    poweredOffBrightnesses.erase(display.id);
+    releaseDark(display.id, darkOff);
     if (!display.isBuiltIn) {
         restoreDisplayViaGamma(display.id);
-        displayEngine.setBrightness(value, display);
+        // Its record stays until the monitor has the value.
+        bringBack(display, value);
         // The first write may land while the monitor is still settling.
         platform::mainQueue().asyncAfter(kSecondSend, [display, value] {
             if (!hasShared()) return;
@@ -98,8 +105,6 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
                 return;
             c.displayEngine.setBrightness(value, display);
         });
-        poweredOffBrightnesses.erase(display.id);
-        releaseDark(display.id, darkOff);
         currentBrightnesses[display.id] = value;
         platform::current().defaults->set(brightnessPreferenceKey(display), value);
         updateSlider(display, value);
@@ -108,12 +113,9 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
             if (hasShared()) shared().loadBrightnessValues();
         });
     } else {
-        poweredOffBrightnesses.erase(display.id);
-        displayEngine.setBrightness(value, display);
-        releaseDark(display.id, darkOff);
+        bringBack(display, value);
         updateSlider(display, value);
         updatePowerButton(display, false);
-        lastBuiltInBrightness = value;
     }
 }
 

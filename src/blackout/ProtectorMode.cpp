@@ -76,6 +76,9 @@ void BlackoutController::stop() {
     window.reset();
     isProtecting = false;
     restorePoweredOffDisplays();
+    // Escape brings everything back: a switched-off display that is unplugged now leaves the
+    // off list and is lit when it is plugged in.
+    releaseUnpluggedOffDisplays({});
     platform::mainQueue().asyncAfter(kSliderReload, [] {
         if (!hasShared()) return;
         shared().refreshBuiltInBaseline();

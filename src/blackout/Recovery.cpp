@@ -1,11 +1,10 @@
-// The records of what the program darkened, and bringing back what an earlier run left dark
-// when it crashed or was killed.
+// Bringing back what an earlier run left dark when it crashed or was killed, and what is still
+// owed its light when a display is plugged in or comes online.
 
 #include "app/BlackoutController.h"
-#include "display/DisplayEngine.h"
 #include "blackout/RecoveryJournal.h"
+#include "display/DisplayEngine.h"
 #include "platform/CoreBrightness.h"
-#include "platform/Displays.h"
 #include "platform/Platform.h"
 #include "platform/SystemLog.h"
 
@@ -17,133 +16,79 @@ namespace {
 constexpr float kNearZero = 0.001f;
 constexpr float kFallback = 0.5f;
 constexpr float kOverlayTop = 0.1f;
-constexpr uint32_t kMaxDisplays = 32;
+// Below the value to come back to by more than a step of the monitor's range: dimmed.
+constexpr float kDimmedBy = 0.011f;
+
+constexpr const char* kAfterUncleanExit =
+    "Recovery: display %s brought back to %.2f after an unclean exit";
+constexpr const char* kAfterPlugIn = "Recovery: display %s brought back to %.2f after it was "
+                                     "plugged in";
 
 } // namespace
-
-float BlackoutController::holdDark(const ControlledDisplay& display, const char* reason,
-                                   float brightnessNow) {
-    return recoveryJournal->recordDisplay(
-        {display.id, display.name, display.isBuiltIn, brightnessNow, reason});
-}
-
-std::optional<float> BlackoutController::releaseDark(DisplayID id, const char* reason) {
-    if (!recoveryJournal->holds(id, reason)) return std::nullopt;
-    return recoveryJournal->releaseDisplay(id, reason);
-}
-
-bool BlackoutController::isHeldDark(DisplayID id) const {
-    return recoveryJournal && recoveryJournal->isHeld(id);
-}
-
-float BlackoutController::brightnessBeforeDark(const ControlledDisplay& display) {
-    if (isHeldDark(display.id))
-        if (auto before = recoveryJournal->preDarkBrightness(display.id); before && *before > 0)
-            return *before;
-    return startingBrightness(display);
-}
-
-bool BlackoutController::isConnected(DisplayID id) const {
-    // Asked of the system: the engine's list is not refreshed while protector mode is on.
-    auto* displays = platform::current().displays;
-    std::vector<DisplayID> online;
-    if (!displays || displays->getOnlineDisplayList(kMaxDisplays, online) != 0)
-        return std::any_of(displayEngine.displays.begin(), displayEngine.displays.end(),
-                           [id](const ControlledDisplay& d) { return d.id == id; });
-    return std::find(online.begin(), online.end(), id) != online.end();
-}
-
-void BlackoutController::refreshDisplaysIfStale() {
-    auto* displays = platform::current().displays;
-    std::vector<DisplayID> online;
-    if (!displays || displays->getOnlineDisplayList(kMaxDisplays, online) != 0) return;
-    std::vector<DisplayID> listed;
-    for (const auto& d : displayEngine.displays)
-        listed.push_back(d.id);
-    std::sort(online.begin(), online.end());
-    std::sort(listed.begin(), listed.end());
-    if (online != listed) displayEngine.refreshDisplays();
-}
-
-void BlackoutController::releaseWhileUnplugged(DisplayID id,
-                                               std::initializer_list<const char*> reasons) {
-    std::optional<float> back;
-    for (const char* reason : reasons)
-        if (auto b = releaseDark(id, reason)) back = b;
-    if (back && !isHeldDark(id))
-        recoveryJournal->recordDisplay({id, {}, false, *back, RecoveryJournal::awayReason});
-}
-
-void BlackoutController::releaseUnpluggedOffDisplays(
-    std::initializer_list<const char*> alsoReasons) {
-    const auto off = poweredOffBrightnesses;
-    for (const auto& [id, value] : off) {
-        if (isConnected(id)) continue;
-        poweredOffBrightnesses.erase(id);
-        std::optional<float> back = releaseDark(id, darkOff);
-        for (const char* reason : alsoReasons)
-            if (auto b = releaseDark(id, reason)) back = b;
-        if (!isHeldDark(id))
-            recoveryJournal->recordDisplay(
-                {id, {}, false, back.value_or(value), RecoveryJournal::awayReason});
-    }
-}
 
 void BlackoutController::recoverFromUncleanExit() {
     if (!recoveryJournal) return;
     const bool atLaunch = recoveringAtLaunch;
     recoveringAtLaunch = false;
-    std::map<DisplayID, float> dark;
+    std::map<DisplayID, float> owed;
     for (const auto& entry : recoveryJournal->displays()) {
         // Later on, a display held by a feature under way is that feature's to bring back.
-        if (!atLaunch && !recoveryPending.count(entry.id) && recoveryJournal->isHeld(entry.id))
-            continue;
-        auto& target = dark[entry.id];
-        target = std::max(target, entry.brightness);
+        if (!atLaunch && recoveryJournal->isHeld(entry.id)) continue;
+        owed[entry.id] = std::max(owed[entry.id], entry.brightness);
     }
     const bool damaged = atLaunch && recoveryJournal->wasDamaged();
-    if (dark.empty() && !damaged && (!atLaunch || recoveryJournal->keyboards().empty())) return;
+    if (damaged) damagedJournalFallback = true;
+    const bool keyboards = atLaunch && !recoveryJournal->keyboards().empty();
+    if (owed.empty() && !damagedJournalFallback && !keyboards) return;
 
     displayEngine.refreshDisplays();
-    for (const auto& [id, brightness] : dark) {
-        auto online = std::find_if(displayEngine.displays.begin(), displayEngine.displays.end(),
+    const std::vector<ControlledDisplay> connected = displayEngine.displays;
+    for (const auto& [id, brightness] : owed) {
+        // Nothing of this run holds what an earlier run darkened.
+        if (atLaunch) recoveryJournal->releaseAll(id);
+        auto online = std::find_if(connected.begin(), connected.end(),
                                    [id = id](const ControlledDisplay& d) { return d.id == id; });
-        if (online == displayEngine.displays.end()) {
+        const std::string identity = recoveryJournal->identity(id);
+        if (online != connected.end() && !identity.empty() &&
+            displayIdentity(*online) != identity) {
+            // Another monitor has this ID now: the record waits for its own.
+            online = connected.end();
+        }
+        if (online == connected.end() && !identity.empty()) {
+            // The same monitor may have come back under another ID.
+            auto same =
+                std::find_if(connected.begin(), connected.end(), [&](const ControlledDisplay& d) {
+                    return !recoveryJournal->hasRecord(d.id) && displayIdentity(d) == identity;
+                });
+            if (same != connected.end()) {
+                recoveryJournal->moveDisplay(id, same->id);
+                if (recoveryPending.erase(id)) recoveryPending.insert(same->id);
+                online = same;
+            }
+        }
+        if (online == connected.end()) {
             // Kept for when it is plugged in again.
             if (atLaunch) recoveryPending.insert(id);
+            owedLights.erase(id);
             continue;
         }
         const ControlledDisplay display = *online;
         // A display that went away blacked out may come back with that table still loaded.
-        if (!display.isBuiltIn && originalGammaTables.count(id)) restoreDisplayViaGamma(id);
-        displayEngine.setBrightness(brightness, display);
-        recoveryJournal->clearDisplay(id);
-        updateSlider(display, brightness);
-        const bool fromEarlierRun = recoveryPending.erase(id) > 0;
-        platform::logf(atLaunch || fromEarlierRun
-                           ? "Recovery: display %s brought back to %.2f after an unclean exit"
-                           : "Recovery: display %s brought back to %.2f after it was plugged in",
-                       display.name.c_str(), double(brightness));
-    }
-
-    // What a damaged journal no longer says: a display found dark gets its stored brightness.
-    if (damaged) {
-        const std::vector<ControlledDisplay> displays = displayEngine.displays;
-        for (const auto& d : displays) {
-            if (dark.count(d.id)) continue;
-            const auto now = displayEngine.brightness(d);
-            // A monitor's luminance 0 reads as the top of the overlay's range.
-            const float darkAt = d.isBuiltIn ? kNearZero : kOverlayTop + kNearZero;
-            if (!now || *now > darkAt) continue;
-            float back = storedBrightness(lastKnownBrightnessPreferenceKey(d), 0.0f);
-            if (back <= kNearZero) back = storedBrightness(brightnessPreferenceKey(d), 0.0f);
-            if (back <= kNearZero) back = kFallback;
-            displayEngine.setBrightness(back, d);
-            platform::logf("Recovery: display %s was dark with nothing readable in the journal; "
-                           "brought back to %.2f",
-                           d.name.c_str(), double(back));
+        if (!display.isBuiltIn && originalGammaTables.count(display.id))
+            restoreDisplayViaGamma(display.id);
+        const bool fromEarlierRun = atLaunch || recoveryPending.erase(display.id) > 0;
+        if (!atLaunch && owedLights.count(display.id)) {
+            // Already on its way back: plugging it in is a reason to try again at once.
+            owedLights[display.id].display = display;
+            continue;
         }
+        bringBack(display, brightness, fromEarlierRun ? kAfterUncleanExit : kAfterPlugIn);
+        updateSlider(display, brightness);
     }
+    // Plugged in or come online: whatever is still owed is tried again at once.
+    if (!atLaunch) retryOwedLight();
+
+    if (damagedJournalFallback) recoverWithoutJournal(connected);
 
     if (!atLaunch) return;
     auto* core = platform::current().coreBrightness;
@@ -161,5 +106,32 @@ void BlackoutController::recoverFromUncleanExit() {
             for (const auto& v : *list)
                 if (auto n = v.integer(); n && client->brightnessForKeyboard(uint64_t(*n)) <= 0)
                     client->setBrightness(kFallback, uint64_t(*n));
+    }
+}
+
+void BlackoutController::recoverWithoutJournal(const std::vector<ControlledDisplay>& displays) {
+    for (const auto& d : displays) {
+        // Each display once, when it is first seen: at launch, or when it is plugged in later.
+        if (!damageChecked.insert(d.id).second || recoveryJournal->hasRecord(d.id)) continue;
+        const auto now = displayEngine.brightness(d);
+        if (!now) continue;
+        const float lastKnown = storedBrightness(lastKnownBrightnessPreferenceKey(d), 0.0f);
+        // A monitor's luminance 0 reads as the top of the overlay's range.
+        const float darkAt = d.isBuiltIn ? kNearZero : kOverlayTop + kNearZero;
+        float back = 0;
+        const char* how = nullptr;
+        if (lastKnown > kNearZero && *now + kDimmedBy < lastKnown) {
+            back = lastKnown;
+            how = *now > darkAt ? "dimmed" : "dark";
+        } else if (*now <= darkAt) {
+            back = storedBrightness(brightnessPreferenceKey(d), 0.0f);
+            if (back <= kNearZero) back = kFallback;
+            how = "dark";
+        }
+        if (!how) continue;
+        const std::string log = std::string("Recovery: display %s was ") + how +
+                                " with nothing readable in the journal; brought back to %.2f";
+        bringBack(d, back, log);
+        updateSlider(d, back);
     }
 }

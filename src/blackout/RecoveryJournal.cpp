@@ -115,7 +115,10 @@ bool RecoveryJournal::parse(const QByteArray& bytes) {
             continue;
         }
         displays_.push_back({platform::DisplayID(*id), o.value("name").toString().toStdString(),
-                             o.value("builtIn").toBool(), *brightness, reason});
+                             o.value("builtIn").toBool(), *brightness,
+                             reason == olderRestoreReason ? restoreReason : reason,
+                             o.value("identity").toString().left(256).toStdString(),
+                             o.value("answered").toBool(true)});
     }
     for (qsizetype i = 0; i < keyboards.size() && keyboards_.size() < maxEntries; ++i) {
         const auto o = keyboards.at(i).toObject();
@@ -168,7 +171,9 @@ void RecoveryJournal::write() {
                                     {"name", QString::fromStdString(d.name)},
                                     {"builtIn", d.builtIn},
                                     {"brightness", double(d.brightness)},
-                                    {"reason", QString::fromStdString(d.reason)}});
+                                    {"reason", QString::fromStdString(d.reason)},
+                                    {"identity", QString::fromStdString(d.identity)},
+                                    {"answered", d.answered}});
     QJsonArray keyboards;
     for (const auto& [id, level] : keyboards_)
         keyboards.append(QJsonObject{{"id", QString::number(id)}, {"level", double(level)}});
@@ -189,6 +194,9 @@ float RecoveryJournal::recordDisplay(const DarkDisplay& entry) {
     DarkDisplay kept = entry;
     kept.brightness =
         std::isfinite(kept.brightness) ? std::clamp(kept.brightness, 0.0f, 1.0f) : 0.5f;
+    if (kept.identity.empty()) kept.identity = identity(entry.id);
+    // Joining a record that may have been taken keeps it so.
+    if (mayHaveTakenDark(entry.id)) kept.answered = true;
     if (first && *first > kNearZero) {
         kept.brightness = *first;
     } else if (first) {
@@ -197,9 +205,10 @@ float RecoveryJournal::recordDisplay(const DarkDisplay& entry) {
         for (auto& d : displays_)
             if (d.id == entry.id) d.brightness = kept.brightness;
     }
-    // A display that comes back while dark for a new reason no longer waits to be plugged in.
-    std::erase_if(displays_,
-                  [&](const DarkDisplay& d) { return d.id == entry.id && d.reason == awayReason; });
+    // A display owed its light that is darkened again is held again, from the same brightness.
+    std::erase_if(displays_, [&](const DarkDisplay& d) {
+        return d.id == entry.id && d.reason == restoreReason;
+    });
     displays_.push_back(kept);
     write();
     return kept.brightness;
@@ -209,15 +218,76 @@ std::optional<float> RecoveryJournal::releaseDisplay(platform::DisplayID id,
                                                      const std::string& reason) {
     const auto brightness = preDarkBrightness(id);
     if (!holds(id, reason)) return isHeld(id) ? std::nullopt : brightness;
+    DarkDisplay owed;
+    for (const auto& d : displays_)
+        if (d.id == id && d.reason == reason) owed = d;
+    owed.answered = mayHaveTakenDark(id);
     std::erase_if(displays_,
                   [&](const DarkDisplay& d) { return d.id == id && d.reason == reason; });
+    if (isHeld(id)) {
+        write();
+        return std::nullopt;
+    }
+    if (!owesLight(id)) {
+        owed.reason = restoreReason;
+        owed.brightness = *brightness;
+        displays_.push_back(owed);
+    }
     write();
-    return isHeld(id) ? std::nullopt : brightness;
+    return brightness;
 }
 
-void RecoveryJournal::clearDisplay(platform::DisplayID id) {
-    if (std::erase_if(displays_, [&](const DarkDisplay& d) { return d.id == id; }) == 0) return;
+void RecoveryJournal::releaseAll(platform::DisplayID id) {
+    const auto brightness = preDarkBrightness(id);
+    if (!brightness || (owesLight(id) && !isHeld(id))) return;
+    DarkDisplay owed;
+    for (const auto& d : displays_)
+        if (d.id == id) owed = d;
+    owed.answered = mayHaveTakenDark(id);
+    std::erase_if(displays_, [&](const DarkDisplay& d) { return d.id == id; });
+    owed.reason = restoreReason;
+    owed.brightness = *brightness;
+    displays_.push_back(owed);
     write();
+}
+
+void RecoveryJournal::owe(const DarkDisplay& entry) {
+    if (isHeld(entry.id)) return;
+    const float brightness =
+        std::isfinite(entry.brightness) ? std::clamp(entry.brightness, 0.0f, 1.0f) : 0.5f;
+    for (auto& d : displays_)
+        if (d.id == entry.id && d.reason == restoreReason) {
+            if (d.brightness == brightness) return;
+            d.brightness = brightness;
+            write();
+            return;
+        }
+    DarkDisplay owed = entry;
+    owed.reason = restoreReason;
+    owed.brightness = brightness;
+    displays_.push_back(owed);
+    write();
+}
+
+bool RecoveryJournal::landed(platform::DisplayID id) {
+    if (isHeld(id)) return false;
+    if (std::erase_if(displays_, [&](const DarkDisplay& d) {
+            return d.id == id && d.reason == restoreReason;
+        }) == 0)
+        return false;
+    write();
+    return true;
+}
+
+void RecoveryJournal::moveDisplay(platform::DisplayID from, platform::DisplayID to) {
+    if (from == to || hasRecord(to)) return;
+    bool moved = false;
+    for (auto& d : displays_)
+        if (d.id == from) {
+            d.id = to;
+            moved = true;
+        }
+    if (moved) write();
 }
 
 std::optional<float> RecoveryJournal::preDarkBrightness(platform::DisplayID id) const {
@@ -229,14 +299,42 @@ std::optional<float> RecoveryJournal::preDarkBrightness(platform::DisplayID id) 
     return out;
 }
 
+void RecoveryJournal::markAnswered(platform::DisplayID id) {
+    bool changed = false;
+    for (auto& d : displays_)
+        if (d.id == id && !d.answered) d.answered = changed = true;
+    if (changed) write();
+}
+
+bool RecoveryJournal::mayHaveTakenDark(platform::DisplayID id) const {
+    return std::any_of(displays_.begin(), displays_.end(),
+                       [&](const DarkDisplay& d) { return d.id == id && d.answered; });
+}
+
+std::string RecoveryJournal::identity(platform::DisplayID id) const {
+    for (const auto& d : displays_)
+        if (d.id == id && !d.identity.empty()) return d.identity;
+    return {};
+}
+
 bool RecoveryJournal::holds(platform::DisplayID id, const std::string& reason) const {
     return std::any_of(displays_.begin(), displays_.end(),
                        [&](const DarkDisplay& d) { return d.id == id && d.reason == reason; });
 }
 
 bool RecoveryJournal::isHeld(platform::DisplayID id) const {
+    return std::any_of(displays_.begin(), displays_.end(), [&](const DarkDisplay& d) {
+        return d.id == id && d.reason != restoreReason;
+    });
+}
+
+bool RecoveryJournal::hasRecord(platform::DisplayID id) const {
     return std::any_of(displays_.begin(), displays_.end(),
-                       [&](const DarkDisplay& d) { return d.id == id && d.reason != awayReason; });
+                       [&](const DarkDisplay& d) { return d.id == id; });
+}
+
+bool RecoveryJournal::owesLight(platform::DisplayID id) const {
+    return holds(id, restoreReason);
 }
 
 void RecoveryJournal::recordKeyboards(const std::map<uint64_t, float>& levels) {

@@ -7,7 +7,8 @@
 // Each darkening feature holds a display for a reason ("off", "dim", "zen", "pomodoro"). The
 // first one records the brightness the display had; a feature that darkens a display that is
 // already dark joins that record instead of reading the lowered value. When the last reason is
-// released the caller brings the display back to the recorded brightness.
+// released the record stays, as a restore, until the display has its light back: a restore
+// that was only asked, or that failed, is still owed at the next start.
 
 #include "platform/Displays.h"
 
@@ -31,9 +32,16 @@ class RecoveryJournal {
         bool builtIn = false;
         float brightness = 0.5f; // what to bring it back to
         std::string reason;      // "off", "dim", ...: one entry per reason
+        std::string identity;    // which monitor it is (maker, model, serial); empty: unknown
+        // The display may have taken a darkening value: a panel, or a monitor that had answered
+        // on its link. One that never answered was never darkened over it, and its light is
+        // not waited for.
+        bool answered = true;
     };
-    // A display whose darkening ended while it was unplugged: lit again when it comes back.
-    static constexpr const char* awayReason = "away";
+    // No feature holds the display any more, but its light is not known to be back yet.
+    static constexpr const char* restoreReason = "restore";
+    // What a journal of an earlier version calls a display lit again once it is plugged in.
+    static constexpr const char* olderRestoreReason = "away";
     // What is read of a journal at most: anything larger is not ours.
     static constexpr int64_t maxFileBytes = 256 * 1024;
     static constexpr size_t maxEntries = 512;
@@ -41,17 +49,32 @@ class RecoveryJournal {
     // Reads what an earlier run left (a damaged journal is copied aside with a log line).
     RecoveryJournal(std::string path, platform::SystemLog* log);
 
-    // A display about to be darkened for a reason. A display already held keeps the brightness
-    // of its first record; returns the brightness recorded for it.
+    // A display about to be darkened for a reason. A display already held (or still owed its
+    // light) keeps the brightness of its first record; returns the brightness recorded for it.
     float recordDisplay(const DarkDisplay& entry);
-    // Lets go of one reason; when none is left, the brightness to bring the display back to.
+    // Lets go of one reason; when none is left, the brightness to bring the display back to,
+    // which stays recorded as a restore until it has landed.
     std::optional<float> releaseDisplay(platform::DisplayID id, const std::string& reason);
-    // Every reason of one display (it was brought back).
-    void clearDisplay(platform::DisplayID id);
+    // Every reason of a display becomes one restore (an earlier run's holds, at launch).
+    void releaseAll(platform::DisplayID id);
+    // A restore owed to a display that no feature holds: of the given brightness, created if
+    // the display has no record.
+    void owe(const DarkDisplay& entry);
+    // The display has its light back: its restore goes (never a hold). True when one went.
+    bool landed(platform::DisplayID id);
+    // The display's records are those of another ID now (the same monitor came back under it).
+    void moveDisplay(platform::DisplayID from, platform::DisplayID to);
     std::optional<float> preDarkBrightness(platform::DisplayID id) const;
+    // The monitor answered on its link while darkened: its light must be seen back.
+    void markAnswered(platform::DisplayID id);
+    bool mayHaveTakenDark(platform::DisplayID id) const;
+    std::string identity(platform::DisplayID id) const;
     bool holds(platform::DisplayID id, const std::string& reason) const;
-    // Held by a feature that is still under way (not merely waiting to be plugged in).
+    // Held by a feature that is still under way (not merely owed its light).
     bool isHeld(platform::DisplayID id) const;
+    // Any record: held, or owed its light.
+    bool hasRecord(platform::DisplayID id) const;
+    bool owesLight(platform::DisplayID id) const;
 
     // The keyboards' levels before the first feature turned them off; later calls keep them.
     void recordKeyboards(const std::map<uint64_t, float>& levels);

@@ -1,5 +1,6 @@
 list(APPEND CORE_SOURCES
   blackout/BlackoutWindow.cpp
+  blackout/DarkRecords.cpp
   blackout/DisplayPower.cpp
   blackout/EscapeMonitors.cpp
   blackout/GammaBlackout.cpp

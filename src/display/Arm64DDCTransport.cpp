@@ -3,6 +3,8 @@
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 
+#include <functional>
+
 namespace Arm64DDC {
 
 namespace {
@@ -18,9 +20,16 @@ uint8_t checksum(uint8_t chk, const std::vector<uint8_t>& data, int start, int e
     return c;
 }
 
-bool performDDCCommunication(const platform::AVServiceRef& service,
-                             const std::vector<uint8_t>& send, std::vector<uint8_t>& reply,
-                             const DDCSettings& settings) {
+namespace {
+
+constexpr uint8_t kVCPReplyOpcode = 0x02;
+constexpr uint8_t kResultNoError = 0x00;
+
+// One exchange with its retries; a reply is taken when its checksum holds and, with a check,
+// when the check accepts it.
+bool exchange(const platform::AVServiceRef& service, const std::vector<uint8_t>& send,
+              std::vector<uint8_t>& reply, const DDCSettings& settings,
+              const std::function<bool(const std::vector<uint8_t>&)>& accept) {
     auto* registry = platform::current().ioRegistry;
     if (!service || !registry) return false;
 
@@ -46,12 +55,21 @@ bool performDDCCommunication(const platform::AVServiceRef& service,
             sleepFor(settings.readSleepTime.value_or(50000));
             if (registry->readI2C(service, ARM64_DDC_7BIT_ADDRESS, 0, reply.data(),
                                   uint32_t(reply.size())) == platform::kIOReturnSuccess)
-                success = checksum(0x50, reply, 0, int(reply.size()) - 2) == reply.back();
+                success = checksum(0x50, reply, 0, int(reply.size()) - 2) == reply.back() &&
+                          (!accept || accept(reply));
         }
         if (success) return true;
         sleepFor(settings.retrySleepTime.value_or(20000));
     }
     return false;
+}
+
+} // namespace
+
+bool performDDCCommunication(const platform::AVServiceRef& service,
+                             const std::vector<uint8_t>& send, std::vector<uint8_t>& reply,
+                             const DDCSettings& settings) {
+    return exchange(service, send, reply, settings, nullptr);
 }
 
 bool write(const platform::AVServiceRef& service, uint8_t command, uint16_t value,
@@ -66,7 +84,12 @@ bool write(const platform::AVServiceRef& service, uint8_t command, uint16_t valu
 std::optional<VCPReply> read(const platform::AVServiceRef& service, uint8_t command,
                              const DDCSettings& settings) {
     std::vector<uint8_t> reply(11, 0);
-    if (!performDDCCommunication(service, {command}, reply, settings)) return std::nullopt;
+    // A sound checksum is not enough: a reply of another kind, one saying the code is not
+    // supported, or one about another code carries no value of this one.
+    const auto isValueOfCommand = [command](const std::vector<uint8_t>& r) {
+        return r[2] == kVCPReplyOpcode && r[3] == kResultNoError && r[4] == command;
+    };
+    if (!exchange(service, {command}, reply, settings, isValueOfCommand)) return std::nullopt;
     return VCPReply{uint16_t(reply[8] * 256 + reply[9]), uint16_t(reply[6] * 256 + reply[7])};
 }
 

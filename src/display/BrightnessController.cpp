@@ -1,6 +1,5 @@
 #include "display/BrightnessController.h"
 
-#include "blackout/RecoveryJournal.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
 
@@ -35,8 +34,7 @@ void BrightnessController::dim(DisplayID displayID,
     if (getDisplayServicesBrightness && setDisplayServicesBrightness) {
         if (auto current = readBrightness(displayID)) {
             // A panel another feature darkened comes back to what it had before that.
-            savedDisplayServicesBrightness =
-                journal ? journal->recordDisplay({displayID, {}, true, *current, "dim"}) : *current;
+            savedDisplayServicesBrightness = holdPanel ? holdPanel(displayID, *current) : *current;
             savedDisplayServicesDisplayID = displayID;
             setDisplayServicesBrightness(displayID, 0.0f);
         }
@@ -53,9 +51,11 @@ void BrightnessController::dim(DisplayID displayID,
 void BrightnessController::restore() {
     if (setDisplayServicesBrightness && savedDisplayServicesBrightness &&
         savedDisplayServicesDisplayID) {
-        setDisplayServicesBrightness(*savedDisplayServicesDisplayID,
-                                     *savedDisplayServicesBrightness);
-        if (journal) journal->releaseDisplay(*savedDisplayServicesDisplayID, "dim");
+        if (bringPanelBack)
+            bringPanelBack(*savedDisplayServicesDisplayID, *savedDisplayServicesBrightness);
+        else
+            setDisplayServicesBrightness(*savedDisplayServicesDisplayID,
+                                         *savedDisplayServicesBrightness);
         savedDisplayServicesBrightness.reset();
         savedDisplayServicesDisplayID.reset();
     }

@@ -5,9 +5,8 @@
 #include "display/ControlledDisplay.h"
 #include "platform/BuiltInBrightness.h"
 
+#include <functional>
 #include <memory>
-
-class RecoveryJournal;
 #include <optional>
 #include <vector>
 
@@ -28,8 +27,11 @@ class BrightnessController : public std::enable_shared_from_this<BrightnessContr
         float brightness;
     };
     std::vector<SavedDisplayBrightness> savedExternalBrightnesses;
-    // Where the dimmed panel is written down before it goes dark; may be absent.
-    std::shared_ptr<RecoveryJournal> journal;
+    // The owner of what displays looked like before they were darkened, when there is one: it
+    // records the panel before it goes dark (and answers the brightness to come back to), and
+    // brings it back itself, keeping its record until the panel has its light again.
+    std::function<float(DisplayID id, float brightnessNow)> holdPanel;
+    std::function<void(DisplayID id, float brightness)> bringPanelBack;
 
   private:
     std::optional<float> readBrightness(DisplayID id) const;

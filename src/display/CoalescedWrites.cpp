@@ -1,11 +1,16 @@
 // Brightness and volume writes folded together on the DDC queue: the latest value wins, every
 // value is logged, and one monitor never gets Set VCP frames closer than it can take them.
+// Brightness travels on the monitor's own scale, and a write someone waits on is read back.
 
 #include "display/Arm64DDC.h"
 #include "display/DisplayEngine.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "platform/RunLoop.h"
 #include "platform/SystemLog.h"
+
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -13,25 +18,86 @@ constexpr uint8_t kLuminance = 0x10;
 constexpr int kWriteCycles = 2;
 constexpr uint32_t kWriteSettleMicros = 10'000; // the transport's sleep before each frame
 constexpr uint32_t kWaitStepMicros = 5'000;     // a frame not yet due waits this long at a time
+constexpr uint16_t kPercentScale = 100;
+
+// Halves round away from zero, which is what lround does.
+uint16_t scaled(float fraction, uint16_t maximum) {
+    return uint16_t(std::lround(double(fraction) * double(maximum)));
+}
 
 } // namespace
 
-void DisplayEngine::queueWrite(const ControlledDisplay& display, uint8_t code, uint16_t value) {
+void DisplayEngine::queueWrite(const ControlledDisplay& display, uint8_t code, float fraction,
+                               bool onMonitorScale, LandingHandler onLanded) {
     const WriteKey key{display.id, code};
     bool startTask = false;
     {
         std::lock_guard lock(writesMutex_);
-        asked_[key] = {platform::current().clock->nowMicroseconds(), value};
         auto& w = writes_[key];
         w.service = display.ddcService;
         w.name = display.name;
-        if (w.framesLeft == 0 || w.value != value) w.framesLeft = kWriteCycles;
-        w.value = value;
-        w.unlogged.push_back(value);
+        w.scaled = onMonitorScale;
+        if (w.framesLeft == 0 || w.fraction != fraction) w.framesLeft = kWriteCycles;
+        w.fraction = fraction;
+        w.unlogged.push_back(fraction);
+        if (onLanded) w.landings.push_back(std::move(onLanded));
+        asked_[key] = {platform::current().clock->nowMicroseconds(),
+                       onScale(w, fraction, display.id)};
         startTask = !w.queued;
         w.queued = true;
     }
     if (startTask) requeueFrame(key);
+}
+
+uint16_t DisplayEngine::onScale(const PendingWrite& w, float fraction, DisplayID id) const {
+    if (!w.scaled) return scaled(fraction, kPercentScale);
+    std::lock_guard lock(monitorsMutex_);
+    auto it = maxima_.find(id);
+    return scaled(fraction, it == maxima_.end() ? kPercentScale : it->second);
+}
+
+uint16_t DisplayEngine::luminanceMaximum(DisplayID id, const platform::AVServiceRef& service) {
+    {
+        std::lock_guard lock(monitorsMutex_);
+        if (auto it = maxima_.find(id); it != maxima_.end()) return it->second;
+    }
+    Arm64DDC::DDCSettings settings;
+    settings.numOfRetryAttemps = unanswered_.count(id) ? 0 : 2;
+    if (auto reply = Arm64DDC::read(service, kLuminance, settings); reply && reply->max > 0) {
+        {
+            std::lock_guard lock(monitorsMutex_);
+            maxima_[id] = reply->max;
+            readable_.insert(id);
+        }
+        answered(id);
+        return reply->max;
+    }
+    // Not known: the scale most monitors use. The read-back of a write someone waits on tells
+    // the real one.
+    return kPercentScale;
+}
+
+bool DisplayEngine::readsBack(DisplayID id, const platform::AVServiceRef& service, uint8_t code,
+                              float fraction, const std::string& name) {
+    Arm64DDC::DDCSettings settings;
+    settings.numOfRetryAttemps = 2;
+    auto reply = Arm64DDC::read(service, code, settings);
+    if (!reply || reply->max == 0) {
+        // A monitor that has never answered a read has only its acknowledgement to go by.
+        std::lock_guard lock(monitorsMutex_);
+        return !readable_.count(id);
+    }
+    {
+        std::lock_guard lock(monitorsMutex_);
+        readable_.insert(id);
+        if (code == kLuminance) maxima_[id] = reply->max;
+    }
+    answered(id);
+    const uint16_t wanted = scaled(fraction, code == kLuminance ? reply->max : kPercentScale);
+    if (std::abs(int(reply->current) - int(wanted)) <= 1) return true;
+    platform::logf("DisplayEngine DDC read back display=%s value=%d wanted=%d", name.c_str(),
+                   int(reply->current), int(wanted));
+    return false;
 }
 
 void DisplayEngine::sendNextFrame(WriteKey key) {
@@ -58,8 +124,19 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
         auto it = writes_.find(key);
         if (it == writes_.end()) return;
         frame.service = it->second.service;
+        frame.scaled = it->second.scaled;
+    }
+    // The scale is learnt before the value is taken: the read takes time, and a newer value may
+    // come meanwhile.
+    const uint16_t maximum =
+        frame.scaled ? luminanceMaximum(key.first, frame.service) : kPercentScale;
+    {
+        std::lock_guard lock(writesMutex_);
+        auto it = writes_.find(key);
+        if (it == writes_.end()) return;
+        frame.service = it->second.service;
         frame.name = it->second.name;
-        frame.value = it->second.value;
+        frame.fraction = it->second.fraction;
         frame.unlogged.swap(it->second.unlogged);
         frame.lastChance = it->second.lastChance;
     }
@@ -69,19 +146,23 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
     // coming, so its retries never hold up the other monitors of a drag.
     const bool quick = doubtful && !frame.lastChance;
     if (quick) oneFrame.numOfRetryAttemps = 0;
-    const bool ok = Arm64DDC::write(frame.service, key.second, frame.value, oneFrame);
+    const bool ok =
+        Arm64DDC::write(frame.service, key.second, scaled(frame.fraction, maximum), oneFrame);
     lastFrameAt_[key.first] = clock.nowMicroseconds();
-    if (ok)
+    if (ok) {
         unanswered_.erase(key.first);
-    else
+        answered(key.first);
+    } else {
         unanswered_.insert(key.first);
-    for (auto value : frame.unlogged)
+    }
+    for (auto fraction : frame.unlogged)
         platform::logf(key.second == kLuminance
                            ? "DisplayEngine DDC write display=%s value=%d success=%d"
                            : "DisplayEngine DDC volume write display=%s value=%d success=%d",
-                       frame.name.c_str(), int(value), ok ? 1 : 0);
+                       frame.name.c_str(), int(scaled(fraction, maximum)), ok ? 1 : 0);
 
     bool again = false;
+    std::vector<LandingHandler> landings;
     {
         std::lock_guard lock(writesMutex_);
         auto it = writes_.find(key);
@@ -90,7 +171,7 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
         // A newer value came in meanwhile: it starts its own cycles. A monitor that did not
         // take the frame after every retry gets no second one; after a single quick try, the
         // last value still gets its full retries.
-        if (w.value == frame.value) {
+        if (w.fraction == frame.fraction) {
             if (ok)
                 --w.framesLeft;
             else if (quick)
@@ -101,10 +182,63 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
             w.lastChance = false;
         }
         again = w.framesLeft > 0;
-        if (!again) writes_.erase(it);
+        if (!again) {
+            landings.swap(w.landings);
+            writes_.erase(it);
+        }
     }
     // At the back of the queue, so other monitors' frames go in between.
-    if (again) requeueFrame(key);
+    if (again) {
+        requeueFrame(key);
+        return;
+    }
+    if (landings.empty()) return;
+    const bool landed =
+        ok && readsBack(key.first, frame.service, key.second, frame.fraction, frame.name);
+    tellLanding(std::move(landings), landed);
+}
+
+void DisplayEngine::answered(DisplayID id) {
+    {
+        std::lock_guard lock(monitorsMutex_);
+        if (!answered_.insert(id).second) return;
+    }
+    std::weak_ptr<DisplayEngine> weak = weak_from_this();
+    platform::mainQueue().async([weak, id] {
+        auto self = weak.lock();
+        if (self && self->onFirstAnswer) self->onFirstAnswer(id);
+    });
+}
+
+bool DisplayEngine::hasAnswered(DisplayID id) const {
+    std::lock_guard lock(monitorsMutex_);
+    return answered_.count(id) > 0;
+}
+
+void DisplayEngine::tellLanding(std::vector<LandingHandler> handlers, bool landed) {
+    if (handlers.empty()) return;
+    {
+        std::lock_guard lock(landingsMutex_);
+        landed_.emplace_back(std::move(handlers), landed);
+    }
+    std::weak_ptr<DisplayEngine> weak = weak_from_this();
+    platform::mainQueue().async([weak] {
+        if (auto self = weak.lock()) self->deliverLandings();
+    });
+}
+
+void DisplayEngine::deliverLandings() {
+    for (;;) {
+        std::pair<std::vector<LandingHandler>, bool> next;
+        {
+            std::lock_guard lock(landingsMutex_);
+            if (landed_.empty()) return;
+            next = std::move(landed_.front());
+            landed_.pop_front();
+        }
+        for (auto& handler : next.first)
+            handler(next.second);
+    }
 }
 
 std::optional<DisplayEngine::AskedValue> DisplayEngine::lastAsked(DisplayID id,

@@ -16,15 +16,12 @@ constexpr uint8_t kSpeakerVolume = 0x62;
 constexpr uint8_t kPowerMode = 0xD6;
 constexpr float kSoftwareRange = 0.1f;
 constexpr float kDeepestOverlay = 0.95f;
+// How far a panel may read from what was set and still have taken it.
+constexpr float kPanelStep = 0.011f;
 
 // NaN has no place in a range: it counts as the bottom of it.
 float clampFraction(float value) {
     return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 1.0f);
-}
-
-// Halves round away from zero, which is what lround does.
-uint16_t percent(float fraction) {
-    return uint16_t(std::lround(double(fraction) * 100.0));
 }
 
 } // namespace
@@ -55,6 +52,13 @@ std::optional<float> DisplayEngine::brightness(const ControlledDisplay& display)
         reply = Arm64DDC::read(service, kLuminance, settings);
     });
     if (!reply || reply->max == 0) return std::nullopt;
+    {
+        // Writes go out on the scale reads come back on.
+        std::lock_guard lock(monitorsMutex_);
+        maxima_[display.id] = reply->max;
+        readable_.insert(display.id);
+    }
+    answered(display.id);
     const float ddcFraction = std::clamp(float(reply->current) / float(reply->max), 0.0f, 1.0f);
     // Read back on the scale it was set on, or every off/on or reload would lower it a step.
     if (ddcFraction <= 0.0f) {
@@ -65,13 +69,23 @@ std::optional<float> DisplayEngine::brightness(const ControlledDisplay& display)
     return kSoftwareRange + ddcFraction * (1.0f - kSoftwareRange);
 }
 
-void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed) {
+void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed,
+                                  LandingHandler onLanded) {
     value = clampFraction(value);
     const ControlledDisplay display = resolve(passed);
 
     if (display.isBuiltIn) {
         auto* services = platform::current().builtInBrightness;
-        if (auto set = services ? services->lookupSetBrightness() : nullptr) set(display.id, value);
+        auto set = services ? services->lookupSetBrightness() : nullptr;
+        const bool taken = set && set(display.id, value) == 0;
+        if (onLanded) {
+            // The panel has its light back when it reads back what was set.
+            auto get = services ? services->lookupGetBrightness() : nullptr;
+            float now = -1;
+            const bool landed =
+                taken && get && get(display.id, &now) == 0 && std::fabs(now - value) <= kPanelStep;
+            tellLanding({std::move(onLanded)}, landed);
+        }
         return;
     }
 
@@ -89,7 +103,11 @@ void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed) 
     else
         ddcFraction = (value - kSoftwareRange) / (1.0f - kSoftwareRange);
 
-    if (display.ddcService) queueWrite(display, kLuminance, percent(ddcFraction));
+    if (display.ddcService)
+        queueWrite(display, kLuminance, ddcFraction, true, std::move(onLanded));
+    else if (onLanded)
+        // Nothing to send: the overlay below, on the main queue, is all there is of it.
+        tellLanding({std::move(onLanded)}, true);
 
     std::weak_ptr<DisplayEngine> weak = weak_from_this();
     platform::mainQueue().async([weak, id = display.id, alpha] {
@@ -131,7 +149,7 @@ void DisplayEngine::setVolume(float value, const ControlledDisplay& passed) {
     value = clampFraction(value);
     const ControlledDisplay display = resolve(passed);
     if (!display.ddcService) return;
-    queueWrite(display, kSpeakerVolume, percent(value));
+    queueWrite(display, kSpeakerVolume, value, false, nullptr);
 }
 
 bool DisplayEngine::setPowerState(uint16_t value, const ControlledDisplay& passed) {

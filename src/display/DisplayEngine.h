@@ -7,6 +7,8 @@
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,7 +38,13 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     // one for the same display and VCP code, so a drag never builds a backlog. Reads and power
     // writes wait for every write queued before them.
     std::optional<float> brightness(const ControlledDisplay& display);
-    void setBrightness(float value, const ControlledDisplay& display);
+    // Told on the main queue whether the value has landed: for a monitor, its write
+    // acknowledged and, where the monitor can be read, read back within one step of it; for the
+    // panel, read back. A value replaced by a newer one before it went out tells what the newer
+    // one did.
+    using LandingHandler = std::function<void(bool landed)>;
+    void setBrightness(float value, const ControlledDisplay& display,
+                       LandingHandler onLanded = nullptr);
     void setVolume(float value, const ControlledDisplay& display);
     bool setPowerState(uint16_t value, const ControlledDisplay& display);
 
@@ -46,6 +54,15 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
         uint16_t value = 0;
     };
     std::optional<AskedValue> lastAsked(DisplayID id, uint8_t code) const;
+
+    // Whether a monitor has answered on its link (a read, or a write acknowledged) since the
+    // program started; told once per monitor, on the main queue, when it first does.
+    bool hasAnswered(DisplayID id) const;
+    std::function<void(DisplayID)> onFirstAnswer;
+
+    // Runs at once the landing handlers whose outcome is known (the main queue would run them
+    // on its next turn): shut-down waits for the DDC queue and then takes them.
+    void deliverLandings();
 
     // Main thread only.
     std::map<DisplayID, std::shared_ptr<DimmerOverlayWindow>> overlayWindows;
@@ -60,25 +77,45 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
 
   private:
     // A brightness or volume value on its way to a monitor: sent twice (the transport's write
-    // cycles), or replaced while it waits.
+    // cycles), or replaced while it waits. Brightness goes out on the monitor's own scale
+    // (fraction x its maximum), as it is read; volume as a percentage.
     struct PendingWrite {
         platform::AVServiceRef service;
         std::string name;
-        uint16_t value = 0;
-        std::vector<uint16_t> unlogged; // every value asked for, logged once each
+        float fraction = 0;
+        bool scaled = false;
+        std::vector<float> unlogged; // every value asked for, logged once each
         int framesLeft = 0;
         bool queued = false;
-        bool lastChance = false; // the next frame goes with every retry
+        bool lastChance = false;              // the next frame goes with every retry
+        std::vector<LandingHandler> landings; // told how the latest value ends
     };
     using WriteKey = std::pair<DisplayID, uint8_t>;
-    void queueWrite(const ControlledDisplay& display, uint8_t code, uint16_t value);
+    void queueWrite(const ControlledDisplay& display, uint8_t code, float fraction, bool scaled,
+                    LandingHandler onLanded);
     void sendNextFrame(WriteKey key); // on the DDC queue
     void requeueFrame(WriteKey key);
+    // On the DDC queue: the monitor's brightness maximum, read once when not yet known.
+    uint16_t luminanceMaximum(DisplayID id, const platform::AVServiceRef& service);
+    // On the DDC queue: whether the monitor now holds the value (within one step).
+    bool readsBack(DisplayID id, const platform::AVServiceRef& service, uint8_t code,
+                   float fraction, const std::string& name);
+    void tellLanding(std::vector<LandingHandler> handlers, bool landed);
+    uint16_t onScale(const PendingWrite& w, float fraction, DisplayID id) const;
     mutable std::mutex writesMutex_;
     std::map<WriteKey, PendingWrite> writes_;
     std::map<WriteKey, AskedValue> asked_;
     std::map<DisplayID, uint64_t> lastFrameAt_; // DDC queue only
     std::set<DisplayID> unanswered_;            // DDC queue only: the last frame failed
+    // What reads taught of each monitor: its brightness maximum, and that it answers reads.
+    mutable std::mutex monitorsMutex_;
+    std::map<DisplayID, uint16_t> maxima_;
+    std::set<DisplayID> readable_;
+    std::set<DisplayID> answered_;
+    void answered(DisplayID id);
+    // Landing outcomes waiting for the main queue.
+    std::mutex landingsMutex_;
+    std::deque<std::pair<std::vector<LandingHandler>, bool>> landed_;
 
     struct MatchedServices {
         std::vector<DisplayID> externalIDs;

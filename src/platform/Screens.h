@@ -5,6 +5,7 @@
 #include "platform/Value.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ class Screens {
     // The did-change-screen-parameters notification; the handler runs on the main queue.
     virtual int addScreenParametersObserver(std::function<void()> handler) = 0;
     virtual void removeScreenParametersObserver(int token) = 0;
+    // The workspace's did-wake notification (the machine woke from sleep); the handler runs on
+    // the main queue. A backend that cannot tell answers none.
+    virtual std::optional<int> addWakeObserver(std::function<void()>) { return std::nullopt; }
+    virtual void removeWakeObserver(int) {}
 };
 
 } // namespace platform

@@ -161,7 +161,7 @@ void BlackoutController::restorePomodoroDisplays() {
         if (!d.isBuiltIn) {
             restorePoweredOffDisplay(d, b);
         } else if (b && !poweredOffBrightnesses.count(d.id) && !isHeldDark(d.id)) {
-            displayEngine.setBrightness(*b, d);
+            bringBack(d, *b);
             updateSlider(d, *b);
         }
     }
@@ -198,7 +198,7 @@ void BlackoutController::enterPomodoroBreakPhase() {
             if (it == pomodoroOriginalBrightnesses.end() || poweredOffBrightnesses.count(d.id) ||
                 isHeldDark(d.id))
                 continue;
-            displayEngine.setBrightness(it->second, d);
+            bringBack(d, it->second);
             updateSlider(d, it->second);
         }
     }

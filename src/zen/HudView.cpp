@@ -128,6 +128,10 @@ void HudView::autoHideCheck() {
     QPointer<HudView> self(this);
     platform::mainQueue().asyncAfter(0.35, [self, generation] {
         if (!self || self->barGeneration_ != generation) return; // shown again meanwhile
+        // The fade is over whatever the clock's rounding says: a bar a hair above 0 is no
+        // reason to leave the cursor on a dark screen.
+        self->barFrom_ = self->barTo_;
+        self->barSeconds_ = 0;
         if (self->controlBarAlpha() == 0 && !self->isCursorHidden_) {
             BlackoutController::shared().setCursorHidden(true);
             self->isCursorHidden_ = true;

@@ -107,6 +107,8 @@ void BlackoutController::startZenMode(int durationMin) {
     platform::mainQueue().asyncAfter(0.2, [] {
         if (!hasShared()) return;
         auto& c = shared();
+        // Stopped within the 0.2 s: nothing to raise, and no cursor to hide over no window.
+        if (!c.isZenModeActive) return;
         zen::activateAndRaise(c.zenWindows);
         if (auto primary = c.zenWindows.find(c.zenPrimaryDisplayID); primary != c.zenWindows.end())
             primary->second->makeKeyAndOrderFront();
@@ -153,7 +155,7 @@ void BlackoutController::stopZenMode(bool finished) {
         releaseDark(id, darkZen);
         // Still dark for another feature (switched off, a break): that one brings it back.
         if (isHeldDark(id) || poweredOffBrightnesses.count(id)) continue;
-        displayEngine.setBrightness(value, *d);
+        bringBack(*d, value);
         updateSlider(*d, value);
     }
     zenOriginalBrightnesses.clear();

@@ -126,3 +126,33 @@ TEST_F(PowerTest, TheAutoBrightnessCheckboxShowsWhatTheSystemHolds) {
     absent.performClick();
     EXPECT_EQ(absent.state(), before);
 }
+
+TEST_F(AppTest, TheSyncsBaselineIsThePanelAsReadAndADarkPanelMovesNothing) {
+    // The panel is dark at launch; what was remembered of it is no baseline.
+    auto m = sim::VirtualMac::defaultDescription();
+    m.displays[0].brightness = 0.0f;
+    boot(m);
+    defaults().set("lastKnownDisplayBrightness.Built-in Liquid Retina XDR Display", 0.8f);
+    launch();
+    auto& c = controller();
+    advance(3);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 50) << "never driven to 0 by a dark panel";
+    EXPECT_EQ(monitor(3).vcp(0x10)->current, 70);
+    EXPECT_FALSE(c.lastBuiltInBrightness.has_value());
+
+    // Lit, the panel gives the baseline; its next change moves the monitors.
+    platform().builtInBrightness->lookupSetBrightness()(1, 0.4f);
+    advance(1.5);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 50);
+    platform().builtInBrightness->lookupSetBrightness()(1, 0.6f);
+    advance(1.5);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 81) << "0.55 x 1.5";
+
+    // Dark again (the brightness keys): the monitors stay, and the old baseline with them.
+    platform().builtInBrightness->lookupSetBrightness()(1, 0.0f);
+    advance(2.5);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 81);
+    platform().builtInBrightness->lookupSetBrightness()(1, 0.6f);
+    advance(1.5);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 81);
+}

@@ -77,3 +77,51 @@ TEST_F(PowerTest, BaselineIsThePanelsBrightnessOrNoneWithoutAPanel) {
     controller().refreshBuiltInBaseline();
     EXPECT_FALSE(controller().lastBuiltInBrightness.has_value());
 }
+
+TEST_F(AppTest, AMonitorWhoseFirstReadFailsNeverTakesItsTwinsValue) {
+    // Display 3 is silent at launch; its twin 2 (same name, same stored keys) reads 0.55.
+    auto m = sim::VirtualMac::defaultDescription();
+    m.displays[2].monitor->answers = false;
+    boot(m);
+    defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.55f);
+    defaults().set("displayBrightness.DELL U2723QE", 0.55f);
+    launch();
+    auto& c = controller();
+    EXPECT_FLOAT_EQ(c.currentBrightnesses.at(2), 0.55f);
+    EXPECT_FALSE(c.currentBrightnesses.count(3) && c.currentBrightnesses.at(3) == 0.55f);
+
+    // Switched off and on once it answers, it comes back at its own brightness.
+    monitor(3).setAnswers(true);
+    c.toggleDisplayPowerByID(3);
+    advance(0.5);
+    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(3), 0.73f);
+    c.toggleDisplayPowerByID(3);
+    advance(0.5);
+    EXPECT_EQ(monitor(3).vcp(0x10)->current, 70);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 50);
+}
+
+TEST_F(AppTest, AReadingTakenWhileDarkThatArrivesAfterTheHoldEndedIsDropped) {
+    // A slow monitor: its reading takes longer than what happens meanwhile on the main queue.
+    auto m = sim::VirtualMac::defaultDescription();
+    m.displays[1].monitor->readMicros = 400'000;
+    boot(m);
+    launch();
+    advance(1);
+    auto& c = controller();
+    c.startZenMode(1);
+    advance(1);
+    // The sliders are filled (a reopen) while Zen holds the monitor dark; Zen ends before the
+    // monitor answers.
+    platform::mainQueue().asyncAfter(0.1, [&c] { c.stopZenMode(false); });
+    c.loadBrightnessValues();
+    advance(2);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 50);
+    EXPECT_FLOAT_EQ(c.currentBrightnesses.at(2), 0.55f) << "not the dimmed reading";
+    auto* slider = appkit::viewWithTag<appkit::Slider>(c.controlWindow->contentView(), 1001);
+    ASSERT_TRUE(slider);
+    EXPECT_FLOAT_EQ(slider->floatValue(), 0.55f);
+    EXPECT_GT(defaults().number("lastKnownDisplayBrightness.DELL U2723QE").value_or(0), 0.5);
+    c.toggleDisplayPowerByID(2);
+    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(2), 0.55f);
+}

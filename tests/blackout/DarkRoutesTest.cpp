@@ -1,9 +1,9 @@
 // Routes where two darkening features meet, each of which once left a display dark.
 
-#include "support/PowerTestSupport.h"
 #include "blackout/RecoveryJournal.h"
 #include "platform/SystemPaths.h"
 #include "platform/sim/SimBattery.h"
+#include "support/PowerTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -165,7 +165,7 @@ TEST_F(PowerTest, DisplaysPluggedInOrUnpluggedMidFeatureComeBackAtTheirOwnBright
     advance(0.5);
     c.stopZenMode(false);
     advance(0.5);
-    EXPECT_EQ(journalled(c, 2, RecoveryJournal::awayReason), 0.55f);
+    EXPECT_EQ(journalled(c, 2, RecoveryJournal::restoreReason), 0.55f);
     mac().plug(2);
     advance(1);
     EXPECT_EQ(luminance(2), 50);

@@ -1,6 +1,6 @@
-#include "support/PowerTestSupport.h"
 #include "blackout/RecoveryJournal.h"
 #include "platform/SystemPaths.h"
+#include "support/PowerTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,6 +37,8 @@ TEST_F(PowerTest, JournalHoldsEveryDarkDisplayUntilItIsLitAgain) {
     }
     c.toggleDisplayPowerByID(2);
     c.brightnessController->restore();
+    EXPECT_FALSE(c.recoveryJournal->empty()) << "asked, not landed yet";
+    advance();
     EXPECT_TRUE(c.recoveryJournal->empty());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(journalPath())));
 }
@@ -73,4 +75,33 @@ TEST_F(AppTest, LaunchBringsBackWhatAnEarlierRunLeftDarkAndWaitsForUnpluggedDisp
     advance(0.1);
     EXPECT_TRUE(journal.empty());
     EXPECT_EQ(monitor(3).vcp(0x10)->current, 89) << "0.9 on the DDC range above the overlay's";
+}
+
+TEST_F(AppTest, ADamagedJournalLightsDimmedDisplaysAndThosePluggedInLater) {
+    auto m = sim::VirtualMac::defaultDescription();
+    // 2 was left dimmed (0.28), below its last known 0.64, and does not take a value at first;
+    // 3 was left dark and is unplugged at launch.
+    m.displays[1].monitor->vcp[0x10].current = 20;
+    m.displays[1].monitor->dropsWrites = true;
+    m.displays[2].monitor->vcp[0x10].current = 0;
+    m.displays[2].online = false;
+    boot(m);
+    defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.64f);
+    writeJournal("{\"displays\":[{\"id\":");
+    launch();
+    advance(1);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 20);
+    EXPECT_FLOAT_EQ(defaults().number("lastKnownDisplayBrightness.DELL U2723QE").value_or(0), 0.64f)
+        << "the dimmed value is never kept as the one to come back to";
+    EXPECT_FLOAT_EQ(defaults().number("displayBrightness.DELL U2723QE").value_or(0.64), 0.64f);
+    monitor(2).setDropsWrites(false);
+    advance(3);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 60);
+    EXPECT_TRUE(log().contains("Recovery: display DELL U2723QE was dimmed with nothing readable "
+                               "in the journal; brought back to 0.64"));
+
+    mac().plug(3);
+    advance(1);
+    EXPECT_EQ(monitor(3).vcp(0x10)->current, 60);
+    EXPECT_TRUE(controller().recoveryJournal->empty());
 }

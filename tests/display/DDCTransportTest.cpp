@@ -77,3 +77,22 @@ TEST_F(DDCTransportTest, DeadLinksAndBadChecksumsAreRetriedAsOften_AsAllowed) {
     EXPECT_FALSE(Arm64DDC::read(service, 0x10, threeAttempts));
     EXPECT_EQ(m.readCount(), 3);
 }
+
+TEST_F(DDCTransportTest, ARepliesThatCarryNoValueOfTheCodeAskedAreFailedReads) {
+    auto service = serviceOf(2);
+    auto& m = monitor(2);
+    // Another kind of reply, "unsupported", a reply about another code: each is retried.
+    m.resetCounters();
+    m.setStrayReplies(3);
+    auto reply = Arm64DDC::read(service, 0x10);
+    ASSERT_TRUE(reply) << "the fourth reply is the value";
+    EXPECT_EQ(reply->current, 50);
+    EXPECT_EQ(m.readCount(), 4);
+
+    Arm64DDC::DDCSettings threeAttempts;
+    threeAttempts.numOfRetryAttemps = 2;
+    m.setStrayReplies(3);
+    EXPECT_FALSE(Arm64DDC::read(service, 0x10, threeAttempts));
+    // A code the monitor does not support is no value of 0.
+    EXPECT_FALSE(Arm64DDC::read(service, 0x99, threeAttempts));
+}

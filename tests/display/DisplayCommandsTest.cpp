@@ -198,3 +198,23 @@ TEST_F(DisplayCommandsTest, ADisplayThatLeftTheRegistryIsStillTriedWithTheCaller
     advance();
     EXPECT_TRUE(engine.overlayWindows.empty()) << "an offline display has no screen to cover";
 }
+
+TEST_F(DisplayCommandsTest, AMonitorCountingTo255IsWrittenOnTheScaleItIsReadOn) {
+    auto m = sim::VirtualMac::defaultDescription();
+    m.displays[1].monitor->vcp[0x10] = {128, 255};
+    boot(m);
+    auto& engine = DisplayEngine::shared();
+    const auto dell = record(2);
+    // Read, written back, read again, many times over: it stays at 128.
+    for (int i = 0; i < 5; ++i) {
+        const auto read = engine.brightness(dell);
+        ASSERT_TRUE(read);
+        setBrightness(2, *read);
+        EXPECT_EQ(luminance(2), 128) << "round " << i;
+    }
+    setBrightness(2, 1.0f);
+    EXPECT_EQ(luminance(2), 255);
+    setBrightness(2, 0.55f);
+    EXPECT_EQ(luminance(2), 128) << "(0.55 - 0.1) / 0.9 of 255";
+    EXPECT_TRUE(log().contains("DisplayEngine DDC write display=DELL U2723QE value=128 success=1"));
+}

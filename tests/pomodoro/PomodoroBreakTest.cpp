@@ -130,3 +130,22 @@ TEST_F(PomodoroTest, TheStartCardFadesInAndOutAndNeedsAScreen) {
     EXPECT_TRUE(controller().isPomodoroActive);
     EXPECT_FALSE(controller().pomodoroStartOverlay);
 }
+
+TEST_F(PomodoroBreakTest, TheCursorHidesWithTheBarWhateverInstantTheBreakBegan) {
+    auto& c = controller();
+    // Breaks that begin at many different instants: the fade's end lands on the clock as it
+    // may, a hair short of its length or past it.
+    for (int k = 0; k < 12; ++k) {
+        SCOPED_TRACE(k);
+        advance(0.01 + 0.07 * k);
+        c.startPomodoro(1, 1, 1);
+        advance(60, 0.5);
+        ASSERT_TRUE(breakView());
+        advance(3.5, 0.5);
+        EXPECT_EQ(breakView()->controlBarAlpha(), 0.0);
+        EXPECT_FALSE(mac().input().cursorVisible());
+        c.stopPomodoro(false);
+        advance(0.5);
+        EXPECT_TRUE(mac().input().cursorVisible());
+    }
+}

@@ -10,6 +10,7 @@ pairs=(
   "crash_in_undimmed_break crash_after_features"
   "crash_while_dimming crash_after_features"
   "crash_in_zen crash_after_features"
+  "crash_mid_restore crash_after_restore"
 )
 failed=0
 for pair in "${pairs[@]}"; do

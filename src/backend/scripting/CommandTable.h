@@ -57,6 +57,8 @@ void registerHotkeyCommands(CommandTable& table);
 void registerPowerCommands(CommandTable& table);
 void registerDisplayModeCommands(CommandTable& table);
 void registerWindowCommands(CommandTable& table);
+void registerMachineEventCommands(CommandTable& table);
+void registerPanelCommands(CommandTable& table);
 // The fields of `state`.
 void registerStateFields(CommandTable& table);
 

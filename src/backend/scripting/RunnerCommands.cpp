@@ -10,6 +10,7 @@
 #include "display/DisplayEngine.h"
 #include "platform/Applications.h"
 #include "platform/ManualRunLoop.h"
+#include "platform/RunLoop.h"
 #include "platform/SerialQueue.h"
 #include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
@@ -28,6 +29,7 @@
 #include <cmath>
 #include <csignal>
 #include <iostream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -283,16 +285,31 @@ bool ScriptDriver::alertCommand(CommandCall& call) {
     return false;
 }
 
-bool ScriptDriver::crashCommand(CommandCall&) {
-    auto& mac = session_.mac();
-    // As a crash would: nothing of the program's own shut-down runs. The defaults are not
-    // lost: on a Mac the preferences daemon holds them already.
-    mac.platform().defaults->synchronize();
-    out_.flush();
-    err_.flush();
-    std::cout.flush();
-    std::cerr.flush();
-    ::raise(SIGKILL);
+bool ScriptDriver::crashCommand(CommandCall& call) {
+    std::optional<double> after;
+    if (!call.rest.empty()) {
+        after = numberArg(call.rest, 0, kMaxAdvance);
+        if (!after) {
+            call.error = "crash takes nothing, or a number of seconds from 0 to 86400";
+            return false;
+        }
+    }
+    auto* mac = &session_.mac();
+    // As a crash would: nothing of the program's own shut-down runs, queued frames never reach
+    // their monitors and settings not yet saved are lost. The hardware keeps what it holds.
+    auto kill = [this, mac] {
+        mac->keepHardware();
+        out_.flush();
+        err_.flush();
+        std::cout.flush();
+        std::cerr.flush();
+        ::raise(SIGKILL);
+    };
+    if (!after || *after <= 0) {
+        kill();
+        return true;
+    }
+    mac->platform().runLoop->asyncAfter(*after, kill);
     return true;
 }
 

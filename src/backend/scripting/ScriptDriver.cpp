@@ -103,9 +103,11 @@ const OwnCommand OwnCommands::table[] = {
      "so the line after the one that opened it answers it; a script that ends with an alert open "
      "fails",
      &ScriptDriver::alertCommand},
-    {"crash", "",
-     "flushes what the script printed and kills the process with SIGKILL, as a crash would (run "
-     "with `--profile DIR`, the next run on `DIR` starts on the same hardware)",
+    {"crash", "[SECONDS]",
+     "kills the process with SIGKILL, as a crash would, at once or SECONDS of virtual time later "
+     "(while later lines run, wherever the program is then: frames on their way to a monitor, "
+     "settings not yet saved); what the script printed is flushed first, and nothing is settled "
+     "or saved (run with `--profile DIR`, the next run on `DIR` starts on the same hardware)",
      &ScriptDriver::crashCommand},
     {"quit", "",
      "quits the program as the status menu's Quit does; nothing of the program runs after it, so "
@@ -127,6 +129,8 @@ ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& er
     registerPowerCommands(table_);
     registerDisplayModeCommands(table_);
     registerWindowCommands(table_);
+    registerMachineEventCommands(table_);
+    registerPanelCommands(table_);
     registerStateFields(table_);
 }
 
@@ -309,7 +313,8 @@ bool ScriptDriver::execute(const std::string& line, std::string& error) {
     }
     // advance moves time itself; everything else acts on what is already due, as a user would
     // after a moment, and lets what it started settle.
-    const bool timed = cmd == "advance";
+    // A crash takes the program as it is: nothing is settled first.
+    const bool timed = cmd == "advance" || cmd == "crash";
     if (!timed && !session_.terminated()) settle(mac);
     CommandCall call{session_, cmd, rest, error,
                      // Between a drag's values the queues go on in their own time.

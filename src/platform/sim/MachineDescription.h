@@ -26,6 +26,9 @@ struct MonitorDescription {
     bool answers = true;               // false: every I2C operation fails
     bool dropsWrites = false;          // writes succeed on the bus but change nothing
     int badChecksums = 0;              // the first N replies carry a wrong checksum
+    // The first N replies have a sound checksum but carry no value of the code asked: in turn
+    // another kind of reply, "unsupported", and a reply about another VCP code.
+    int strayReplies = 0;
     // Virtual time each I2C operation takes on the bus, in microseconds.
     uint32_t writeMicros = 0;
     uint32_t readMicros = 0;
@@ -116,6 +119,9 @@ struct BatteryDescription {
     bool optimizedChargingOnAC = false;
     // The power settings file's form: binary, as a Mac keeps it, or XML.
     bool powerSettingsXML = false;
+    // The charging keys its system management controller has: "newer" (CHTE, CHIE), "older"
+    // (CH0B, CH0C, CH0I) or "none" (the helper then enforces nothing and says so).
+    std::string smcChargingKeys = "newer";
     // Registry properties that replace the battery's own, key by key (a null value removes one).
     platform::Value registryOverrides;
 };

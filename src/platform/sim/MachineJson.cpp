@@ -3,6 +3,7 @@
 #include "platform/sim/SimDisplayModes.h"
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/VirtualMac.h"
+#include "platform/sim/VirtualSmc.h"
 
 #include "platform/OutsideFiles.h"
 
@@ -163,6 +164,7 @@ MonitorDescription parseMonitor(const QJsonObject& o, const std::string& where) 
     m.answers = boolField(o, "answers", true, where);
     m.dropsWrites = boolField(o, "dropsWrites", false, where);
     m.badChecksums = int(intField(o, "badChecksums", 0, 0, 1'000'000, where));
+    m.strayReplies = int(intField(o, "strayReplies", 0, 0, 1'000'000, where));
     m.writeMicros = uint32_t(intField(o, "writeMicros", 0, 0, kMaxMicros, where));
     m.readMicros = uint32_t(intField(o, "readMicros", 0, 0, kMaxMicros, where));
     auto vcp = objectField(o, "vcp", where);
@@ -438,6 +440,9 @@ MachineDescription parseMachine(const QJsonObject& root) {
             if (form != "binary" && form != "xml")
                 fail(at + ".powerSettingsFormat", "must be \"binary\" or \"xml\"");
             x.powerSettingsXML = form == "xml";
+            x.smcChargingKeys = stringField(b, "smcChargingKeys", x.smcChargingKeys, at);
+            if (!smcFirmwareNamed(x.smcChargingKeys))
+                fail(at + ".smcChargingKeys", "must be \"newer\", \"older\" or \"none\"");
             if (b.contains("registryProperties")) {
                 if (!b.value("registryProperties").isObject())
                     fail(at + ".registryProperties", "must be an object");

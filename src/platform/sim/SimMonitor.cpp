@@ -89,6 +89,19 @@ platform::IOReturn SimMonitor::read(uint32_t chipAddress, uint32_t offset, uint8
         reply[8] = uint8_t(it->second.current >> 8);
         reply[9] = uint8_t(it->second.current & 0xFF);
     }
+    if (d_.strayReplies > 0) {
+        switch (d_.strayReplies-- % 3) {
+        case 0:
+            reply[2] = 0x07;
+            break; // not a VCP reply (a timing report)
+        case 1:
+            reply[3] = 0x01;
+            break; // "unsupported VCP code"
+        default:
+            reply[4] = uint8_t(code + 1);
+            break; // about another code
+        }
+    }
     reply[10] = xorAll(0x50, reply, 10);
     if (d_.badChecksums > 0) {
         --d_.badChecksums;
@@ -119,6 +132,21 @@ void SimMonitor::setVcp(uint8_t code, VcpFeature feature) {
 void SimMonitor::setAnswers(bool answers) {
     std::lock_guard lock(mutex_);
     d_.answers = answers;
+}
+
+void SimMonitor::setDropsWrites(bool drops) {
+    std::lock_guard lock(mutex_);
+    d_.dropsWrites = drops;
+}
+
+bool SimMonitor::answers() const {
+    std::lock_guard lock(mutex_);
+    return d_.answers;
+}
+
+void SimMonitor::setStrayReplies(int count) {
+    std::lock_guard lock(mutex_);
+    d_.strayReplies = count;
 }
 
 void SimMonitor::setBadChecksums(int count) {

@@ -35,7 +35,11 @@ class SimMonitor {
     }
     void setVcp(uint8_t code, VcpFeature feature);
     void setAnswers(bool answers);
+    bool answers() const;
+    // Frames acknowledged on the bus that change nothing (a monitor that keeps its value).
+    void setDropsWrites(bool drops);
     void setBadChecksums(int count);
+    void setStrayReplies(int count);
 
     // What the monitor saw.
     int writeCount() const;

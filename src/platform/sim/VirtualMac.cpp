@@ -52,9 +52,13 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
             auto monitor = std::make_unique<SimMonitor>(*x.monitor);
             monitor->setClock(&m.clock);
             // Set VCP arrives on the DDC queue; the rest of the machine lives on the main one.
-            monitor->setChangeListener([this](bool valueChanged) {
-                impl_->loop->async([this, valueChanged] {
-                    if (valueChanged) impl_->saveHardware();
+            // In virtual time only one thread runs at a time, so the monitor's new value is
+            // kept at once: whatever becomes of the process next, the monitor holds it.
+            const bool virtualTime = options.virtualTime;
+            monitor->setChangeListener([this, virtualTime](bool valueChanged) {
+                if (valueChanged && virtualTime) impl_->saveHardware();
+                impl_->loop->async([this, valueChanged, virtualTime] {
+                    if (valueChanged && !virtualTime) impl_->saveHardware();
                     notifyChanged();
                 });
             });
@@ -206,6 +210,32 @@ bool VirtualMac::unplug(DisplayID id) {
     impl_->fireScreenParameters();
     notifyChanged();
     return true;
+}
+
+bool VirtualMac::setLidClosed(bool closed) {
+    for (const auto& x : impl_->d.displays)
+        if (x.builtIn) {
+            if (x.online != closed) return false;
+            impl_->log.write(closed ? "Virtual Mac: the lid is closed"
+                                    : "Virtual Mac: the lid is open");
+            return closed ? unplug(x.id) : plug(x.id);
+        }
+    return false;
+}
+
+bool VirtualMac::lidClosed() const {
+    for (const auto& x : impl_->d.displays)
+        if (x.builtIn) return !x.online;
+    return false;
+}
+
+void VirtualMac::wake() {
+    impl_->log.write("Virtual Mac: woke from sleep");
+    impl_->fireWake();
+}
+
+void VirtualMac::keepHardware() {
+    impl_->saveHardware();
 }
 
 std::vector<DisplayID> VirtualMac::onlineDisplays() const {

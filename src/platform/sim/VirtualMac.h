@@ -73,6 +73,15 @@ class VirtualMac {
     bool plug(DisplayID id);
     bool unplug(DisplayID id);
     std::vector<DisplayID> onlineDisplays() const;
+    // The lid: closed, the built-in panel goes offline (clamshell); opened, it comes back.
+    // False when there is no built-in panel or the lid is already so.
+    bool setLidClosed(bool closed);
+    bool lidClosed() const;
+    // The machine wakes from sleep: the workspace's wake notification.
+    void wake();
+    // Writes the hardware's state to the profile now (what the monitors and the panel hold is
+    // theirs, whatever becomes of the process).
+    void keepHardware();
 
     // The simulated monitor of an external display, or null.
     SimMonitor* monitor(DisplayID id);

@@ -84,6 +84,7 @@ struct VirtualMac::Impl : Displays,
     std::shared_ptr<SimStatusItem> statusItem;
     std::optional<Event> event;
     std::map<int, std::function<void()>> screenObservers;
+    std::map<int, std::function<void()>> wakeObservers;
     int nextObserver = 1;
     std::map<std::string, int> terminateRequests;
     int updateChecks = 0;
@@ -230,6 +231,20 @@ struct VirtualMac::Impl : Displays,
         return nextObserver++;
     }
     void removeScreenParametersObserver(int token) override { screenObservers.erase(token); }
+    std::optional<int> addWakeObserver(std::function<void()> handler) override {
+        wakeObservers[nextObserver] = std::move(handler);
+        return nextObserver++;
+    }
+    void removeWakeObserver(int token) override { wakeObservers.erase(token); }
+    void fireWake() {
+        for (const auto& [token, handler] : wakeObservers) {
+            int t = token;
+            loop->async([this, t] {
+                auto it = wakeObservers.find(t);
+                if (it != wakeObservers.end()) it->second();
+            });
+        }
+    }
     void fireScreenParameters() {
         for (const auto& [token, handler] : screenObservers) {
             int t = token;
