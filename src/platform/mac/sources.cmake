@@ -13,7 +13,6 @@ foreach(f
     MacPrivateDisplay.cpp
     MacSystem.cpp
     ObjCClasses.cpp
-    PendingServices.cpp
     PlacedWindowBehaviour.cpp
     SparkleUpdater.cpp
     SymbolLibrary.cpp
