@@ -107,7 +107,7 @@ bool untilRebuilt(const appkit::Window* old) {
 // The DDC reads a rebuild starts are waited for, so a backlog behind a monitor that never answers
 // does not count as growth.
 void settleRealTime() {
-    DisplayEngine::shared().ddcQueue.drain();
+    DisplayEngine::shared().drainDDC();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -87,7 +87,7 @@ const appkit::Window* controlWindow() {
 
 bool devicesIdle() {
     auto* global = platform::current().globalQueue;
-    return (!DisplayEngine::hasShared() || DisplayEngine::shared().ddcQueue.isIdle()) &&
+    return (!DisplayEngine::hasShared() || DisplayEngine::shared().ddcIdle()) &&
            (!global || global->isIdle());
 }
 

@@ -173,7 +173,10 @@ void BlackoutController::loadBrightnessValues() {
             auto value = self->brightness(display);
             main->async([apply, value] { apply(value); });
         };
-        if (global)
+        // A monitor is read on its own DDC queue, so one that does not answer delays no other.
+        if (!display.isBuiltIn && display.ddcService)
+            displayEngine.ddcQueue(display.id).async(read);
+        else if (global)
             global->async(read);
         else
             read();

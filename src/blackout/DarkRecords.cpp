@@ -218,7 +218,7 @@ void BlackoutController::releaseUnpluggedOffDisplays(
 }
 
 void BlackoutController::settleRestores() {
-    // The queue's work ends first: frames queued and their read-backs.
-    displayEngine.ddcQueue.drain();
+    // The queues' work ends first: frames queued and their read-backs.
+    displayEngine.drainDDC();
     displayEngine.deliverLandings();
 }

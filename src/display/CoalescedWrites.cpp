@@ -62,7 +62,7 @@ uint16_t DisplayEngine::luminanceMaximum(DisplayID id, const platform::AVService
         if (auto it = maxima_.find(id); it != maxima_.end()) return it->second;
     }
     Arm64DDC::DDCSettings settings;
-    settings.numOfRetryAttemps = unanswered_.count(id) ? 0 : 2;
+    settings.numOfRetryAttemps = isUnanswered(id) ? 0 : 2;
     if (auto reply = Arm64DDC::read(service, kLuminance, settings); reply && reply->max > 0) {
         {
             std::lock_guard lock(monitorsMutex_);
@@ -75,6 +75,11 @@ uint16_t DisplayEngine::luminanceMaximum(DisplayID id, const platform::AVService
     // Not known: the scale most monitors use. The read-back of a write someone waits on tells
     // the real one.
     return kPercentScale;
+}
+
+bool DisplayEngine::isUnanswered(DisplayID id) const {
+    std::lock_guard lock(pacingMutex_);
+    return unanswered_.count(id) > 0;
 }
 
 bool DisplayEngine::readsBack(DisplayID id, const platform::AVServiceRef& service, uint8_t code,
@@ -103,14 +108,21 @@ bool DisplayEngine::readsBack(DisplayID id, const platform::AVServiceRef& servic
 void DisplayEngine::sendNextFrame(WriteKey key) {
     // Paced first, so the frame carries whatever value is the latest once it may go.
     auto& clock = *platform::current().clock;
-    const bool doubtful = unanswered_.count(key.first) > 0;
-    if (auto last = lastFrameAt_.find(key.first); last != lastFrameAt_.end()) {
+    const bool doubtful = isUnanswered(key.first);
+    std::optional<uint64_t> lastFrame;
+    {
+        std::lock_guard lock(pacingMutex_);
+        if (auto last = lastFrameAt_.find(key.first); last != lastFrameAt_.end())
+            lastFrame = last->second;
+    }
+    if (lastFrame) {
         const uint64_t due =
-            last->second + (doubtful ? kUnansweredSpacingMicros : kFrameSpacingMicros);
+            *lastFrame + (doubtful ? kUnansweredSpacingMicros : kFrameSpacingMicros);
         const uint64_t sentAt = clock.nowMicroseconds() + kWriteSettleMicros;
         if (due > sentAt) {
-            // Other monitors' work goes first: wait a little only, then queue up again.
-            if (ddcQueue.pendingCount() > 0 && due - sentAt > kWaitStepMicros) {
+            // Other work for the monitor (a read, its other control) goes first: wait a little
+            // only, then queue up again.
+            if (ddcQueue(key.first).pendingCount() > 0 && due - sentAt > kWaitStepMicros) {
                 clock.sleepMicroseconds(kWaitStepMicros);
                 requeueFrame(key);
                 return;
@@ -148,13 +160,15 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
     if (quick) oneFrame.numOfRetryAttemps = 0;
     const bool ok =
         Arm64DDC::write(frame.service, key.second, scaled(frame.fraction, maximum), oneFrame);
-    lastFrameAt_[key.first] = clock.nowMicroseconds();
-    if (ok) {
-        unanswered_.erase(key.first);
-        answered(key.first);
-    } else {
-        unanswered_.insert(key.first);
+    {
+        std::lock_guard lock(pacingMutex_);
+        lastFrameAt_[key.first] = clock.nowMicroseconds();
+        if (ok)
+            unanswered_.erase(key.first);
+        else
+            unanswered_.insert(key.first);
     }
+    if (ok) answered(key.first);
     for (auto fraction : frame.unlogged)
         platform::logf(key.second == kLuminance
                            ? "DisplayEngine DDC write display=%s value=%d success=%d"
@@ -251,7 +265,7 @@ std::optional<DisplayEngine::AskedValue> DisplayEngine::lastAsked(DisplayID id,
 
 void DisplayEngine::requeueFrame(WriteKey key) {
     std::weak_ptr<DisplayEngine> weak = weak_from_this();
-    ddcQueue.async([weak, key] {
+    ddcQueue(key.first).async([weak, key] {
         if (auto self = weak.lock()) self->sendNextFrame(key);
     });
 }

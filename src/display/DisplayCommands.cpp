@@ -46,7 +46,7 @@ std::optional<float> DisplayEngine::brightness(const ControlledDisplay& display)
     if (!display.ddcService) return std::nullopt;
     std::optional<Arm64DDC::VCPReply> reply;
     auto service = display.ddcService;
-    ddcQueue.sync([&] {
+    ddcQueue(display.id).sync([&] {
         Arm64DDC::DDCSettings settings;
         settings.numOfRetryAttemps = 2;
         reply = Arm64DDC::read(service, kLuminance, settings);
@@ -156,7 +156,7 @@ bool DisplayEngine::setPowerState(uint16_t value, const ControlledDisplay& passe
     const ControlledDisplay display = resolve(passed);
     if (display.isBuiltIn || !display.ddcService) return false;
     bool ok = false;
-    ddcQueue.sync([&] {
+    ddcQueue(display.id).sync([&] {
         ok = Arm64DDC::write(display.ddcService, kPowerMode, value);
         platform::logf("DisplayEngine DDC power write display=%s value=%d success=%d",
                        display.name.c_str(), int(value), ok ? 1 : 0);

@@ -28,7 +28,38 @@ std::optional<DisplayID> screenNumber(const platform::Screen& screen) {
 
 DisplayEngine::DisplayEngine() {
     if (platform::hasCurrent() && platform::current().clock)
-        ddcQueue.setGate(platform::current().clock->workGate());
+        gate_ = platform::current().clock->workGate();
+}
+
+platform::SerialQueue& DisplayEngine::ddcQueue(DisplayID id) {
+    std::lock_guard lock(queuesMutex_);
+    auto& queue = ddcQueues_[id];
+    if (!queue) {
+        queue = std::make_unique<platform::SerialQueue>("Duskpane.DDC." + std::to_string(id));
+        queue->setGate(gate_);
+    }
+    return *queue;
+}
+
+std::vector<platform::SerialQueue*> DisplayEngine::allQueues() {
+    std::lock_guard lock(queuesMutex_);
+    std::vector<platform::SerialQueue*> all;
+    for (auto& [id, queue] : ddcQueues_)
+        all.push_back(queue.get());
+    return all;
+}
+
+bool DisplayEngine::ddcIdle() {
+    for (auto* queue : allQueues())
+        if (!queue->isIdle()) return false;
+    return true;
+}
+
+void DisplayEngine::drainDDC() {
+    // A queue's work may queue more on another monitor's (a restore lighting its twin).
+    while (!ddcIdle())
+        for (auto* queue : allQueues())
+            queue->drain();
 }
 
 DisplayEngine& DisplayEngine::shared() {
@@ -47,7 +78,7 @@ void DisplayEngine::tearDownShared() {
     // Frames in flight go out first: a frame task holds the engine while it talks to a monitor,
     // and the last holder would otherwise end the engine on its own queue, after the program's
     // platform has gone.
-    engine->ddcQueue.drain();
+    engine->drainDDC();
     const std::weak_ptr<DisplayEngine> held = engine;
     engine.reset();
     // A read on the global queue may still hold it for the length of one exchange.

@@ -25,7 +25,12 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     static void tearDownShared();
     static bool hasShared();
 
-    platform::SerialQueue ddcQueue{"Duskpane.DDC"};
+    // One DDC queue per monitor: a monitor's frames stay in order, and a monitor that does not
+    // answer holds up no other monitor's reads or writes.
+    platform::SerialQueue& ddcQueue(DisplayID id);
+    // Waits until no monitor's queue has work left.
+    void drainDDC();
+    bool ddcIdle();
     std::vector<ControlledDisplay> displays;
 
     void refreshDisplays();
@@ -34,9 +39,9 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     std::optional<platform::Screen> screen(DisplayID id) const;
 
     // Brightness and volume are fractions 0..1; the lowest tenth of a monitor's brightness is an
-    // overlay. Writes are queued on ddcQueue; a write still waiting there is replaced by a newer
-    // one for the same display and VCP code, so a drag never builds a backlog. Reads and power
-    // writes wait for every write queued before them.
+    // overlay. Writes are queued on the monitor's queue; a write still waiting there is replaced by
+    // a newer one for the same display and VCP code, so a drag never builds a backlog. Reads and
+    // power writes wait for every write queued before them.
     std::optional<float> brightness(const ControlledDisplay& display);
     // Told on the main queue whether the value has landed: for a monitor, its write
     // acknowledged and, where the monitor can be read, read back within one step of it; for the
@@ -61,13 +66,13 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     std::function<void(DisplayID)> onFirstAnswer;
 
     // Runs at once the landing handlers whose outcome is known (the main queue would run them
-    // on its next turn): shut-down waits for the DDC queue and then takes them.
+    // on its next turn): shut-down waits for the DDC queues and then takes them.
     void deliverLandings();
 
     // Main thread only.
     std::map<DisplayID, std::shared_ptr<DimmerOverlayWindow>> overlayWindows;
 
-    // The DDC queue takes part in the platform's virtual time, if it keeps one.
+    // The DDC queues take part in the platform's virtual time, if it keeps one.
     DisplayEngine();
 
     // Set VCP frames to one monitor are sent at least this far apart.
@@ -76,6 +81,12 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     static constexpr uint32_t kUnansweredSpacingMicros = 250'000;
 
   private:
+    platform::WorkGate* gate_ = nullptr;
+    std::mutex queuesMutex_;
+    // Made once per monitor and kept for the engine's life: callers hold references.
+    std::map<DisplayID, std::unique_ptr<platform::SerialQueue>> ddcQueues_;
+    std::vector<platform::SerialQueue*> allQueues();
+
     // A brightness or volume value on its way to a monitor: sent twice (the transport's write
     // cycles), or replaced while it waits. Brightness goes out on the monitor's own scale
     // (fraction x its maximum), as it is read; volume as a percentage.
@@ -105,8 +116,11 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     mutable std::mutex writesMutex_;
     std::map<WriteKey, PendingWrite> writes_;
     std::map<WriteKey, AskedValue> asked_;
-    std::map<DisplayID, uint64_t> lastFrameAt_; // DDC queue only
-    std::set<DisplayID> unanswered_;            // DDC queue only: the last frame failed
+    // Each monitor's entries are its own queue's; the maps are shared.
+    mutable std::mutex pacingMutex_;
+    std::map<DisplayID, uint64_t> lastFrameAt_;
+    std::set<DisplayID> unanswered_; // the last frame failed
+    bool isUnanswered(DisplayID id) const;
     // What reads taught of each monitor: its brightness maximum, and that it answers reads.
     mutable std::mutex monitorsMutex_;
     std::map<DisplayID, uint16_t> maxima_;

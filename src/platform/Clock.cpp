@@ -3,12 +3,24 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace platform {
 
 namespace {
 thread_local bool gatedWorker = false;
 thread_local const void* workerOwner = nullptr;
+
+// The main thread's plan for the length of one wait, under the clock's lock.
+struct PlanSwap {
+    PlanSwap(VirtualClock::MainPlan& plan, VirtualClock::MainPlan now)
+        : plan_(plan), outer_(std::exchange(plan, std::move(now))) {}
+    ~PlanSwap() { plan_ = std::move(outer_); }
+    PlanSwap(const PlanSwap&) = delete;
+    PlanSwap& operator=(const PlanSwap&) = delete;
+    VirtualClock::MainPlan& plan_;
+    VirtualClock::MainPlan outer_;
+};
 
 uint64_t steadyMicroseconds() {
     return uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -65,6 +77,7 @@ void VirtualClock::sleepMicroseconds(uint32_t us) {
     const uint64_t wake = now_ + us;
     if (!isWorkerThread()) {
         // The main thread sleeping: the workers' moments before its own still come first.
+        const PlanSwap plan(plan_, [wake](uint64_t at) { return at <= wake; });
         for (;;) {
             waitQuiescentLocked(lock);
             if (sleepers_.empty() || sleepers_.begin()->first.first > wake) break;
@@ -73,11 +86,35 @@ void VirtualClock::sleepMicroseconds(uint32_t us) {
         if (wake > now_) now_ = wake;
         return;
     }
+    if (goesOnLocked(wake)) {
+        now_ = std::max(now_.load(), wake);
+        return;
+    }
     const void* me = currentOwner();
     sleepers_[{wake, sleeperSeq_++}] = me;
+    ++handBacks_;
     --active_;
     handBackLocked();
     changed_.wait(lock, [&] { return running_ == me || !gated_; });
+}
+
+bool VirtualClock::goesOnLocked(uint64_t wake) const {
+    // Someone ready runs before any sleeper wakes; an equal moment goes to who slept first.
+    if (!plan_ || !ready_.empty()) return false;
+    if (!sleepers_.empty() && sleepers_.begin()->first.first <= wake) return false;
+    return plan_(wake);
+}
+
+VirtualClock::PlanScope::PlanScope(VirtualClock* clock, MainPlan plan) : clock_(clock) {
+    if (!clock_) return;
+    std::lock_guard lock(clock_->mutex_);
+    previous_ = std::exchange(clock_->plan_, std::move(plan));
+}
+
+VirtualClock::PlanScope::~PlanScope() {
+    if (!clock_) return;
+    std::lock_guard lock(clock_->mutex_);
+    clock_->plan_ = std::move(previous_);
 }
 
 void VirtualClock::handBackLocked() {
@@ -178,6 +215,8 @@ void VirtualClock::enter(const void* owner) {
 
 void VirtualClock::waitOnMain(const std::function<bool()>& done) {
     std::unique_lock lock(mutex_);
+    // Below, with nobody ready and done() false, the earliest sleeper is woken.
+    const PlanSwap plan(plan_, [&done](uint64_t) { return !done(); });
     for (;;) {
         if (!gated_) {
             changed_.wait_for(lock, std::chrono::milliseconds(1), done);

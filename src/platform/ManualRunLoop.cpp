@@ -86,6 +86,12 @@ void ManualRunLoop::setNow(double now) {
 
 void ManualRunLoop::advance(double seconds) {
     double limit = now() + std::max(0.0, seconds);
+    // Below, a sleeper is woken when its moment is within the limit and no task is due before.
+    const VirtualClock::PlanScope plan(clock_, [this, limit](uint64_t at) {
+        const double when = double(at) / 1e6;
+        const auto due = nextDue();
+        return when <= limit + 1e-9 && (!due || when <= *due + 1e-9);
+    });
     Entry e;
     for (;;) {
         if (clock_) {

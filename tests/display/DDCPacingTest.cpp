@@ -101,7 +101,7 @@ TEST(DDCPacing, TheInteractiveMachineCoalescesARealTimeDrag) {
     });
     timer.start();
     loop.exec();
-    DisplayEngine::shared().ddcQueue.drain();
+    DisplayEngine::shared().drainDDC();
 
     EXPECT_EQ(sent, kValues);
     EXPECT_EQ(m->vcp(0x10)->current, 100);

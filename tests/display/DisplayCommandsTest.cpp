@@ -4,6 +4,8 @@
 #include "support/VirtualMacTest.h"
 
 #include <cmath>
+#include <memory>
+#include <optional>
 
 // The default machine: 1 built-in panel, 2 and 3 two DELL monitors answering DDC/CI, 4 a TV
 // that never answers.
@@ -101,19 +103,19 @@ TEST_F(DisplayCommandsTest, WaitingWritesAreReplacedByNewerOnesAndReadsSeeTheLas
     auto dell = record(2);
     monitor(2).resetCounters();
     // Held while the user drags: each new value replaces the one still waiting.
-    engine.ddcQueue.suspend();
+    engine.ddcQueue(dell.id).suspend();
     engine.setBrightness(0.2f, dell);
     engine.setVolume(0.333f, dell);
     engine.setBrightness(0.5f, dell);
     engine.setBrightness(0.9f, dell);
-    EXPECT_EQ(engine.ddcQueue.pendingCount(), 2u) << "one brightness and one volume write";
-    engine.ddcQueue.resume();
+    EXPECT_EQ(engine.ddcQueue(dell.id).pendingCount(), 2u) << "one brightness and one volume write";
+    engine.ddcQueue(dell.id).resume();
     // The read queues behind the writes, so it sees the last of them.
     auto read = engine.brightness(dell);
     ASSERT_TRUE(read.has_value());
     EXPECT_NEAR(*read, 0.9f, 0.001f) << "read back on the scale it was set on";
     // A write's second cycle goes to the back of the queue, so it may follow the read.
-    engine.ddcQueue.drain();
+    engine.drainDDC();
     // Only the last value goes out, in the transport's two write cycles.
     EXPECT_EQ(monitor(2).valuesWritten(0x10), (std::vector<uint16_t>{89, 89}));
     EXPECT_EQ(monitor(2).vcp(0x62)->current, 33);
@@ -127,8 +129,8 @@ TEST_F(DisplayCommandsTest, WaitingWritesAreReplacedByNewerOnesAndReadsSeeTheLas
 
     // A value set once more after the drag still reaches the monitor, twice.
     engine.setBrightness(0.5f, dell);
-    engine.ddcQueue.drain();
-    engine.ddcQueue.drain();
+    engine.drainDDC();
+    engine.drainDDC();
     EXPECT_EQ(monitor(2).valuesWritten(0x10), (std::vector<uint16_t>{89, 89, 44, 44}));
 
     EXPECT_TRUE(engine.setPowerState(4, dell));
@@ -217,4 +219,27 @@ TEST_F(DisplayCommandsTest, AMonitorCountingTo255IsWrittenOnTheScaleItIsReadOn) 
     setBrightness(2, 0.55f);
     EXPECT_EQ(luminance(2), 128) << "(0.55 - 0.1) / 0.9 of 255";
     EXPECT_TRUE(log().contains("DisplayEngine DDC write display=DELL U2723QE value=128 success=1"));
+}
+
+TEST_F(DisplayCommandsTest, AMonitorThatDoesNotAnswerHoldsUpNoOtherMonitor) {
+    auto& engine = DisplayEngine::shared();
+    auto tv = record(4);
+    auto dell = record(2);
+    ASSERT_FALSE(monitor(4).answers());
+    // The TV's write goes out with all its retries, each waiting out a reply that never comes.
+    engine.setBrightness(0.5f, tv);
+    // Meanwhile the DELL is read and written, and answers, without waiting for the TV.
+    auto read = engine.brightness(dell);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_NEAR(*read, 0.55f, 0.01f);
+    EXPECT_FALSE(engine.ddcQueue(4).isIdle()) << "the read waited for the TV's retries";
+    auto landed = std::make_shared<std::optional<bool>>();
+    engine.setBrightness(0.82f, dell, [landed](bool ok) { *landed = ok; });
+    engine.ddcQueue(2).drain();
+    engine.deliverLandings();
+    EXPECT_EQ(luminance(2), 80);
+    EXPECT_EQ(*landed, std::optional<bool>(true));
+    EXPECT_FALSE(engine.ddcQueue(4).isIdle()) << "the write waited for the TV's retries";
+    engine.drainDDC();
+    EXPECT_TRUE(engine.ddcIdle());
 }

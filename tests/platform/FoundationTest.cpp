@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <future>
@@ -274,4 +275,41 @@ TEST(VirtualClock, DeviceQueuesTakeTurnsWithTheMainThreadTheSameWayEveryRun) {
         ASSERT_EQ(order, expected) << "run " << run;
         EXPECT_EQ(clock.nowMicroseconds(), 11000u) << "run " << run;
     }
+}
+
+TEST(VirtualClock, AWorkerSleepsWithoutHandingBackUntilTheMainThreadHasSomethingFirst) {
+    platform::VirtualClock clock;
+    clock.setGated(true);
+    platform::ManualRunLoop loop;
+    loop.attachClock(&clock);
+    platform::SerialQueue ddc("ddc");
+    ddc.setGate(&clock);
+    std::atomic<int> slept = 0;
+    auto exchanges = [&] {
+        for (int i = 0; i < 100; ++i) {
+            clock.sleepMicroseconds(1000);
+            ++slept;
+        }
+    };
+    // The main thread waiting for the queue alone: a hundred sleeps, no thread switch for any.
+    ddc.sync(exchanges);
+    EXPECT_EQ(slept, 100);
+    EXPECT_EQ(clock.nowMicroseconds(), 100000u);
+    EXPECT_EQ(clock.handBacks(), 0u);
+
+    // A task of the run loop due between two sleeps still runs at its moment, in between.
+    slept = 0;
+    int seenAtTask = -1;
+    double taskAt = 0;
+    loop.asyncAfter(0.0305, [&] {
+        seenAtTask = slept;
+        taskAt = loop.now();
+    });
+    ddc.async(exchanges);
+    loop.advance(1.0);
+    EXPECT_EQ(seenAtTask, 30) << "the sleep ending at 31 ms waits for the task due at 30.5 ms";
+    EXPECT_NEAR(taskAt, 0.1305, 1e-9);
+    EXPECT_EQ(slept, 100);
+    EXPECT_EQ(clock.nowMicroseconds(), 1100000u);
+    EXPECT_LE(clock.handBacks(), 2u);
 }

@@ -21,7 +21,7 @@ namespace scripting {
 namespace {
 
 bool queuesIdle(platform::ConcurrentQueue* global) {
-    const bool ddcIdle = !DisplayEngine::hasShared() || DisplayEngine::shared().ddcQueue.isIdle();
+    const bool ddcIdle = !DisplayEngine::hasShared() || DisplayEngine::shared().ddcIdle();
     return ddcIdle && (!global || global->isIdle());
 }
 
@@ -34,10 +34,9 @@ void settleOnRealClock(sim::VirtualMac& mac) {
         QCoreApplication::processEvents();
         if (queuesIdle(global)) return;
         QEventLoop loop;
-        platform::SerialQueue* ddc =
-            DisplayEngine::hasShared() ? &DisplayEngine::shared().ddcQueue : nullptr;
+        DisplayEngine* engine = DisplayEngine::hasShared() ? &DisplayEngine::shared() : nullptr;
         std::thread waiter([&] {
-            if (ddc) ddc->drain();
+            if (engine) engine->drainDDC();
             if (global) global->drain();
             QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
         });

@@ -74,7 +74,7 @@ bool brightnessCommand(CommandCall& call) {
         DisplayEngine::shared().setBrightness(value, display);
     else
         DisplayEngine::shared().setVolume(value, display);
-    DisplayEngine::shared().ddcQueue.drain();
+    DisplayEngine::shared().drainDDC();
     return true;
 }
 
