@@ -182,9 +182,9 @@ std::vector<std::string> Run::next() {
     switch (kind) {
     case 0:
         if (k.isZenModeActive || !shown()) break;
+        // Return, which ends typing, presses Start.
         return {"click " + quoted(t("🧘♂️ 명상", "🧘♂️ Zen")),
-                "type " + quoted(t("명상 시간:", "Zen duration:")) + " 1",
-                "click " + t("시작", "Start")};
+                "type " + quoted(t("명상 시간:", "Zen duration:")) + " 1"};
     case 1:
         if (zenView) return {"click " + title(zenView->pauseButton())};
         break;
@@ -193,10 +193,10 @@ std::vector<std::string> Run::next() {
         break;
     case 3:
         if (k.isPomodoroActive || !shown()) break;
-        return {"click " + quoted(t("🍅 포모도로", "🍅 Pomodoro")),
-                "type " + quoted(t("집중 시간:", "Focus duration:")) + " 1",
-                "type " + quoted(t("휴식 시간:", "Break duration:")) + " 1", "type 3 2",
-                "click " + t("시작", "Start")};
+        // The panel shows the stored lengths; Return after the typed one presses Start.
+        return {"default pomodoroBreakValue 1", "default pomodoroRepeatValue 2",
+                "click " + quoted(t("🍅 포모도로", "🍅 Pomodoro")),
+                "type " + quoted(t("집중 시간:", "Focus duration:")) + " 1"};
     case 4:
         if (breakView) return {"click " + title(breakView->skipButton())};
         break;

@@ -1,11 +1,11 @@
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/HostKeys.h"
 
-#include "platform/SymbolImages.h"
 #include "platform/Clock.h"
 #include "platform/Displays.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
+#include "platform/SymbolImages.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBattery.h"
@@ -402,6 +402,8 @@ void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
     if (openMenu_) {
         int index = menuItemAt(pt);
         auto menu = *openMenu_;
+        // A dimmed item takes no click; the menu stays open, as on a Mac.
+        if (index >= 0 && !menu.items[size_t(index)].enabled) return;
         closeMenu();
         if (index >= 0 && menu.items[size_t(index)].action) menu.items[size_t(index)].action();
         return;

@@ -29,6 +29,9 @@ class ScreensCanvas : public QWidget {
     // One screen alone, filling the canvas (a double-click on a screen toggles it); none: all.
     void zoomTo(std::optional<platform::DisplayID> id);
     std::optional<platform::DisplayID> zoomed() const { return zoomed_; }
+    // Where a person clicks the status item, and an item of the open menu by its title.
+    std::optional<QRectF> statusItemPlace() const;
+    std::optional<QRectF> menuItemPlace(const std::string& title) const;
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -59,6 +62,10 @@ class ScreensCanvas : public QWidget {
     // While a monitor's DDC figures are fresh, one more paint is due (never while idle).
     bool pacingRedrawDue_ = false;
     bool bannerRedrawDue_ = false;
+    bool clockRedrawDue_ = false;
+    // The machine's wall clock in its time zone, and "HH:MM" of that clock some seconds ago.
+    double localSeconds() const;
+    QString clockText(double secondsAgo) const;
     std::optional<platform::DisplayID> zoomed_;
     QRectF menuRect() const;
     int menuItemAt(QPointF p) const;
