@@ -179,6 +179,8 @@ std::vector<std::string> Run::next() {
     auto* breakView = k.pomodoroBreakView();
     const bool panelOpen = k.pomodoroStatusPanel && k.pomodoroStatusPanel->isVisible();
     auto title = [](ui::CustomCapsuleButton* b) { return quoted(b->title()); };
+    // Zen and break windows sit above the menu bar: a person cannot reach the status item.
+    const bool menuBarShielded = zenView || breakView || k.isZenModeActive;
     switch (kind) {
     case 0:
         if (k.isZenModeActive || !shown()) break;
@@ -236,7 +238,7 @@ std::vector<std::string> Run::next() {
         return {"power-tile " + std::to_string(any)};
     case 13:
     case 23: {
-        if (mac().onlineDisplays().empty() || !mac().statusItem()) break;
+        if (mac().onlineDisplays().empty() || !mac().statusItem() || menuBarShielded) break;
         return {"click-status-item right",
                 "menu " + (kind == 13 ? t("수명 보호 모드 켜기", "Turn On Protector Mode")
                                       : t("검정 화면 해제", "Restore Screen"))};
@@ -302,7 +304,7 @@ std::vector<std::string> Run::next() {
     case 27:
         return {"wake"};
     case 29:
-        if (!k.isPomodoroActive || !mac().statusItem()) break;
+        if (!k.isPomodoroActive || !mac().statusItem() || menuBarShielded) break;
         return {"click-status-item right",
                 "menu " + (t("포모도로 타이머 중단", "Stop Pomodoro Timer"))};
     }
