@@ -88,9 +88,16 @@ void ScreensCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
         if (d.online && screenRect(l, d).contains(event->position())) zoomTo(d.id);
 }
 
+void ScreensCanvas::dropDismissedMenu() {
+    if (openMenu_ && !menuOpen()) openMenu_.reset();
+}
+
+bool ScreensCanvas::menuOpen() const {
+    return openMenu_ && mac_.statusItem() && mac_.statusItem()->menuIsOpen();
+}
+
 void ScreensCanvas::paintEvent(QPaintEvent*) {
-    // The menu closes wherever it was dismissed (a chosen item, a script).
-    if (openMenu_ && (!mac_.statusItem() || !mac_.statusItem()->menuIsOpen())) openMenu_.reset();
+    dropDismissedMenu();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), QColor(34, 36, 40));
@@ -354,6 +361,8 @@ std::optional<int> ScreensCanvas::placedWindowAt(QPointF pt) const {
 void ScreensCanvas::mousePressEvent(QMouseEvent* event) {
     event->accept();
     pressedOnWindow_ = false;
+    // A click goes to what is on screen now, not to a menu nothing has repainted away yet.
+    dropDismissedMenu();
     if (openMenu_) return;
     // The program's screen-covering windows lie above everything, menu bar included.
     if (auto number = placedWindowAt(event->position())) {
@@ -399,6 +408,7 @@ void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
         pressedOnWindow_ = false;
         return;
     }
+    dropDismissedMenu();
     if (openMenu_) {
         int index = menuItemAt(pt);
         auto menu = *openMenu_;
@@ -426,6 +436,7 @@ void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
 namespace {} // namespace
 
 void ScreensCanvas::keyPressEvent(QKeyEvent* event) {
+    dropDismissedMenu();
     if (event->key() == Qt::Key_Escape && openMenu_) {
         closeMenu();
         return;

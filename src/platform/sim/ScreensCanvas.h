@@ -25,7 +25,7 @@ class ScreensCanvas : public QWidget {
     // The status menu drawn open below the status item, until an item is chosen or it closes.
     void showMenu(const platform::Menu& menu);
     void closeMenu();
-    bool menuOpen() const { return openMenu_.has_value(); }
+    bool menuOpen() const;
     // One screen alone, filling the canvas (a double-click on a screen toggles it); none: all.
     void zoomTo(std::optional<platform::DisplayID> id);
     std::optional<platform::DisplayID> zoomed() const { return zoomed_; }
@@ -80,6 +80,8 @@ class ScreensCanvas : public QWidget {
     void paintLatestNotification(QPainter& p);
     void paintMenuBar(QPainter& p, const QRectF& screen);
     void paintMenu(QPainter& p);
+    // Forgets a menu the program closed, or that went with the program that opened it.
+    void dropDismissedMenu();
 
     VirtualMac& mac_;
     std::optional<platform::Menu> openMenu_;
