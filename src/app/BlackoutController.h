@@ -319,6 +319,8 @@ class BlackoutController {
     QPointer<QWidget> powerStatusCard;
     QPointer<QLabel> powerSourceLabel, chargingStatusLabel, batteryHealthLabel, batteryCycleLabel;
     QPointer<QLabel> calibrationStatusLabel, helperWarningLabel;
+    // The limit's promise, hidden where the helper says it cannot control charging.
+    QPointer<QLabel> chargeLimitDescriptionLabel;
     QPointer<appkit::Button> calibrationButton;
     bool isApplyingPowerSourceTransition = false;
     bool isApplyingChargingStatusTransition = false;

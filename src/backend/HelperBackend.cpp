@@ -3,6 +3,10 @@
 #include "platform/sim/VirtualChargingHardware.h"
 #include "platform/sim/VirtualOwnership.h"
 
+#ifdef NIGHTLID_MAC_BACKEND
+#include "platform/mac/MacSmc.h"
+#endif
+
 namespace backend {
 
 namespace {
@@ -17,6 +21,10 @@ class NoChargingHardware : public helper::ChargingHardware {
         error = "no charging controller on this system";
         return false;
     }
+    std::string whyNotControlled() const override {
+        return "no charging controller on this system";
+    }
+    bool restoreNormalCharging(std::string&) override { return true; }
 };
 
 } // namespace
@@ -28,11 +36,15 @@ HelperBackend makeHelperBackend(const std::string& rootFolder,
     backend.root = rootFolder.empty() ? "/" : rootFolder;
     backend.folder = kHelperFolder;
     if (rootFolder.empty()) {
+#ifdef NIGHTLID_MAC_BACKEND
+        backend.hardware = mac::makeSmcChargingHardware(log);
+#else
         backend.hardware = std::make_unique<NoChargingHardware>();
-        backend.access = helper::makeHostFolderAccess(kHelperFolder);
         log("nightlid-helper: no charging controller on this system; nothing is enforced");
+#endif
+        backend.access = helper::makeHostFolderAccess(kHelperFolder);
     } else {
-        backend.hardware = sim::makeVirtualChargingHardware(rootFolder);
+        backend.hardware = sim::makeVirtualChargingHardware(rootFolder, log);
         backend.access = sim::makeVirtualFolderAccess(rootFolder, kHelperFolder);
     }
     return backend;

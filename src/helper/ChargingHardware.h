@@ -17,6 +17,12 @@ class ChargingHardware {
     virtual std::optional<BatteryReading> read() = 0;
     // Sets both switches; false with error when the hardware did not take them.
     virtual bool apply(const ChargeControl& control, std::string& error) = 0;
+    // Why this machine's charging cannot be controlled; empty while it can. The program's card
+    // then says so instead of promising a limit.
+    virtual std::string whyNotControlled() const { return {}; }
+    // When the helper stops: the battery charges and the adapter powers the machine, whatever
+    // was decided before.
+    virtual bool restoreNormalCharging(std::string& error) { return apply({}, error); }
 };
 
 } // namespace helper

@@ -20,6 +20,21 @@ void HelperCore::prepareFolder() {
     }
 }
 
+void HelperCore::publishChargingControl(const std::string& why) {
+    const SafeDirectory dir(root_, folder_);
+    if (!dir.isOpen()) return;
+    const std::string text = formatChargingControl({why.empty(), why});
+    std::string error;
+    // Read back every time: a file someone removed or changed is written again.
+    if (dir.read(kChargingControlFileName, kMaxHelperFileBytes, error) == text) return;
+    if (dir.write(kChargingControlFileName, text, error)) {
+        lastPublishError_.clear();
+    } else if (error != lastPublishError_) {
+        log_("nightlid-helper: " + error);
+        lastPublishError_ = error;
+    }
+}
+
 void HelperCore::readLimit(const SafeDirectory& dir) {
     using State = LimitFile::State;
     // What the program's card shows for the same file: missing, blank or refused is no limit.

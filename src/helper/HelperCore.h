@@ -44,6 +44,13 @@ class HelperCore {
     // helper's own schedule, at start and after a wake (it always states the whole decision).
     ChargeControl tick(int64_t now, const BatteryReading& reading);
 
+    // Makes the folder ready for the program without deciding anything: a machine whose charging
+    // the helper cannot control still gets its files, so the card can say why.
+    void prepareOnly() { prepareFolder(); }
+    // Says in the helper's own file whether charging is controlled here (why empty) or not and
+    // why, for the program's card; written only when it changes.
+    void publishChargingControl(const std::string& why);
+
     int limit() const { return limit_; }
     const CalibrationState& calibration() const { return calibration_; }
 
@@ -59,6 +66,7 @@ class HelperCore {
     Log log_;
     std::unique_ptr<FolderAccess> access_;
     std::string lastAccessError_;
+    std::string lastPublishError_;
     int limit_ = 0; // the last good limit
     CalibrationState calibration_;
     std::string lastLimitSeen_, lastCalibrationSeen_;

@@ -163,4 +163,26 @@ CalibrationFile readCalibrationFile(const SafeDirectory& folder) {
     return file;
 }
 
+std::string formatChargingControl(const ChargingControl& control) {
+    if (control.available) return "available";
+    std::string why;
+    for (unsigned char c : control.why)
+        why += c >= 0x20 && c < 0x7F ? char(c) : '?';
+    return "unavailable:" + why;
+}
+
+std::optional<ChargingControl> readChargingControlFile(const SafeDirectory& folder) {
+    std::string error;
+    const auto raw = folder.read(kChargingControlFileName, kMaxHelperFileBytes, error);
+    if (!raw) return std::nullopt;
+    const std::string text = trimmed(*raw);
+    if (text == "available") return ChargingControl{};
+    const std::string prefix = "unavailable:";
+    if (text.rfind(prefix, 0) != 0) return std::nullopt;
+    ChargingControl control{false, trimmed(text.substr(prefix.size()))};
+    for (unsigned char c : control.why)
+        if (c < 0x20 || c >= 0x7F) return std::nullopt;
+    return control;
+}
+
 } // namespace helper

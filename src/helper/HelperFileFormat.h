@@ -59,4 +59,16 @@ struct CalibrationFile {
 };
 CalibrationFile readCalibrationFile(const SafeDirectory& folder);
 
+// The helper's own third file, root's and only read by the program: whether it can control this
+// machine's charging at all ("available"), or not and why ("unavailable:" and the reason), so the
+// card never promises a limit that nothing enforces.
+inline constexpr const char* kChargingControlFileName = "charging-control.txt";
+struct ChargingControl {
+    bool available = true;
+    std::string why; // printable ASCII, one line
+};
+std::string formatChargingControl(const ChargingControl& control);
+// None for a missing or unreadable file, or one that is neither form: nothing is said then.
+std::optional<ChargingControl> readChargingControlFile(const SafeDirectory& folder);
+
 } // namespace helper

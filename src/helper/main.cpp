@@ -1,10 +1,13 @@
 // nightlid-helper: the charge-limit daemon. launchd starts it as root and keeps it alive; it
 // takes no arguments. Every two seconds it reads the battery and the two files the user's
-// program writes, and sets the charging controller accordingly.
+// program writes, and sets the charging controller accordingly. Only one runs at a time, and
+// when it is stopped (launchd's SIGTERM at unload, shutdown or an uninstall) it leaves the battery
+// charging from the adapter.
 
 #include "backend/HelperBackend.h"
 #include "helper/HelperCore.h"
 #include "helper/HelperLoop.h"
+#include "helper/SingleInstance.h"
 
 #include <csignal>
 #include <cstdio>
@@ -40,6 +43,12 @@ int main(int argc, char**) {
     // under the machine's root folder; the backend factory tells them apart.
     const char* rootVariable = std::getenv("NIGHTLID_SYSTEM_ROOT");
     const std::string root = rootVariable ? rootVariable : "";
+    const helper::SingleInstance instance(root.empty() ? "/" : root, "/private/var/run",
+                                          "nightlid-helper.lock");
+    if (!instance.held()) {
+        logLine("nightlid-helper: " + instance.error() + "; this one ends");
+        return 75;
+    }
     auto chosen = backend::makeHelperBackend(root, logLine);
     helper::HelperCore core(chosen.root, chosen.folder, logLine, std::move(chosen.access));
     helper::HelperLoop loop(core, *chosen.hardware, logLine);
@@ -48,5 +57,10 @@ int main(int argc, char**) {
         for (int i = 0; i < helper::HelperLoop::pollSeconds * 10 && !stopping; ++i)
             ::usleep(100000);
     }
+    std::string error;
+    if (chosen.hardware->restoreNormalCharging(error))
+        logLine("nightlid-helper: stopped; the battery charges from the adapter");
+    else
+        logLine("nightlid-helper: stopped, but charging could not be switched back on: " + error);
     return 0;
 }

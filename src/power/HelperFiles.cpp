@@ -56,4 +56,10 @@ helper::CalibrationFile readCalibrationFile(std::string& lastRefusal) {
     return file;
 }
 
+std::optional<helper::ChargingControl> readChargingControl() {
+    const auto folder = helperFolder();
+    if (!folder.isOpen()) return std::nullopt;
+    return helper::readChargingControlFile(folder);
+}
+
 } // namespace power

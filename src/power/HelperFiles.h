@@ -18,5 +18,7 @@ inline constexpr const char* kCalibrationFile =
 // logged once.
 helper::LimitFile readLimitFile(std::string& lastRefusal);
 helper::CalibrationFile readCalibrationFile(std::string& lastRefusal);
+// What the helper said about this machine's charging; none when it has said nothing usable.
+std::optional<helper::ChargingControl> readChargingControl();
 
 } // namespace power

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/PowerSources.h"
 #include "platform/RunLoop.h"
+#include "power/HelperFiles.h"
 #include "ui/CardView.h"
 
 #include <QLabel>
@@ -87,6 +88,7 @@ QWidget* BlackoutController::buildBatteryCard() {
           "battery level may drift down to 77% due to natural discharge, and will safely recharge "
           "when it hits 77%."),
         appkit::SystemColor::secondaryLabel, 9);
+    chargeLimitDescriptionLabel = description;
     auto* note = wrapped(
         t("ℹ️ 최상의 효율을 위해 macOS의 '최적화된 배터리 충전'은 끄고 "
           "사용해 "
@@ -167,9 +169,26 @@ void BlackoutController::updatePowerStatusUI() {
     const std::string cycles = t("사이클 수: " + std::to_string(status.cycleCount) + "회",
                                  "Cycle Count: " + std::to_string(status.cycleCount));
     const auto calibration = calibrationCardText(readCalibrationState());
+    // What the helper said about this machine: only a running helper's word counts.
+    const auto control = power::readChargingControl();
+    const bool saysUncontrolled = control && !control->available;
     auto* privileges = platform::current().privileges;
-    const bool helperDown =
-        switchOn && !(privileges && privileges->isLaunchDaemonRunning(kLaunchDaemonLabel));
+    const bool running = (switchOn || saysUncontrolled) && privileges &&
+                         privileges->isLaunchDaemonRunning(kLaunchDaemonLabel);
+    const bool helperDown = switchOn && !running;
+    const bool uncontrolled = saysUncontrolled && running;
+    std::string warning, warningWhy;
+    if (helperDown) {
+        warning = t("⚠️ 권한 대행 도구가 실행 중이 아니어서 충전 제한이 작동하지 "
+                    "않습니다.",
+                    "⚠️ The helper tool is not running: the charge limit is not active.");
+    } else if (uncontrolled) {
+        warning = t("⚠️ 이 Mac에서는 충전을 제어할 수 없어 충전 제한이 작동하지 "
+                    "않습니다.",
+                    "⚠️ This Mac's charging cannot be controlled: the charge limit is not "
+                    "active.");
+        warningWhy = control->why;
+    }
 
     platform::mainQueue().async([=] {
         if (!hasShared()) return;
@@ -192,11 +211,23 @@ void BlackoutController::updatePowerStatusUI() {
         if (c.chargeLimitCheckbox) c.chargeLimitCheckbox->setEnabled(!busy);
         if (c.chargeLimitSlider) c.chargeLimitSlider->setEnabled(!busy && on);
         // A limit that nothing enforces must not look like one.
-        if (c.helperWarningLabel &&
-            c.helperWarningLabel->isVisibleTo(c.helperWarningLabel->parentWidget()) != helperDown) {
-            c.helperWarningLabel->setVisible(helperDown);
-            c.adjustWindowHeight();
+        bool resized = false;
+        if (c.helperWarningLabel) {
+            set(c.helperWarningLabel, warning);
+            c.helperWarningLabel->setToolTip(QString::fromStdString(warningWhy));
+            const bool shown = !warning.empty();
+            if (c.helperWarningLabel->isVisibleTo(c.helperWarningLabel->parentWidget()) != shown) {
+                c.helperWarningLabel->setVisible(shown);
+                resized = true;
+            }
         }
+        if (c.chargeLimitDescriptionLabel &&
+            c.chargeLimitDescriptionLabel->isVisibleTo(
+                c.chargeLimitDescriptionLabel->parentWidget()) == uncontrolled) {
+            c.chargeLimitDescriptionLabel->setVisible(!uncontrolled);
+            resized = true;
+        }
+        if (resized) c.adjustWindowHeight();
     });
     updateSleepAssertion(status.isConnected, status.isCharging, status.percent);
 }

@@ -1,6 +1,7 @@
 #include "appkit/Button.h"
 #include "appkit/ImageView.h"
 #include "appkit/LayerView.h"
+#include "blackout/RecoveryJournal.h"
 #include "support/PowerTestSupport.h"
 
 TEST_F(PowerTest, MonitorOffAtSixTenthsComesBackToSixTenths) {
@@ -194,4 +195,27 @@ TEST_F(PowerTest, SwitchedOffDisplayThatLeftKeepsItsTileAndCardAndComesBackOn) {
     EXPECT_FALSE(c.poweredOffBrightnesses.count(3));
     EXPECT_EQ(gamma(3), "identity");
     EXPECT_EQ(luminance(3), 70);
+}
+
+TEST_F(AppTest, AMonitorCountingTo255ComesBackToItsOwnValueEveryTime) {
+    auto m = sim::VirtualMac::defaultDescription();
+    m.displays[1].monitor->vcp[0x10] = {128, 255};
+    boot(m);
+    launch();
+    auto& c = controller();
+    for (int i = 0; i < 4; ++i) {
+        c.toggleDisplayPowerByID(2);
+        advance(0.5);
+        EXPECT_EQ(monitor(2).vcp(0x10)->current, 0);
+        c.toggleDisplayPowerByID(2);
+        advance(0.5);
+        EXPECT_EQ(monitor(2).vcp(0x10)->current, 128) << "round " << i;
+    }
+    c.startZenMode(1);
+    advance(1);
+    EXPECT_LT(monitor(2).vcp(0x10)->current, 128);
+    c.stopZenMode(false);
+    advance(1);
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 128);
+    EXPECT_TRUE(c.recoveryJournal->empty());
 }

@@ -136,6 +136,23 @@ TEST_F(PowerTest, APanelOfflineWhenItsFeatureEndsIsLitWhenItComesOnline) {
     EXPECT_FLOAT_EQ(panel(), 0.8f);
     EXPECT_EQ(luminance(2), 50);
     EXPECT_TRUE(c.recoveryJournal->empty()) << entries(c);
+
+    // Dimmed through focus's last minute, the lid closed when the break begins and the run
+    // ends before it opens.
+    c.startPomodoro(1, 1, 1);
+    advance(30, 0.5);
+    EXPECT_LT(panel(), 0.5f);
+    mac().setLidClosed(true);
+    advance(31, 0.5);
+    ASSERT_EQ(c.pomodoroPhase, BlackoutController::PomodoroPhase::breakTime);
+    advance(61, 0.5);
+    EXPECT_FALSE(c.isPomodoroActive);
+    EXPECT_FLOAT_EQ(onDisk(1), 0.8f);
+    mac().setLidClosed(false);
+    advance(0.5);
+    EXPECT_FLOAT_EQ(panel(), 0.8f);
+    EXPECT_EQ(luminance(2), 50);
+    EXPECT_TRUE(c.recoveryJournal->empty()) << entries(c);
 }
 
 TEST_F(AppTest, QuittingWithTheLidClosedLeavesThePanelToTheNextStart) {

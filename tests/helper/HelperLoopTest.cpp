@@ -87,31 +87,78 @@ TEST(HelperLoop, TellsTheHardwareWhatChangedAndEverythingAgainAfterAWake) {
     EXPECT_FALSE(hardware.applied.back().chargingInhibited);
 }
 
-TEST(HelperLoop, TheExecutableEnforcesTheLimitOnTheVirtualController) {
+namespace {
+
+struct VirtualRoot {
     QTemporaryDir root;
-    const QString controller = root.path() + "/private/var/db/nightlid-charging";
-    const QString folder = root.path() + "/Library/Application Support/Nightlid";
-    put(controller + "/battery", "85 1");
-    QDir().mkpath(root.path() + "/Library/Application Support"); // as every Mac has
+    QString controller = root.path() + "/private/var/db/nightlid-charging";
+    QString folder = root.path() + "/Library/Application Support/Nightlid";
+    VirtualRoot() { QDir().mkpath(root.path() + "/Library/Application Support"); }
+    void start(QProcess& helper) {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("NIGHTLID_SYSTEM_ROOT", root.path());
+        helper.setProcessEnvironment(env);
+        helper.start(NIGHTLID_HELPER_EXE, {});
+    }
+};
+
+} // namespace
+
+TEST(HelperLoop, TheExecutableEnforcesTheLimitRunsOnceAndLeavesChargingOnWhenStopped) {
+    VirtualRoot mac;
+    put(mac.controller + "/battery", "85 1");
     QProcess helper;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("NIGHTLID_SYSTEM_ROOT", root.path());
-    helper.setProcessEnvironment(env);
-    helper.start(NIGHTLID_HELPER_EXE, {});
+    mac.start(helper);
     ASSERT_TRUE(helper.waitForStarted());
 
     // It makes its folder ready with no limit, and charging goes on.
-    EXPECT_TRUE(waitFor([&] { return get(controller + "/control") == "0 0"; }));
-    EXPECT_EQ(get(folder + "/limit.txt"), "0");
-    // The program writes a limit: the next poll stops charging above it.
-    put(folder + "/limit.txt", "80");
-    EXPECT_TRUE(waitFor([&] { return get(controller + "/control") == "1 0"; }));
-    // The battery drains below the margin: charging resumes.
-    put(controller + "/battery", "76 1");
-    EXPECT_TRUE(waitFor([&] { return get(controller + "/control") == "0 0"; }));
+    EXPECT_TRUE(waitFor([&] { return get(mac.controller + "/control") == "0 0"; }));
+    EXPECT_EQ(get(mac.folder + "/limit.txt"), "0");
+    EXPECT_TRUE(waitFor([&] { return get(mac.folder + "/charging-control.txt") == "available"; }));
+    // A limit stops charging above it; below the margin charging resumes, above it stops again.
+    put(mac.folder + "/limit.txt", "80");
+    EXPECT_TRUE(waitFor([&] { return get(mac.controller + "/control") == "1 0"; }));
+    put(mac.controller + "/battery", "76 1");
+    EXPECT_TRUE(waitFor([&] { return get(mac.controller + "/control") == "0 0"; }));
+    put(mac.controller + "/battery", "81 1");
+    EXPECT_TRUE(waitFor([&] { return get(mac.controller + "/control") == "1 0"; }));
 
+    // A second helper finds the first and ends without touching the controller.
+    QProcess second;
+    mac.start(second);
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 75);
+    EXPECT_TRUE(QString::fromUtf8(second.readAllStandardError())
+                    .contains("another nightlid-helper is running (process " +
+                              QString::number(helper.processId()) + "); this one ends"));
+    EXPECT_EQ(get(mac.controller + "/control"), "1 0");
+
+    // launchd's SIGTERM: charging is switched back on before it ends.
     helper.terminate();
     ASSERT_TRUE(helper.waitForFinished(5000));
     EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(helper.exitCode(), 0);
+    EXPECT_EQ(get(mac.controller + "/control"), "0 0");
+    EXPECT_TRUE(QString::fromUtf8(helper.readAllStandardError())
+                    .contains("nightlid-helper: stopped; the battery charges from the adapter"));
+}
+
+TEST(HelperLoop, TheExecutableOnAMachineWithoutChargingKeysSaysSoAndEnforcesNothing) {
+    VirtualRoot mac;
+    put(mac.controller + "/battery", "85 1");
+    put(mac.controller + "/keys", "none");
+    put(mac.folder + "/limit.txt", "80");
+    QProcess helper;
+    mac.start(helper);
+    ASSERT_TRUE(helper.waitForStarted());
+    EXPECT_TRUE(waitFor(
+        [&] { return get(mac.folder + "/charging-control.txt").startsWith("unavailable:"); }));
+    EXPECT_EQ(get(mac.folder + "/charging-control.txt"),
+              "unavailable:this Mac's SMC has no charging keys the helper knows (CHTE missing, "
+              "CH0B missing, CH0C missing)");
+    EXPECT_FALSE(QFile::exists(mac.controller + "/control")) << "nothing was written";
+    helper.terminate();
+    ASSERT_TRUE(helper.waitForFinished(5000));
+    EXPECT_TRUE(QString::fromUtf8(helper.readAllStandardError())
+                    .contains("CH0C missing); nothing is enforced"));
 }

@@ -82,6 +82,10 @@ TEST_F(BatteryCardTest, LimitOnInstallsTheHelperHoldsAtTheLimitAndRechargesFromS
     EXPECT_TRUE(c.chargeLimitSlider->isEnabled());
     EXPECT_EQ(text(c.chargingStatusLabel), "Charging Status: On Hold (95%)");
     EXPECT_EQ(assertionsNamed(bypass), 1);
+    EXPECT_EQ(file("charging-control.txt"), "available");
+    EXPECT_FALSE(c.helperWarningLabel->isVisibleTo(c.helperWarningLabel->parentWidget()));
+    EXPECT_TRUE(
+        c.chargeLimitDescriptionLabel->isVisibleTo(c.chargeLimitDescriptionLabel->parentWidget()));
 
     // Held on the charger it drifts to 77, recharges, and holds again at 80.
     battery().setTimeScale(10); // a percent a minute; 3.75 s a percent charging
@@ -111,6 +115,28 @@ TEST_F(BatteryCardTest, LimitOnInstallsTheHelperHoldsAtTheLimitAndRechargesFromS
     EXPECT_EQ(assertionsNamed(bypass), 1);
     delegate().applicationWillTerminate();
     EXPECT_EQ(assertionsNamed(bypass), 0) << "released when the program ends";
+}
+
+TEST_F(BatteryCardTest, OnAMacWhoseChargingTheHelperCannotControlTheCardSaysSo) {
+    auto m = laptopWithTwoMonitors();
+    m.battery->smcChargingKeys = "none";
+    start(m);
+    auto& c = controller();
+    switchOn();
+    advance(2);
+    EXPECT_EQ(file("charging-control.txt"),
+              "unavailable:this Mac's SMC has no charging keys the helper knows (CHTE missing, "
+              "CH0B missing, CH0C missing)");
+    advance(5);
+    auto shown = [](QLabel* l) { return l && l->isVisibleTo(l->parentWidget()); };
+    EXPECT_TRUE(shown(c.helperWarningLabel));
+    EXPECT_EQ(text(c.helperWarningLabel),
+              "⚠️ This Mac's charging cannot be controlled: the charge limit is not active.");
+    EXPECT_EQ(c.helperWarningLabel->toolTip().toStdString(),
+              "this Mac's SMC has no charging keys the helper knows (CHTE missing, CH0B missing, "
+              "CH0C missing)");
+    EXPECT_FALSE(shown(c.chargeLimitDescriptionLabel)) << "no promise of a limit";
+    EXPECT_FALSE(battery().chargingInhibited()) << "95% over the limit, but nothing enforced";
 }
 
 TEST_F(BatteryCardTest, DeclinedOrFailedInstallationLeavesTheLimitOff) {

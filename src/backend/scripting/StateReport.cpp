@@ -353,8 +353,9 @@ const StateField kStateFields[] = {
               "`user`"},
     {"frontWindow", "the front window's title and frame"},
     {"helper",
-     "the charge-limit helper: `installed`, `running`, the `limit` it enforces, `prompts` shown, "
-     "`commandsRun` as root"},
+     "the charge-limit helper: `installed`, `running`, the `limit` it enforces, `chargingControl` "
+     "(what it says of this machine's charging: `available`, or `unavailable:` and why; null "
+     "before it has said anything), `prompts` shown, `commandsRun` as root"},
     {"hotkeys",
      "`registered` (every held combination with its code, mask, text and owner), `displays` "
      "(each display's hotkey text or null), `isRecordingHotkey`, `recordingDisplayID`, "

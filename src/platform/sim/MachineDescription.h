@@ -119,6 +119,9 @@ struct BatteryDescription {
     bool optimizedChargingOnAC = false;
     // The power settings file's form: binary, as a Mac keeps it, or XML.
     bool powerSettingsXML = false;
+    // The charging keys its system management controller has: "newer" (CHTE, CHIE), "older"
+    // (CH0B, CH0C, CH0I) or "none" (the helper then enforces nothing and says so).
+    std::string smcChargingKeys = "newer";
     // Registry properties that replace the battery's own, key by key (a null value removes one).
     platform::Value registryOverrides;
 };

@@ -3,6 +3,7 @@
 #include "platform/sim/SimDisplayModes.h"
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/VirtualMac.h"
+#include "platform/sim/VirtualSmc.h"
 
 #include "platform/OutsideFiles.h"
 
@@ -438,6 +439,9 @@ MachineDescription parseMachine(const QJsonObject& root) {
             if (form != "binary" && form != "xml")
                 fail(at + ".powerSettingsFormat", "must be \"binary\" or \"xml\"");
             x.powerSettingsXML = form == "xml";
+            x.smcChargingKeys = stringField(b, "smcChargingKeys", x.smcChargingKeys, at);
+            if (!smcFirmwareNamed(x.smcChargingKeys))
+                fail(at + ".smcChargingKeys", "must be \"newer\", \"older\" or \"none\"");
             if (b.contains("registryProperties")) {
                 if (!b.value("registryProperties").isObject())
                     fail(at + ".registryProperties", "must be an object");

@@ -37,6 +37,10 @@ class SimBattery : public platform::PowerSources, public platform::PowerAssertio
     int32_t releaseAssertion(uint32_t id) override;
 
     bool present() const { return description_.has_value(); }
+    // The charging keys of the machine's controller ("newer", "older", "none").
+    std::string smcChargingKeys() const {
+        return description_ ? description_->smcChargingKeys : "none";
+    }
     // The "AppleSmartBattery" entry's properties; none without a battery.
     std::optional<platform::Value> registryProperties() const;
 

@@ -2,6 +2,7 @@
 
 #include "helper/HelperCore.h"
 #include "helper/HelperLoop.h"
+#include "helper/SmcChargingHardware.h"
 #include "platform/OutsideFiles.h"
 #include "platform/PropertyList.h"
 #include "platform/RunLoop.h"
@@ -10,6 +11,7 @@
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/VirtualOwnership.h"
+#include "platform/sim/VirtualSmc.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,21 +29,22 @@ namespace sim {
 
 namespace {
 
-// The in-process helper reaches the machine's battery directly.
-class BatteryHardware : public helper::ChargingHardware {
+// The in-process helper reads the machine's battery directly and switches its charging through
+// the machine's virtual controller.
+class BatteryGauge : public helper::BatteryGauge {
   public:
-    explicit BatteryHardware(SimBattery& battery) : battery_(battery) {}
+    explicit BatteryGauge(SimBattery& battery) : battery_(battery) {}
     std::optional<helper::BatteryReading> read() override {
         return helper::BatteryReading{battery_.percent(), battery_.adapterConnected()};
-    }
-    bool apply(const helper::ChargeControl& control, std::string&) override {
-        battery_.setChargeControl(control.chargingInhibited, control.adapterBypassed);
-        return true;
     }
 
   private:
     SimBattery& battery_;
 };
+
+SmcFirmware firmwareOf(const SimBattery& battery) {
+    return smcFirmwareNamed(battery.smcChargingKeys()).value_or(SmcFirmware::none);
+}
 
 } // namespace
 
@@ -226,12 +229,22 @@ void SimPrivileges::startHelper(const std::string& program) {
         core_ = std::make_unique<helper::HelperCore>(
             paths_.root(), kHelperFolder, log_,
             makeVirtualFolderAccess(paths_.root(), kHelperFolder));
-        hardware_ = std::make_unique<BatteryHardware>(battery_);
+        auto smc = std::make_unique<VirtualSmc>(firmwareOf(battery_),
+                                                [this](bool inhibited, bool bypassed) {
+                                                    battery_.setChargeControl(inhibited, bypassed);
+                                                });
+        hardware_ = std::make_unique<helper::SmcChargingHardware>(
+            std::move(smc), std::make_unique<BatteryGauge>(battery_), log_);
         helperLoop_ = std::make_unique<helper::HelperLoop>(*core_, *hardware_, log_);
         helperTick();
         coreTimer_ = loop_.scheduleRepeating(2.0, [this](platform::Timer&) { helperTick(); });
     } else {
         QDir().mkpath(q(paths_.map(kChargingController)));
+        QSaveFile keys(q(paths_.map(std::string(kChargingController) + "/keys")));
+        if (keys.open(QIODevice::WriteOnly)) {
+            keys.write(smcFirmwareName(firmwareOf(battery_)));
+            keys.commit();
+        }
         process_ = new QProcess;
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("NIGHTLID_SYSTEM_ROOT", q(paths_.root()));

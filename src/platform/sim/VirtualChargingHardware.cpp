@@ -1,6 +1,8 @@
 #include "platform/sim/VirtualChargingHardware.h"
 
 #include "helper/SafeFiles.h"
+#include "helper/SmcChargingHardware.h"
+#include "platform/sim/VirtualSmc.h"
 
 #include <sstream>
 
@@ -8,14 +10,12 @@ namespace sim {
 
 namespace {
 
-constexpr const char* kControllerFolder = "/private/var/db/nightlid-charging";
-
-class ControllerFiles : public helper::ChargingHardware {
+class BatteryFile : public helper::BatteryGauge {
   public:
-    explicit ControllerFiles(std::string root) : root_(std::move(root)) {}
+    explicit BatteryFile(std::string root) : root_(std::move(root)) {}
 
     std::optional<helper::BatteryReading> read() override {
-        const helper::SafeDirectory controller(root_, kControllerFolder);
+        const helper::SafeDirectory controller(root_, kChargingControllerFolder);
         std::string error;
         auto text = controller.read("battery", 64, error);
         if (!text) return std::nullopt;
@@ -28,21 +28,27 @@ class ControllerFiles : public helper::ChargingHardware {
         return reading;
     }
 
-    bool apply(const helper::ChargeControl& control, std::string& error) override {
-        const helper::SafeDirectory controller(root_, kControllerFolder);
-        const std::string text = std::string(control.chargingInhibited ? "1" : "0") + " " +
-                                 (control.adapterBypassed ? "1" : "0");
-        return controller.write("control", text, error);
-    }
-
   private:
     std::string root_;
 };
 
 } // namespace
 
-std::unique_ptr<helper::ChargingHardware> makeVirtualChargingHardware(const std::string& root) {
-    return std::make_unique<ControllerFiles>(root);
+std::unique_ptr<helper::ChargingHardware>
+makeVirtualChargingHardware(const std::string& root,
+                            const std::function<void(const std::string&)>& log) {
+    const helper::SafeDirectory controller(root, kChargingControllerFolder);
+    std::string error;
+    const auto keys = controller.read("keys", 16, error);
+    const auto firmware = smcFirmwareNamed(keys ? *keys : "").value_or(SmcFirmware::newer);
+    auto smc = std::make_unique<VirtualSmc>(firmware, [root](bool inhibited, bool bypassed) {
+        const helper::SafeDirectory folder(root, kChargingControllerFolder);
+        std::string ignored;
+        folder.write("control", std::string(inhibited ? "1" : "0") + " " + (bypassed ? "1" : "0"),
+                     ignored);
+    });
+    return std::make_unique<helper::SmcChargingHardware>(std::move(smc),
+                                                         std::make_unique<BatteryFile>(root), log);
 }
 
 } // namespace sim

@@ -1,5 +1,6 @@
 #pragma once
-// IOKit: the I/O registry, its iterators and properties, and service matching.
+// IOKit: the I/O registry, its iterators and properties, service matching, and a user client's
+// connection (opened on a service, one structure in and out of a method).
 
 #include <CoreFoundation/CoreFoundation.h>
 
@@ -13,6 +14,8 @@ typedef mach_port_t io_object_t;
 typedef io_object_t io_iterator_t;
 typedef io_object_t io_registry_entry_t;
 typedef io_object_t io_service_t;
+typedef io_object_t io_connect_t;
+typedef mach_port_t task_port_t;
 typedef kern_return_t IOReturn;
 typedef UInt32 IOOptionBits;
 typedef char io_name_t[128];
@@ -40,6 +43,12 @@ kern_return_t IORegistryEntryCreateCFProperties(io_registry_entry_t entry,
 CFMutableDictionaryRef IOServiceMatching(const char* name);
 // Takes one reference of matching.
 io_service_t IOServiceGetMatchingService(mach_port_t mainPort, CFDictionaryRef matching);
+kern_return_t IOServiceOpen(io_service_t service, task_port_t owningTask, uint32_t type,
+                            io_connect_t* connect);
+kern_return_t IOServiceClose(io_connect_t connect);
+kern_return_t IOConnectCallStructMethod(mach_port_t connection, uint32_t selector,
+                                        const void* inputStruct, size_t inputStructCnt,
+                                        void* outputStruct, size_t* outputStructCnt);
 
 #ifdef __cplusplus
 }

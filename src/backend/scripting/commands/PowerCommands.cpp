@@ -164,13 +164,15 @@ void addPowerState(Session& session, QJsonObject& state) {
     QJsonArray commands;
     for (const auto& c : privileges.commandsRun())
         commands.append(QString::fromStdString(c));
-    state["helper"] =
-        QJsonObject{{"installed", QFile::exists(QString::fromStdString(mac.platform().paths->map(
-                                      "/Library/PrivilegedHelperTools/nightlid-helper")))},
-                    {"running", privileges.helperRunning()},
-                    {"limit", limit ? QJsonValue(*limit) : QJsonValue(QJsonValue::Null)},
-                    {"prompts", privileges.promptsShown()},
-                    {"commandsRun", commands}};
+    state["helper"] = QJsonObject{
+        {"installed", QFile::exists(QString::fromStdString(mac.platform().paths->map(
+                          "/Library/PrivilegedHelperTools/nightlid-helper")))},
+        {"running", privileges.helperRunning()},
+        {"chargingControl",
+         fileText(session, "/Library/Application Support/Nightlid/charging-control.txt")},
+        {"limit", limit ? QJsonValue(*limit) : QJsonValue(QJsonValue::Null)},
+        {"prompts", privileges.promptsShown()},
+        {"commandsRun", commands}};
     QJsonArray assertions;
     for (const auto& a : battery.assertions())
         assertions.append(QJsonObject{{"name", QString::fromStdString(a.name)},
