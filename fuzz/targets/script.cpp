@@ -5,12 +5,6 @@
 #include "backend/scripting/ScriptDriver.h"
 #include "backend/scripting/Session.h"
 
-#ifdef __has_include
-#if __has_include(<sanitizer/allocator_interface.h>)
-#include <sanitizer/allocator_interface.h>
-#endif
-#endif
-
 #include <QApplication>
 
 #include <cstdio>
@@ -42,6 +36,9 @@ bool leftOut(const std::string& line) {
 #endif
 
 #ifdef NIGHTLID_HEAP_COUNTED
+// Both compilers' runtimes have it; only clang ships a header declaring it.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+
 // Each input is a whole session, torn down before the next: what stays allocated afterwards
 // must not grow with the number of inputs. Qt's own caches (fonts, glyphs, styles) fill during
 // the first inputs and are bounded, hence the warm-up and the slack.

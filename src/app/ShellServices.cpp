@@ -12,8 +12,19 @@
 
 void BlackoutController::checkForUpdates() {
     auto* delegate = AppDelegate::current();
-    if (!delegate || !delegate->updaterController) return;
-    delegate->updaterController->checkForUpdates();
+    if (delegate && delegate->updaterController) {
+        delegate->updaterController->checkForUpdates();
+        return;
+    }
+    // A build without an updater says so rather than leaving the click unanswered.
+    appkit::Alert alert;
+    alert.alertStyle = platform::AlertStyle::informational;
+    alert.messageText =
+        t("이 빌드는 스스로 업데이트하지 않습니다", "This build does not update itself");
+    alert.informativeText =
+        t("새 버전은 직접 내려받아 설치해 주세요.", "Download and install new versions yourself.");
+    alert.addButton(t("확인", "OK"));
+    alert.runModal();
 }
 
 void BlackoutController::terminateCompetingMonitorControl() {

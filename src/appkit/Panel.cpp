@@ -26,6 +26,11 @@ void Panel::setFrame(platform::Rect frame, bool) {
     push();
 }
 
+void Panel::setCollectionBehavior(unsigned behavior) {
+    placed_.collectionBehavior = behavior;
+    push();
+}
+
 void Panel::setBackgroundColor(Color color) {
     placed_.background = color;
     push();

@@ -54,8 +54,8 @@ class Panel {
     bool ignoresMouseEvents() const { return placed_.ignoresMouseEvents; }
     void setLevel(int level);
     int level() const { return placed_.level; }
-    void setCollectionBehavior(unsigned behavior) { collectionBehavior_ = behavior; }
-    unsigned collectionBehavior() const { return collectionBehavior_; }
+    void setCollectionBehavior(unsigned behavior);
+    unsigned collectionBehavior() const { return placed_.collectionBehavior; }
     void setRestorable(bool restorable) { restorable_ = restorable; }
     bool isRestorable() const { return restorable_; }
     void setHasShadow(bool shadow);
@@ -94,7 +94,6 @@ class Panel {
     unsigned styleMask_;
     BackingStore backing_;
     bool deferred_;
-    unsigned collectionBehavior_ = 0;
     bool restorable_ = true;
     std::optional<int> number_;
 };

@@ -1,5 +1,7 @@
 #pragma once
-// Where the charge-limit helper finds its charging controller and the folder it guards.
+// Where the charge-limit helper finds its charging controller and the folder it guards. Each
+// helper executable links one definition: the shipped nightlid-helper the system's
+// (HostHelperBackend.cpp), the virtual Mac's helper the machine's (VirtualHelperBackend.cpp).
 
 #include "helper/ChargingHardware.h"
 #include "helper/FolderAccess.h"
@@ -17,9 +19,11 @@ struct HelperBackend {
     std::unique_ptr<helper::FolderAccess> access;
 };
 
-// rootFolder is the system root a virtual Mac's launchd hands its helper (empty on a real
-// system); log receives a line when nothing can be enforced.
-HelperBackend makeHelperBackend(const std::string& rootFolder,
-                                const std::function<void(const std::string&)>& log);
+// Where this helper's system folders start ("/" on a real system); empty, and log told why, when
+// it cannot tell.
+std::string helperSystemRoot(const std::function<void(const std::string&)>& log);
+
+// log receives a line when nothing can be enforced. Empty hardware: the helper cannot run.
+HelperBackend makeHelperBackend(const std::function<void(const std::string&)>& log);
 
 } // namespace backend

@@ -10,10 +10,11 @@
 #include "helper/SingleInstance.h"
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <string>
 #include <unistd.h>
 #include <utility>
 
@@ -39,17 +40,16 @@ int main(int argc, char**) {
     }
     std::signal(SIGTERM, stop);
     std::signal(SIGINT, stop);
-    // Started by a virtual Mac's launchd, the system's folders and its charging controller live
-    // under the machine's root folder; the backend factory tells them apart.
-    const char* rootVariable = std::getenv("NIGHTLID_SYSTEM_ROOT");
-    const std::string root = rootVariable ? rootVariable : "";
-    const helper::SingleInstance instance(root.empty() ? "/" : root, "/private/var/run",
-                                          "nightlid-helper.lock");
+    // The backend this executable links: the system's, or a virtual Mac's for its own helper.
+    const std::string root = backend::helperSystemRoot(logLine);
+    if (root.empty()) return 78; // EX_CONFIG
+    const helper::SingleInstance instance(root, "/private/var/run", "nightlid-helper.lock");
     if (!instance.held()) {
         logLine("nightlid-helper: " + instance.error() + "; this one ends");
         return 75;
     }
-    auto chosen = backend::makeHelperBackend(root, logLine);
+    auto chosen = backend::makeHelperBackend(logLine);
+    if (!chosen.hardware || !chosen.access) return 78; // EX_CONFIG
     helper::HelperCore core(chosen.root, chosen.folder, logLine, std::move(chosen.access));
     helper::HelperLoop loop(core, *chosen.hardware, logLine);
     while (!stopping) {

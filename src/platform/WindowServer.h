@@ -29,6 +29,8 @@ struct PlacedWindow {
     bool ignoresMouseEvents = false;
     bool acceptsMouseMovedEvents = false;
     bool hasShadow = true;
+    // AppKit's collection behaviour bits the window asks for (NSWindowCollectionBehavior).
+    unsigned collectionBehavior = 0;
     // Text drawn centred on the window, if any.
     std::string text;
     // A view drawn over the whole window, in window points (a widget the window server
@@ -41,7 +43,9 @@ struct PlacedWindow {
 class WindowServer {
   public:
     virtual ~WindowServer() = default;
-    // Orders a window front, even while the application is not active; returns its number.
+    // Orders a window front, even while the application is not active; returns its number. A
+    // placed window stays on screen while the application is inactive or hidden, and shows on
+    // every Space: it covers its screen whatever the user switches to.
     virtual int orderFront(const PlacedWindow& window) = 0;
     virtual void update(int number, const PlacedWindow& window) = 0;
     virtual void orderOut(int number) = 0;

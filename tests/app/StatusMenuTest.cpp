@@ -96,11 +96,36 @@ TEST_F(AppTest, CheckForUpdatesReachesTheUpdaterOfTheDelegate) {
     // The updater answers the person, as the real one does.
     ASSERT_EQ(mac().alerts().shown().size(), 1u);
     EXPECT_EQ(mac().alerts().shown()[0].messageText, "You’re up to date!");
+}
 
-    // A delegate of another kind, or none: nothing happens.
+TEST_F(AppTest, CheckForUpdatesWithoutAnUpdaterSaysThisBuildDoesNotUpdateItself) {
+    auto m = laptopWithTwoMonitors();
+    m.hasUpdater = false;
+    boot(m);
+    launch();
+    EXPECT_FALSE(mac().updaterStarted());
+
+    item().click(platform::EventType::rightMouseUp);
+    mac().alerts().queueAnswers({0});
+    for (const auto& entry : item().lastMenu()->items)
+        if (entry.title == "업데이트 확인...") entry.action();
+    ASSERT_EQ(mac().alerts().shown().size(), 1u);
+    const auto& korean = mac().alerts().shown()[0];
+    EXPECT_EQ(korean.style, platform::AlertStyle::informational);
+    EXPECT_EQ(korean.messageText, "이 빌드는 스스로 업데이트하지 않습니다");
+    EXPECT_EQ(korean.informativeText, "새 버전은 직접 내려받아 설치해 주세요.");
+    EXPECT_EQ(korean.buttons, std::vector<std::string>{"확인"});
+
+    // No delegate to ask either: the same answer, in the language chosen since.
+    defaults().set("appLanguage", "en");
     AppDelegate::setShared(nullptr);
+    mac().alerts().queueAnswers({0});
     controller().checkForUpdates();
-    EXPECT_EQ(mac().updateChecks(), 1);
+    ASSERT_EQ(mac().alerts().shown().size(), 2u);
+    EXPECT_EQ(mac().alerts().shown()[1].messageText, "This build does not update itself");
+    EXPECT_EQ(mac().alerts().shown()[1].informativeText,
+              "Download and install new versions yourself.");
+    EXPECT_EQ(mac().updateChecks(), 0);
 }
 
 TEST_F(AppTest, UpdaterOffersTheVersionTheFeedHas) {

@@ -66,6 +66,9 @@ TEST_F(DisplayCommandsTest, OverlayIsOneReusedPanelWithItsWindowSettings) {
     using namespace appkit::CollectionBehavior;
     EXPECT_EQ(first->collectionBehavior(),
               canJoinAllSpaces | fullScreenAuxiliary | stationary | ignoresCycle);
+    // The window server is told, so a Mac's keeps the overlay on every Space.
+    EXPECT_EQ(mac().windowServer().windowsOfKind("overlay")[0].window.collectionBehavior,
+              first->collectionBehavior());
 
     setBrightness(2, 0.02f);
     EXPECT_EQ(overlays[2], first);

@@ -1,11 +1,18 @@
-// The system-wide appearance: SkyLight's private theme calls (looked up at run time) and the
-// application's effective appearance, observed for changes.
+// The application's light or dark appearance, read from AppKit and observed as it changes, so
+// the windows that follow the system turn dark with it; and the system-wide switch, SkyLight's
+// private calls looked up at run time.
 
-#include "platform/mac/Handles.h"
+#include "platform/RunLoop.h"
+#include "platform/mac/AppearanceWatch.h"
 #include "platform/mac/MacServices.h"
 #include "platform/mac/ObjCBridge.h"
 #include "platform/mac/SymbolLibrary.h"
 
+#include <functional>
+#include <memory>
+#include <utility>
+
+// Key-value observation of the application's effective appearance.
 @interface NLAppearanceObserver : NSObject
 @property(nonatomic, copy) void (^changed)(void);
 @end
@@ -19,8 +26,7 @@
     (void)object;
     (void)change;
     (void)context;
-    void (^changed)(void) = self.changed;
-    if (changed) [NSOperationQueue.mainQueue addOperationWithBlock:changed];
+    if (self.changed) self.changed();
 }
 @end
 
@@ -31,18 +37,34 @@ namespace {
 using GetTheme = bool();
 using SetTheme = void(bool);
 
-NSString* effectiveAppearanceKey() {
-    return ns("effectiveAppearance");
+NSString* const kEffectiveAppearance = @"effectiveAppearance";
+
+bool applicationIsDark() {
+    NSAppearance* appearance = NSApplication.sharedApplication.effectiveAppearance;
+    NSAppearanceName match = [appearance
+        bestMatchFromAppearancesWithNames:@[ NSAppearanceNameAqua, NSAppearanceNameDarkAqua ]];
+    return [match isEqualToString:NSAppearanceNameDarkAqua];
 }
 
 class MacAppearance : public platform::SystemAppearance {
   public:
-    explicit MacAppearance(SymbolLibrary& skyLight) : skyLight_(skyLight) {}
+    explicit MacAppearance(SymbolLibrary& skyLight)
+        : skyLight_(skyLight), watch_(applicationIsDark(), [](std::function<void()> task) {
+              platform::mainQueue().async(std::move(task));
+          }) {
+        observer_ = [[NLAppearanceObserver alloc] init];
+        AppearanceWatch* watch = &watch_;
+        observer_.changed = ^{
+          watch->reported(applicationIsDark());
+        };
+        [NSApplication.sharedApplication addObserver:observer_
+                                          forKeyPath:kEffectiveAppearance
+                                             options:NSKeyValueObservingOptionNew
+                                             context:nullptr];
+    }
     ~MacAppearance() override {
-        observers_.forEach([](auto& observer) {
-            [NSApplication.sharedApplication removeObserver:observer
-                                                 forKeyPath:effectiveAppearanceKey()];
-        });
+        [NSApplication.sharedApplication removeObserver:observer_ forKeyPath:kEffectiveAppearance];
+        observer_.changed = nil;
     }
 
     GetThemeFunction lookupGetTheme() override {
@@ -55,34 +77,16 @@ class MacAppearance : public platform::SystemAppearance {
         if (!set) return {};
         return [set](bool dark) { set(dark); };
     }
-    bool applicationAppearanceIsDark() const override {
-        NSAppearance* appearance = NSApplication.sharedApplication.effectiveAppearance;
-        NSAppearanceName names[] = {NSAppearanceNameAqua, NSAppearanceNameDarkAqua};
-        NSAppearanceName best =
-            [appearance bestMatchFromAppearancesWithNames:[NSArray arrayWithObjects:names count:2]];
-        return best && [best isEqualToString:NSAppearanceNameDarkAqua];
-    }
+    bool applicationAppearanceIsDark() const override { return applicationIsDark(); }
     int addAppearanceObserver(std::function<void()> handler) override {
-        NLAppearanceObserver* observer = [[NLAppearanceObserver alloc] init];
-        observer.changed = ^{
-          if (handler) handler();
-        };
-        // The application follows the system's appearance, so its change is the system's.
-        [NSApplication.sharedApplication addObserver:observer
-                                          forKeyPath:effectiveAppearanceKey()
-                                             options:NSKeyValueObservingOptionNew
-                                             context:nullptr];
-        return int(observers_.add(observer));
+        return watch_.add(std::move(handler));
     }
-    void removeAppearanceObserver(int token) override {
-        if (auto observer = observers_.take(uint64_t(token)))
-            [NSApplication.sharedApplication removeObserver:*observer
-                                                 forKeyPath:effectiveAppearanceKey()];
-    }
+    void removeAppearanceObserver(int token) override { watch_.remove(token); }
 
   private:
     SymbolLibrary& skyLight_;
-    HandleTable<NLAppearanceObserver*> observers_;
+    AppearanceWatch watch_;
+    NLAppearanceObserver* observer_ = nil;
 };
 
 } // namespace

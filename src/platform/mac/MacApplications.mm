@@ -71,13 +71,21 @@ class MacApplications : public platform::Applications {
         [NSApplication.sharedApplication
             setActivationPolicy:NSApplicationActivationPolicy(int(policy))];
     }
+    // From macOS 14 an application no longer takes the front by ignoring the others: the
+    // old calls do nothing there, and activate is the one that works.
     void activateIgnoringOtherApps() override {
-        [NSApplication.sharedApplication activateIgnoringOtherApps:YES];
+        if (@available(macOS 14.0, *))
+            [NSApplication.sharedApplication activate];
+        else
+            [NSApplication.sharedApplication activateIgnoringOtherApps:YES];
     }
     void activateRunningApplication() override {
-        [NSRunningApplication.currentApplication
-            activateWithOptions:NSApplicationActivateIgnoringOtherApps |
-                                NSApplicationActivateAllWindows];
+        NSRunningApplication* current = NSRunningApplication.currentApplication;
+        if (@available(macOS 14.0, *))
+            [current activateWithOptions:NSApplicationActivateAllWindows];
+        else
+            [current activateWithOptions:NSApplicationActivateAllWindows |
+                                         NSApplicationActivateIgnoringOtherApps];
     }
     void executeAppleScript(const std::string& source) override {
         NSAppleScript* script = [[NSAppleScript alloc] initWithSource:ns(source)];

@@ -137,6 +137,8 @@ MacBackend::MacBackend(bool echoLog) : services_(std::make_unique<Services>()) {
     p.ioRegistry = s.ioRegistry.get();
     p.applications = s.applications.get();
     p.statusBar = s.statusBar.get();
+    // Null without Sparkle in the bundle: "Check for Updates..." then says this build does not
+    // update itself.
     p.updater = s.updater.get();
     p.notifications = s.notifications.get();
     p.loginItems = s.loginItems.get();

@@ -71,7 +71,8 @@ std::unique_ptr<platform::PowerSources> makePowerSources();
 std::unique_ptr<platform::PowerAssertions> makePowerAssertions();
 // AppleScript with administrator rights, and launchd through launchctl
 std::unique_ptr<platform::Privileges> makePrivileges(platform::Processes& processes);
-// UserNotifications, ServiceManagement, and Sparkle when the bundle carries it
+// UserNotifications, ServiceManagement, and Sparkle when the bundle carries it (null without:
+// the program then says this build does not update itself)
 std::unique_ptr<platform::Notifications> makeNotifications();
 std::unique_ptr<platform::LoginItems> makeLoginItems();
 std::unique_ptr<platform::Updater> makeUpdater(SymbolLibrary& sparkle, ObjCRuntime& runtime,

@@ -1,9 +1,10 @@
 // Windows the program places over whole screens (overlays, black windows, protector, Zen):
 // a frameless Qt window each, whose native window gets the level, the shadow, the opacity and
-// the behaviour across Spaces that AppKit offers.
+// the behaviour across Spaces that AppKit offers, and stays when another application is active.
 
 #include "platform/mac/MacServices.h"
 #include "platform/mac/ObjCBridge.h"
+#include "platform/mac/PlacedWindowBehaviour.h"
 #include "platform/mac/ScreenCoordinates.h"
 
 #include <QKeyEvent>
@@ -19,6 +20,20 @@
 namespace mac {
 
 namespace {
+
+// The behaviour bits are AppKit's own.
+static_assert(WindowCollection::canJoinAllSpaces == NSWindowCollectionBehaviorCanJoinAllSpaces);
+static_assert(WindowCollection::moveToActiveSpace == NSWindowCollectionBehaviorMoveToActiveSpace);
+static_assert(WindowCollection::managed == NSWindowCollectionBehaviorManaged);
+static_assert(WindowCollection::transient == NSWindowCollectionBehaviorTransient);
+static_assert(WindowCollection::stationary == NSWindowCollectionBehaviorStationary);
+static_assert(WindowCollection::participatesInCycle ==
+              NSWindowCollectionBehaviorParticipatesInCycle);
+static_assert(WindowCollection::ignoresCycle == NSWindowCollectionBehaviorIgnoresCycle);
+static_assert(WindowCollection::fullScreenPrimary == NSWindowCollectionBehaviorFullScreenPrimary);
+static_assert(WindowCollection::fullScreenAuxiliary ==
+              NSWindowCollectionBehaviorFullScreenAuxiliary);
+static_assert(WindowCollection::fullScreenNone == NSWindowCollectionBehaviorFullScreenNone);
 
 platform::ModifierFlags modifiers(Qt::KeyboardModifiers m) {
     platform::ModifierFlags out;
@@ -36,6 +51,8 @@ class PlacedWindowView : public QWidget {
         : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool | Qt::NoDropShadowWindowHint) {
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_TranslucentBackground);
+        // Before the native window exists, so Qt never makes it a panel that hides.
+        setAttribute(Qt::WA_MacAlwaysShowToolWindow, placedWindowBehaviour(0).alwaysShowToolWindow);
         redraw_.setInterval(50);
         QObject::connect(&redraw_, &QTimer::timeout, this, [this] { update(); });
     }
@@ -131,10 +148,10 @@ void applyNative(PlacedWindowView& view) {
     window.hasShadow = placed.hasShadow;
     window.opaque = placed.opaque;
     window.alphaValue = placed.alphaValue;
-    // Over every Space and beside full-screen applications, never in the window cycle.
-    window.collectionBehavior =
-        NSWindowCollectionBehaviorCanJoinAllSpaces | NSWindowCollectionBehaviorStationary |
-        NSWindowCollectionBehaviorIgnoresCycle | NSWindowCollectionBehaviorFullScreenAuxiliary;
+    const PlacedWindowBehaviour behaviour = placedWindowBehaviour(placed.collectionBehavior);
+    window.hidesOnDeactivate = behaviour.hidesOnDeactivate;
+    window.canHide = behaviour.canHide;
+    window.collectionBehavior = NSWindowCollectionBehavior(behaviour.collectionBehavior);
     // Qt's geometry may have been kept below the menu bar before the level allowed more; the
     // frame is given again in AppKit's coordinates, from the primary screen's bottom.
     NSArray<NSScreen*>* screens = NSScreen.screens;

@@ -173,6 +173,7 @@ struct MachineDescription {
     bool audioDevicesGiven = false; // false: built from the displays (see defaultAudioDevices)
     // The version the update feed offers; empty: the running version is the newest.
     std::string availableUpdate;
+    bool hasUpdater = true; // false: a build without an update framework
     // The current ASCII-capable keyboard layout ("US", "German", "French"); empty: none with
     // layout data.
     std::string keyboardLayout = "US";

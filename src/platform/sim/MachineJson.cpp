@@ -339,6 +339,7 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.autoBrightness = boolField(root, "autoBrightness", true, "machine");
     d.hasSkyLight = boolField(root, "skyLight", true, "machine");
     d.darkAppearance = boolField(root, "darkAppearance", false, "machine");
+    d.hasUpdater = boolField(root, "updater", true, "machine");
     d.availableUpdate = stringField(root, "availableUpdate", "", "machine");
     if (!d.availableUpdate.empty() &&
         (d.availableUpdate.size() > 32 ||

@@ -118,7 +118,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     p.ioRegistry = m.registry.get();
     p.applications = &m;
     p.statusBar = &m;
-    p.updater = &m;
+    p.updater = m.d.hasUpdater ? &m : nullptr;
     p.notifications = &m;
     p.loginItems = &m;
     p.locale = &m;

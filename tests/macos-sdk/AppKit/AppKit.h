@@ -64,9 +64,15 @@ typedef NSInteger NSWindowLevel;
 typedef NSUInteger NSWindowCollectionBehavior;
 enum {
     NSWindowCollectionBehaviorCanJoinAllSpaces = 1 << 0,
+    NSWindowCollectionBehaviorMoveToActiveSpace = 1 << 1,
+    NSWindowCollectionBehaviorManaged = 1 << 2,
+    NSWindowCollectionBehaviorTransient = 1 << 3,
     NSWindowCollectionBehaviorStationary = 1 << 4,
+    NSWindowCollectionBehaviorParticipatesInCycle = 1 << 5,
     NSWindowCollectionBehaviorIgnoresCycle = 1 << 6,
-    NSWindowCollectionBehaviorFullScreenAuxiliary = 1 << 8
+    NSWindowCollectionBehaviorFullScreenPrimary = 1 << 7,
+    NSWindowCollectionBehaviorFullScreenAuxiliary = 1 << 8,
+    NSWindowCollectionBehaviorFullScreenNone = 1 << 9
 };
 
 @interface NSWindow : NSResponder
@@ -78,6 +84,8 @@ enum {
 @property CGFloat alphaValue;
 @property(copy) NSColor* backgroundColor;
 @property NSWindowCollectionBehavior collectionBehavior;
+@property BOOL hidesOnDeactivate;
+@property BOOL canHide;
 - (void)setFrame:(NSRect)frameRect display:(BOOL)flag;
 - (void)orderFrontRegardless;
 @end
@@ -144,6 +152,17 @@ enum { NSControlStateValueOff = 0, NSControlStateValueOn = 1 };
 - (void)removeStatusItem:(NSStatusItem*)item;
 @end
 
+// Appearances
+typedef NSString* NSAppearanceName;
+extern NSAppearanceName const NSAppearanceNameAqua API_AVAILABLE(macos(10.9));
+extern NSAppearanceName const NSAppearanceNameDarkAqua API_AVAILABLE(macos(10.14));
+
+@interface NSAppearance : NSObject
+@property(readonly, copy) NSAppearanceName name;
+- (NSAppearanceName)bestMatchFromAppearancesWithNames:(NSArray<NSAppearanceName>*)appearances
+    API_AVAILABLE(macos(10.14));
+@end
+
 // The application
 typedef NSInteger NSApplicationActivationPolicy;
 enum {
@@ -154,27 +173,19 @@ enum {
 typedef NSUInteger NSApplicationActivationOptions;
 enum {
     NSApplicationActivateAllWindows = 1 << 0,
-    NSApplicationActivateIgnoringOtherApps = 1 << 1
+    // Without effect from macOS 14: one application no longer takes the front from another.
+    NSApplicationActivateIgnoringOtherApps API_DEPRECATED("no effect", macos(10.6, 14.0)) = 1 << 1
 };
 
 extern NSNotificationName const NSApplicationDidChangeScreenParametersNotification;
 
-// Appearances
-typedef NSString* NSAppearanceName;
-extern NSAppearanceName const NSAppearanceNameAqua;
-extern NSAppearanceName const NSAppearanceNameDarkAqua;
-
-@interface NSAppearance : NSObject
-@property(readonly, copy) NSAppearanceName name;
-- (NSAppearanceName)bestMatchFromAppearancesWithNames:(NSArray<NSAppearanceName>*)appearances;
-@end
-
 @interface NSApplication : NSResponder
 @property(class, readonly, strong) NSApplication* sharedApplication;
 - (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
-- (void)activateIgnoringOtherApps:(BOOL)flag;
+- (void)activateIgnoringOtherApps:(BOOL)flag API_DEPRECATED("use activate", macos(10.0, 14.0));
+- (void)activate API_AVAILABLE(macos(14.0));
 @property(readonly, strong) NSEvent* currentEvent;
-@property(readonly, strong) NSAppearance* effectiveAppearance;
+@property(readonly, strong) NSAppearance* effectiveAppearance API_AVAILABLE(macos(10.14));
 @end
 
 @interface NSRunningApplication : NSObject

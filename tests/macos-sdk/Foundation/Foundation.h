@@ -1,10 +1,11 @@
 #pragma once
-// Foundation: the root class, strings, numbers, collections, notifications, errors and
-// AppleScript. Objective-C properties are declared with the attributes the backend relies on
-// (form differs: fewer attributes than the real declarations).
+// Foundation: the root class, strings, numbers, collections, key-value observing,
+// notifications, errors and AppleScript. Objective-C properties are declared with the
+// attributes the backend relies on (form differs: fewer attributes than the real declarations).
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreGraphics/CoreGraphics.h>
+#include <os/availability.h>
 
 typedef signed char BOOL;
 #define YES ((BOOL)1)

@@ -4,6 +4,7 @@
 
 #include "platform/mac/MacServices.h"
 #include "platform/mac/ObjCClasses.h"
+#include "platform/mac/SparkleUpdater.h"
 #include "platform/mac/SystemAnswers.h"
 #include "platform/mac/ToolRunner.h"
 
@@ -16,7 +17,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -61,6 +65,46 @@ TEST(MacObjCClasses, AMissingClassOrSelectorTurnsOnlyItsPartOffWithOneLogLine) {
     ASSERT_EQ(log.size(), 1u) << "each missing selector is said once";
     EXPECT_EQ(log[0], "KeyboardBrightnessClient does not answer setBrightness:forKeyboard:; the "
                       "keyboard backlight is off");
+}
+
+TEST(MacUpdater, OnlyABundledSparkleThatCanCheckIsAnUpdater) {
+    FakeRuntime runtime;
+    std::vector<std::string> log;
+    auto record = [&](const std::string& line) { log.push_back(line); };
+    struct Made : platform::UpdaterController {
+        int checks = 0;
+        void checkForUpdates() override { ++checks; }
+    };
+    std::vector<bool> starts;
+    auto make = [&](void*, bool starting) -> std::shared_ptr<platform::UpdaterController> {
+        starts.push_back(starting);
+        return std::make_shared<Made>();
+    };
+
+    // A bundle without the framework has no updater: the program says it does not update.
+    EXPECT_EQ(mac::makeSparkleUpdater(false, runtime, record, make), nullptr);
+
+    // The framework without its controller class, or a class that cannot check: none either.
+    auto updater = mac::makeSparkleUpdater(true, runtime, record, make);
+    ASSERT_NE(updater, nullptr);
+    EXPECT_EQ(updater->createStandardController(true), nullptr);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0],
+              "The class SPUStandardUpdaterController is missing; checking for updates is off");
+    runtime.classes["SPUStandardUpdaterController"] = {
+        "initWithStartingUpdater:updaterDelegate:userDriverDelegate:"};
+    auto withoutCheck = mac::makeSparkleUpdater(true, runtime, record, make);
+    EXPECT_EQ(withoutCheck->createStandardController(true), nullptr);
+    EXPECT_TRUE(starts.empty()) << "no controller is made that could not check";
+
+    // A whole one: made once per request, started as asked, and its check reaches it.
+    runtime.classes["SPUStandardUpdaterController"].insert("checkForUpdates:");
+    auto whole = mac::makeSparkleUpdater(true, runtime, record, make);
+    auto controller = whole->createStandardController(true);
+    ASSERT_NE(controller, nullptr);
+    controller->checkForUpdates();
+    EXPECT_EQ(static_cast<Made&>(*controller).checks, 1);
+    EXPECT_EQ(starts, std::vector<bool>{true});
 }
 
 TEST(MacSystemAnswers, LoginItemStatesAndLaunchdReportsMeanWhatTheySay) {

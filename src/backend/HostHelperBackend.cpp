@@ -1,11 +1,10 @@
 #include "backend/HelperBackend.h"
 
-#include "platform/sim/VirtualChargingHardware.h"
-#include "platform/sim/VirtualOwnership.h"
-
 #ifdef NIGHTLID_MAC_BACKEND
 #include "platform/mac/MacSmc.h"
 #endif
+
+#include <optional>
 
 namespace backend {
 
@@ -13,6 +12,7 @@ namespace {
 
 const char* const kHelperFolder = "/Library/Application Support/Nightlid";
 
+#ifndef NIGHTLID_MAC_BACKEND
 // No charging controller this build can reach: nothing is read, so nothing is decided.
 class NoChargingHardware : public helper::ChargingHardware {
   public:
@@ -26,27 +26,25 @@ class NoChargingHardware : public helper::ChargingHardware {
     }
     bool restoreNormalCharging(std::string&) override { return true; }
 };
+#endif
 
 } // namespace
 
-HelperBackend makeHelperBackend(const std::string& rootFolder,
-                                const std::function<void(const std::string&)>& log) {
+std::string helperSystemRoot(const std::function<void(const std::string&)>&) {
+    return "/";
+}
+
+HelperBackend makeHelperBackend(const std::function<void(const std::string&)>& log) {
     HelperBackend backend;
-    // A real system's folders are walked from /; a virtual Mac's from its root folder.
-    backend.root = rootFolder.empty() ? "/" : rootFolder;
+    backend.root = "/";
     backend.folder = kHelperFolder;
-    if (rootFolder.empty()) {
 #ifdef NIGHTLID_MAC_BACKEND
-        backend.hardware = mac::makeSmcChargingHardware(log);
+    backend.hardware = mac::makeSmcChargingHardware(log);
 #else
-        backend.hardware = std::make_unique<NoChargingHardware>();
-        log("nightlid-helper: no charging controller on this system; nothing is enforced");
+    backend.hardware = std::make_unique<NoChargingHardware>();
+    log("nightlid-helper: no charging controller on this system; nothing is enforced");
 #endif
-        backend.access = helper::makeHostFolderAccess(kHelperFolder);
-    } else {
-        backend.hardware = sim::makeVirtualChargingHardware(rootFolder, log);
-        backend.access = sim::makeVirtualFolderAccess(rootFolder, kHelperFolder);
-    }
+    backend.access = helper::makeHostFolderAccess(kHelperFolder);
     return backend;
 }
 
