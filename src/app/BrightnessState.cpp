@@ -127,7 +127,14 @@ void BlackoutController::loadBrightnessValues() {
             // Nothing of this display's own is known: the slider shows a guess, and a guess is
             // not taken for what the display shows (a switch-off reads the monitor instead).
             bool guess = false;
-            if (read) {
+            // On its way back from dark: the monitor may not show it yet (its write is paced),
+            // and what it shows meanwhile is ours, not a value to keep.
+            const auto owed = c.owedLights.find(display.id);
+            if (owed != c.owedLights.end() && !c.isHeldDark(display.id) &&
+                owed->second.value > kNearZero) {
+                if (!slider) return;
+                value = owed->second.value;
+            } else if (read) {
                 if (!slider) return;
                 value = readValue > kNearZero ? readValue : fallback;
             } else if (fallback > kNearZero) {

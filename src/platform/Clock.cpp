@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -7,6 +8,7 @@ namespace platform {
 
 namespace {
 thread_local bool gatedWorker = false;
+thread_local const void* workerOwner = nullptr;
 
 uint64_t steadyMicroseconds() {
     return uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -23,12 +25,17 @@ uint64_t RealClock::nowMicroseconds() const {
     return steadyMicroseconds();
 }
 
-void WorkGate::markWorkerThread() {
+void WorkGate::markWorkerThread(const void* owner) {
     gatedWorker = true;
+    workerOwner = owner;
 }
 
 bool WorkGate::isWorkerThread() {
     return gatedWorker;
+}
+
+const void* WorkGate::currentOwner() {
+    return workerOwner;
 }
 
 uint64_t VirtualClock::nowMicroseconds() const {
@@ -66,22 +73,38 @@ void VirtualClock::sleepMicroseconds(uint32_t us) {
         if (wake > now_) now_ = wake;
         return;
     }
-    bool woken = false;
-    sleepers_[{wake, sleeperSeq_++}] = &woken;
+    const void* me = currentOwner();
+    sleepers_[{wake, sleeperSeq_++}] = me;
     --active_;
+    handBackLocked();
+    changed_.wait(lock, [&] { return running_ == me || !gated_; });
+}
+
+void VirtualClock::handBackLocked() {
+    running_ = nullptr;
     changed_.notify_all();
-    changed_.wait(lock, [&] { return woken; });
+}
+
+void VirtualClock::runReadyLocked(std::unique_lock<std::mutex>& lock,
+                                  const std::function<bool()>& stop) {
+    for (;;) {
+        changed_.wait(lock, [this] { return running_ == nullptr || !gated_; });
+        if (!gated_ || ready_.empty() || (stop && stop())) return;
+        running_ = ready_.front();
+        ready_.pop_front();
+        changed_.notify_all();
+    }
 }
 
 void VirtualClock::waitQuiescentLocked(std::unique_lock<std::mutex>& lock) {
-    changed_.wait(lock, [this] { return active_ == 0; });
+    runReadyLocked(lock, nullptr);
 }
 
 void VirtualClock::wakeEarliestLocked(std::unique_lock<std::mutex>&) {
     auto first = sleepers_.begin();
     if (first == sleepers_.end()) return;
     if (first->first.first > now_) now_ = first->first.first;
-    *first->second = true;
+    running_ = first->second; // its turn, before anyone else's
     sleepers_.erase(first);
     ++active_; // counted for the sleeper before it runs
     changed_.notify_all();
@@ -106,9 +129,9 @@ void VirtualClock::ungate() {
     std::lock_guard lock(mutex_);
     gated_ = false;
     released_ = true;
-    for (auto& [when, woken] : sleepers_)
-        *woken = true;
     sleepers_.clear();
+    ready_.clear();
+    running_ = nullptr;
     changed_.notify_all();
 }
 
@@ -117,26 +140,40 @@ bool VirtualClock::hasWork() {
     return active_ > 0 || !sleepers_.empty();
 }
 
-void VirtualClock::workQueued() {
+void VirtualClock::workQueued(const void* owner) {
     std::lock_guard lock(mutex_);
     ++active_;
+    if (gated_) ready_.push_back(owner);
 }
 
-void VirtualClock::workDone() {
+void VirtualClock::workDone(const void* owner) {
     std::lock_guard lock(mutex_);
     --active_;
+    // Suspended before its turn came, or at the end of its turn.
+    auto waiting = std::find(ready_.begin(), ready_.end(), owner);
+    if (waiting != ready_.end())
+        ready_.erase(waiting);
+    else if (running_ == owner)
+        running_ = nullptr;
     // Also the main thread waiting for this very task.
     changed_.notify_all();
 }
 
 void VirtualClock::blockBegins() {
     std::lock_guard lock(mutex_);
-    if (--active_ == 0) changed_.notify_all();
+    --active_;
+    handBackLocked();
 }
 
-void VirtualClock::unblock() {
+void VirtualClock::unblock(const void* owner) {
     std::lock_guard lock(mutex_);
     ++active_;
+    if (gated_) ready_.push_back(owner);
+}
+
+void VirtualClock::enter(const void* owner) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return running_ == owner || !gated_; });
 }
 
 void VirtualClock::waitOnMain(const std::function<bool()>& done) {
@@ -147,7 +184,8 @@ void VirtualClock::waitOnMain(const std::function<bool()>& done) {
             if (done()) return;
             continue;
         }
-        changed_.wait(lock, [&] { return done() || active_ == 0; });
+        runReadyLocked(lock, done);
+        if (!gated_) continue;
         if (done()) return;
         if (sleepers_.empty()) {
             // Nothing runs and nothing sleeps: what is awaited was queued elsewhere.

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -33,22 +34,28 @@ class RealClock : public Clock {
 // How queues take part in virtual time. Work counts from the moment it is queued until it ends;
 // a worker sleeping in the clock, or waiting on another queue, does not count meanwhile. When no
 // work counts, everything is waiting on time, and the one who steps time (the run loop, or the
-// main thread waiting on a queue) wakes the earliest sleeper. Only one thread runs at a time, so
-// the same events give the same result every run.
+// main thread waiting on a queue) wakes the earliest sleeper. Workers take turns with the main
+// thread: one runs at a time, and a worker only while the main thread waits, in the order its
+// work became ready, so the same events give the same result every run, however busy the host.
+// A queue is known to the gate by its own address (its owner).
 class WorkGate {
   public:
     virtual ~WorkGate() = default;
-    virtual void workQueued() = 0;
-    virtual void workDone() = 0;
+    // owner's work became ready to run, or ended (the queue is idle or suspended).
+    virtual void workQueued(const void* owner) = 0;
+    virtual void workDone(const void* owner) = 0;
     // A worker about to wait for work on another queue; that work calls unblock() when it ends,
     // before the waiter is released, so nothing is ever seen idle in between.
     virtual void blockBegins() = 0;
-    virtual void unblock() = 0;
+    virtual void unblock(const void* owner) = 0;
+    // A worker waits here for its turn before it runs owner's work.
+    virtual void enter(const void* owner) = 0;
     // The main thread waits until done() holds, moving time for the workers meanwhile.
     virtual void waitOnMain(const std::function<bool()>& done) = 0;
-    // Marks the calling thread as a worker of a gated queue (for the life of the thread).
-    static void markWorkerThread();
+    // Marks the calling thread as the worker of owner, a gated queue (for the life of the thread).
+    static void markWorkerThread(const void* owner);
     static bool isWorkerThread();
+    static const void* currentOwner();
 };
 
 // Virtual time for device exchanges. Alone, it never blocks and adds up what was asked for, so
@@ -76,15 +83,19 @@ class VirtualClock : public Clock, public WorkGate {
     // machine is going away).
     void ungate();
 
-    void workQueued() override;
-    void workDone() override;
+    void workQueued(const void* owner) override;
+    void workDone(const void* owner) override;
     void blockBegins() override;
-    void unblock() override;
+    void unblock(const void* owner) override;
+    void enter(const void* owner) override;
     void waitOnMain(const std::function<bool()>& done) override;
 
   private:
     void wakeEarliestLocked(std::unique_lock<std::mutex>& lock);
     void waitQuiescentLocked(std::unique_lock<std::mutex>& lock);
+    // Gives the turn to each ready worker in order until none is ready (or stop() holds).
+    void runReadyLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& stop);
+    void handBackLocked();
 
     std::atomic<uint64_t> slept_{0};
     std::atomic<uint64_t> now_{0};
@@ -95,8 +106,11 @@ class VirtualClock : public Clock, public WorkGate {
     std::condition_variable changed_;
     int active_ = 0;
     uint64_t sleeperSeq_ = 0;
-    // (wake moment, order of falling asleep) -> woken flag of the sleeping thread.
-    std::map<std::pair<uint64_t, uint64_t>, bool*> sleepers_;
+    // (wake moment, order of falling asleep) -> the sleeping worker's queue.
+    std::map<std::pair<uint64_t, uint64_t>, const void*> sleepers_;
+    // Whose turn it is (none: the main thread's), and who is ready, in the order it became so.
+    const void* running_ = nullptr;
+    std::deque<const void*> ready_;
 };
 
 } // namespace platform

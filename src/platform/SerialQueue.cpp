@@ -10,12 +10,12 @@ namespace platform {
 namespace {
 
 // Told outside the queue's lock: the gate's waiters look at the queue under their own.
-void tellGate(WorkGate* gate, int delta) {
+void tellGate(WorkGate* gate, int delta, const void* owner) {
     if (!gate) return;
     for (; delta > 0; --delta)
-        gate->workQueued();
+        gate->workQueued(owner);
     for (; delta < 0; ++delta)
-        gate->workDone();
+        gate->workDone(owner);
 }
 
 } // namespace
@@ -30,7 +30,7 @@ int SerialQueue::rebalanceLocked() {
 
 int ConcurrentQueue::rebalanceLocked() {
     // As many pieces of work as workers that run or can take a task.
-    const int wanted = int(std::min(workers_.size(), size_t(busy_) + tasks_.size()));
+    const int wanted = int(std::min(takingWorkers(), size_t(busy_) + tasks_.size()));
     const int delta = wanted - counted_;
     counted_ = wanted;
     return delta;
@@ -40,6 +40,8 @@ SerialQueue::SerialQueue(std::string label)
     : label_(std::move(label)), worker_([this] { run(); }) {}
 
 SerialQueue::~SerialQueue() {
+    // What is still queued runs first; in shared time only while the main thread gives it turns.
+    if (gate_.load() && !WorkGate::isWorkerThread() && !isIdle()) drain();
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -58,7 +60,7 @@ void SerialQueue::async(std::function<void()> task) {
         tasks_.push_back(std::move(task));
         delta = rebalanceLocked();
     }
-    tellGate(gate_.load(), delta);
+    tellGate(gate_.load(), delta, this);
     cv_.notify_one();
 }
 
@@ -79,13 +81,15 @@ void SerialQueue::sync(const std::function<void()>& task) {
     }
     std::promise<void> done;
     WorkGate* gate = WorkGate::isWorkerThread() ? gate_.load() : nullptr;
+    const void* me = WorkGate::currentOwner();
     async([&] {
         task();
-        if (gate) gate->unblock();
+        if (gate) gate->unblock(me);
         done.set_value();
     });
     if (gate) gate->blockBegins();
     done.get_future().wait();
+    if (gate) gate->enter(me);
 }
 
 void SerialQueue::drain() {
@@ -113,7 +117,7 @@ void SerialQueue::suspend() {
         suspended_ = true;
         delta = rebalanceLocked();
     }
-    tellGate(gate_.load(), delta);
+    tellGate(gate_.load(), delta, this);
 }
 
 void SerialQueue::resume() {
@@ -123,7 +127,7 @@ void SerialQueue::resume() {
         suspended_ = false;
         delta = rebalanceLocked();
     }
-    tellGate(gate_.load(), delta);
+    tellGate(gate_.load(), delta, this);
     cv_.notify_all();
 }
 
@@ -144,7 +148,7 @@ bool SerialQueue::runNext() {
         std::lock_guard lock(mutex_);
         delta = rebalanceLocked();
     }
-    tellGate(gate_.load(), delta);
+    tellGate(gate_.load(), delta, this);
     return true;
 }
 
@@ -165,9 +169,10 @@ void SerialQueue::run() {
             tasks_.pop_front();
             running_ = true;
         }
-        if (gate_.load() && !marked) {
-            WorkGate::markWorkerThread();
+        if (auto* gate = gate_.load()) {
+            if (!marked) WorkGate::markWorkerThread(this);
             marked = true;
+            gate->enter(this);
         }
         task();
         int delta = 0;
@@ -176,7 +181,7 @@ void SerialQueue::run() {
             running_ = false;
             delta = rebalanceLocked();
         }
-        tellGate(gate_.load(), delta);
+        tellGate(gate_.load(), delta, this);
     }
 }
 
@@ -187,10 +192,17 @@ bool SerialQueue::isIdle() {
 
 ConcurrentQueue::ConcurrentQueue(int workers) {
     for (int i = 0; i < workers; ++i)
-        workers_.emplace_back([this] { run(); });
+        workers_.emplace_back([this, i] { run(i); });
+}
+
+size_t ConcurrentQueue::takingWorkers() const {
+    // In shared time one runs at a time anyway; one worker keeps the order of its tasks the same
+    // every run.
+    return gate_.load() ? 1 : workers_.size();
 }
 
 ConcurrentQueue::~ConcurrentQueue() {
+    if (gate_.load() && !WorkGate::isWorkerThread() && !isIdle()) drain();
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -209,8 +221,8 @@ void ConcurrentQueue::async(std::function<void()> task) {
         tasks_.push_back(std::move(task));
         delta = rebalanceLocked();
     }
-    tellGate(gate_.load(), delta);
-    cv_.notify_one();
+    tellGate(gate_.load(), delta, this);
+    cv_.notify_all();
 }
 
 bool ConcurrentQueue::isIdle() {
@@ -227,21 +239,24 @@ void ConcurrentQueue::drain() {
     idle_.wait(lock, [this] { return tasks_.empty() && busy_ == 0; });
 }
 
-void ConcurrentQueue::run() {
+void ConcurrentQueue::run(int index) {
     bool marked = false;
     for (;;) {
         std::function<void()> task;
         {
             std::unique_lock lock(mutex_);
-            cv_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
-            if (tasks_.empty()) return;
+            cv_.wait(lock, [this, index] {
+                return stopping_ || (!tasks_.empty() && size_t(index) < takingWorkers());
+            });
+            if (tasks_.empty() || size_t(index) >= takingWorkers()) return;
             task = std::move(tasks_.front());
             tasks_.pop_front();
             ++busy_;
         }
-        if (gate_.load() && !marked) {
-            WorkGate::markWorkerThread();
+        if (auto* gate = gate_.load()) {
+            if (!marked) WorkGate::markWorkerThread(this);
             marked = true;
+            gate->enter(this);
         }
         task();
         int delta = 0;
@@ -251,7 +266,7 @@ void ConcurrentQueue::run() {
             delta = rebalanceLocked();
         }
         idle_.notify_all();
-        tellGate(gate_.load(), delta);
+        tellGate(gate_.load(), delta, this);
     }
 }
 

@@ -68,8 +68,9 @@ class ConcurrentQueue {
     void setGate(WorkGate* gate) { gate_ = gate; }
 
   private:
-    void run();
+    void run(int index);
     int rebalanceLocked();
+    size_t takingWorkers() const;
     int counted_ = 0;
     std::atomic<WorkGate*> gate_{nullptr};
     std::mutex mutex_;

@@ -1,5 +1,6 @@
 #include "platform/Clock.h"
 #include "platform/ManualRunLoop.h"
+#include "platform/SerialQueue.h"
 #include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
 
@@ -11,6 +12,10 @@
 #include <cmath>
 #include <future>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
 
 TEST(UserDefaults, KeepsTypesAcrossReloadAndMovesACorruptFileAside) {
     QTemporaryDir dir;
@@ -222,4 +227,51 @@ TEST(VirtualClock, AMachineGoingAwayEndsTheSleepsOfItsRealTimeDevices) {
         << "a two-minute sleep ends with the machine";
     EXPECT_EQ(later.wait_for(std::chrono::seconds(20)), std::future_status::ready)
         << "and a sleep begun afterwards returns at once";
+}
+
+TEST(VirtualClock, DeviceQueuesTakeTurnsWithTheMainThreadTheSameWayEveryRun) {
+    // However busy the host, work on the device queues runs only while the main thread waits,
+    // one at a time, in the order it became ready and then of the moments its sleeps end.
+    for (int run = 0; run < 20; ++run) {
+        platform::VirtualClock clock;
+        clock.setGated(true);
+        std::vector<std::string> order;
+        std::mutex orderMutex;
+        auto note = [&](const char* what) {
+            std::lock_guard lock(orderMutex);
+            order.push_back(what);
+        };
+        {
+            platform::SerialQueue ddc("ddc");
+            platform::ConcurrentQueue global(2);
+            ddc.setGate(&clock);
+            global.setGate(&clock);
+            ddc.async([&] {
+                note("write begins");
+                clock.sleepMicroseconds(10000);
+                note("write acknowledged");
+            });
+            global.async([&] {
+                note("read asked");
+                ddc.sync([&] { note("read answered"); });
+            });
+            global.async([&] {
+                note("second read asked");
+                clock.sleepMicroseconds(1000);
+                note("second read done");
+            });
+            // The main thread going on with its events: no worker runs meanwhile.
+            std::this_thread::sleep_for(std::chrono::milliseconds(run == 0 ? 50 : 1));
+            {
+                std::lock_guard lock(orderMutex);
+                ASSERT_TRUE(order.empty()) << "a worker ran while the main thread was busy";
+            }
+            clock.waitOnMain([&] { return ddc.isIdle() && global.isIdle(); });
+        }
+        const std::vector<std::string> expected = {"write begins",       "read asked",
+                                                   "write acknowledged", "read answered",
+                                                   "second read asked",  "second read done"};
+        ASSERT_EQ(order, expected) << "run " << run;
+        EXPECT_EQ(clock.nowMicroseconds(), 11000u) << "run " << run;
+    }
 }
