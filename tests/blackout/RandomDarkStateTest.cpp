@@ -327,9 +327,13 @@ int Run::endEverything() {
     if (!run(lines)) return kRefused;
     auto& k = c();
     if (k.isZenModeActive && !run({"key 53 global", "advance 0.3"})) return kRefused;
-    if (k.isPomodoroActive &&
-        !run({"click-status-item right",
-              "menu " + (t("포모도로 타이머 중단", "Stop Pomodoro Timer")), "advance 0.3"}))
+    // A break covers the menu bar: its own Stop button ends the Pomodoro there.
+    if (auto* breakView = k.isPomodoroActive ? k.pomodoroBreakView() : nullptr) {
+        if (!run({"click " + quoted(breakView->stopButton()->title()), "advance 0.3"}))
+            return kRefused;
+    } else if (k.isPomodoroActive &&
+               !run({"click-status-item right",
+                     "menu " + (t("포모도로 타이머 중단", "Stop Pomodoro Timer")), "advance 0.3"}))
         return kRefused;
     if (k.isRemoteStandbyActive && !run({"advance 2.5", "mouse-click physical", "advance 0.3"}))
         return kRefused;

@@ -12,6 +12,7 @@
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimStatusItem.h"
+#include "platform/sim/SimWindowServer.h"
 #include "platform/sim/SimulatorWindow.h"
 
 #include <QAbstractItemView>
@@ -152,6 +153,14 @@ bool clickStatusItemCommand(CommandCall& call) {
     }
     call.error = hands::whyUnreachable(canvas, place->center(), "the status item");
     if (!call.error.empty()) return false;
+    // The program's screen-covering windows lie above the menu bar: the click would land there.
+    if (auto number = canvas->placedWindowAt(place->center())) {
+        std::string kind = "a";
+        for (const auto& w : call.session.mac().windowServer().windows())
+            if (w.number == *number) kind = "the " + w.window.kind;
+        call.error = "the status item is covered by " + kind + " window";
+        return false;
+    }
     hands::click(canvas, place->center(), button, modifiers);
     return true;
 }
