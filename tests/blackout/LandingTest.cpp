@@ -108,6 +108,13 @@ TEST_F(PowerTest, AFailedRestoreIsTriedAgainWhenPluggedInOrOnWaking) {
 
 TEST_F(PowerTest, APanelOfflineWhenItsFeatureEndsIsLitWhenItComesOnline) {
     auto& c = controller();
+    auto openLidAndExpectEverythingLit = [&] {
+        mac().setLidClosed(false);
+        advance(0.5);
+        EXPECT_FLOAT_EQ(panel(), 0.8f);
+        EXPECT_EQ(luminance(2), 50);
+        EXPECT_TRUE(c.recoveryJournal->empty()) << entries(c);
+    };
     ASSERT_FLOAT_EQ(panel(), 0.8f);
     c.start();
     advance(0.5);
@@ -131,11 +138,7 @@ TEST_F(PowerTest, APanelOfflineWhenItsFeatureEndsIsLitWhenItComesOnline) {
     advance(0.5);
     EXPECT_FALSE(c.isRemoteStandbyActive);
     EXPECT_FLOAT_EQ(onDisk(1), 0.8f);
-    mac().setLidClosed(false);
-    advance(0.5);
-    EXPECT_FLOAT_EQ(panel(), 0.8f);
-    EXPECT_EQ(luminance(2), 50);
-    EXPECT_TRUE(c.recoveryJournal->empty()) << entries(c);
+    openLidAndExpectEverythingLit();
 
     // Dimmed through focus's last minute, the lid closed when the break begins and the run
     // ends before it opens.
@@ -148,11 +151,7 @@ TEST_F(PowerTest, APanelOfflineWhenItsFeatureEndsIsLitWhenItComesOnline) {
     advance(61, 0.5);
     EXPECT_FALSE(c.isPomodoroActive);
     EXPECT_FLOAT_EQ(onDisk(1), 0.8f);
-    mac().setLidClosed(false);
-    advance(0.5);
-    EXPECT_FLOAT_EQ(panel(), 0.8f);
-    EXPECT_EQ(luminance(2), 50);
-    EXPECT_TRUE(c.recoveryJournal->empty()) << entries(c);
+    openLidAndExpectEverythingLit();
 }
 
 TEST_F(AppTest, QuittingWithTheLidClosedLeavesThePanelToTheNextStart) {
