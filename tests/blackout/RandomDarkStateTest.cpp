@@ -12,6 +12,7 @@
 #include "appkit/Window.h"
 #include "backend/scripting/ScriptDriver.h"
 #include "backend/scripting/Session.h"
+#include "backend/scripting/commands/SimulatorCommands.h"
 #include "blackout/RecoveryJournal.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
@@ -118,6 +119,16 @@ class Run {
     std::string broken();
     void lookNow();
     bool shown() { return c().controlWindow && c().controlWindow->isVisible(); }
+    // Whether a person can click the status item now (a window may lie over the menu bar).
+    bool statusReachable() {
+        return mac().statusItem() && scripting::whyStatusItemUnreachable(*session_).empty();
+    }
+    // A button of the Zen or break bar: the mouse moved over the screen first brings the bar back.
+    static std::vector<std::string> onBar(const std::string& title) {
+        return {"move-mouse-window zen", "advance 0.3", "click " + title};
+    }
+    // The Pomodoro stopped wherever a person can reach a Stop now.
+    std::vector<std::string> stopPomodoro();
     bool online(DisplayID id) {
         auto ids = mac().onlineDisplays();
         return std::find(ids.begin(), ids.end(), id) != ids.end();
@@ -179,8 +190,6 @@ std::vector<std::string> Run::next() {
     auto* breakView = k.pomodoroBreakView();
     const bool panelOpen = k.pomodoroStatusPanel && k.pomodoroStatusPanel->isVisible();
     auto title = [](ui::CustomCapsuleButton* b) { return quoted(b->title()); };
-    // Zen and break windows sit above the menu bar: a person cannot reach the status item.
-    const bool menuBarShielded = zenView || breakView || k.isZenModeActive;
     switch (kind) {
     case 0:
         if (k.isZenModeActive || !shown()) break;
@@ -188,10 +197,10 @@ std::vector<std::string> Run::next() {
         return {"click " + quoted(t("🧘♂️ 명상", "🧘♂️ Zen")),
                 "type " + quoted(t("명상 시간:", "Zen duration:")) + " 1"};
     case 1:
-        if (zenView) return {"click " + title(zenView->pauseButton())};
+        if (zenView) return onBar(title(zenView->pauseButton()));
         break;
     case 2:
-        if (zenView) return {"click " + title(zenView->stopButton())};
+        if (zenView) return onBar(title(zenView->stopButton()));
         break;
     case 3:
         if (k.isPomodoroActive || !shown()) break;
@@ -200,7 +209,7 @@ std::vector<std::string> Run::next() {
                 "click " + quoted(t("🍅 포모도로", "🍅 Pomodoro")),
                 "type " + quoted(t("집중 시간:", "Focus duration:")) + " 1"};
     case 4:
-        if (breakView) return {"click " + title(breakView->skipButton())};
+        if (breakView) return onBar(title(breakView->skipButton()));
         break;
     case 5:
     case 28: {
@@ -211,7 +220,7 @@ std::vector<std::string> Run::next() {
         return lines;
     }
     case 6:
-        if (breakView) return {"click " + title(breakView->pauseButton())};
+        if (breakView) return onBar(title(breakView->pauseButton()));
         break;
     case 7:
         if (!k.isPomodoroActive || breakTime || k.isShowingStopAlert || k.isZenModeActive) break;
@@ -238,7 +247,7 @@ std::vector<std::string> Run::next() {
         return {"power-tile " + std::to_string(any)};
     case 13:
     case 23: {
-        if (mac().onlineDisplays().empty() || !mac().statusItem() || menuBarShielded) break;
+        if (mac().onlineDisplays().empty() || !statusReachable()) break;
         return {"click-status-item right",
                 "menu " + (kind == 13 ? t("수명 보호 모드 켜기", "Turn On Protector Mode")
                                       : t("검정 화면 해제", "Restore Screen"))};
@@ -304,11 +313,29 @@ std::vector<std::string> Run::next() {
     case 27:
         return {"wake"};
     case 29:
-        if (!k.isPomodoroActive || !mac().statusItem() || menuBarShielded) break;
+        if (!k.isPomodoroActive || !statusReachable()) break;
         return {"click-status-item right",
                 "menu " + (t("포모도로 타이머 중단", "Stop Pomodoro Timer"))};
     }
     return {};
+}
+
+std::vector<std::string> Run::stopPomodoro() {
+    auto& k = c();
+    std::vector<std::string> lines;
+    if (auto* breakView = k.pomodoroBreakView())
+        lines = onBar(quoted(breakView->stopButton()->title()));
+    else if (statusReachable())
+        lines = {"click-status-item right",
+                 "menu " + t("포모도로 타이머 중단", "Stop Pomodoro Timer")};
+    else {
+        if (!shown()) lines.push_back("reopen");
+        if (!k.pomodoroStatusPanel || !k.pomodoroStatusPanel->isVisible())
+            lines.push_back("click " + quoted(t("🍅 진행 상태", "🍅 Status")));
+        lines.push_back("pomodoro-panel stop");
+    }
+    lines.push_back("advance 0.3");
+    return lines;
 }
 
 // Every feature ended as a person would; then only what the person switched off is switched on.
@@ -327,14 +354,7 @@ int Run::endEverything() {
     if (!run(lines)) return kRefused;
     auto& k = c();
     if (k.isZenModeActive && !run({"key 53 global", "advance 0.3"})) return kRefused;
-    // A break covers the menu bar: its own Stop button ends the Pomodoro there.
-    if (auto* breakView = k.isPomodoroActive ? k.pomodoroBreakView() : nullptr) {
-        if (!run({"click " + quoted(breakView->stopButton()->title()), "advance 0.3"}))
-            return kRefused;
-    } else if (k.isPomodoroActive &&
-               !run({"click-status-item right",
-                     "menu " + (t("포모도로 타이머 중단", "Stop Pomodoro Timer")), "advance 0.3"}))
-        return kRefused;
+    if (k.isPomodoroActive && !run(stopPomodoro())) return kRefused;
     if (k.isRemoteStandbyActive && !run({"advance 2.5", "mouse-click physical", "advance 0.3"}))
         return kRefused;
     // No feature runs now: a display off that the person did not switch off was left so.

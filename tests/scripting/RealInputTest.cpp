@@ -102,6 +102,14 @@ TEST(RealInput, WhatAPersonCannotReachIsAnErrorNamingIt) {
             "설정\""),
         std::string::npos)
         << r.err;
+
+    // The menu bar under Zen's window: the status item cannot be clicked, the menu stays shut.
+    r = run("advance 1\nclick \"🧘♂️ 명상\"\nadvance 0.1\ntype \"명상 시간:\" 1\nadvance "
+            "0.3\n"
+            "click-status-item right\n");
+    EXPECT_NE(r.err.find("test.nls:6: the status item is covered by the zen window"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST(RealInput, ReturnPressesStartInTheSettingsPanelsAfterTypingAndAfterTab) {

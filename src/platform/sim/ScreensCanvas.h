@@ -32,6 +32,8 @@ class ScreensCanvas : public QWidget {
     // Where a person clicks the status item, and an item of the open menu by its title.
     std::optional<QRectF> statusItemPlace() const;
     std::optional<QRectF> menuItemPlace(const std::string& title) const;
+    // The program's window (its number) that takes a click at that point of the canvas, if any.
+    std::optional<int> placedWindowAt(QPointF pt) const;
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -54,7 +56,6 @@ class ScreensCanvas : public QWidget {
     Layout layout() const;
     bool pressedOnWindow_ = false;
     QRectF statusItemRect() const;
-    std::optional<int> placedWindowAt(QPointF pt) const;
     bool onAScreen(QPointF pt) const;
     std::optional<platform::Point> locationIn(int number, QPointF pt) const;
     bool coveredByView(const DisplayDescription& d) const;

@@ -1,3 +1,5 @@
+#include "backend/scripting/commands/SimulatorCommands.h"
+
 #include "backend/scripting/CommandTable.h"
 
 #include "backend/scripting/Arguments.h"
@@ -134,6 +136,26 @@ bool defaultOutputCommand(CommandCall& call) {
     return choose(choice, index, "the simulator's sound choice", call.error);
 }
 
+} // namespace
+
+std::string whyStatusItemUnreachable(Session& session) {
+    auto* canvas = shownSimulator(session).canvas();
+    const auto place = canvas->statusItemPlace();
+    if (!place) return "there is no status item";
+    std::string why = hands::whyUnreachable(canvas, place->center(), "the status item");
+    if (!why.empty()) return why;
+    // The program's screen-covering windows lie above the menu bar: the click would land there.
+    if (auto number = canvas->placedWindowAt(place->center())) {
+        std::string kind = "a";
+        for (const auto& w : session.mac().windowServer().windows())
+            if (w.number == *number) kind = "the " + w.window.kind;
+        return "the status item is covered by " + kind + " window";
+    }
+    return {};
+}
+
+namespace {
+
 bool clickStatusItemCommand(CommandCall& call) {
     Qt::MouseButton button = Qt::LeftButton;
     Qt::KeyboardModifiers modifiers;
@@ -145,23 +167,10 @@ bool clickStatusItemCommand(CommandCall& call) {
         call.error = "click-status-item takes left, right or control";
         return false;
     }
-    auto* canvas = shownSimulator(call.session).canvas();
-    const auto place = canvas->statusItemPlace();
-    if (!place) {
-        call.error = "there is no status item";
-        return false;
-    }
-    call.error = hands::whyUnreachable(canvas, place->center(), "the status item");
+    call.error = whyStatusItemUnreachable(call.session);
     if (!call.error.empty()) return false;
-    // The program's screen-covering windows lie above the menu bar: the click would land there.
-    if (auto number = canvas->placedWindowAt(place->center())) {
-        std::string kind = "a";
-        for (const auto& w : call.session.mac().windowServer().windows())
-            if (w.number == *number) kind = "the " + w.window.kind;
-        call.error = "the status item is covered by " + kind + " window";
-        return false;
-    }
-    hands::click(canvas, place->center(), button, modifiers);
+    auto* canvas = shownSimulator(call.session).canvas();
+    hands::click(canvas, canvas->statusItemPlace()->center(), button, modifiers);
     return true;
 }
 
