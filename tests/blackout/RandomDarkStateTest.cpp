@@ -10,6 +10,7 @@
 #include "appkit/Slider.h"
 #include "appkit/ViewLookup.h"
 #include "appkit/Window.h"
+#include "backend/scripting/Hands.h"
 #include "backend/scripting/ScriptDriver.h"
 #include "backend/scripting/Session.h"
 #include "backend/scripting/commands/SimulatorCommands.h"
@@ -127,6 +128,24 @@ class Run {
     static std::vector<std::string> onBar(const std::string& title) {
         return {"move-mouse-window zen", "advance 0.3", "click " + title};
     }
+    // Whether the program's screen-covering window holding view is the front one on its screen.
+    bool inFront(QWidget* view) {
+        auto& server = mac().windowServer();
+        for (const auto& entry : server.windows()) {
+            if (entry.window.content.data() != view) continue;
+            const auto& f = entry.window.frame;
+            const auto front = server.windowAt({f.x + f.width / 2, f.y + f.height / 2}, true);
+            return front && *front == entry.number;
+        }
+        return false;
+    }
+    // Whether the open status panel's buttons can be clicked (another window may cover it).
+    bool panelReachable() {
+        auto* panel = c().pomodoroStatusPanel.get();
+        if (!panel || !panel->isVisible()) return false;
+        auto* b = panel->pauseButton();
+        return scripting::hands::whyUnreachable(b, QRectF(b->rect()).center(), "pause").empty();
+    }
     // The Pomodoro stopped wherever a person can reach a Stop now.
     std::vector<std::string> stopPomodoro();
     bool online(DisplayID id) {
@@ -197,10 +216,10 @@ std::vector<std::string> Run::next() {
         return {"click " + quoted(t("🧘♂️ 명상", "🧘♂️ Zen")),
                 "type " + quoted(t("명상 시간:", "Zen duration:")) + " 1"};
     case 1:
-        if (zenView) return onBar(title(zenView->pauseButton()));
+        if (zenView && inFront(zenView)) return onBar(title(zenView->pauseButton()));
         break;
     case 2:
-        if (zenView) return onBar(title(zenView->stopButton()));
+        if (zenView && inFront(zenView)) return onBar(title(zenView->stopButton()));
         break;
     case 3:
         if (k.isPomodoroActive || !shown()) break;
@@ -209,18 +228,22 @@ std::vector<std::string> Run::next() {
                 "click " + quoted(t("🍅 포모도로", "🍅 Pomodoro")),
                 "type " + quoted(t("집중 시간:", "Focus duration:")) + " 1"};
     case 4:
-        if (breakView) return onBar(title(breakView->skipButton()));
+        if (breakView && inFront(breakView)) return onBar(title(breakView->skipButton()));
         break;
     case 5:
     case 28: {
         if (!k.isPomodoroActive || (!panelOpen && !shown())) break;
         std::vector<std::string> lines;
-        if (!panelOpen) lines.push_back("click " + quoted(t("🍅 진행 상태", "🍅 Status")));
+        // The Status button opens the panel, or brings it back in front of the control window.
+        if (!panelReachable()) {
+            if (!shown()) break;
+            lines.push_back("click " + quoted(t("🍅 진행 상태", "🍅 Status")));
+        }
         lines.push_back(kind == 5 ? "pomodoro-panel pause" : "pomodoro-panel stop");
         return lines;
     }
     case 6:
-        if (breakView) return onBar(title(breakView->pauseButton()));
+        if (breakView && inFront(breakView)) return onBar(title(breakView->pauseButton()));
         break;
     case 7:
         if (!k.isPomodoroActive || breakTime || k.isShowingStopAlert || k.isZenModeActive) break;
@@ -323,15 +346,14 @@ std::vector<std::string> Run::next() {
 std::vector<std::string> Run::stopPomodoro() {
     auto& k = c();
     std::vector<std::string> lines;
-    if (auto* breakView = k.pomodoroBreakView())
+    if (auto* breakView = k.pomodoroBreakView(); breakView && inFront(breakView))
         lines = onBar(quoted(breakView->stopButton()->title()));
     else if (statusReachable())
         lines = {"click-status-item right",
                  "menu " + t("포모도로 타이머 중단", "Stop Pomodoro Timer")};
     else {
         if (!shown()) lines.push_back("reopen");
-        if (!k.pomodoroStatusPanel || !k.pomodoroStatusPanel->isVisible())
-            lines.push_back("click " + quoted(t("🍅 진행 상태", "🍅 Status")));
+        if (!panelReachable()) lines.push_back("click " + quoted(t("🍅 진행 상태", "🍅 Status")));
         lines.push_back("pomodoro-panel stop");
     }
     lines.push_back("advance 0.3");
