@@ -37,7 +37,13 @@ std::optional<int> readEarlyArguments(int argc, char** argv, EarlyArguments& ear
         const bool withValue =
             name == "--machine" || name == "--profile" || name == "--script" || name == "--tour";
         if (withValue) {
-            if (name == a) ++i; // its value follows
+            if (name != a) continue;
+            // Its value follows; a missing one is our usage error, not Qt's.
+            if (i + 1 >= argc) {
+                std::cerr << "nightlid: " << a << " needs a value; see nightlid --help\n";
+                return 2;
+            }
+            ++i;
             continue;
         }
         if (name == "--log" || name == "--help-script" || name == "--virtual-mac" ||

@@ -236,7 +236,7 @@ class BlackoutController {
     void syncAudioOutputDeviceUI();
     void installAudioOutputListener();
 
-    // --- Global hotkeys: one combination per display, stored under its name ---
+    // --- Global hotkeys: one combination per display, stored under its ID and its name ---
     struct Hotkey {
         uint16_t code;
         uint32_t modifiers; // Carbon mask
@@ -246,7 +246,12 @@ class BlackoutController {
     std::map<DisplayID, Hotkey> heldHotkeys;                    // what each of those holds
     std::map<DisplayID, std::pair<Hotkey, int>> refusedHotkeys; // with the status refusing it
     std::optional<uint64_t> hotkeyHandlerRef;
+    // A display's own stored combination, else its name's when it is the first connected
+    // display of that name, else its default.
     std::optional<Hotkey> hotkey(const ControlledDisplay& display) const;
+    bool holdsNameHotkey(const ControlledDisplay& display) const;
+    // A recorded combination, under the display's ID and, when they are its own, its name.
+    void storeHotkey(const ControlledDisplay& display, Hotkey combination);
     std::optional<Hotkey> defaultHotkey(const ControlledDisplay& display) const;
     // What a display's pill shows: what it holds, a refused combination marked as refused.
     std::string hotkeyPillTitle(const ControlledDisplay& display) const;
@@ -295,8 +300,12 @@ class BlackoutController {
     // The card follows the limit file whenever it refreshes: it never shows a limit nobody
     // enforces.
     void syncChargeLimitWithFile();
-    // Writes what the card shows; false (said in an alert, the card back to the file) on failure.
+    // Writes what the card shows, or the limit given; false (said in an alert, the card back to
+    // the file) on failure.
     bool updateHelperLimit();
+    bool updateHelperLimit(int limit);
+    // A switch-on or switch-off is under way: its alerts are open, the file not written yet.
+    bool chargeLimitChanging = false;
     bool isHelperInstalled();
     bool installHelper();
     void checkMacOSOptimizedCharging();
@@ -483,6 +492,8 @@ class BlackoutController {
     // --- The control window ---
     QPointer<QScrollArea> mainScrollView;
     void showControlWindow();
+    // A visible window rebuilt in its place, for a list of displays that changed.
+    void rebuildShownControlWindow();
     void adjustWindowHeight(bool animated = false);
     // The pieces of showControlWindow: the displays it shows, their column, the window.
     std::vector<ControlledDisplay> windowDisplays();

@@ -89,10 +89,14 @@ void BlackoutController::loadBrightnessValues() {
         // Named copies: a lambda below captures them.
         const int tag = entry.first;
         const ControlledDisplay display = entry.second;
-        // The name's stored value belongs to this display only while no twin is connected.
+        // The name's stored value belongs to this display only while no twin is connected, and
+        // only stands in for nothing known of its own (a twin unplugged meanwhile may have
+        // written it last).
+        const bool ownKnown = valueOr(lastKnownBrightnesses, display.id, 0.0f) > kNearZero;
         const float stored =
-            hasTwin(display) ? 0.0f
-                             : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
+            hasTwin(display) || ownKnown
+                ? 0.0f
+                : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
         auto* content = controlWindow ? controlWindow->contentView() : nullptr;
 
         if (poweredOffBrightnesses.count(display.id)) {

@@ -123,6 +123,15 @@ void BlackoutController::showControlWindow() {
     });
 }
 
+void BlackoutController::rebuildShownControlWindow() {
+    // A closed window is built anew when it opens again.
+    if (!controlWindow || !controlWindow->isVisible()) return;
+    if (isRecordingHotkey) exitHotkeyRecording(true);
+    if (syncTimer) syncTimer->invalidate();
+    controlWindow->orderOut();
+    showControlWindow();
+}
+
 std::vector<ControlledDisplay> BlackoutController::windowDisplays() {
     // The online displays, and the switched-off ones that left the registry with them.
     displayEngine.refreshDisplays();

@@ -88,6 +88,11 @@ void Button::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
+void Button::setKeyEquivalent(const std::string& key) {
+    keyEquivalent_ = key;
+    if (auto* push = qobject_cast<QPushButton*>(control_)) push->setDefault(key == "\r");
+}
+
 void Button::performClick() {
     if (!isEnabled()) return;
     control_->click();

@@ -47,6 +47,10 @@ class Button : public QWidget {
     bool isBordered() const { return bordered_; }
     void setAccessibilityLabel(const std::string& label) { accessibilityLabel_ = label; }
     const std::string& accessibilityLabel() const { return accessibilityLabel_; }
+    // The key that presses the button wherever the focus is in its window ("\r" for Return: the
+    // window's default button, drawn as such).
+    void setKeyEquivalent(const std::string& key);
+    const std::string& keyEquivalent() const { return keyEquivalent_; }
 
     // A click as the user makes it: a checkbox flips first, then the action runs.
     // A disabled button does nothing.
@@ -69,6 +73,7 @@ class Button : public QWidget {
     std::optional<Image> image_;
     bool bordered_ = true;
     std::string accessibilityLabel_;
+    std::string keyEquivalent_;
 };
 
 } // namespace appkit

@@ -31,16 +31,42 @@ class TrackSlider : public QSlider {
         setFocusPolicy(Qt::TabFocus);
     }
 
+    // The step whose knob centre is at x, and the knob centre of a step: to the fraction of a
+    // point the pointer gives (a trackpad's positions are finer than a pixel).
+    int stepAt(double x) const {
+        const double knob = handleRect().width(), span = width() - knob;
+        if (span <= 0 || maximum() <= minimum()) return minimum();
+        const double ratio = std::clamp((x - knob / 2) / span, 0.0, 1.0);
+        return minimum() + int(std::lround(ratio * (maximum() - minimum())));
+    }
+    double centreOf(int step) const {
+        const double knob = handleRect().width(), span = width() - knob;
+        if (maximum() <= minimum()) return knob / 2;
+        return knob / 2 + span * double(step - minimum()) / double(maximum() - minimum());
+    }
+    double knobY() const {
+        const QRect handle = handleRect();
+        return handle.y() + handle.height() / 2.0;
+    }
+
   protected:
     // A click on the track takes the knob there, and the drag goes on from it.
     void mousePressEvent(QMouseEvent* event) override {
-        const QRect handle = handleRect();
-        const int x = int(event->position().x());
-        if (event->button() == Qt::LeftButton && isEnabled() &&
-            !handle.contains(event->position().toPoint()))
-            setSliderPosition(QStyle::sliderValueFromPosition(
-                minimum(), maximum(), x - handle.width() / 2, width() - handle.width()));
+        const double x = event->position().x();
+        if (event->button() == Qt::LeftButton && isEnabled()) {
+            if (!handleRect().contains(event->position().toPoint())) setSliderPosition(stepAt(x));
+            grab_ = x - centreOf(sliderPosition());
+        }
         QSlider::mousePressEvent(event);
+    }
+    // The knob follows the pointer where it holds it.
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!isSliderDown()) {
+            QSlider::mouseMoveEvent(event);
+            return;
+        }
+        event->accept();
+        setSliderPosition(stepAt(event->position().x() - grab_));
     }
 
     void paintEvent(QPaintEvent*) override {
@@ -94,6 +120,7 @@ class TrackSlider : public QSlider {
     }
 
   private:
+    double grab_ = 0;
     QRect handleRect() const {
         QStyleOptionSlider option;
         initStyleOption(&option);
@@ -155,6 +182,18 @@ void Slider::syncControl() {
     const double span = max_ - min_;
     control_->setValue(span > 0 ? int(std::lround((value_ - min_) / span * kSteps)) : 0);
     syncing_ = false;
+}
+
+QPointF Slider::knobCentre() const {
+    return knobCentreFor(value_);
+}
+
+QPointF Slider::knobCentreFor(double value) const {
+    auto* track = static_cast<TrackSlider*>(control_);
+    const double span = max_ - min_;
+    const double ratio = span > 0 ? (clampValue(value, min_, max_) - min_) / span : 0;
+    const int step = int(std::lround(ratio * kSteps));
+    return QPointF(track->pos()) + QPointF(track->centreOf(step), track->knobY());
 }
 
 void Slider::performDrag(double value) {

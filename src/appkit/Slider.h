@@ -4,6 +4,7 @@
 
 #include "appkit/ViewLookup.h"
 
+#include <QPointF>
 #include <QWidget>
 
 #include <functional>
@@ -38,6 +39,10 @@ class Slider : public QWidget {
 
     // The user moving the knob to a value; nothing when disabled.
     void performDrag(double value);
+    // Where the knob's middle is now, and where it is at a value, in this view's coordinates:
+    // where the pointer takes hold of it and where it lets go for that value.
+    QPointF knobCentre() const;
+    QPointF knobCentreFor(double value) const;
 
   private:
     static constexpr int kSteps = 1000;

@@ -1,5 +1,7 @@
 #include "appkit/Window.h"
+#include "appkit/Button.h"
 #include "appkit/Colors.h"
+#include "appkit/ViewLookup.h"
 
 #include "platform/WindowServer.h"
 
@@ -10,14 +12,47 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMoveEvent>
+#include <QPaintEvent>
 #include <QScreen>
+#include <QShowEvent>
 #include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace appkit {
+
+namespace {
+
+// Where the platform keeps ordinary windows, title bars included (empty when it does not say:
+// the system keeps them on the screen itself).
+QRect usableArea() {
+    if (auto* server = platform::current().windowServer)
+        if (auto area = server->ordinaryWindowArea(); area && area->height > 100)
+            return QRect(int(area->x), int(area->y), int(area->width), int(area->height));
+    return {};
+}
+
+// Moves the frame, title bar included, into the usable area: its top edge never above the area,
+// and, when wholly is set, the rest of it inside too where it fits (a person may still drag a
+// window partly out sideways or down, never its title bar up and out of reach).
+void keepInside(QWidget& frame, bool wholly) {
+    const QRect area = usableArea();
+    if (area.isEmpty() || !frame.isVisible()) return;
+    const QRect outer = frame.frameGeometry();
+    QPoint to = outer.topLeft();
+    if (wholly) {
+        if (outer.right() > area.right()) to.rx() -= outer.right() - area.right();
+        if (outer.bottom() > area.bottom()) to.ry() -= outer.bottom() - area.bottom();
+        to.setX(std::max(to.x(), area.left()));
+    }
+    to.setY(std::max(to.y(), area.top()));
+    if (to != outer.topLeft()) frame.move(to);
+}
+
+} // namespace
 
 // The top-level widget; a close from the window's title bar runs the same path as close().
 class Window::Frame : public QWidget {
@@ -31,6 +66,7 @@ class Window::Frame : public QWidget {
     }
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
+        if (event->type() == QEvent::ActivationChange && isActiveWindow()) keepInside(*this, false);
         if (event->type() != QEvent::WindowStateChange) return;
         const bool minimized = isMinimized();
         if (minimized && !wasMinimized_) {
@@ -43,12 +79,44 @@ class Window::Frame : public QWidget {
     }
     void moveEvent(QMoveEvent* event) override {
         QWidget::moveEvent(event);
+        // A window manager places a new window's frame once it has decorated it: a place kept
+        // for the content may have put the title bar above the area.
+        keepInside(*this, false);
         owner_.notify(Notification::didMove);
+    }
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        keepInside(*this, true);
+        placementUnchecked_ = true;
+    }
+    // A window manager may place a new window by its content (static gravity) and only then
+    // decorate it: the title bar's height is known once it is shown on the screen, so the frame
+    // is looked at again then, after this paint.
+    void paintEvent(QPaintEvent* event) override {
+        QWidget::paintEvent(event);
+        if (!placementUnchecked_) return;
+        placementUnchecked_ = false;
+        QMetaObject::invokeMethod(
+            this, [this] { keepInside(*this, false); }, Qt::QueuedConnection);
+    }
+    // What the focused view leaves of Return (a field ends its editing and passes it on) goes
+    // to the window's default button, wherever the focus is.
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (isReturn && !event->isAutoRepeat())
+            for (auto* button : subviews<Button>(this))
+                if (button->keyEquivalent() == "\r" && button->isVisible() && button->isEnabled()) {
+                    event->accept();
+                    button->performClick();
+                    return;
+                }
+        QWidget::keyPressEvent(event);
     }
 
   private:
     Window& owner_;
     bool wasMinimized_ = false;
+    bool placementUnchecked_ = false;
 };
 
 namespace {
@@ -191,11 +259,18 @@ void Window::deminiaturize() {
 }
 
 void Window::setFrameHeight(int height) {
-    const QSize size(frame_->width(), fitRoom(height));
+    int room = fitRoom(height);
+    // The title bar the window manager adds takes its part of the room.
+    if (const QRect area = usableArea(); !area.isEmpty() && frame_->isVisible())
+        room =
+            std::min(room, area.height() - (frame_->frameGeometry().height() - frame_->height()));
+    const QSize size(frame_->width(), std::max(room, 1));
     if (style_.resizable)
         frame_->resize(size);
     else
         frame_->setFixedSize(size);
+    // A window grown downwards moves up rather than run off the bottom.
+    keepInside(*frame_, true);
 }
 
 int Window::frameHeight() const {
@@ -208,6 +283,7 @@ QPoint Window::topLeft() const {
 
 void Window::moveTopLeft(QPoint point) {
     frame_->move(point);
+    keepInside(*frame_, true);
 }
 
 bool Window::isVisible() const {

@@ -86,6 +86,10 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
         poweredOffBrightnesses.erase(display.id);
         releaseWhileUnplugged(display.id, {darkOff});
         updatePowerButton(display, false);
+        // It was listed only because it was off: the window drops its tile and card now.
+        platform::mainQueue().async([] {
+            if (hasShared()) shared().rebuildShownControlWindow();
+        });
         return;
     }
     poweredOffBrightnesses.erase(display.id);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -36,6 +37,13 @@ void BlackoutController::recoverFromUncleanExit() {
         if (!atLaunch && recoveryJournal->isHeld(entry.id)) continue;
         owed[entry.id] = std::max(owed[entry.id], entry.brightness);
     }
+    // A black table belongs to a switch-off alone: a display that went away switched off and is
+    // back, no longer off, gets its own table again, whatever feature still holds it dark.
+    std::vector<DisplayID> blackened;
+    for (const auto& [id, table] : originalGammaTables)
+        if (!poweredOffBrightnesses.count(id) && isConnected(id)) blackened.push_back(id);
+    for (auto id : blackened)
+        restoreDisplayViaGamma(id);
     const bool damaged = atLaunch && recoveryJournal->wasDamaged();
     if (damaged) damagedJournalFallback = true;
     const bool keyboards = atLaunch && !recoveryJournal->keyboards().empty();

@@ -87,10 +87,7 @@ BlackoutController::handleHotkeyRecordingEvent(const platform::Event& event) {
             if (held.option) mask += 2048;
             if (held.control) mask += 4096;
             if (held.shift) mask += 512;
-            auto& defaults = *platform::current().defaults;
-            defaults.set("hotkeyCode." + display->name, int64_t(event.keyCode));
-            defaults.set("hotkeyModifiers." + display->name, int64_t(mask));
-            defaults.synchronize();
+            storeHotkey(*display, Hotkey{event.keyCode, mask});
             exitHotkeyRecording(false);
         }
         return std::nullopt;

@@ -40,19 +40,58 @@ std::string modifiersKey(const ControlledDisplay& display) {
     return "hotkeyModifiers." + display.name;
 }
 
+// A display's own keys: two monitors of one model share a name, never an ID.
+std::string ownCodeKey(const ControlledDisplay& display) {
+    return "hotkeyCode_" + std::to_string(display.id);
+}
+
+std::string ownModifiersKey(const ControlledDisplay& display) {
+    return "hotkeyModifiers_" + std::to_string(display.id);
+}
+
+// A missing key, not 0, means nothing stored (0 is the A key). A pair that no key could have
+// produced, or one without a modifier (a bare key held system-wide), counts as nothing stored.
+std::optional<BlackoutController::Hotkey> storedHotkey(const std::string& codeName,
+                                                       const std::string& modifiersName) {
+    auto& defaults = *platform::current().defaults;
+    const auto code = storedInteger(defaults, codeName);
+    const auto modifiers = storedInteger(defaults, modifiersName);
+    const bool fits = code && modifiers && *code >= 0 && *code <= 0xFFFF && *modifiers >= 0 &&
+                      *modifiers <= 0xFFFFFFFF && (*modifiers & kAnyModifier) != 0;
+    if (!fits) return std::nullopt;
+    return BlackoutController::Hotkey{uint16_t(*code), uint32_t(*modifiers)};
+}
+
 } // namespace
 
 std::optional<BlackoutController::Hotkey>
 BlackoutController::hotkey(const ControlledDisplay& display) const {
-    auto& defaults = *platform::current().defaults;
-    const auto code = storedInteger(defaults, codeKey(display));
-    const auto modifiers = storedInteger(defaults, modifiersKey(display));
-    // A missing key, not 0, means nothing stored (0 is the A key). A pair that no key could have
-    // produced, or one without a modifier (a bare key held system-wide), counts as nothing stored.
-    const bool fits = code && modifiers && *code >= 0 && *code <= 0xFFFF && *modifiers >= 0 &&
-                      *modifiers <= 0xFFFFFFFF && (*modifiers & kAnyModifier) != 0;
-    if (fits) return Hotkey{uint16_t(*code), uint32_t(*modifiers)};
+    if (auto own = storedHotkey(ownCodeKey(display), ownModifiersKey(display))) return own;
+    if (holdsNameHotkey(display))
+        if (auto named = storedHotkey(codeKey(display), modifiersKey(display))) return named;
     return defaultHotkey(display);
+}
+
+bool BlackoutController::holdsNameHotkey(const ControlledDisplay& display) const {
+    // The keys under a name (all there was before each display had its own) belong to the
+    // connected display of that name with the lowest ID, so its twins keep their defaults.
+    return std::none_of(displayEngine.displays.begin(), displayEngine.displays.end(),
+                        [&](const ControlledDisplay& other) {
+                            return other.name == display.name && other.id < display.id;
+                        });
+}
+
+void BlackoutController::storeHotkey(const ControlledDisplay& display, Hotkey combination) {
+    auto& defaults = *platform::current().defaults;
+    defaults.set(ownCodeKey(display), int64_t(combination.code));
+    defaults.set(ownModifiersKey(display), int64_t(combination.modifiers));
+    // Also under the name when the name's keys are this display's: they follow it to another
+    // port (a new ID), and an older build reads them.
+    if (holdsNameHotkey(display)) {
+        defaults.set(codeKey(display), int64_t(combination.code));
+        defaults.set(modifiersKey(display), int64_t(combination.modifiers));
+    }
+    defaults.synchronize();
 }
 
 std::optional<BlackoutController::Hotkey>

@@ -7,6 +7,9 @@
 #include "platform/Platform.h"
 #include "ui/StyledPopUpButton.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 constexpr uint32_t kMaxOnlineDisplays = 16;
@@ -70,16 +73,22 @@ void BlackoutController::changeDisplayMode(DisplayID id, int choice) {
     switch (choice) {
     case 0:
         if (displays->mirrorsDisplay(id) != 0) {
-            // A mirror shares its master's place: it takes the origin, and the others move right
-            // by its width so nothing overlaps it.
+            // A mirror shares its master's place: it takes the origin, and the rest of the
+            // desktop moves as one to its right, so nothing overlaps it (one shifted by its width
+            // alone may still overlap it: a display left of the old main one).
             const auto own = displays->bounds(id);
+            std::optional<double> leftmost;
+            for (auto other : online)
+                if (other != id && displays->mirrorsDisplay(other) == 0)
+                    leftmost = std::min(leftmost.value_or(displays->bounds(other).x),
+                                        displays->bounds(other).x);
             displays->configureDisplayMirrorOfDisplay(config, id, 0);
             displays->configureDisplayOrigin(config, id, 0, 0);
             for (auto other : online) {
                 if (other == id || displays->mirrorsDisplay(other) != 0) continue;
                 const auto b = displays->bounds(other);
-                displays->configureDisplayOrigin(config, other, int32_t(b.x + own.width),
-                                                 int32_t(b.y));
+                displays->configureDisplayOrigin(
+                    config, other, int32_t(b.x - leftmost.value_or(0) + own.width), int32_t(b.y));
             }
             break;
         }

@@ -191,7 +191,7 @@ appkit::StackView* PomodoroSettingsPanel::buildButtons(bool isEnglish) {
     auto* start = new appkit::Button(appkit::ButtonType::push, isEnglish ? "Start" : "시작");
     start->setAction([this](appkit::Button&) { startClicked(); });
     // Return starts, as the button's key equivalent.
-    if (auto* push = start->findChild<QPushButton*>()) push->setDefault(true);
+    start->setKeyEquivalent("\r");
     buttons->addArrangedSubview(cancel);
     buttons->addArrangedSubview(start);
     return buttons;

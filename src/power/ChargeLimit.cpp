@@ -96,7 +96,8 @@ std::optional<int> BlackoutController::readLimitFile() const {
 }
 
 void BlackoutController::syncChargeLimitWithFile() {
-    if (!chargeLimitCheckbox) return;
+    // While a switch-on waits on its alerts the file is about to change: the switch is the user's.
+    if (!chargeLimitCheckbox || chargeLimitChanging) return;
     const bool shownOn = chargeLimitCheckbox->state() == appkit::ControlState::on;
     const int enforced = readLimitFile().value_or(0);
     // A slider moved but not applied yet is the user's; only a different file is taken.
@@ -159,8 +160,13 @@ void BlackoutController::waitForHelperFolder() {
 
 bool BlackoutController::updateHelperLimit() {
     const bool on = chargeLimitCheckbox && chargeLimitCheckbox->state() == appkit::ControlState::on;
-    const int limit = on ? (chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80) : 0;
+    return updateHelperLimit(on ? (chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80)
+                                : 0);
+}
+
+bool BlackoutController::updateHelperLimit(int limit) {
     if (!writeLimitToFile(limit)) {
+        chargeLimitChanging = false;
         // Said, and the card goes back to what the helper still enforces.
         showAlert(t("충전 제한을 저장하지 못했습니다", "Charge Limit Not Saved"),
                   t("제한 파일을 쓸 수 없어 권한 대행 도구가 이전 설정을 유지합니다.",
@@ -238,10 +244,18 @@ void BlackoutController::checkMacOSOptimizedCharging() {
 void BlackoutController::chargeLimitToggled(appkit::Button& sender) {
     bool on = sender.state() == appkit::ControlState::on;
     if (chargeLimitSlider) chargeLimitSlider->setEnabled(on);
+    // What the user switched on is what gets written, however long the alerts stay open: the
+    // card refreshes meanwhile and must not take the switch back to the file it is replacing.
+    const int limit = on ? (chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80) : 0;
+    chargeLimitChanging = true;
+    struct Settled {
+        bool& changing;
+        ~Settled() { changing = false; }
+    } settled{chargeLimitChanging};
     if (!on) {
-        if (!updateHelperLimit()) return;
+        if (!updateHelperLimit(limit)) return;
     } else if (isHelperInstalled()) {
-        if (!updateHelperLimit()) return;
+        if (!updateHelperLimit(limit)) return;
         checkMacOSOptimizedCharging();
     } else {
         appkit::Alert alert;
@@ -255,7 +269,7 @@ void BlackoutController::chargeLimitToggled(appkit::Button& sender) {
         alert.addButton(t("취소", "Cancel"));
         if (alert.runModal() == 0 && installHelper()) {
             waitForHelperFolder();
-            if (!updateHelperLimit()) return;
+            if (!updateHelperLimit(limit)) return;
             checkMacOSOptimizedCharging();
         } else {
             sender.setState(appkit::ControlState::off);

@@ -83,7 +83,7 @@ ZenSettingsPanel::ZenSettingsPanel(std::function<void(int)> onStart, bool isEngl
     start->setContentTintColor(green(1));
     start->setAction([this](appkit::Button&) { startClicked(); });
     // Return starts, as the button's key equivalent.
-    if (auto* push = start->findChild<QPushButton*>()) push->setDefault(true);
+    start->setKeyEquivalent("\r");
     column->addArrangedSubview(start);
 
     setContentView(column);

@@ -97,6 +97,29 @@ TEST_F(PowerTest, EscapeEndsRemoteStandbyWholeAndQuittingEndsZen) {
     EXPECT_TRUE(c.recoveryJournal->empty()) << "nothing left for the next start";
 }
 
+TEST_F(PowerTest, AMonitorUnpluggedWhileOffAndBackDuringZenGetsItsOwnGammaBack) {
+    auto& c = controller();
+    c.startRemoteStandbyClicked(); // every display off, the monitors by a black gamma table too
+    advance(0.5);
+    ASSERT_EQ(gamma(2), "black");
+    c.startZenMode(1);
+    advance(0.5);
+    mac().unplug(2);
+    advance(3);
+    mac().input().clickInOtherApplication(0); // the person's click ends the standby
+    advance(0.5);
+    ASSERT_FALSE(c.isRemoteStandbyActive);
+    mac().plug(2); // back while Zen still holds it dark
+    advance(0.5);
+    EXPECT_EQ(gamma(2), "identity") << "no longer switched off: no black table";
+    advance(61, 0.5);
+    EXPECT_FALSE(c.isZenModeActive);
+    EXPECT_EQ(gamma(2), "identity");
+    EXPECT_EQ(luminance(2), 50);
+    EXPECT_TRUE(c.poweredOffBrightnesses.empty());
+    EXPECT_TRUE(c.recoveryJournal->empty());
+}
+
 TEST_F(AppTest, ADamagedJournalNeverLeavesADisplayDark) {
     const std::vector<std::pair<const char*, QByteArray>> journals = {
         {"truncated", R"({"displays":[{"id":"2","brightness":0.5)"},

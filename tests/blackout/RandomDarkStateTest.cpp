@@ -10,8 +10,10 @@
 #include "appkit/Slider.h"
 #include "appkit/ViewLookup.h"
 #include "appkit/Window.h"
+#include "backend/scripting/Hands.h"
 #include "backend/scripting/ScriptDriver.h"
 #include "backend/scripting/Session.h"
+#include "backend/scripting/commands/SimulatorCommands.h"
 #include "blackout/RecoveryJournal.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
@@ -118,6 +120,34 @@ class Run {
     std::string broken();
     void lookNow();
     bool shown() { return c().controlWindow && c().controlWindow->isVisible(); }
+    // Whether a person can click the status item now (a window may lie over the menu bar).
+    bool statusReachable() {
+        return mac().statusItem() && scripting::whyStatusItemUnreachable(*session_).empty();
+    }
+    // A button of the Zen or break bar: the mouse moved over the screen first brings the bar back.
+    static std::vector<std::string> onBar(const std::string& title) {
+        return {"move-mouse-window zen", "advance 0.3", "click " + title};
+    }
+    // Whether the program's screen-covering window holding view is the front one on its screen.
+    bool inFront(QWidget* view) {
+        auto& server = mac().windowServer();
+        for (const auto& entry : server.windows()) {
+            if (entry.window.content.data() != view) continue;
+            const auto& f = entry.window.frame;
+            const auto front = server.windowAt({f.x + f.width / 2, f.y + f.height / 2}, true);
+            return front && *front == entry.number;
+        }
+        return false;
+    }
+    // Whether the open status panel's buttons can be clicked (another window may cover it).
+    bool panelReachable() {
+        auto* panel = c().pomodoroStatusPanel.get();
+        if (!panel || !panel->isVisible()) return false;
+        auto* b = panel->pauseButton();
+        return scripting::hands::whyUnreachable(b, QRectF(b->rect()).center(), "pause").empty();
+    }
+    // The Pomodoro stopped wherever a person can reach a Stop now.
+    std::vector<std::string> stopPomodoro();
     bool online(DisplayID id) {
         auto ids = mac().onlineDisplays();
         return std::find(ids.begin(), ids.end(), id) != ids.end();
@@ -182,34 +212,38 @@ std::vector<std::string> Run::next() {
     switch (kind) {
     case 0:
         if (k.isZenModeActive || !shown()) break;
+        // Return, which ends typing, presses Start.
         return {"click " + quoted(t("🧘♂️ 명상", "🧘♂️ Zen")),
-                "type " + quoted(t("명상 시간:", "Zen duration:")) + " 1",
-                "click " + t("시작", "Start")};
+                "type " + quoted(t("명상 시간:", "Zen duration:")) + " 1"};
     case 1:
-        if (zenView) return {"click " + title(zenView->pauseButton())};
+        if (zenView && inFront(zenView)) return onBar(title(zenView->pauseButton()));
         break;
     case 2:
-        if (zenView) return {"click " + title(zenView->stopButton())};
+        if (zenView && inFront(zenView)) return onBar(title(zenView->stopButton()));
         break;
     case 3:
         if (k.isPomodoroActive || !shown()) break;
-        return {"click " + quoted(t("🍅 포모도로", "🍅 Pomodoro")),
-                "type " + quoted(t("집중 시간:", "Focus duration:")) + " 1",
-                "type " + quoted(t("휴식 시간:", "Break duration:")) + " 1", "type 3 2",
-                "click " + t("시작", "Start")};
+        // The panel shows the stored lengths; Return after the typed one presses Start.
+        return {"default pomodoroBreakValue 1", "default pomodoroRepeatValue 2",
+                "click " + quoted(t("🍅 포모도로", "🍅 Pomodoro")),
+                "type " + quoted(t("집중 시간:", "Focus duration:")) + " 1"};
     case 4:
-        if (breakView) return {"click " + title(breakView->skipButton())};
+        if (breakView && inFront(breakView)) return onBar(title(breakView->skipButton()));
         break;
     case 5:
     case 28: {
         if (!k.isPomodoroActive || (!panelOpen && !shown())) break;
         std::vector<std::string> lines;
-        if (!panelOpen) lines.push_back("click " + quoted(t("🍅 진행 상태", "🍅 Status")));
+        // The Status button opens the panel, or brings it back in front of the control window.
+        if (!panelReachable()) {
+            if (!shown()) break;
+            lines.push_back("click " + quoted(t("🍅 진행 상태", "🍅 Status")));
+        }
         lines.push_back(kind == 5 ? "pomodoro-panel pause" : "pomodoro-panel stop");
         return lines;
     }
     case 6:
-        if (breakView) return {"click " + title(breakView->pauseButton())};
+        if (breakView && inFront(breakView)) return onBar(title(breakView->pauseButton()));
         break;
     case 7:
         if (!k.isPomodoroActive || breakTime || k.isShowingStopAlert || k.isZenModeActive) break;
@@ -236,7 +270,7 @@ std::vector<std::string> Run::next() {
         return {"power-tile " + std::to_string(any)};
     case 13:
     case 23: {
-        if (mac().onlineDisplays().empty() || !mac().statusItem()) break;
+        if (mac().onlineDisplays().empty() || !statusReachable()) break;
         return {"click-status-item right",
                 "menu " + (kind == 13 ? t("수명 보호 모드 켜기", "Turn On Protector Mode")
                                       : t("검정 화면 해제", "Restore Screen"))};
@@ -302,11 +336,28 @@ std::vector<std::string> Run::next() {
     case 27:
         return {"wake"};
     case 29:
-        if (!k.isPomodoroActive || !mac().statusItem()) break;
+        if (!k.isPomodoroActive || !statusReachable()) break;
         return {"click-status-item right",
                 "menu " + (t("포모도로 타이머 중단", "Stop Pomodoro Timer"))};
     }
     return {};
+}
+
+std::vector<std::string> Run::stopPomodoro() {
+    auto& k = c();
+    std::vector<std::string> lines;
+    if (auto* breakView = k.pomodoroBreakView(); breakView && inFront(breakView))
+        lines = onBar(quoted(breakView->stopButton()->title()));
+    else if (statusReachable())
+        lines = {"click-status-item right",
+                 "menu " + t("포모도로 타이머 중단", "Stop Pomodoro Timer")};
+    else {
+        if (!shown()) lines.push_back("reopen");
+        if (!panelReachable()) lines.push_back("click " + quoted(t("🍅 진행 상태", "🍅 Status")));
+        lines.push_back("pomodoro-panel stop");
+    }
+    lines.push_back("advance 0.3");
+    return lines;
 }
 
 // Every feature ended as a person would; then only what the person switched off is switched on.
@@ -325,10 +376,7 @@ int Run::endEverything() {
     if (!run(lines)) return kRefused;
     auto& k = c();
     if (k.isZenModeActive && !run({"key 53 global", "advance 0.3"})) return kRefused;
-    if (k.isPomodoroActive &&
-        !run({"click-status-item right",
-              "menu " + (t("포모도로 타이머 중단", "Stop Pomodoro Timer")), "advance 0.3"}))
-        return kRefused;
+    if (k.isPomodoroActive && !run(stopPomodoro())) return kRefused;
     if (k.isRemoteStandbyActive && !run({"advance 2.5", "mouse-click physical", "advance 0.3"}))
         return kRefused;
     // No feature runs now: a display off that the person did not switch off was left so.

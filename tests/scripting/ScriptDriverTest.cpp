@@ -87,6 +87,9 @@ TEST(ScriptDriver, BadInputNamesTheLineAndSaysWhatWasExpected) {
         {"advance 1\ntype 9 5\n", "no window shows a field labelled \"9\" or an editable field"},
         {"advance 1\nclick \"🍅 포모도로\"\nadvance 0.1\ntype 4 5\n",
          "test.nls:4: no window shows a field labelled \"4\" or an editable field"},
+        {"advance 1\nzoom-screen 9\n", "test.nls:2: zoom-screen: display 9 is not connected"},
+        {"advance 1\nclick-status-item right\nmenu \"Quit Now\"\n",
+         "test.nls:3: the status menu has no item \"Quit Now\""},
     };
     for (const auto& c : cases) {
         auto r = run(c.script);
@@ -111,6 +114,11 @@ TEST(ScriptDriver, CommandsActAndTheStateShowsIt) {
 
     // A huge whole number is stored as a Float, never cast out of range.
     r = run("default big 1e300\ndefault count 42\nexpect /defaults/count 42\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    // A menu item's title in quotes, as every other command takes one.
+    r = run("advance 1\nclick-status-item right\nmenu \"수명 보호 모드 켜기\"\n"
+            "expect /isProtecting true\n");
     EXPECT_EQ(r.status, 0) << r.err;
 
     r = run("advance 1\nsystem-appearance dark\nstate\n");
@@ -171,7 +179,7 @@ TEST(ScriptDriver, TheWheelOverAnyControlScrollsTheWindowAndChangesNothingElse) 
     auto r = run("advance 1\nstate\n"
                  "wheel 4001 3\nwheel 1001 -2\nwheel 1002 5\nwheel \"사운드 출력 기기\" 2\n"
                  "wheel 5003 1\nwheel 3003 4\nadvance 1\nstate\n"
-                 "wheel 1000 -20\nadvance 1\nstate\n");
+                 "wheel 3003 -20\nadvance 1\nstate\n");
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<QJsonObject> states;
     std::istringstream lines(r.out);
@@ -199,6 +207,12 @@ TEST(ScriptDriver, TheWheelOverAnyControlScrollsTheWindowAndChangesNothingElse) 
     EXPECT_GT(at(states[1], {"controlWindow", "scrollY"}).toInt(), 0) << "scrolled down";
     EXPECT_EQ(at(states[2], {"controlWindow", "scrollY"}).toInt(), 0) << "and back to the top";
 
+    // The pointer rests only where the control is shown: the window is scrolled to it first.
+    r = run("advance 1\nwheel 3003 20\nwheel 1000 -1\n");
+    EXPECT_NE(r.err.find("test.nls:3: the slider 1000 is outside the visible part of its scroll "
+                         "view"),
+              std::string::npos)
+        << r.err;
     r = run("advance 1\nwheel 1001 0\n");
     EXPECT_NE(r.err.find("wheel takes a control's tag or title"), std::string::npos) << r.err;
     r = run("advance 1\nwheel nothing-here 2\n");

@@ -59,6 +59,7 @@ void registerDisplayModeCommands(CommandTable& table);
 void registerWindowCommands(CommandTable& table);
 void registerMachineEventCommands(CommandTable& table);
 void registerPanelCommands(CommandTable& table);
+void registerSimulatorCommands(CommandTable& table);
 // The fields of `state`.
 void registerStateFields(CommandTable& table);
 

@@ -1,9 +1,11 @@
 #include "backend/scripting/ScriptDriver.h"
 
 #include "app/BlackoutController.h"
+#include "appkit/SegmentedControl.h"
 #include "appkit/Window.h"
 #include "backend/scripting/Arguments.h"
 #include "backend/scripting/CommandTable.h"
+#include "backend/scripting/Controls.h"
 #include "backend/scripting/RunnerSupport.h"
 #include "backend/scripting/Session.h"
 #include "backend/scripting/StateReport.h"
@@ -24,6 +26,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
@@ -47,70 +50,6 @@ bool ScriptDriver::advanceCommand(CommandCall& call) {
         return false;
     }
     advance(*parsed);
-    return true;
-}
-
-bool ScriptDriver::clickStatusItemCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session_.mac();
-    auto item = mac.statusItem();
-    if (!item) {
-        error = "there is no status item";
-        return false;
-    }
-    platform::ModifierFlags mods;
-    platform::EventType type = platform::EventType::leftMouseUp;
-    if (rest == "right")
-        type = platform::EventType::rightMouseUp;
-    else if (rest == "control")
-        mods.control = true;
-    else if (rest != "left") {
-        error = "click-status-item takes left, right or control";
-        return false;
-    }
-    item->click(type, mods);
-    return true;
-}
-
-bool ScriptDriver::menuCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session_.mac();
-    auto item = mac.statusItem();
-    if (!item || !item->lastMenu() || !item->menuIsOpen()) {
-        error = "no status menu is open (click-status-item right first)";
-        return false;
-    }
-    auto menu = *item->lastMenu();
-    item->closeMenu();
-    for (const auto& entry : menu.items) {
-        if (entry.isSeparator || entry.title != rest) continue;
-        if (entry.action) entry.action();
-        settle(mac);
-        return true;
-    }
-    error = "the status menu has no item \"" + rest + "\"";
-    return false;
-}
-
-bool ScriptDriver::plugCommand(CommandCall& call) {
-    const std::string& cmd = call.cmd;
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session_.mac();
-    auto parsed = displayIDArg(rest);
-    if (!parsed) {
-        error = cmd + " needs a display ID";
-        return false;
-    }
-    const uint32_t id = *parsed;
-    bool ok = cmd == "plug" ? mac.plug(id) : mac.unplug(id);
-    if (!ok) {
-        error =
-            "display " + rest + (cmd == "plug" ? " cannot be plugged in" : " is not plugged in");
-        return false;
-    }
     return true;
 }
 
@@ -146,13 +85,6 @@ bool ScriptDriver::expectCommand(CommandCall& call) {
                 compact(wanted);
         return false;
     }
-    return true;
-}
-
-bool ScriptDriver::reopenCommand(CommandCall&) {
-    auto& mac = session_.mac();
-    mac.reopen();
-    settle(mac);
     return true;
 }
 
@@ -216,40 +148,18 @@ bool ScriptDriver::defaultCommand(CommandCall& call) {
     return true;
 }
 
-bool ScriptDriver::zoomScreenCommand(CommandCall& call) {
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto id = rest == "all" ? std::optional<platform::DisplayID>(0) : displayIDArg(rest);
-    if (!id) {
-        error = "zoom-screen takes a display ID or all";
-        return false;
-    }
-    if (zoomer_) zoomer_(*id);
-    return true;
-}
-
 bool ScriptDriver::screenshotCommand(CommandCall& call) {
-    const std::string& cmd = call.cmd;
     const std::string& rest = call.rest;
     std::string& error = call.error;
     if (rest.empty()) {
-        error = cmd + " needs a file name";
+        error = call.cmd + " needs a file name";
         return false;
     }
-    QImage image;
-    if (cmd == "screenshot") {
-        if (!shooter_) {
-            error = "no simulator window to take a screenshot of";
-            return false;
-        }
-        image = shooter_();
-    } else {
-        if (!BlackoutController::hasShared() || !BlackoutController::shared().controlWindow) {
-            error = "there is no control window";
-            return false;
-        }
-        image = BlackoutController::shared().controlWindow->snapshot();
+    if (!BlackoutController::hasShared() || !BlackoutController::shared().controlWindow) {
+        error = "there is no control window";
+        return false;
     }
+    const QImage image = BlackoutController::shared().controlWindow->snapshot();
     QFileInfo info(QString::fromStdString(rest));
     QDir().mkpath(info.absolutePath());
     if (!image.save(info.absoluteFilePath())) {
@@ -266,7 +176,16 @@ bool ScriptDriver::languageCommand(CommandCall& call) {
         error = "language takes ko or en";
         return false;
     }
-    // What choosing a segment of the control window's KO/EN control does.
+    // The control window's KO/EN segment, clicked; without the window, what it does.
+    const std::string segment = rest == "en" ? "EN" : "KO";
+    for (auto* window : programWindows())
+        for (auto* control : appkit::subviews<appkit::SegmentedControl>(window->widget()))
+            for (int i = 0; i < control->segmentCount(); ++i)
+                if (control->label(i) == segment && shownInWindow(control)) {
+                    for (auto* b : control->findChildren<QPushButton*>())
+                        if (b->text().toStdString() == segment)
+                            return clickControl(b, "the segment " + segment, error);
+                }
     BlackoutController::shared().languageChanged(rest == "en" ? 1 : 0);
     return true;
 }

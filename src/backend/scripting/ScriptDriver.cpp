@@ -4,6 +4,7 @@
 #include "appkit/Window.h"
 #include "backend/scripting/Arguments.h"
 #include "backend/scripting/CommandTable.h"
+#include "backend/scripting/Controls.h"
 #include "backend/scripting/RunnerSupport.h"
 #include "backend/scripting/Session.h"
 #include "backend/scripting/StateReport.h"
@@ -18,10 +19,15 @@
 #include "platform/SerialQueue.h"
 #include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
+#include "platform/sim/AlertDialog.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimPrivileges.h"
 #include "platform/sim/SimStatusItem.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -59,13 +65,6 @@ struct OwnCommands {
 const OwnCommand OwnCommands::table[] = {
     {"advance", "SECONDS", "runs everything due in that much virtual time",
      &ScriptDriver::advanceCommand},
-    {"click-status-item", "left|right|control",
-     "clicks the status item (control = left click with Control held)",
-     &ScriptDriver::clickStatusItemCommand},
-    {"menu", "TITLE", "chooses an item of the open status menu by its title",
-     &ScriptDriver::menuCommand},
-    {"plug", "ID", "plugs a display in or unplugs it", &ScriptDriver::plugCommand},
-    {"unplug", "ID", "plugs a display in or unplugs it", &ScriptDriver::plugCommand},
     {"state", "",
      "prints the state as one JSON line: the fields listed under \"State fields\" below",
      &ScriptDriver::stateCommand},
@@ -74,34 +73,27 @@ const OwnCommand OwnCommands::table[] = {
      "negative index counts from the end, `/log/-1` is the last line; quote a path with spaces) "
      "equals VALUE (JSON; a bare word is a string)",
      &ScriptDriver::expectCommand},
-    {"reopen", "",
-     "the person opens Nightlid again while it runs (from Finder or the Dock): the delegate's "
-     "reopen shows the control window",
-     &ScriptDriver::reopenCommand},
     {"expect-log", "TEXT",
      "fails unless a log line written since the program started holds TEXT (quotes around it are "
      "dropped)",
      &ScriptDriver::expectLogCommand},
     {"default", "KEY VALUE", "stores a user default (JSON value; `null` removes it)",
      &ScriptDriver::defaultCommand},
-    {"zoom-screen", "ID|all",
-     "shows one screen alone in the simulator window, or all of them again",
-     &ScriptDriver::zoomScreenCommand},
-    {"screenshot", "FILE", "saves the simulator window as PNG", &ScriptDriver::screenshotCommand},
     {"screenshot-control-window", "FILE", "saves the control window as PNG",
      &ScriptDriver::screenshotCommand},
     {"language", "ko|en",
-     "switches the interface language as the control window's KO/EN control does",
+     "clicks the KO or EN segment of the control window's language control (without the window "
+     "shown, switches the language as that control does)",
      &ScriptDriver::languageCommand},
     {"admin-prompt", "accept|cancel",
-     "answers the system's administrator (password) prompt; like `alert`, it is the line after "
-     "the one that opened the prompt",
+     "clicks Allow or Cancel in the system's administrator (password) prompt; like `alert`, it is "
+     "the line after the one that opened the prompt",
      &ScriptDriver::adminPromptCommand},
     {"alert", "BUTTON",
-     "answers the open alert with that button (before it, `popup ITEM` and `click TITLE` change "
-     "the alert's pop-up and checkbox): an alert runs a nested loop in which the script goes on, "
-     "so the line after the one that opened it answers it; a script that ends with an alert open "
-     "fails",
+     "clicks that button of the open alert (before it, `popup ITEM` and `click TITLE` work the "
+     "alert's pop-up and checkbox the same way): an alert runs a nested loop in which the script "
+     "goes on, so the line after the one that opened it answers it; a script that ends with an "
+     "alert open fails",
      &ScriptDriver::alertCommand},
     {"crash", "[SECONDS]",
      "kills the process with SIGKILL, as a crash would, at once or SECONDS of virtual time later "
@@ -131,6 +123,7 @@ ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& er
     registerWindowCommands(table_);
     registerMachineEventCommands(table_);
     registerPanelCommands(table_);
+    registerSimulatorCommands(table_);
     registerStateFields(table_);
 }
 
@@ -163,7 +156,7 @@ int ScriptDriver::runText(const std::string& text, const std::string& sourceName
     session_.mac().alerts().setPresenter(
         [this](platform::AlertRequest& request) { return answerAlert(request); });
     session_.mac().privileges().setPromptPresenter(
-        [this](const std::string&) { return answerAdminPrompt(); });
+        [this](const std::string& message) { return answerAdminPrompt(message); });
     while (step()) {
     }
     session_.mac().alerts().setPresenter(nullptr);
@@ -217,55 +210,77 @@ bool ScriptDriver::runUntilAnswered(
 }
 
 int ScriptDriver::answerAlert(platform::AlertRequest& request) {
-    const std::string& title = request.messageText;
-    const auto titles = request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
-    int answer = 0;
+    // The alert as a dialog in front of the program's windows: its pop-up, checkbox and buttons
+    // are worked with the mouse and keys like any other control.
+    sim::AlertDialog dialog(request);
+    dialog.show();
+    QCoreApplication::sendPostedEvents();
+    const std::string title = request.messageText;
     runUntilAnswered(
         "the alert \"" + title + "\"", [&](const std::string& cmd, const std::string& named) {
-            if (auto& a = request.accessory; a && (cmd == "popup" || cmd == "click")) {
-                auto item = std::find(a->popUpItems.begin(), a->popUpItems.end(), named);
-                if (cmd == "popup" && item != a->popUpItems.end()) {
-                    a->selectedItem = int(item - a->popUpItems.begin());
+            std::string error;
+            if (cmd == "popup" && dialog.popUp()) {
+                const int index = dialog.popUp()->findText(QString::fromStdString(named));
+                if (index >= 0) {
                     ++next_;
-                    return false;
-                }
-                if (cmd == "click" && !a->checkboxTitle.empty() && named == a->checkboxTitle) {
-                    a->checkboxOn = !a->checkboxOn;
-                    ++next_;
+                    if (!chooseItem(dialog.popUp(), index, "the alert's pop-up", error))
+                        fail(error);
                     return false;
                 }
             }
+            if (cmd == "click" && dialog.checkbox() &&
+                dialog.checkbox()->text().toStdString() == named) {
+                ++next_;
+                if (!clickControl(dialog.checkbox(), "the alert's checkbox", error)) fail(error);
+                return false;
+            }
             if (cmd != "alert") return false;
             ++next_;
-            for (size_t i = 0; i < titles.size(); ++i)
-                if (titles[i] == named) {
-                    answer = int(i);
-                    return true;
-                }
+            const auto& buttons = dialog.buttons();
+            QAbstractButton* chosen = nullptr;
+            for (auto* b : buttons)
+                if (b->text().toStdString() == named) chosen = b;
             // The system's own button answers to its English name in any language.
-            if (titles.size() == 1 && titles[0] == "확인" && named == "OK") return true;
-            std::string offered;
-            for (const auto& t : titles)
-                offered += (offered.empty() ? "\"" : ", \"") + t + "\"";
-            fail("the alert \"" + title + "\" has no button \"" + named + "\" (it has " + offered +
-                 ")");
+            if (!chosen && buttons.size() == 1 && buttons[0]->text() == "확인" && named == "OK")
+                chosen = buttons[0];
+            if (!chosen) {
+                std::string offered;
+                for (auto* b : buttons)
+                    offered += (offered.empty() ? "\"" : ", \"") + b->text().toStdString() + "\"";
+                fail("the alert \"" + title + "\" has no button \"" + named + "\" (it has " +
+                     offered + ")");
+                return true;
+            }
+            if (!clickControl(chosen, "the alert's button \"" + named + "\"", error))
+                fail(error);
+            else if (!dialog.answer())
+                fail("the click on \"" + named + "\" did not answer the alert \"" + title + "\"");
             return true;
         });
-    return answer;
+    dialog.writeBack(request);
+    return dialog.answer().value_or(0);
 }
 
-bool ScriptDriver::answerAdminPrompt() {
-    bool accepted = false;
-    runUntilAnswered("the administrator prompt",
-                     [&](const std::string& cmd, const std::string& answer) {
-                         if (cmd != "admin-prompt") return false;
-                         ++next_;
-                         if (answer != "accept" && answer != "cancel")
-                             fail("admin-prompt takes accept or cancel");
-                         accepted = answer == "accept";
-                         return true;
-                     });
-    return accepted;
+bool ScriptDriver::answerAdminPrompt(const std::string& message) {
+    sim::AdministratorPrompt prompt(message);
+    prompt.show();
+    QCoreApplication::sendPostedEvents();
+    runUntilAnswered("the administrator prompt", [&](const std::string& cmd,
+                                                     const std::string& answer) {
+        if (cmd != "admin-prompt") return false;
+        ++next_;
+        if (answer != "accept" && answer != "cancel") {
+            fail("admin-prompt takes accept or cancel");
+            return true;
+        }
+        std::string error;
+        auto* button = answer == "accept" ? prompt.allowButton() : prompt.cancelButton();
+        if (!clickControl(button, "the prompt's button \"" + button->text().toStdString() + "\"",
+                          error))
+            fail(error);
+        return true;
+    });
+    return prompt.allowed();
 }
 
 void ScriptDriver::advance(double seconds) {

@@ -28,10 +28,6 @@ class ScriptDriver {
     const CommandTable& commands() const { return table_; }
     // Words like ${OUT} in the script are replaced by these values.
     void setVariable(const std::string& name, const std::string& value) { vars_[name] = value; }
-    // Renders the simulator window; set by whoever owns it.
-    void setScreenshotter(std::function<QImage()> shooter) { shooter_ = std::move(shooter); }
-    // Shows one screen alone in the simulator window (0: all of them).
-    void setZoomer(std::function<void(uint32_t)> zoomer) { zoomer_ = std::move(zoomer); }
 
   private:
     friend struct OwnCommands;
@@ -47,7 +43,7 @@ class ScriptDriver {
     // lines naming the alert's pop-up items or checkbox change its accessory.
     int answerAlert(platform::AlertRequest& request);
     // Runs lines until one answers the administrator prompt: admin-prompt accept|cancel.
-    bool answerAdminPrompt();
+    bool answerAdminPrompt(const std::string& message);
     // Runs the script's lines until answers takes one (it is given the command and its
     // argument unquoted); fails naming what when the script ends first.
     bool
@@ -56,15 +52,10 @@ class ScriptDriver {
     void advance(double seconds);
     // The runner's own commands.
     bool advanceCommand(CommandCall& call);
-    bool clickStatusItemCommand(CommandCall& call);
-    bool menuCommand(CommandCall& call);
-    bool plugCommand(CommandCall& call);
     bool stateCommand(CommandCall& call);
     bool expectCommand(CommandCall& call);
-    bool reopenCommand(CommandCall& call);
     bool expectLogCommand(CommandCall& call);
     bool defaultCommand(CommandCall& call);
-    bool zoomScreenCommand(CommandCall& call);
     bool screenshotCommand(CommandCall& call);
     bool languageCommand(CommandCall& call);
     bool adminPromptCommand(CommandCall& call);
@@ -85,8 +76,6 @@ class ScriptDriver {
     std::ostream& out_;
     std::ostream& err_;
     std::map<std::string, std::string> vars_;
-    std::function<QImage()> shooter_;
-    std::function<void(uint32_t)> zoomer_;
 };
 
 } // namespace scripting

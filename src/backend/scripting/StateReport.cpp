@@ -187,6 +187,9 @@ void addControllerState(QJsonObject& state) {
         if (c.controlWindow) {
             cw["visible"] = c.controlWindow->isVisible();
             cw["title"] = QString::fromStdString(c.controlWindow->title());
+            // Title bar included, where the window manager put it.
+            const QRect frame = c.controlWindow->widget()->frameGeometry();
+            cw["frame"] = QJsonArray{frame.x(), frame.y(), frame.width(), frame.height()};
             if (c.mainScrollView) cw["scrollY"] = c.mainScrollView->verticalScrollBar()->value();
         }
         if (c.controlWindow)
@@ -366,7 +369,9 @@ const StateField kStateFields[] = {
     {"lastKnownBrightnesses", "the last brightness above zero of each display"},
     {"log", "the log lines written since the previous `state`"},
     {"monitors", "each monitor's VCP values (current and maximum) and its `ddc` figures"},
-    {"notifications", "each delivered notification's identifier, title, body and time"},
+    {"notifications",
+     "each delivered notification's identifier, title, body, `time` (virtual seconds) and "
+     "`clock` (the machine's clock when it came, as its banner shows it)"},
     {"online", "the online display IDs"},
     {"pomodoro",
      "the run: `isPomodoroActive`, `phase`, durations, cycles, `secondsRemaining`, "
@@ -374,7 +379,8 @@ const StateField kStateFields[] = {
      "`button`'s title; `breakWindows`, `statusPanel`, `settingsPanel`, `startOverlay`"},
     {"power",
      "the power status the card reads, with `chargingInhibited` and `adapterBypassed` as the "
-     "helper set them, `appliedLimit`, `sleepAssertionID`"},
+     "helper set them, `appliedLimit`, `limitShown` (the limit's switch and the value beside it "
+     "as the card shows them, `on 80%`, `off 꺼짐`), `sleepAssertionID`"},
     {"powerTiles", "each power tile's tool tip"},
     {"poweredOff", "the switched-off displays with the brightness they come back to"},
     {"protectorWindow", "the screen protector mode covers"},

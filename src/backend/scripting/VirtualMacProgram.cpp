@@ -1,5 +1,6 @@
 #include "backend/scripting/VirtualMacProgram.h"
 
+#include "backend/scripting/ProfileOwner.h"
 #include "backend/scripting/ScriptDriver.h"
 #include "backend/scripting/Session.h"
 #include "backend/scripting/Tour.h"
@@ -44,21 +45,11 @@ bool usableProfile(const std::string& folder) {
 // A script, the tour or the command reference, in virtual time without a window.
 int runHeadless(scripting::Session& session, const std::optional<std::string>& script,
                 const QString& tourFolder, bool helpScript) {
-    // Built when a script first looks at it: most scripts never do.
-    std::unique_ptr<SimulatorWindow> simulator;
-    auto window = [&]() -> SimulatorWindow& {
-        if (!simulator) simulator = std::make_unique<SimulatorWindow>(session.mac());
-        return *simulator;
-    };
     scripting::ScriptDriver runner(session, std::cout, std::cerr);
     if (helpScript) {
         std::cout << runner.commands().help();
         return 0;
     }
-    runner.setScreenshotter([&] { return window().snapshot(); });
-    runner.setZoomer([&](uint32_t id) {
-        window().canvas()->zoomTo(id ? std::optional<uint32_t>(id) : std::nullopt);
-    });
     session.launch();
     if (script) return runner.runFile(*script);
     auto out = QDir(tourFolder).absolutePath().toStdString();
@@ -80,7 +71,7 @@ int runInteractive(scripting::Session& session, QApplication& app) {
     session.mac().log().setLimit(kLogLinesShown);
     for (const auto& d : session.mac().description().displays)
         if (auto* monitor = session.mac().monitor(d.id)) monitor->setHistoryLimit(512);
-    SimulatorWindow simulator(session.mac());
+    SimulatorWindow& simulator = session.simulator(true);
     session.setOnTerminated([] { QApplication::quit(); });
     session.mac().alerts().setPresenter(&SimulatorWindow::presentAlert);
     session.mac().privileges().setPromptPresenter(&SimulatorWindow::presentAdministratorPrompt);
@@ -113,7 +104,29 @@ int runOnVirtualMac(QApplication& app, const LaunchOptions& options) {
         machine.profileDir = defaultProfileDir();
     if (!usableProfile(machine.profileDir)) return 2;
 
+    // A second start on a profile in use brings the running program forward instead.
+    std::unique_ptr<ProfileOwner> owner;
+    if (!headless && !machine.profileDir.empty()) {
+        owner = std::make_unique<ProfileOwner>(QString::fromStdString(machine.profileDir));
+        auto start = ProfileOwner::Start::first;
+        std::string ownerError;
+        if (!owner->start(start, ownerError)) {
+            std::cerr << "nightlid: " << ownerError << "\n";
+            return 1;
+        }
+        if (start == ProfileOwner::Start::handedOver) {
+            std::cout << "Nightlid already runs on this profile: its control window is shown\n";
+            return 0;
+        }
+    }
+
     scripting::Session session(*description, machine);
+    if (owner)
+        owner->setOnReopen([&session] {
+            session.mac().platform().log->write(
+                "Nightlid: started again on this profile; the running program reopens");
+            session.mac().reopen();
+        });
     if (!headless) return runInteractive(session, app);
     return runHeadless(session, options.scriptFile,
                        QString::fromStdString(options.tourFolder.value_or("")), options.helpScript);

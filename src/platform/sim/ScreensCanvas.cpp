@@ -1,11 +1,11 @@
 #include "platform/sim/ScreensCanvas.h"
 #include "platform/sim/HostKeys.h"
 
-#include "platform/SymbolImages.h"
 #include "platform/Clock.h"
 #include "platform/Displays.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
+#include "platform/SymbolImages.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimAudio.h"
 #include "platform/sim/SimBattery.h"
@@ -88,9 +88,16 @@ void ScreensCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
         if (d.online && screenRect(l, d).contains(event->position())) zoomTo(d.id);
 }
 
+void ScreensCanvas::dropDismissedMenu() {
+    if (openMenu_ && !menuOpen()) openMenu_.reset();
+}
+
+bool ScreensCanvas::menuOpen() const {
+    return openMenu_ && mac_.statusItem() && mac_.statusItem()->menuIsOpen();
+}
+
 void ScreensCanvas::paintEvent(QPaintEvent*) {
-    // The menu closes wherever it was dismissed (a chosen item, a script).
-    if (openMenu_ && (!mac_.statusItem() || !mac_.statusItem()->menuIsOpen())) openMenu_.reset();
+    dropDismissedMenu();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), QColor(34, 36, 40));
@@ -354,6 +361,8 @@ std::optional<int> ScreensCanvas::placedWindowAt(QPointF pt) const {
 void ScreensCanvas::mousePressEvent(QMouseEvent* event) {
     event->accept();
     pressedOnWindow_ = false;
+    // A click goes to what is on screen now, not to a menu nothing has repainted away yet.
+    dropDismissedMenu();
     if (openMenu_) return;
     // The program's screen-covering windows lie above everything, menu bar included.
     if (auto number = placedWindowAt(event->position())) {
@@ -399,9 +408,12 @@ void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
         pressedOnWindow_ = false;
         return;
     }
+    dropDismissedMenu();
     if (openMenu_) {
         int index = menuItemAt(pt);
         auto menu = *openMenu_;
+        // A dimmed item takes no click; the menu stays open, as on a Mac.
+        if (index >= 0 && !menu.items[size_t(index)].enabled) return;
         closeMenu();
         if (index >= 0 && menu.items[size_t(index)].action) menu.items[size_t(index)].action();
         return;
@@ -424,6 +436,7 @@ void ScreensCanvas::mouseReleaseEvent(QMouseEvent* event) {
 namespace {} // namespace
 
 void ScreensCanvas::keyPressEvent(QKeyEvent* event) {
+    dropDismissedMenu();
     if (event->key() == Qt::Key_Escape && openMenu_) {
         closeMenu();
         return;

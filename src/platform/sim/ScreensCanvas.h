@@ -25,10 +25,15 @@ class ScreensCanvas : public QWidget {
     // The status menu drawn open below the status item, until an item is chosen or it closes.
     void showMenu(const platform::Menu& menu);
     void closeMenu();
-    bool menuOpen() const { return openMenu_.has_value(); }
+    bool menuOpen() const;
     // One screen alone, filling the canvas (a double-click on a screen toggles it); none: all.
     void zoomTo(std::optional<platform::DisplayID> id);
     std::optional<platform::DisplayID> zoomed() const { return zoomed_; }
+    // Where a person clicks the status item, and an item of the open menu by its title.
+    std::optional<QRectF> statusItemPlace() const;
+    std::optional<QRectF> menuItemPlace(const std::string& title) const;
+    // The program's window (its number) that takes a click at that point of the canvas, if any.
+    std::optional<int> placedWindowAt(QPointF pt) const;
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -51,7 +56,6 @@ class ScreensCanvas : public QWidget {
     Layout layout() const;
     bool pressedOnWindow_ = false;
     QRectF statusItemRect() const;
-    std::optional<int> placedWindowAt(QPointF pt) const;
     bool onAScreen(QPointF pt) const;
     std::optional<platform::Point> locationIn(int number, QPointF pt) const;
     bool coveredByView(const DisplayDescription& d) const;
@@ -59,6 +63,10 @@ class ScreensCanvas : public QWidget {
     // While a monitor's DDC figures are fresh, one more paint is due (never while idle).
     bool pacingRedrawDue_ = false;
     bool bannerRedrawDue_ = false;
+    bool clockRedrawDue_ = false;
+    // The machine's wall clock in its time zone, and "HH:MM" of that clock some seconds ago.
+    double localSeconds() const;
+    QString clockText(double secondsAgo) const;
     std::optional<platform::DisplayID> zoomed_;
     QRectF menuRect() const;
     int menuItemAt(QPointF p) const;
@@ -73,6 +81,8 @@ class ScreensCanvas : public QWidget {
     void paintLatestNotification(QPainter& p);
     void paintMenuBar(QPainter& p, const QRectF& screen);
     void paintMenu(QPainter& p);
+    // Forgets a menu the program closed, or that went with the program that opened it.
+    void dropDismissedMenu();
 
     VirtualMac& mac_;
     std::optional<platform::Menu> openMenu_;

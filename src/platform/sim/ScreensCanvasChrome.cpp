@@ -15,8 +15,10 @@
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/VirtualMac.h"
 
+#include "platform/SystemLocale.h"
 #include <QPainter>
 #include <QPainterPath>
+
 #include <QTimer>
 
 #include <algorithm>
@@ -33,6 +35,19 @@ QString keyLabel(const std::string& key) {
 }
 
 } // namespace
+
+double ScreensCanvas::localSeconds() const {
+    const auto* locale = mac_.platform().locale;
+    return locale ? locale->secondsSince1970() + locale->secondsFromGMT() : 0.0;
+}
+
+QString ScreensCanvas::clockText(double secondsAgo) const {
+    const auto local = int64_t(std::floor(localSeconds() - secondsAgo));
+    const int64_t ofDay = ((local % 86400) + 86400) % 86400;
+    return QString("%1:%2")
+        .arg(ofDay / 3600, 2, 10, QChar('0'))
+        .arg(ofDay / 60 % 60, 2, 10, QChar('0'));
+}
 
 void ScreensCanvas::paintLatestNotification(QPainter& p) {
     const auto& delivered = mac_.deliveredNotifications();
@@ -61,10 +76,9 @@ void ScreensCanvas::paintLatestNotification(QPainter& p) {
     f.setPointSizeF(8.5);
     p.setFont(f);
     p.setPen(QColor(90, 90, 96));
-    const int seconds = int(at);
-    p.drawText(
-        card.adjusted(10, 5, -10, 0), Qt::AlignLeft | Qt::AlignTop,
-        QString("🔔 Nightlid · %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0')));
+    // Stamped with the machine's clock when it came, as the menu bar's clock reads.
+    p.drawText(card.adjusted(10, 5, -10, 0), Qt::AlignLeft | Qt::AlignTop,
+               "🔔 Nightlid · " + clockText(mac_.platform().runLoop->now() - at));
     f.setBold(true);
     f.setPointSizeF(9.5);
     p.setFont(f);
@@ -153,7 +167,17 @@ void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
         p.drawText(bar.adjusted(10, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, "Finder");
     f.setBold(false);
     p.setFont(f);
-    p.drawText(bar.adjusted(0, 0, -10, 0), Qt::AlignVCenter | Qt::AlignRight, "09:41");
+    p.drawText(bar.adjusted(0, 0, -10, 0), Qt::AlignVCenter | Qt::AlignRight, clockText(0));
+    // The clock turns with the machine's minutes: one repaint at the next, none in between.
+    if (!clockRedrawDue_ && isVisible()) {
+        clockRedrawDue_ = true;
+        const double local = localSeconds();
+        const int untilNextMinute = int((60.0 - std::fmod(local, 60.0)) * 1000.0) + 20;
+        QTimer::singleShot(untilNextMinute, this, [this] {
+            clockRedrawDue_ = false;
+            update();
+        });
+    }
 
     auto item = mac_.statusItem();
     if (!item) return;
@@ -247,6 +271,25 @@ int ScreensCanvas::menuItemAt(QPointF pt) const {
         y += h;
     }
     return -1;
+}
+
+std::optional<QRectF> ScreensCanvas::statusItemPlace() const {
+    if (!mac_.statusItem()) return std::nullopt;
+    const QRectF r = statusItemRect();
+    if (r.isNull()) return std::nullopt;
+    return r;
+}
+
+std::optional<QRectF> ScreensCanvas::menuItemPlace(const std::string& title) const {
+    if (!openMenu_) return std::nullopt;
+    const QRectF r = menuRect();
+    double y = r.top() + 4;
+    for (const auto& item : openMenu_->items) {
+        const double h = item.isSeparator ? kMenuSeparator : kMenuRow;
+        if (!item.isSeparator && item.title == title) return QRectF(r.left(), y, r.width(), h);
+        y += h;
+    }
+    return std::nullopt;
 }
 
 void ScreensCanvas::showMenu(const platform::Menu& menu) {

@@ -1,4 +1,5 @@
 #include "platform/sim/SimulatorWindow.h"
+#include "platform/sim/AlertDialog.h"
 #include "platform/sim/HostKeys.h"
 
 #include "platform/SystemLog.h"
@@ -14,14 +15,9 @@
 #include "platform/sim/VirtualMac.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QKeySequence>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -29,10 +25,11 @@
 
 namespace sim {
 
-SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
+SimulatorWindow::SimulatorWindow(VirtualMac& mac, bool placesProgramWindows, QWidget* parent)
     : QWidget(parent), mac_(mac), canvas_(new ScreensCanvas(mac, this)),
       displayChoice_(new QComboBox(this)), soundChoice_(new QComboBox(this)),
-      logView_(new QPlainTextEdit(this)), keyPad_(new KeyPad(mac, this)) {
+      logView_(new QPlainTextEdit(this)), keyPad_(new KeyPad(mac, this)),
+      placesProgramWindows_(placesProgramWindows) {
     setWindowTitle(
         QString("Virtual Mac — %1").arg(QString::fromStdString(mac.description().model)));
 
@@ -131,8 +128,9 @@ SimulatorWindow::SimulatorWindow(VirtualMac& mac, QWidget* parent)
     column->addLayout(footer);
     column->addWidget(logView_);
 
-    // Keys typed into the program's own windows pass its local event monitors first.
-    qApp->installEventFilter(this);
+    // Keys typed here are the simulator's own; keys typed into the program's windows are the
+    // Mac's (ProgramKeys).
+    setProperty(kSimulatorChrome, true);
 
     rebuildDisplayChoices();
     mac_.setChangeListener([this] { refresh(); });
@@ -173,6 +171,7 @@ void SimulatorWindow::rebuildSoundChoices() {
 }
 
 void SimulatorWindow::placeOrdinaryWindows() {
+    if (!placesProgramWindows_) return;
     // The program's ordinary windows go to the right of this one, never over its screens.
     const QRect frame = frameGeometry();
     double bottom = frame.bottom();
@@ -207,57 +206,6 @@ void SimulatorWindow::refresh() {
 
 namespace {
 
-Qt::KeyboardModifier modifierOfKey(int key) {
-    switch (key) {
-    case Qt::Key_Control:
-        return Qt::ControlModifier;
-    case Qt::Key_Alt:
-        return Qt::AltModifier;
-    case Qt::Key_Meta:
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R:
-        return Qt::MetaModifier;
-    case Qt::Key_Shift:
-        return Qt::ShiftModifier;
-    default:
-        return Qt::NoModifier;
-    }
-}
-
-} // namespace
-
-bool SimulatorWindow::eventFilter(QObject* watched, QEvent* event) {
-    const bool press = event->type() == QEvent::KeyPress;
-    if (!press && event->type() != QEvent::KeyRelease) return QWidget::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    auto* widget = qobject_cast<QWidget*>(watched);
-    // Only keys typed into the program's own windows, once per key (Qt offers each event to
-    // every widget on its way).
-    QWidget* first = QApplication::focusWidget() ? QApplication::focusWidget()
-                                                 : (widget ? widget->window() : nullptr);
-    if (!widget || widget != first || widget->window() == this ||
-        widget->window()->inherits("QMenu") || key->isAutoRepeat())
-        return QWidget::eventFilter(watched, event);
-    // Escape is the key the program watches for; in the simulator window the canvas handles it.
-    if (press && key->key() == Qt::Key_Escape) {
-        constexpr uint16_t kEscape = 53;
-        mac_.input().pressKeyInApplication(kEscape);
-        return true;
-    }
-    // The program's local monitors see every key and modifier change, as on the Mac.
-    if (auto modifier = modifierOfKey(key->key()); modifier != Qt::NoModifier) {
-        auto held = key->modifiers();
-        held = press ? held | modifier : held & ~modifier;
-        mac_.input().changeFlags(macModifiers(held));
-    } else if (press) {
-        if (auto code = macKeyCode(*key))
-            mac_.input().pressKeyInApplication(*code, macModifiers(key->modifiers()));
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-namespace {
-
 // Dialogs open beside the simulator window, never over its screens.
 void placeBesideSimulator(QWidget& dialog) {
     for (auto* top : QApplication::topLevelWidgets())
@@ -270,70 +218,27 @@ void placeBesideSimulator(QWidget& dialog) {
         }
 }
 
-bool koreanText(const QString& text) {
-    for (auto c : text)
-        if (c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3) return true;
-    return false;
-}
-
 } // namespace
 
 int SimulatorWindow::presentAlert(platform::AlertRequest& request) {
-    QMessageBox box;
-    box.setIcon(request.style == platform::AlertStyle::informational ? QMessageBox::Information
-                                                                     : QMessageBox::Warning);
-    box.setText(QString::fromStdString(request.messageText));
-    box.setInformativeText(QString::fromStdString(request.informativeText));
-    auto titles = request.buttons.empty() ? std::vector<std::string>{"OK"} : request.buttons;
-    std::vector<QAbstractButton*> buttons;
-    for (const auto& title : titles)
-        buttons.push_back(box.addButton(QString::fromStdString(title), QMessageBox::AcceptRole));
-    box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
-    // The accessory view goes under the text, as on the Mac.
-    QComboBox* popUp = nullptr;
-    QCheckBox* checkbox = nullptr;
-    if (auto& a = request.accessory) {
-        auto* accessory = new QWidget;
-        auto* column = new QVBoxLayout(accessory);
-        column->setContentsMargins(0, 0, 0, 0);
-        if (!a->popUpItems.empty()) {
-            popUp = new QComboBox;
-            for (const auto& item : a->popUpItems)
-                popUp->addItem(QString::fromStdString(item));
-            popUp->setCurrentIndex(a->selectedItem);
-            column->addWidget(popUp);
-        }
-        if (!a->checkboxTitle.empty()) {
-            checkbox = new QCheckBox(QString::fromStdString(a->checkboxTitle));
-            checkbox->setChecked(a->checkboxOn);
-            column->addWidget(checkbox);
-        }
-        if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
-            grid->addWidget(accessory, grid->rowCount(), 1);
-    }
+    AlertDialog box(request);
     placeBesideSimulator(box);
     box.exec();
-    if (popUp) request.accessory->selectedItem = popUp->currentIndex();
-    if (checkbox) request.accessory->checkboxOn = checkbox->isChecked();
-    for (size_t i = 0; i < buttons.size(); ++i)
-        if (box.clickedButton() == buttons[i]) return int(i);
-    return 0;
+    box.writeBack(request);
+    return box.answer().value_or(0);
 }
 
 bool SimulatorWindow::presentAdministratorPrompt(const std::string& message) {
-    QMessageBox box;
-    box.setIcon(QMessageBox::Warning);
-    const QString text = QString::fromStdString(message);
-    const bool korean = koreanText(text);
-    box.setText(text);
-    box.setInformativeText(korean ? "가상 Mac이 macOS처럼 묻습니다. 여기서는 암호가 필요 없습니다."
-                                  : "The virtual Mac asks as macOS would; no password is needed "
-                                    "here.");
-    auto* allow = box.addButton(korean ? "허용" : "Allow", QMessageBox::AcceptRole);
-    box.addButton(korean ? "취소" : "Cancel", QMessageBox::RejectRole);
+    AdministratorPrompt box(message);
     placeBesideSimulator(box);
     box.exec();
-    return box.clickedButton() == allow;
+    return box.allowed();
+}
+
+QPushButton* SimulatorWindow::button(const QString& text) const {
+    for (auto* b : findChildren<QPushButton*>())
+        if (b->text() == text) return b;
+    return nullptr;
 }
 
 QImage SimulatorWindow::snapshot() {

@@ -3,14 +3,17 @@
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
 #include "appkit/SegmentedControl.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Controls.h"
+#include "backend/scripting/Session.h"
 #include "display/BrightnessController.h"
 #include "display/DisplayEngine.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimBrightness.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimWindowServer.h"
-#include "backend/scripting/Arguments.h"
-#include "backend/scripting/Session.h"
+
+#include <QPushButton>
 
 #include <optional>
 #include <sstream>
@@ -144,20 +147,6 @@ bool dimBuiltInCommand(CommandCall& call) {
     return true;
 }
 
-bool systemAppearanceCommand(CommandCall& call) {
-    auto& session = call.session;
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session.mac();
-    if (rest != "dark" && rest != "light") {
-        error = "system-appearance takes dark or light";
-        return false;
-    }
-    // The user switching it in System Settings, not through the program.
-    mac.appearance().setDark(rest == "dark");
-    return true;
-}
-
 bool systemThemeCommand(CommandCall& call) {
     const std::string& rest = call.rest;
     std::string& error = call.error;
@@ -170,8 +159,12 @@ bool systemThemeCommand(CommandCall& call) {
         error = "the macOS theme control is not shown (open the control window first)";
         return false;
     }
-    c.systemThemeSegmentedControl->performClick(rest == "dark" ? 1 : 0);
-    return true;
+    const std::string label = c.systemThemeSegmentedControl->label(rest == "dark" ? 1 : 0);
+    for (auto* segment : c.systemThemeSegmentedControl->findChildren<QPushButton*>())
+        if (segment->text().toStdString() == label)
+            return clickControl(segment, "the macOS theme segment \"" + label + "\"", error);
+    error = "the macOS theme control has no segment \"" + label + "\"";
+    return false;
 }
 
 bool themeButtonCommand(CommandCall& call) {
@@ -181,8 +174,7 @@ bool themeButtonCommand(CommandCall& call) {
         error = "the theme button is not shown (open the control window first)";
         return false;
     }
-    c.appearanceButton->performClick();
-    return true;
+    return clickControl(c.appearanceButton, "the theme button", error);
 }
 
 bool powerToggleCommand(CommandCall& call) {
@@ -207,8 +199,7 @@ bool powerTileCommand(CommandCall& call) {
         error = "display " + rest + " has no power tile (open the control window first)";
         return false;
     }
-    button->second->performClick();
-    return true;
+    return clickControl(button->second, "the power toggle of display " + rest, error);
 }
 
 bool mouseClickCommand(CommandCall& call) {
@@ -230,24 +221,6 @@ bool mouseMoveCommand(CommandCall& call) {
     auto& session = call.session;
     auto& mac = session.mac();
     mac.input().moveMouse();
-    return true;
-}
-
-bool blueLightCommand(CommandCall& call) {
-    auto& session = call.session;
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& mac = session.mac();
-    // Changed elsewhere, as in System Settings.
-    auto& b = mac.brightness();
-    if (rest == "on" || rest == "off") {
-        b.changeBlueLightElsewhere(rest == "on", b.blueLightStrength());
-    } else if (auto v = numberArg(rest, 0, 1)) {
-        b.changeBlueLightElsewhere(b.blueLightOn(), float(*v));
-    } else {
-        error = "blue-light takes on, off or a strength from 0 to 1";
-        return false;
-    }
     return true;
 }
 
@@ -280,9 +253,12 @@ bool clickWindowCommand(CommandCall& call) {
         error = "click-window takes a window kind and left, right or other";
         return false;
     }
-    // Every window of the kind: a Zen run's view is on one screen, black on the others.
-    for (const auto& w : windows)
+    // Every window of the kind (a Zen run's view is on one screen, black on the others), at the
+    // middle of its screen: where the pointer is when a person clicks or moves it there.
+    for (const auto& w : windows) {
+        event.location = platform::Point{w.window.frame.width / 2, w.window.frame.height / 2};
         mac.windowServer().sendEvent(w.number, event);
+    }
     return true;
 }
 
@@ -306,14 +282,13 @@ const Command kDeviceCommands[] = {
      "turns the keyboard backlights off, or back to their saved levels", keyboardBacklightCommand},
     {"dim-built-in", "on|off", "darkens the panel through DisplayServices, or restores it",
      dimBuiltInCommand},
-    {"system-appearance", "dark|light",
-     "the user switching the system appearance in System Settings", systemAppearanceCommand},
-    {"system-theme", "dark|light", "chooses a segment of the control window's macOS theme control",
+    {"system-theme", "dark|light", "clicks a segment of the control window's macOS theme control",
      systemThemeCommand},
     {"theme-button", "", "clicks the control window's theme button", themeButtonCommand},
     {"power-toggle", "ID", "switches a display off or back on, as its hotkey does",
      powerToggleCommand},
-    {"power-tile", "ID", "clicks the toggle of the display's power tile in the control window",
+    {"power-tile", "ID",
+     "clicks the toggle of the display's power tile in the control window with the mouse",
      powerTileCommand},
     {"mouse-click", "physical|remote",
      "a click delivered to another application: by a person (source process 0, local input), or "
@@ -321,13 +296,13 @@ const Command kDeviceCommands[] = {
      mouseClickCommand},
     {"mouse-move", "", "the mouse moved by a person (local input; the idle time starts again)",
      mouseMoveCommand},
-    {"blue-light", "on|off|STRENGTH",
-     "the system's blue-light filter changed elsewhere (strength 0 to 1)", blueLightCommand},
     {"click-window", "KIND [left|right|other]",
-     "clicks the program's screen-covering windows of that kind (`protector`, `overlay`, `zen`)",
+     "clicks the middle of the program's screen-covering windows of that kind (`protector`, "
+     "`overlay`, `zen`)",
      clickWindowCommand},
-    {"scroll-window", "KIND", "scrolls, or moves the mouse, over that window", clickWindowCommand},
-    {"move-mouse-window", "KIND", "scrolls, or moves the mouse, over that window",
+    {"scroll-window", "KIND", "scrolls, or moves the mouse to the middle of, that window",
+     clickWindowCommand},
+    {"move-mouse-window", "KIND", "scrolls, or moves the mouse to the middle of, that window",
      clickWindowCommand},
 };
 

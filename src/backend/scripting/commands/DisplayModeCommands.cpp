@@ -5,10 +5,11 @@
 #include "appkit/PopUpButton.h"
 #include "appkit/ViewLookup.h"
 #include "appkit/Window.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Controls.h"
+#include "backend/scripting/Session.h"
 #include "modes/ScalingOptionView.h"
 #include "platform/sim/VirtualMac.h"
-#include "backend/scripting/Arguments.h"
-#include "backend/scripting/Session.h"
 
 #include <QJsonArray>
 #include <QLabel>
@@ -55,10 +56,9 @@ bool scalingCommand(CommandCall& call) {
         return false;
     }
     for (auto* option : appkit::subviews<modes::ScalingOptionView>(content))
-        if (option->displayID == *id && option->optionIndex == int(*index)) {
-            option->performClick();
-            return true;
-        }
+        if (option->displayID == *id && option->optionIndex == int(*index))
+            return clickControl(option, "scaling option " + indexText + " of display " + idText,
+                                error);
     error = "display " + idText + " shows no scaling option " + indexText +
             " (a display with few modes or no HiDPI mode has a resolution pop-up)";
     return false;
@@ -82,8 +82,8 @@ bool configurationFailsCommand(CommandCall& call) {
 
 // The commands of this file: name, arguments, help (the README's driver table), handler.
 const Command kDisplayModeCommands[] = {
-    {"scaling", "ID INDEX", "clicks option INDEX (from 0) of a display's scaling picker",
-     scalingCommand},
+    {"scaling", "ID INDEX",
+     "clicks option INDEX (from 0) of a display's scaling picker with the mouse", scalingCommand},
     {"configuration-fails", "none|begin|configure|complete",
      "makes display configuration transactions fail at that step from now on",
      configurationFailsCommand},

@@ -2,14 +2,18 @@
 #include "backend/scripting/CommandTable.h"
 
 #include "app/BlackoutController.h"
+#include "backend/scripting/Arguments.h"
+#include "backend/scripting/Controls.h"
+#include "backend/scripting/Hands.h"
+#include "backend/scripting/Session.h"
 #include "display/DisplayEngine.h"
 #include "hotkeys/HotkeyButton.h"
 #include "platform/Hotkeys.h"
+#include "platform/sim/HostKeys.h"
 #include "platform/sim/SimHotkeys.h"
 #include "platform/sim/SimInput.h"
+#include "platform/sim/SimWindowServer.h"
 #include "platform/sim/VirtualMac.h"
-#include "backend/scripting/Arguments.h"
-#include "backend/scripting/Session.h"
 
 #include <QJsonArray>
 
@@ -76,10 +80,21 @@ bool keyCommand(CommandCall& call) {
         return false;
     }
     const auto flags = platform::modifierFlags(*mask);
-    if (where == "local")
-        input.pressKeyInApplication(uint16_t(*code), flags);
-    else
+    if (where == "global") {
         input.pressKeyInOtherApplication(uint16_t(*code), flags);
+        return true;
+    }
+    // In front: the open alert, else the front window, unless a screen-covering panel has the
+    // keys; the window's focused view gets the key and the program's monitors see it first.
+    QWidget* window = hands::openAlert();
+    if (!window && !session.mac().windowServer().keyWindow())
+        if (auto windows = programWindows(); !windows.empty()) window = windows.front()->widget();
+    const auto key = sim::hostKey(uint16_t(*code), flags);
+    if (window && key) {
+        hands::pressKey(window, key->key, sim::hostModifiers(flags), key->text);
+        return true;
+    }
+    input.pressKeyInApplication(uint16_t(*code), flags);
     return true;
 }
 
@@ -106,9 +121,11 @@ const Command kHotkeyCommands[] = {
      "presses a combination while another application is in front (`hotkey 18 6400` is ⌃⌥⌘1)",
      hotkeyCommand},
     {"key", "CODE local|global [MASK]",
-     "presses a key (Mac key code; 53 is Escape) in this application, or in another one, with "
-     "the modifiers of the Carbon mask MASK (256 ⌘, 512 ⇧, 2048 ⌥, 4096 ⌃, added); a combination "
-     "someone holds as a hotkey goes to its holder instead",
+     "presses and releases a key (Mac key code; 53 is Escape) with the modifiers of the Carbon "
+     "mask MASK (256 ⌘, 512 ⇧, 2048 ⌥, 4096 ⌃, added): local, as key events with their text to "
+     "the focused view of the open alert or the front window (the program's key monitors see it "
+     "first; with no window, or a full-screen panel in front, the application gets it); global, "
+     "in another application; a combination someone holds as a hotkey goes to its holder instead",
      keyCommand},
     {"flags", "MASK",
      "the modifiers held change while the program is in front (a flags-changed event; 0 releases "

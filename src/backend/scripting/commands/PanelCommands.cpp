@@ -3,6 +3,7 @@
 
 #include "app/BlackoutController.h"
 #include "backend/scripting/CommandTable.h"
+#include "backend/scripting/Controls.h"
 #include "backend/scripting/Session.h"
 #include "pomodoro/PomodoroStatusPanel.h"
 #include "ui/CapsuleButtons.h"
@@ -28,8 +29,7 @@ bool pomodoroPanelCommand(CommandCall& call) {
         call.error = "the status panel's " + call.rest + " button cannot be clicked now";
         return false;
     }
-    button->performClick();
-    return true;
+    return clickControl(button, "the status panel's " + call.rest + " button", call.error);
 }
 
 const Command kPanelCommands[] = {

@@ -1,15 +1,17 @@
 #include "backend/scripting/commands/PomodoroState.h"
+#include "platform/RunLoop.h"
+#include "platform/SystemLocale.h"
 
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
 #include "appkit/PopUpButton.h"
 #include "appkit/Stepper.h"
+#include "backend/scripting/Session.h"
 #include "platform/sim/VirtualMac.h"
 #include "pomodoro/PomodoroBreakView.h"
 #include "pomodoro/PomodoroSettingsPanel.h"
 #include "pomodoro/PomodoroStartOverlay.h"
 #include "pomodoro/PomodoroStatusPanel.h"
-#include "backend/scripting/Session.h"
 #include "ui/CapsuleButtons.h"
 #include "zen/ZenWindow.h"
 
@@ -34,11 +36,21 @@ double rounded(double v) {
 
 void addPomodoroState(Session& session, QJsonObject& state) {
     QJsonArray notifications;
-    for (const auto& [n, at] : session.mac().deliveredNotifications())
+    auto& platform = session.mac().platform();
+    for (const auto& [n, at] : session.mac().deliveredNotifications()) {
+        // The machine's clock when it came, in its time zone, as its banner shows it.
+        const auto local =
+            int64_t(std::floor(platform.locale->secondsSince1970() -
+                               (platform.runLoop->now() - at) + platform.locale->secondsFromGMT()));
+        const int64_t ofDay = ((local % 86400) + 86400) % 86400;
         notifications.append(QJsonObject{{"identifier", text(n.identifier)},
                                          {"title", text(n.title)},
                                          {"body", text(n.body)},
-                                         {"time", rounded(at)}});
+                                         {"time", rounded(at)},
+                                         {"clock", QString("%1:%2")
+                                                       .arg(ofDay / 3600, 2, 10, QChar('0'))
+                                                       .arg(ofDay / 60 % 60, 2, 10, QChar('0'))}});
+    }
     state["notifications"] = notifications;
     if (!BlackoutController::hasShared()) return;
     auto& c = BlackoutController::shared();

@@ -2,6 +2,7 @@
 #include "backend/scripting/CommandTable.h"
 
 #include "app/BlackoutController.h"
+#include "appkit/Button.h"
 #include "backend/scripting/Arguments.h"
 #include "backend/scripting/Session.h"
 #include "helper/HelperFileFormat.h"
@@ -16,6 +17,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QLabel>
 
 namespace scripting {
 
@@ -30,6 +32,14 @@ QJsonValue fileText(Session& session, const std::string& path) {
     const auto text = folder.read(path.substr(slash + 1), helper::kMaxHelperFileBytes, error);
     if (!text) return QJsonValue(QJsonValue::Null);
     return QString::fromUtf8(QByteArray::fromStdString(*text));
+}
+
+// The charge limit as its card shows it: the switch and the value beside it ("on 80%", "off 꺼짐").
+QJsonValue limitShown() {
+    auto& c = BlackoutController::shared();
+    if (!c.chargeLimitCheckbox || !c.chargeLimitValueLabel) return QJsonValue::Null;
+    const bool on = c.chargeLimitCheckbox->state() == appkit::ControlState::on;
+    return QString(on ? "on " : "off ") + c.chargeLimitValueLabel->text();
 }
 
 QJsonValue fileOwner(Session& session, const std::string& path) {
@@ -82,23 +92,6 @@ bool writeSystemFile(Session& session, const std::string& rest, std::string& err
 
 namespace {
 
-bool adapterCommand(CommandCall& call) {
-    auto& session = call.session;
-    const std::string& rest = call.rest;
-    std::string& error = call.error;
-    auto& battery = session.mac().battery();
-    if (rest != "plug" && rest != "unplug") {
-        error = "adapter takes plug or unplug";
-        return false;
-    }
-    if (!battery.present()) {
-        error = "this machine has no battery";
-        return false;
-    }
-    battery.setAdapterConnected(rest == "plug");
-    return true;
-}
-
 bool batteryCommand(CommandCall& call) {
     auto& session = call.session;
     const std::string& rest = call.rest;
@@ -126,7 +119,6 @@ bool systemFileCommand(CommandCall& call) {
 
 // The commands of this file: name, arguments, help (the README's driver table), handler.
 const Command kPowerCommands[] = {
-    {"adapter", "plug|unplug", "plugs the power adapter in or pulls it out", adapterCommand},
     {"battery", "PERCENT", "sets the battery's charge (0 to 100)", batteryCommand},
     {"system-file", "\"PATH\" TEXT|--remove",
      "root (an administrator, another program) writes or removes a system file, creating its "
@@ -158,6 +150,7 @@ void addPowerState(Session& session, QJsonObject& state) {
             {"chargingInhibited", battery.chargingInhibited()},
             {"adapterBypassed", battery.adapterBypassed()},
             {"appliedLimit", BlackoutController::shared().appliedLimit},
+            {"limitShown", limitShown()},
             {"sleepAssertionID", qint64(BlackoutController::shared().sleepAssertionID)}};
     }
     state["files"] = QJsonObject{

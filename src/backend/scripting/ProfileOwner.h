@@ -1,0 +1,45 @@
+#pragma once
+// One program per profile: the first start holds the profile's lock and listens for later starts;
+// a later start asks it to show its control window instead of running a second copy over the
+// same settings and devices. A lock left by a program that has died is taken over.
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+
+namespace sim {
+
+class ProfileOwner : public QObject {
+  public:
+    explicit ProfileOwner(const QString& profileFolder);
+    ~ProfileOwner() override;
+
+    enum class Start {
+        first,     // this run owns the profile and listens
+        handedOver // the running program was asked to reopen: this run ends
+    };
+    // Takes the profile, or hands the start to the program holding it; false with error when
+    // neither works (the holder does not answer, the folder cannot hold a lock).
+    bool start(Start& result, std::string& error);
+    // Called on the main thread when a later start asks this one to come forward.
+    void setOnReopen(std::function<void()> onReopen) { onReopen_ = std::move(onReopen); }
+
+    // The local socket's name for a profile folder (short, the same for every spelling of it).
+    static QString serverName(const QString& profileFolder);
+
+  private:
+    bool listen(std::string& error);
+    bool askHolder(std::string& error);
+
+    QString folder_;
+    QLockFile lock_;
+    std::unique_ptr<QLocalServer> server_;
+    std::function<void()> onReopen_;
+};
+
+} // namespace sim
