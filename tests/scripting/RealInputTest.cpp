@@ -104,12 +104,17 @@ TEST(RealInput, WhatAPersonCannotReachIsAnErrorNamingIt) {
         << r.err;
 
     // The menu bar under Zen's window: the status item cannot be clicked, the menu stays shut.
-    r = run("advance 1\nclick \"🧘♂️ 명상\"\nadvance 0.1\ntype \"명상 시간:\" 1\nadvance "
-            "0.3\n"
-            "click-status-item right\n");
+    r = run(
+        "advance 1\nclick \"🧘♂️ 명상\"\nadvance 0.1\ntype \"명상 시간:\" 1\nadvance "
+        "0.3\n"
+        "click-status-item right\n");
     EXPECT_NE(r.err.find("test.nls:6: the status item is covered by the zen window"),
               std::string::npos)
         << r.err;
+    // With the lid closed the menu bar is on the display the system made main.
+    r = run("advance 1\nlid close\nadvance 1\nclick-status-item right\nmenu \"검정 화면 "
+            "해제\"\n");
+    EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST(RealInput, ReturnPressesStartInTheSettingsPanelsAfterTypingAndAfterTab) {

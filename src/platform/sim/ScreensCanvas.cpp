@@ -203,7 +203,7 @@ void ScreensCanvas::paintScreen(QPainter& p, const Layout& l, int index) {
     wallpaper.setColorAt(1, dark ? QColor(60, 36, 80) : QColor(118, 72, 150));
     p.fillPath(frame, wallpaper);
 
-    bool isMain = d.frame.x == 0 && d.frame.y == 0;
+    const bool isMain = isMainDisplay(d);
     if (isMain) paintMenuBar(p, r);
 
     // The backlight: a dimmer screen, never quite black (that is what a black gamma table does).
@@ -263,7 +263,7 @@ void ScreensCanvas::paintPlacedWindows(QPainter& p, const Layout& l) {
 void ScreensCanvas::paintScreenInfo(QPainter& p, const Layout& l, int index) {
     const auto& d = mac_.description().displays[size_t(index)];
     QRectF r = screenRect(l, d);
-    bool isMain = d.frame.x == 0 && d.frame.y == 0;
+    const bool isMain = isMainDisplay(d);
 
     // What the screen says about itself.
     QRectF text =

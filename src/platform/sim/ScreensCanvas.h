@@ -56,6 +56,9 @@ class ScreensCanvas : public QWidget {
     Layout layout() const;
     bool pressedOnWindow_ = false;
     QRectF statusItemRect() const;
+    // The display with the menu bar: the one at the desktop's origin, or with the lid closed
+    // whichever the system made main.
+    bool isMainDisplay(const DisplayDescription& d) const;
     bool onAScreen(QPointF pt) const;
     std::optional<platform::Point> locationIn(int number, QPointF pt) const;
     bool coveredByView(const DisplayDescription& d) const;

@@ -4,6 +4,7 @@
 #include "platform/SymbolImages.h"
 #include "platform/sim/ScreensCanvas.h"
 
+#include "platform/Displays.h"
 #include "platform/Platform.h"
 #include "platform/RunLoop.h"
 #include "platform/sim/SimAppearance.h"
@@ -198,10 +199,16 @@ void ScreensCanvas::paintMenuBar(QPainter& p, const QRectF& screen) {
     }
 }
 
+bool ScreensCanvas::isMainDisplay(const DisplayDescription& d) const {
+    if (!d.online || d.mirrorOf) return false;
+    auto* displays = mac_.platform().displays;
+    return displays ? displays->mainDisplayID() == d.id : d.frame.x == 0 && d.frame.y == 0;
+}
+
 QRectF ScreensCanvas::statusItemRect() const {
     auto l = layout();
     for (const auto& d : mac_.description().displays) {
-        if (!d.online || d.mirrorOf || d.frame.x != 0 || d.frame.y != 0) continue;
+        if (!isMainDisplay(d)) continue;
         QRectF r =
             l.toCanvas(d.frame.x, d.frame.y, d.frame.width, d.frame.height).adjusted(3, 3, -3, -3);
         double h = std::max(18.0, kMenuBarPoints * l.scale);
