@@ -3,6 +3,7 @@
 // does not. From the control window's first frame, how long until every display that answers has
 // its brightness and volume drawn as a value (no longer "--%"). Launched afresh each round.
 
+#include "OffscreenBench.h"
 #include "app/BlackoutController.h"
 #include "app/LaunchOptions.h"
 #include "appkit/Window.h"
@@ -156,18 +157,6 @@ void BM_ValuesAfterTheFirstFrame(benchmark::State& state) {
 
 BENCHMARK(BM_ValuesAfterTheFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// The offscreen platform cannot raise windows; saying so on every launch is only noise.
-void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.contains("does not support raise()")) return;
-    qt_message_output(type, context, message);
-}
-
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietOffscreen);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Nightlid");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return failed ? 1 : 0;
+    return bench::runOffscreen(argc, argv, failed);
 }

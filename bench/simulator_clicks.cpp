@@ -9,6 +9,7 @@
 // over the last 100 cycles (end to end, and the least-squares slope), the heap in use beside it,
 // and the widgets alive.
 
+#include "OffscreenBench.h"
 #include "app/BlackoutController.h"
 #include "app/LaunchOptions.h"
 #include "appkit/Window.h"
@@ -263,18 +264,6 @@ void BM_UnplugPlugClicksInTheSimulator(benchmark::State& state) {
 
 BENCHMARK(BM_UnplugPlugClicksInTheSimulator)->Unit(benchmark::kSecond)->Iterations(1);
 
-// The offscreen platform cannot raise windows; saying so on every rebuild is only noise.
-void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.contains("does not support raise()")) return;
-    qt_message_output(type, context, message);
-}
-
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietOffscreen);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Nightlid");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return failed ? 1 : 0;
+    return bench::runOffscreen(argc, argv, failed);
 }
