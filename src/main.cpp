@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <iostream>
 #include <optional>
@@ -22,13 +23,15 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
 struct EarlyArguments {
     bool headless = false;
     bool help = false;
+    bool helpScript = false;
 };
 
 std::optional<int> readEarlyArguments(int argc, char** argv, EarlyArguments& early) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        early.headless |= a == "--script" || a == "--tour" || a == "--help-script";
+        early.headless |= a == "--script" || a == "--tour";
         early.help |= a == "--help" || a == "-h" || a == "--help-all";
+        early.helpScript |= a == "--help-script";
     }
     // An unknown option is named before anything else is said about the run.
     for (int i = 1; i < argc; ++i) {
@@ -56,7 +59,8 @@ std::optional<int> readEarlyArguments(int argc, char** argv, EarlyArguments& ear
                            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     // Only the simulator window needs an X or Wayland display; a Mac always has its own.
-    if (noDisplay && !early.headless && !early.help && !backend::hasRealBackend()) {
+    if (noDisplay && !early.headless && !early.help && !early.helpScript &&
+        !backend::hasRealBackend()) {
         std::cerr << "nightlid: there is no display to show the simulator window on; run the "
                      "headless tour with --tour DIR or a script with --script FILE (make run "
                      "does this by itself)\n";
@@ -65,47 +69,67 @@ std::optional<int> readEarlyArguments(int argc, char** argv, EarlyArguments& ear
     return std::nullopt;
 }
 
+// The options Qt reads, with their help.
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption machine{"machine", "Machine description (JSON) of a virtual Mac to run on.",
+                               "FILE"};
+    QCommandLineOption profile{"profile", "Profile folder (defaults, system files).", "DIR"};
+    QCommandLineOption script{"script", "Run a script headless in virtual time.", "FILE"};
+    QCommandLineOption tour{"tour", "Run the headless tour, saving screenshots to DIR.", "DIR"};
+    QCommandLineOption verbose{"log", "Echo the system log to standard error."};
+    QCommandLineOption helpScript{"help-script", "Print the script commands and state fields."};
+    QCommandLineOption virtualMac{"virtual-mac", "Run on the embedded virtual Mac."};
+    QCommandLineOption realTime{"real-time",
+                                "Run the script or the tour on the real clock: the virtual "
+                                "devices take their real times, as in the simulator window."};
+
+    CommandLine() {
+        parser.setApplicationDescription(backend::hasRealBackend() ? "Nightlid"
+                                                                   : "Nightlid on a virtual Mac");
+        parser.addHelpOption();
+        parser.addOptions(
+            {machine, profile, script, tour, verbose, helpScript, virtualMac, realTime});
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     EarlyArguments early;
     if (auto exit = readEarlyArguments(argc, argv, early)) return *exit;
-    if ((early.headless || early.help) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Help needs no window system: a bundle carries only its desktop's platform plug-in, and Qt
+    // aborts when asked for one it cannot find.
+    if (early.help || early.helpScript) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName("Nightlid");
+        CommandLine cli;
+        cli.parser.process(core); // --help prints and exits here
+        std::cout << backend::scriptHelp();
+        return 0;
+    }
+    // No window to show; where the offscreen plug-in is not at hand (a Mac's bundle), the
+    // desktop's own, which Qt tries next.
+    if (early.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", backend::hasRealBackend() ? "offscreen;cocoa" : "offscreen");
 
     qInstallMessageHandler(quietOffscreen);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Nightlid");
-
-    QCommandLineParser cli;
-    cli.setApplicationDescription(backend::hasRealBackend() ? "Nightlid"
-                                                            : "Nightlid on a virtual Mac");
-    cli.addHelpOption();
-    QCommandLineOption machine("machine", "Machine description (JSON) of a virtual Mac to run on.",
-                               "FILE");
-    QCommandLineOption profile("profile", "Profile folder (defaults, system files).", "DIR");
-    QCommandLineOption script("script", "Run a script headless in virtual time.", "FILE");
-    QCommandLineOption tour("tour", "Run the headless tour, saving screenshots to DIR.", "DIR");
-    QCommandLineOption verbose("log", "Echo the system log to standard error.");
-    QCommandLineOption helpScript("help-script", "Print the script commands and state fields.");
-    QCommandLineOption virtualMac("virtual-mac", "Run on the embedded virtual Mac.");
-    QCommandLineOption realTime("real-time",
-                                "Run the script or the tour on the real clock: the virtual "
-                                "devices take their real times, as in the simulator window.");
-    cli.addOptions({machine, profile, script, tour, verbose, helpScript, virtualMac, realTime});
-    cli.process(app);
+    CommandLine cli;
+    cli.parser.process(app);
 
     LaunchOptions options;
     auto value = [&](const QCommandLineOption& option) {
-        return cli.isSet(option) ? std::optional(cli.value(option).toStdString()) : std::nullopt;
+        return cli.parser.isSet(option) ? std::optional(cli.parser.value(option).toStdString())
+                                        : std::nullopt;
     };
-    options.machineFile = value(machine);
-    options.profileFolder = value(profile);
-    options.scriptFile = value(script);
-    options.tourFolder = value(tour);
-    options.helpScript = cli.isSet(helpScript);
-    options.echoLog = cli.isSet(verbose);
-    options.virtualMac = cli.isSet(virtualMac);
-    options.realTime = cli.isSet(realTime);
+    options.machineFile = value(cli.machine);
+    options.profileFolder = value(cli.profile);
+    options.scriptFile = value(cli.script);
+    options.tourFolder = value(cli.tour);
+    options.echoLog = cli.parser.isSet(cli.verbose);
+    options.virtualMac = cli.parser.isSet(cli.virtualMac);
+    options.realTime = cli.parser.isSet(cli.realTime);
     return backend::runProgram(app, options);
 }

@@ -1,5 +1,6 @@
 #include "backend/ProgramBackend.h"
 
+#include "backend/scripting/ScriptDriver.h"
 #include "backend/scripting/VirtualMacProgram.h"
 #ifdef NIGHTLID_MAC_BACKEND
 #include "app/ApplicationSession.h"
@@ -14,6 +15,10 @@ bool hasRealBackend() {
 #else
     return false;
 #endif
+}
+
+std::string scriptHelp() {
+    return scripting::ScriptDriver::helpText();
 }
 
 int runProgram(QApplication& app, const LaunchOptions& options) {

@@ -112,19 +112,30 @@ const OwnCommand OwnCommands::table[] = {
 };
 
 ScriptDriver::ScriptDriver(Session& session, std::ostream& out, std::ostream& err)
-    : session_(session), out_(out), err_(err) {
-    for (const auto& own : OwnCommands::table)
-        table_.add({own.name, own.syntax, own.help,
-                    [this, run = own.run](CommandCall& call) { return (this->*run)(call); }});
-    registerDeviceCommands(table_);
-    registerHotkeyCommands(table_);
-    registerPowerCommands(table_);
-    registerDisplayModeCommands(table_);
-    registerWindowCommands(table_);
-    registerMachineEventCommands(table_);
-    registerPanelCommands(table_);
-    registerSimulatorCommands(table_);
-    registerStateFields(table_);
+    : table_(commandTable(this)), session_(session), out_(out), err_(err) {}
+
+CommandTable ScriptDriver::commandTable(ScriptDriver* driver) {
+    CommandTable table;
+    for (const auto& own : OwnCommands::table) {
+        std::function<bool(CommandCall&)> run;
+        if (driver)
+            run = [driver, run = own.run](CommandCall& call) { return (driver->*run)(call); };
+        table.add({own.name, own.syntax, own.help, std::move(run)});
+    }
+    registerDeviceCommands(table);
+    registerHotkeyCommands(table);
+    registerPowerCommands(table);
+    registerDisplayModeCommands(table);
+    registerWindowCommands(table);
+    registerMachineEventCommands(table);
+    registerPanelCommands(table);
+    registerSimulatorCommands(table);
+    registerStateFields(table);
+    return table;
+}
+
+std::string ScriptDriver::helpText() {
+    return commandTable(nullptr).help();
 }
 
 int ScriptDriver::runFile(const std::string& path) {

@@ -26,11 +26,15 @@ class ScriptDriver {
     int runText(const std::string& text, const std::string& sourceName);
     // Every command and state field, for help and for checking the README against.
     const CommandTable& commands() const { return table_; }
+    // The same help without a machine to run on (nightlid --help-script).
+    static std::string helpText();
     // Words like ${OUT} in the script are replaced by these values.
     void setVariable(const std::string& name, const std::string& value) { vars_[name] = value; }
 
   private:
     friend struct OwnCommands;
+    // Handlers bound to driver; with none, the table only describes the commands.
+    static CommandTable commandTable(ScriptDriver* driver);
     // The log lines written since the previous state, in order.
     QJsonArray logSinceLastState(uint64_t* writtenNow = nullptr);
     bool execute(const std::string& line, std::string& error);

@@ -42,14 +42,10 @@ bool usableProfile(const std::string& folder) {
     return false;
 }
 
-// A script, the tour or the command reference, in virtual time without a window.
+// A script or the tour, in virtual time without a window.
 int runHeadless(scripting::Session& session, const std::optional<std::string>& script,
-                const QString& tourFolder, bool helpScript) {
+                const QString& tourFolder) {
     scripting::ScriptDriver runner(session, std::cout, std::cerr);
-    if (helpScript) {
-        std::cout << runner.commands().help();
-        return 0;
-    }
     session.launch();
     if (script) return runner.runFile(*script);
     auto out = QDir(tourFolder).absolutePath().toStdString();
@@ -129,7 +125,7 @@ int runOnVirtualMac(QApplication& app, const LaunchOptions& options) {
         });
     if (!headless) return runInteractive(session, app);
     return runHeadless(session, options.scriptFile,
-                       QString::fromStdString(options.tourFolder.value_or("")), options.helpScript);
+                       QString::fromStdString(options.tourFolder.value_or("")));
 }
 
 } // namespace sim
