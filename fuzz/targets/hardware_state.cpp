@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto state = sim::readHardwareState(path, problems);
     // What was read is written and read back unchanged.
     const std::string again = fuzz::scratch() + "/again.json";
-    if (!sim::writeHardwareState(again, state)) return 0;
+    std::string error;
+    if (!sim::writeHardwareState(again, state, error)) return 0;
     std::string secondProblems;
     const auto reread = sim::readHardwareState(again, secondProblems);
     if (!secondProblems.empty() || reread.vcp != state.vcp || reread.panels != state.panels ||

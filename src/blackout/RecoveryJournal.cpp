@@ -10,10 +10,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,10 +84,20 @@ void RecoveryJournal::load() {
         return;
     }
     if (file.status == Status::unreadable) {
+        // Its records are someone's displays' brightness: moved aside unread, as it is, for a
+        // run that may read it; never removed or written over.
         damaged_ = true;
+        std::string error;
+        const auto aside = platform::setAsideOutsideFile(path_, "unreadable", error);
+        keepOut_ = !aside;
         if (log_)
-            log_->write(platform::format("Recovery: cannot read journal %s: %s", path_.c_str(),
-                                         file.problem.c_str()));
+            log_->write(aside
+                            ? platform::format("Recovery: cannot read journal %s: %s; it is "
+                                               "moved to %s as it is",
+                                               path_.c_str(), file.problem.c_str(), aside->c_str())
+                            : platform::format("Recovery: cannot read journal %s: %s; it is "
+                                               "left as it is and nothing is recorded (%s)",
+                                               path_.c_str(), file.problem.c_str(), error.c_str()));
         return;
     }
     if (!parse(QByteArray::fromStdString(file.bytes))) {
@@ -152,16 +163,17 @@ void RecoveryJournal::keepDamagedCopy(const std::string& why) {
 }
 
 void RecoveryJournal::write() {
-    const QString path = QString::fromStdString(path_);
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
+    if (keepOut_) return;
+    struct stat st {};
+    const bool present = ::lstat(path_.c_str(), &st) == 0;
+    if (present && !S_ISREG(st.st_mode)) {
         if (log_)
             log_->write(
                 platform::format("Recovery: cannot write %s: not a regular file", path_.c_str()));
         return;
     }
     if (empty()) {
-        if (info.exists() && !QFile::remove(path) && log_)
+        if (present && ::unlink(path_.c_str()) != 0 && log_)
             log_->write(platform::format("Recovery: cannot remove %s", path_.c_str()));
         return;
     }
@@ -177,15 +189,16 @@ void RecoveryJournal::write() {
     QJsonArray keyboards;
     for (const auto& [id, level] : keyboards_)
         keyboards.append(QJsonObject{{"id", QString::number(id)}, {"level", double(level)}});
-    QDir().mkpath(info.absolutePath());
-    QSaveFile f(path);
-    bool ok = f.open(QIODevice::WriteOnly);
-    ok = ok && f.write(QJsonDocument(QJsonObject{{"displays", displays}, {"keyboards", keyboards}})
-                           .toJson(QJsonDocument::Compact)) >= 0;
-    ok = ok && f.commit();
-    if (!ok && log_)
-        log_->write(platform::format("Recovery: cannot write %s: %s", path_.c_str(),
-                                     f.errorString().toStdString().c_str()));
+    QDir().mkpath(QFileInfo(QString::fromStdString(path_)).absolutePath());
+    std::string error;
+    if (!platform::writeOutsideFile(
+            path_,
+            QJsonDocument(QJsonObject{{"displays", displays}, {"keyboards", keyboards}})
+                .toJson(QJsonDocument::Compact)
+                .toStdString(),
+            error) &&
+        log_)
+        log_->write(platform::format("Recovery: cannot write the journal: %s", error.c_str()));
 }
 
 float RecoveryJournal::recordDisplay(const DarkDisplay& entry) {

@@ -98,4 +98,6 @@ class RecoveryJournal {
     std::vector<DarkDisplay> displays_;
     std::map<uint64_t, float> keyboards_;
     bool damaged_ = false;
+    // A journal that could be neither read nor moved: never written over nor removed unread.
+    bool keepOut_ = false;
 };

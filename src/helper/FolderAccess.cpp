@@ -28,6 +28,8 @@ std::string reason() {
     return std::strerror(errno);
 }
 
+} // namespace
+
 // A folder on the way to the helper's: root's (or this process's user's), and nobody else may
 // rename or replace what is in it. /tmp's sticky bit keeps others from renaming entries.
 bool trustedFolder(const std::string& path, const struct stat& st, std::string& error) {
@@ -44,9 +46,12 @@ bool trustedFolder(const std::string& path, const struct stat& st, std::string& 
     return true;
 }
 
+namespace {
+
 // Why an entry is not exactly the user's own file; empty when it is.
 std::string mismatch(const struct stat& st, uid_t user) {
     if (S_ISLNK(st.st_mode)) return "it was a symbolic link";
+    if (S_ISDIR(st.st_mode)) return "it was a folder, moved aside";
     if (!S_ISREG(st.st_mode)) return "it was not a regular file";
     if (st.st_nlink != 1) return "it had " + std::to_string(st.st_nlink) + " names (a hard link)";
     if (st.st_uid != user) return "it belonged to uid " + std::to_string(st.st_uid);
@@ -83,6 +88,8 @@ class HostFolderAccess : public FolderAccess {
         ::close(fd);
         return ok;
     }
+
+    int open(std::string& error) override { return openFolder(error); }
 
   private:
     uid_t consoleUser() const {
@@ -124,6 +131,16 @@ class HostFolderAccess : public FolderAccess {
         return dir;
     }
 
+    static bool moveAside(int dir, const char* name, std::string& error) {
+        const int copy = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
+        if (copy < 0) {
+            error = std::string(name) + " cannot be moved aside: " + reason();
+            return false;
+        }
+        const SafeDirectory folder(copy);
+        return folder.moveAside(name, error).has_value();
+    }
+
     static bool writeFresh(int dir, const std::string& name, const std::string& text, uid_t user,
                            std::string& error) {
         // A descriptor of our own for SafeDirectory, which closes what it holds.
@@ -148,6 +165,8 @@ class HostFolderAccess : public FolderAccess {
         }
         const std::string why = mismatch(st, user);
         if (why.empty()) return true;
+        // A folder cannot be renamed over: it goes aside as it is, nothing in it opened.
+        if (S_ISDIR(st.st_mode) && !moveAside(dir, name, error)) return false;
         // Never handed over as it is: the helper's own file takes the name. What it said is kept
         // only when it is a line either side could have written, read without following
         // anything; a hard link's content is never read (it may be a file only root could read).

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace helper {
@@ -25,6 +26,10 @@ class FolderAccess {
     // The helper's own change of one of the two files: a fresh file, the console user's from the
     // moment it has the name.
     virtual bool replace(const std::string& name, const std::string& text, std::string& error) = 0;
+    // The folder, opened the same checked way: every read and write of the helper goes through
+    // it, so nothing is read or written beneath a folder it refused. A descriptor, or -1 with the
+    // reason.
+    virtual int open(std::string& error) = 0;
 };
 
 // The files the program writes, with the content that means "nothing asked".
@@ -36,6 +41,10 @@ inline constexpr const char* kNeutralCalibration = "inactive";
 // What may stay in place of one of the two files: content read (at most kMaxHelperFileBytes,
 // never through a link) that is a valid line, rewritten plainly; none for anything else.
 std::optional<std::string> keptContent(const std::string& name, const std::string& content);
+
+// A folder on the way to the helper's folder may be trusted: root's (or this process's user's),
+// and nobody else may rename or replace what is in it. false with the reason.
+bool trustedFolder(const std::string& path, const struct stat& st, std::string& error);
 
 // Real ownership on this machine: the files go to the user logged in at the console (the owner
 // of /dev/console); while nobody is (uid 0), they are root's. folder is an absolute path, opened

@@ -20,8 +20,15 @@ void HelperCore::prepareFolder() {
     }
 }
 
+SafeDirectory HelperCore::folder() const {
+    if (!access_) return SafeDirectory(root_, folder_);
+    std::string error;
+    const int fd = access_->open(error);
+    return SafeDirectory(fd, error);
+}
+
 void HelperCore::publishChargingControl(const std::string& why) {
-    const SafeDirectory dir(root_, folder_);
+    const SafeDirectory dir = folder();
     if (!dir.isOpen()) return;
     const std::string text = formatChargingControl({why.empty(), why});
     std::string error;
@@ -99,7 +106,7 @@ void HelperCore::writeLimit(const SafeDirectory& dir, int limit) {
 ChargeControl HelperCore::tick(int64_t now, const BatteryReading& reading) {
     using Kind = CalibrationState::Kind;
     prepareFolder();
-    const SafeDirectory dir(root_, folder_);
+    const SafeDirectory dir = folder();
     if (dir.isOpen()) {
         folderMissing_ = false;
         readLimit(dir);

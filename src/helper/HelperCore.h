@@ -61,6 +61,8 @@ class HelperCore {
     void writeLimit(const SafeDirectory& dir, int limit);
     bool replace(const SafeDirectory& dir, const char* name, const std::string& text);
     void prepareFolder();
+    // The one way to the folder: the access's checked walk when there is one.
+    SafeDirectory folder() const;
 
     std::string root_, folder_;
     Log log_;

@@ -164,6 +164,23 @@ bool SafeDirectory::write(const std::string& name, const std::string& text, std:
     return ok;
 }
 
+std::optional<std::string> SafeDirectory::moveAside(const std::string& name,
+                                                    std::string& error) const {
+    static std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string aside =
+            "." + name + ".aside-" + std::to_string(random() % 1000000000000ull);
+        // RENAME_NOREPLACE is not everywhere: a name taken meanwhile is looked at first.
+        struct stat st {};
+        if (::fstatat(fd_, aside.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) continue;
+        if (::renameat(fd_, name.c_str(), fd_, aside.c_str()) == 0) return aside;
+        error = name + " cannot be moved aside: " + reason();
+        return std::nullopt;
+    }
+    error = name + " cannot be moved aside: no free name";
+    return std::nullopt;
+}
+
 bool SafeDirectory::overwrite(const std::string& name, const std::string& text,
                               std::string& error) const {
     error.clear();

@@ -28,8 +28,9 @@ class SafeDirectory {
     explicit SafeDirectory(const std::string& path);
     // The folder beneath a trusted root, as openFolderBeneath opens it.
     SafeDirectory(const std::string& root, const std::string& beneath);
-    // An open folder's descriptor, closed with this.
-    explicit SafeDirectory(int fd) : fd_(fd) {}
+    // An open folder's descriptor, closed with this; -1 with why it could not be opened.
+    explicit SafeDirectory(int fd, std::string openError = {})
+        : fd_(fd), openError_(std::move(openError)) {}
     ~SafeDirectory();
     SafeDirectory(const SafeDirectory&) = delete;
     SafeDirectory& operator=(const SafeDirectory&) = delete;
@@ -47,6 +48,9 @@ class SafeDirectory {
     // to owner before it takes the name when one is given.
     bool write(const std::string& name, const std::string& text, std::string& error,
                std::optional<uid_t> owner = std::nullopt) const;
+    // Moves whatever is called name (a folder too) to a new hidden name in the same directory,
+    // as it is: nothing in it is opened or followed. Where it went, or none with the reason.
+    std::optional<std::string> moveAside(const std::string& name, std::string& error) const;
     // Rewrites an existing regular file in place, for a user who owns the file but not the
     // directory. A reader may meet the file empty for an instant.
     bool overwrite(const std::string& name, const std::string& text, std::string& error) const;

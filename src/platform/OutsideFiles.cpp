@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <random>
 
 namespace platform {
 
@@ -140,6 +141,27 @@ std::string stamp() {
     return text;
 }
 
+// What is at a name that is about to be written over; none when it may be (missing or a regular
+// file).
+std::optional<std::string> notWritable(const struct stat& st) {
+    if (S_ISREG(st.st_mode)) return std::nullopt;
+    if (S_ISLNK(st.st_mode)) return "is a symbolic link, which is not followed";
+    if (S_ISFIFO(st.st_mode)) return "is a FIFO (named pipe), not a file";
+    OutsideFileRules none;
+    if (auto refused = unusable(st, none)) return refused->problem;
+    return "is not a regular file";
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
 bool exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
@@ -267,6 +289,103 @@ std::optional<std::string> setAsideOutsideFile(const std::string& path, const st
         return std::nullopt;
     }
     return aside;
+}
+
+bool writeOutsideFile(const std::string& path, const std::string& bytes, std::string& error,
+                      int mode) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..") {
+        error = path + " is not a file path";
+        return false;
+    }
+    const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) {
+        error = path + " cannot be written: its folder cannot be opened: " + reason();
+        return false;
+    }
+    struct stat st {};
+    mode_t kept = mode >= 0 ? mode_t(mode) : 0644;
+    if (::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (auto refused = notWritable(st)) {
+            error = path + " " + *refused;
+            return false;
+        }
+        if (mode < 0) kept = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        error = path + " cannot be examined: " + reason();
+        return false;
+    }
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = "." + name + "." + std::to_string(random() % 1000000000000ull) + ".tmp";
+        fd = ::openat(dir.get(), temporary.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        error = path + " cannot be written: no temporary file beside it: " + reason();
+        return false;
+    }
+    bool ok = writeAll(fd, bytes) && ::fchmod(fd, kept) == 0 && ::fsync(fd) == 0;
+    if (!ok) error = path + " cannot be written: " + reason();
+    ::close(fd);
+    // The rename replaces the entry itself: whatever took the name meanwhile is never followed.
+    if (ok && ::renameat(dir.get(), temporary.c_str(), dir.get(), name.c_str()) != 0) {
+        error = path + " cannot be replaced: " + reason();
+        ok = false;
+    }
+    if (!ok) ::unlinkat(dir.get(), temporary.c_str(), 0);
+    return ok;
+}
+
+bool appendToOutsideFile(const std::string& path, const std::string& bytes, std::string& error) {
+    error.clear();
+    struct stat before {};
+    if (::lstat(path.c_str(), &before) != 0) {
+        if (errno != ENOENT) error = path + " cannot be examined: " + reason();
+        return false;
+    }
+    if (auto refused = notWritable(before)) {
+        error = path + " " + *refused;
+        return false;
+    }
+    const Descriptor fd(
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    struct stat opened {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0) {
+        if (errno == ENOENT) return false;
+        error = path + " cannot be opened: " + reason();
+        return false;
+    }
+    // Swapped between the look and the open: judged by what was opened.
+    if (opened.st_dev != before.st_dev || opened.st_ino != before.st_ino ||
+        !S_ISREG(opened.st_mode)) {
+        error = path + " changed while it was opened";
+        return false;
+    }
+    if (!writeAll(fd.get(), bytes)) {
+        error = path + " cannot be written: " + reason();
+        return false;
+    }
+    return true;
+}
+
+bool copyOutsideFile(const std::string& from, const std::string& to, size_t maxBytes, int mode,
+                     std::string& error) {
+    OutsideFileRules rules;
+    rules.maxBytes = maxBytes;
+    const auto file = readOutsideFile(from, rules);
+    if (!file.ok()) {
+        error = from + " " +
+                (file.status == OutsideFile::Status::missing ? "does not exist" : file.problem);
+        return false;
+    }
+    return writeOutsideFile(to, file.bytes, error, mode);
 }
 
 } // namespace platform

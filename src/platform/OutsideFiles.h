@@ -65,4 +65,21 @@ std::optional<std::string> setAsideOutsideFile(const std::string& path, const st
 bool copyOutsideFilePrefix(const std::string& path, const std::string& copyPath, size_t maxBytes,
                            std::string& error);
 
+// Writes bytes whole as path: a fresh file beside it, created exclusively and never through a
+// link, flushed and renamed over the name, so a reader meets the old content or the new one. The
+// name must be missing or a regular file: a symbolic link is not followed, a FIFO or a device is
+// never opened, a folder never replaced; false with the reason ("PATH is a FIFO (named pipe), not
+// a file"). mode < 0: a file replaced keeps its permissions, a new one gets 0644.
+bool writeOutsideFile(const std::string& path, const std::string& bytes, std::string& error,
+                      int mode = -1);
+
+// Adds bytes at the end of path when it is a regular file, never following a link nor waiting on
+// a FIFO. False when it is missing (error left empty) or refused (error says why).
+bool appendToOutsideFile(const std::string& path, const std::string& bytes, std::string& error);
+
+// A regular file of at most maxBytes, read as readOutsideFile reads it, written as
+// writeOutsideFile writes.
+bool copyOutsideFile(const std::string& from, const std::string& to, size_t maxBytes, int mode,
+                     std::string& error);
+
 } // namespace platform

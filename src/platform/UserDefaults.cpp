@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -149,21 +148,13 @@ bool UserDefaults::synchronize() {
         obj.insert(QString::fromStdString(k), encode(v));
     const QString path = QString::fromStdString(path_);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // The save replaces a link's target: never a device or a FIFO put there since the start.
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile()) {
-        dirty_ = true;
-        log(format("UserDefaults: cannot write %s: it is not a regular file", path_.c_str()));
-        return false;
-    }
-    QSaveFile f(path);
-    bool ok = f.open(QIODevice::WriteOnly);
-    ok = ok && f.write(QJsonDocument(obj).toJson(QJsonDocument::Indented)) >= 0;
-    ok = ok && f.commit();
+    // Never through a link, never into a device or a FIFO put there since the start.
+    std::string error;
+    const bool ok = platform::writeOutsideFile(
+        path_, QJsonDocument(obj).toJson(QJsonDocument::Indented).toStdString(), error);
     if (!ok) {
         dirty_ = true; // the next change tries again
-        log(format("UserDefaults: cannot write %s: %s", path_.c_str(),
-                   f.errorString().toStdString().c_str()));
+        log(format("UserDefaults: cannot write the preferences: %s", error.c_str()));
     }
     return ok;
 }

@@ -1,4 +1,5 @@
 list(APPEND CORE_SOURCES
+  platform/BoundedTool.cpp
   platform/Clock.cpp
   platform/ManualRunLoop.cpp
   platform/Menu.cpp

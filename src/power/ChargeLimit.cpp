@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cmath>
@@ -88,10 +89,33 @@ const char* BlackoutController::launchDaemonDefinition() {
            "</plist>\n";
 }
 
+namespace {
+
+// Whether launchd has a helper to start: its program and its definition are in place.
+bool helperInPlace() {
+    struct stat program {
+    }, definition{};
+    return ::lstat(mapped(kInstalledHelper).c_str(), &program) == 0 && S_ISREG(program.st_mode) &&
+           ::lstat(mapped(kDaemonDefinition).c_str(), &definition) == 0 &&
+           S_ISREG(definition.st_mode);
+}
+
+} // namespace
+
 std::optional<int> BlackoutController::readLimitFile() const {
     // Missing, blank or refused: no limit, which is what the helper enforces for it.
     const auto file = power::readLimitFile(limitFileRefusal);
     if (file.state != helper::LimitFile::State::value) return std::nullopt;
+    // A limit left from an earlier installation, with no helper to enforce it, is no limit.
+    if (!helperInPlace()) {
+        const std::string note = "no helper: " + file.seen;
+        if (limitFileRefusal != note)
+            platform::logf("Nightlid: the limit file holds %d, but no helper is installed to "
+                           "enforce it; the charge limit is off",
+                           file.value);
+        limitFileRefusal = note;
+        return std::nullopt;
+    }
     return file.value;
 }
 
@@ -111,16 +135,13 @@ void BlackoutController::syncChargeLimitWithFile() {
     appliedLimit = enforced > 0 ? enforced : 80;
     if (chargeLimitApplyRow) chargeLimitApplyRow->setHidden(true);
     showChargeLimitValue(enforced > 0);
-    // The slider stops at tick marks; the label says the value enforced.
-    if (enforced > 0 && chargeLimitValueLabel)
-        chargeLimitValueLabel->setText(QString::number(enforced) + "%");
 }
 
 void BlackoutController::showChargeLimitValue(bool on) {
     if (!chargeLimitValueLabel) return;
     if (on) {
-        const int value = chargeLimitSlider ? int(chargeLimitSlider->doubleValue()) : 80;
-        chargeLimitValueLabel->setText(QString::number(value) + "%");
+        // The limit written, which the helper enforces: the slider stops at tick marks.
+        chargeLimitValueLabel->setText(QString::number(appliedLimit) + "%");
         colorLabel(chargeLimitValueLabel, appkit::SystemColor::label);
     } else {
         chargeLimitValueLabel->setText(QString::fromStdString(t("꺼짐", "Off")));

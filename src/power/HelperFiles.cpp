@@ -1,5 +1,7 @@
 #include "power/HelperFiles.h"
 
+#include "helper/FolderAccess.h"
+
 #include "platform/Platform.h"
 #include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
@@ -9,9 +11,15 @@ namespace power {
 namespace {
 
 // The helper's folder, from the system's root without following a link, as the helper opens it.
+// On a Mac every folder on the way must be one the helper trusts too: a limit beneath another
+// user's folder is not the one it enforces.
 helper::SafeDirectory helperFolder() {
     const std::string& root = platform::current().paths->root();
-    return helper::SafeDirectory(root.empty() ? "/" : root, kHelperFolder);
+    if (!root.empty()) return helper::SafeDirectory(root, kHelperFolder);
+    std::string error;
+    const int fd =
+        helper::openFolderBeneath("/", kHelperFolder, false, error, helper::trustedFolder);
+    return helper::SafeDirectory(fd, error);
 }
 
 // Content the helper refuses is said by the card's own words; a file it cannot read by why.

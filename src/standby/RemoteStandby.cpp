@@ -4,15 +4,16 @@
 #include "display/DisplayEngine.h"
 #include "platform/IORegistry.h"
 #include "platform/InputActivity.h"
+#include "platform/OutsideFiles.h"
 #include "platform/Platform.h"
 #include "platform/PowerSources.h"
 #include "platform/RunLoop.h"
 #include "platform/SystemLocale.h"
+#include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
 #include "platform/UserDefaults.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTimeZone>
 
 #include <array>
@@ -27,15 +28,19 @@ bool checked(const QPointer<appkit::Button>& b) {
     return b && b->state() == appkit::ControlState::on;
 }
 
-// "[2026-03-02 00:00:21 +0000] " and the text, added to the trace file when it exists.
+// "[2026-03-02 00:00:21 +0000] " and the text, added to the trace file when it exists. Never
+// waits on it: the displays come back right after this line is written.
 void trace(const std::string& text) {
     auto& p = platform::current();
-    QFile file(QString::fromStdString(p.paths->map(BlackoutController::standbyTracePath)));
-    if (!file.exists() || !file.open(QIODevice::WriteOnly | QIODevice::Append)) return;
     const auto when =
         QDateTime::fromSecsSinceEpoch(qint64(p.locale->secondsSince1970()), QTimeZone::utc());
-    file.write(QByteArray::fromStdString("[" + when.toString("yyyy-MM-dd HH:mm:ss").toStdString() +
-                                         " +0000] " + text + "\n"));
+    std::string error;
+    if (!platform::appendToOutsideFile(p.paths->map(BlackoutController::standbyTracePath),
+                                       "[" + when.toString("yyyy-MM-dd HH:mm:ss").toStdString() +
+                                           " +0000] " + text + "\n",
+                                       error) &&
+        !error.empty())
+        platform::logf("Nightlid: keep-awake trace not written: %s", error.c_str());
 }
 
 } // namespace

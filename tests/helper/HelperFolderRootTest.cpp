@@ -132,6 +132,31 @@ TEST_F(HelperFolderAsRoot, OnlyFilesTheHelperMadeAreHandedOverAndASecondNameIsNe
     }()));
     EXPECT_EQ(slurp(calibration), "inactive");
     EXPECT_EQ(entry(calibration).uid, console);
+
+    // A folder a user planted at either name is moved aside as it is, and the name taken.
+    for (const std::string& name : {limit, calibration}) {
+        ASSERT_EQ(::unlink(name.c_str()), 0);
+        QDir().mkpath(QString::fromStdString(name + "/keep"));
+        ASSERT_EQ(::chown(name.c_str(), 501, 20), 0);
+        logged.clear();
+        tick(90);
+        EXPECT_TRUE(S_ISREG([&] {
+            struct stat st {};
+            ::lstat(name.c_str(), &st);
+            return st.st_mode;
+        }()))
+            << name;
+        EXPECT_EQ(entry(name).uid, console) << name;
+        EXPECT_TRUE(loggedSomething("made anew for uid 501 (it was a folder, moved aside)"))
+            << name;
+    }
+    EXPECT_EQ(slurp(limit), "0");
+    EXPECT_EQ(QDir(QString::fromStdString(folder))
+                  .entryList({".limit.txt.aside-*", ".calibration.txt.aside-*"},
+                             QDir::Dirs | QDir::Hidden)
+                  .size(),
+              2)
+        << "what was in them is kept";
 }
 
 TEST_F(HelperFolderAsRoot, TheFilesFollowTheConsoleUserAndTheFormerOneLosesThem) {
@@ -203,4 +228,16 @@ TEST_F(HelperFolderAsRoot, NoLinkIsFollowedOnTheWayFromTheRootAndNoFolderOthersM
     tick(90);
     EXPECT_TRUE(loggedSomething(base + "/Library belongs to uid 501"));
     EXPECT_EQ(entry(limit).uid, uid_t(-1));
+
+    // Beneath a folder it refused, the helper reads nothing and writes nothing: another user's
+    // limit there is not enforced, and no file of root's appears in that user's folder.
+    std::ofstream(limit) << "55";
+    ASSERT_EQ(::chown(limit.c_str(), 501, 20), 0);
+    logged.clear();
+    EXPECT_EQ(tick(90), charge);
+    EXPECT_EQ(core->limit(), 0);
+    core->publishChargingControl("");
+    EXPECT_EQ(entry(folder + "/charging-control.txt").uid, uid_t(-1));
+    EXPECT_EQ(entry(limit).uid, 501u);
+    EXPECT_EQ(slurp(limit), "55");
 }

@@ -133,3 +133,51 @@ TEST(OutsideFiles, SetAsideMovesLinksAndFifosAndKeepsAtMostTheFirstMegabytes) {
     EXPECT_FALSE(platform::setAsideOutsideFile(base + "/folder", "corrupt", error));
     EXPECT_TRUE(QDir(dir.path() + "/folder").exists());
 }
+
+TEST(OutsideFiles, WritesGoToAPlainFileNeverThroughALinkNorIntoAFifo) {
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    std::string error;
+
+    // A file is replaced whole and keeps its permissions; a new one gets the mode asked.
+    std::ofstream(base + "/settings.json") << "old";
+    ASSERT_EQ(::chmod((base + "/settings.json").c_str(), 0600), 0);
+    ASSERT_TRUE(platform::writeOutsideFile(base + "/settings.json", "new", error)) << error;
+    EXPECT_EQ(slurp(base + "/settings.json"), "new");
+    struct stat st {};
+    ASSERT_EQ(::stat((base + "/settings.json").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    ASSERT_TRUE(platform::writeOutsideFile(base + "/tool", "#!/bin/sh\n", error, 0755));
+    ASSERT_EQ(::stat((base + "/tool").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+
+    // A link, a FIFO without a reader, a folder: refused and said, the target untouched.
+    std::ofstream(base + "/precious") << "keep me";
+    ASSERT_EQ(::symlink((base + "/precious").c_str(), (base + "/link").c_str()), 0);
+    ASSERT_EQ(::mkfifo((base + "/fifo").c_str(), 0600), 0);
+    QDir(dir.path()).mkpath("folder");
+    for (const auto& [name, why] : {std::pair{"link", "is a symbolic link, which is not followed"},
+                                    std::pair{"fifo", "is a FIFO (named pipe), not a file"},
+                                    std::pair{"folder", "is a folder"}}) {
+        EXPECT_FALSE(platform::writeOutsideFile(base + "/" + name, "x", error)) << name;
+        EXPECT_EQ(error, base + "/" + name + " " + why);
+        EXPECT_FALSE(platform::appendToOutsideFile(base + "/" + name, "x", error)) << name;
+        EXPECT_EQ(error, base + "/" + name + " " + why);
+    }
+    EXPECT_EQ(slurp(base + "/precious"), "keep me");
+
+    // Appending: only to a file that is there.
+    EXPECT_FALSE(platform::appendToOutsideFile(base + "/none", "x", error));
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(sizeOf(base + "/none"), -1);
+    ASSERT_TRUE(platform::appendToOutsideFile(base + "/precious", "!", error)) << error;
+    EXPECT_EQ(slurp(base + "/precious"), "keep me!");
+
+    // A copy never waits on a FIFO nor copies an endless file.
+    EXPECT_FALSE(platform::copyOutsideFile(base + "/fifo", base + "/copy", 1024, 0644, error));
+    ASSERT_EQ(::truncate((base + "/tool").c_str(), off_t(2) << 30), 0);
+    EXPECT_FALSE(platform::copyOutsideFile(base + "/tool", base + "/copy", 1024, 0644, error));
+    EXPECT_EQ(sizeOf(base + "/copy"), -1);
+    EXPECT_TRUE(platform::copyOutsideFile(base + "/precious", base + "/copy", 1024, 0644, error));
+    EXPECT_EQ(slurp(base + "/copy"), "keep me!");
+}

@@ -3,6 +3,7 @@
 #include "platform/CoreBrightness.h"
 #include "platform/CoreDisplayInfo.h"
 #include "platform/IORegistry.h"
+#include "platform/Processes.h"
 #include "platform/Screens.h"
 #include "platform/SystemAppearance.h"
 #include "platform/TransferTables.h"
@@ -11,6 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::Value;
 
@@ -214,4 +221,55 @@ TEST_F(SimMachineTest, DescriptionGivesThePanelItsTablesBacklightsAndAppearance)
     auto screens = p.screens->screens();
     ASSERT_EQ(screens.size(), 2u);
     EXPECT_FALSE(screens[1].deviceDescription.find("NSScreenNumber"));
+}
+
+TEST_F(SimMachineTest, ItsOwnFilesAreNeverWaitedOnNorWrittenThroughALinkAndItsToolsAreBounded) {
+    QTemporaryDir scratch;
+    const std::string profile = scratch.path().toStdString() + "/profile";
+    const std::string outside = scratch.path().toStdString() + "/outside";
+    QDir().mkpath(QString::fromStdString(outside));
+    const std::string root = profile + "/root";
+    const std::string plist = root + "/Library/Preferences/SystemConfiguration/"
+                                     "com.apple.PowerManagement.plist";
+    const std::string profiler = root + "/usr/sbin/system_profiler";
+    sim::VirtualMacOptions options;
+    options.profileDir = profile;
+
+    // A FIFO at the power settings, a link at the profiler: the start goes on and says so.
+    QDir().mkpath(QString::fromStdString(root + "/Library/Preferences/SystemConfiguration"));
+    QDir().mkpath(QString::fromStdString(root + "/usr/sbin"));
+    ASSERT_EQ(::mkfifo(plist.c_str(), 0600), 0);
+    std::ofstream(outside + "/secret") << "keep me";
+    ASSERT_EQ(::symlink((outside + "/secret").c_str(), profiler.c_str()), 0);
+    boot(sim::VirtualMac::defaultDescription(), options);
+    EXPECT_TRUE(log().contains("Virtual Mac: " + plist + " is a FIFO (named pipe), not a file"));
+    EXPECT_TRUE(
+        log().contains("Virtual Mac: " + profiler + " is a symbolic link, which is not followed"));
+    std::ifstream secret(outside + "/secret");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(secret), {}), "keep me");
+
+    // A profiler that prints without end is stopped, not read whole.
+    ::unlink(profiler.c_str());
+    std::ofstream(profiler) << "#!/bin/sh\nexec yes\n";
+    ASSERT_EQ(::chmod(profiler.c_str(), 0755), 0);
+    EXPECT_FALSE(platform().processes->runTool("/usr/sbin/system_profiler", {"SPPowerDataType"}));
+    EXPECT_TRUE(log().contains(
+        "Virtual Mac: /usr/sbin/system_profiler printed more than 1 MiB; it is stopped"));
+
+    // The machine's root as a link to a folder elsewhere: set aside, nothing written there.
+    ::unlink(plist.c_str());
+    std::filesystem::remove_all(root);
+    ASSERT_EQ(::symlink(outside.c_str(), root.c_str()), 0);
+    boot(sim::VirtualMac::defaultDescription(), options);
+    const auto& lines = log().lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.starts_with("Virtual Mac: " + root +
+                             " is a symbolic link, which is not followed; it is moved to");
+    }));
+    EXPECT_EQ(
+        QDir(QString::fromStdString(outside)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+        QStringList{"secret"});
+    struct stat st {};
+    ASSERT_EQ(::lstat(root.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
 }

@@ -328,6 +328,8 @@ TEST(BatteryCard, ProgressFiguresFollowTheElapsedSeconds) {
 TEST_F(BatteryCardTest, TheCardShowsOnlyTheLimitTheHelperEnforces) {
     start();
     auto& c = controller();
+    switchOn();
+    advance(31, 0.1);
     const auto path = QString::fromStdString(
         platform().paths->map("/Library/Application Support/Nightlid/limit.txt"));
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -367,6 +369,47 @@ TEST_F(BatteryCardTest, TheCardShowsOnlyTheLimitTheHelperEnforces) {
     EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::off);
     EXPECT_TRUE(log().contains("Nightlid: /Library/Application Support/Nightlid/limit.txt is not "
                                "read: limit.txt is 2 GiB long; at most 4096 bytes is read"));
+}
+
+TEST_F(BatteryCardTest, TheLimitShownIsTheOneEnforcedNeverATickNorOneWithoutAHelper) {
+    start();
+    auto& c = controller();
+    const std::string folder = platform().paths->map("/Library/Application Support/Nightlid");
+    QDir().mkpath(QString::fromStdString(folder));
+    auto put = [&](const std::string& text) {
+        ::unlink((folder + "/limit.txt").c_str());
+        std::ofstream(folder + "/limit.txt") << text;
+    };
+    // A limit left from an earlier installation, with no helper to enforce it: no limit.
+    put("80");
+    c.updatePowerStatusUI();
+    advance();
+    EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::off);
+    EXPECT_EQ(text(c.chargeLimitValueLabel), "Off");
+    EXPECT_TRUE(log().contains("Nightlid: the limit file holds 80, but no helper is installed to "
+                               "enforce it; the charge limit is off"));
+    c.languageChanged(1); // the card built anew reads the file the same way
+    advance();
+    EXPECT_EQ(text(controller().chargeLimitValueLabel), "Off");
+
+    // With the helper: a limit between the slider's tick marks is shown as it is, whether the
+    // card is refreshed or built anew.
+    switchOn();
+    advance(31, 0.1);
+    for (const int limit : {85, 55, 99}) {
+        put(std::to_string(limit));
+        advance(4.5);
+        ASSERT_EQ(mac().privileges().helperLimit(), limit);
+        c.languageChanged(1);
+        advance();
+        auto& rebuilt = controller();
+        EXPECT_EQ(rebuilt.chargeLimitCheckbox->state(), appkit::ControlState::on) << limit;
+        EXPECT_EQ(text(rebuilt.chargeLimitValueLabel), std::to_string(limit) + "%");
+        EXPECT_EQ(rebuilt.appliedLimit, limit);
+        rebuilt.updatePowerStatusUI();
+        advance();
+        EXPECT_EQ(text(rebuilt.chargeLimitValueLabel), std::to_string(limit) + "%");
+    }
 }
 
 TEST_F(BatteryCardTest, TheCardShowsWhatTheHelperEnforcesForEveryFile) {

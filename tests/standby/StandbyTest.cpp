@@ -1,8 +1,8 @@
 #include "appkit/Button.h"
 #include "appkit/PopUpButton.h"
 #include "appkit/Slider.h"
-#include "support/PowerTestSupport.h"
 #include "platform/sim/SimBattery.h"
+#include "support/PowerTestSupport.h"
 
 #include "platform/SystemPaths.h"
 #include "platform/sim/SimRegistry.h"
@@ -12,6 +12,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -121,6 +124,34 @@ TEST_F(StandbyTest, TheTraceIsKeptOnlyWhenItsFileExistsAndChoicesSurviveARebuild
     EXPECT_TRUE(written.contains(">>> ENTER REMOTE STANDBY")) << written.toStdString();
     EXPECT_TRUE(written.startsWith("[2026-03-02 00:00:"))
         << "UTC wall clock: " << written.toStdString();
+
+    // A FIFO or a link at the trace's name is never opened nor followed: keep-awake still ends
+    // and every screen comes back.
+    f.close();
+    const std::string outside = QFileInfo(trace).absolutePath().toStdString() + "/outside.txt";
+    const uint16_t lit = luminance(3);
+    auto keepAwakeThenClick = [&](const char* what) {
+        c.startRemoteStandbyButton->performClick();
+        advance(3);
+        EXPECT_TRUE(c.isRemoteStandbyActive) << what;
+        EXPECT_EQ(gamma(2), "black") << what;
+        mac().input().clickInOtherApplication(0);
+        advance(0.5);
+        EXPECT_FALSE(c.isRemoteStandbyActive) << what;
+        EXPECT_EQ(gamma(2), "identity") << what;
+        EXPECT_EQ(luminance(3), lit) << what;
+    };
+    QFile::remove(trace);
+    ASSERT_EQ(::mkfifo(trace.toLocal8Bit().constData(), 0600), 0);
+    keepAwakeThenClick("a FIFO");
+    EXPECT_TRUE(log().contains("Nightlid: keep-awake trace not written: " + trace.toStdString() +
+                               " is a FIFO (named pipe), not a file"));
+    QFile::remove(trace);
+    { QFile(QString::fromStdString(outside)).open(QIODevice::WriteOnly); }
+    ASSERT_EQ(::symlink(outside.c_str(), trace.toLocal8Bit().constData()), 0);
+    keepAwakeThenClick("a link");
+    EXPECT_EQ(QFileInfo(QString::fromStdString(outside)).size(), 0) << "not written through";
+    QFile::remove(trace);
 
     // The choices are stored and the rebuilt card shows them.
     c.remoteStandbyTimeoutPopup->performSelect(5);

@@ -1,5 +1,7 @@
 #include "backend/scripting/ProfileOwner.h"
 
+#include "platform/OutsideFiles.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +20,7 @@ constexpr const char* kShown = "shown\n";
 // How long a later start waits for the holder: it may still be starting and not listen yet.
 constexpr int kAttempts = 40;
 constexpr int kPauseMs = 100;
+constexpr size_t kMaxLockBytes = 4096;
 
 QString absoluteFolder(const QString& folder) {
     const QFileInfo info(folder);
@@ -46,7 +49,31 @@ QString ProfileOwner::serverName(const QString& profileFolder) {
     return QString("nightlid-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
 }
 
+bool ProfileOwner::clearStrangeLock(std::string& error) {
+    // The lock is read with a plain read when it is found: a FIFO there would hang the start, a
+    // device or a huge file fill memory. A lock is a few lines; anything else is moved aside.
+    const std::string path = lock_.fileName().toStdString();
+    platform::OutsideFileRules rules;
+    rules.maxBytes = kMaxLockBytes;
+    rules.followLinks = false;
+    const auto file = platform::readOutsideFile(path, rules);
+    using Status = platform::OutsideFile::Status;
+    if (file.status == Status::missing || file.status == Status::read ||
+        file.status == Status::unreadable)
+        return true;
+    std::string why;
+    const auto aside = platform::setAsideOutsideFile(path, "not-a-lock", why);
+    if (!aside) {
+        error = "the profile's lock file " + path + " " + file.problem +
+                ", and it cannot be moved aside: " + why;
+        return false;
+    }
+    note_ = "the profile's lock file " + path + " " + file.problem + "; it is moved to " + *aside;
+    return true;
+}
+
 bool ProfileOwner::start(Start& result, std::string& error) {
+    if (!clearStrangeLock(error)) return false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         // A dead holder's lock is removed here and taken.
         if (lock_.tryLock(0)) {

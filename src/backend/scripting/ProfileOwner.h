@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class QLocalServer;
 
@@ -29,17 +30,22 @@ class ProfileOwner : public QObject {
     // Called on the main thread when a later start asks this one to come forward.
     void setOnReopen(std::function<void()> onReopen) { onReopen_ = std::move(onReopen); }
 
+    // What was found in the lock's place and moved aside, said by the caller; empty when nothing.
+    const std::string& note() const { return note_; }
+
     // The local socket's name for a profile folder (short, the same for every spelling of it).
     static QString serverName(const QString& profileFolder);
 
   private:
     bool listen(std::string& error);
     bool askHolder(std::string& error);
+    bool clearStrangeLock(std::string& error);
 
     QString folder_;
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;
     std::function<void()> onReopen_;
+    std::string note_;
 };
 
 } // namespace sim

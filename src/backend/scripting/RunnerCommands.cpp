@@ -160,13 +160,7 @@ bool ScriptDriver::screenshotCommand(CommandCall& call) {
         return false;
     }
     const QImage image = BlackoutController::shared().controlWindow->snapshot();
-    QFileInfo info(QString::fromStdString(rest));
-    QDir().mkpath(info.absolutePath());
-    if (!image.save(info.absoluteFilePath())) {
-        error = "cannot write " + rest;
-        return false;
-    }
-    return true;
+    return saveImage(image, rest, error);
 }
 
 bool ScriptDriver::languageCommand(CommandCall& call) {

@@ -1,6 +1,13 @@
 #include "backend/scripting/RunnerSupport.h"
 
+#include "platform/OutsideFiles.h"
 #include "platform/sim/VirtualMac.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -70,6 +77,27 @@ std::string unquoted(std::string text) {
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         return text.substr(1, text.size() - 2);
     return text;
+}
+
+bool saveImage(const QImage& image, const std::string& file, std::string& error) {
+    const QFileInfo info(QString::fromStdString(file));
+    QByteArray format = info.suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format)) format = "png";
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format.constData())) {
+        error = "cannot write " + file + ": the image cannot be encoded";
+        return false;
+    }
+    QDir().mkpath(info.absolutePath());
+    std::string why;
+    if (!platform::writeOutsideFile(info.absoluteFilePath().toStdString(), bytes.toStdString(),
+                                    why)) {
+        error = "cannot write " + file + ": " + why;
+        return false;
+    }
+    return true;
 }
 
 } // namespace scripting

@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+class QImage;
+
 namespace sim {
 class VirtualMac;
 }
@@ -28,6 +30,9 @@ std::optional<QJsonValue> lookup(const QJsonValue& root, const std::string& path
 // A JSON literal, or a bare word as a string.
 QJsonValue parseLiteral(const std::string& text);
 std::string compact(const QJsonValue& v);
+// A screenshot saved as the file's suffix says (PNG when it says nothing known), written whole,
+// never through a link nor into a FIFO; missing folders are made. false with the reason.
+bool saveImage(const QImage& image, const std::string& file, std::string& error);
 // How a script's time passes (ScriptTime.cpp). Virtual time jumps over what is waited for; on the
 // real clock (--real-time) Qt's own loop runs meanwhile and the devices take their real times.
 // Lets the device queues finish what was asked of them and runs what they posted back.

@@ -55,6 +55,36 @@ struct OwnCommand {
     bool (ScriptDriver::*run)(CommandCall&);
 };
 
+// Text from a script as a terminal may show it: control characters escaped (an escape sequence
+// would retitle or clear it), at most maxBytes shown, cut on a character's boundary.
+std::string shownSafely(const std::string& text, size_t maxBytes) {
+    std::string out;
+    size_t i = 0;
+    for (; i < text.size() && out.size() < maxBytes; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += char(c);
+        }
+    }
+    // Not in the middle of a character's bytes.
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80 &&
+           !out.empty()) {
+        out.pop_back();
+        --i;
+    }
+    if (i < text.size()) out += "... (" + std::to_string(text.size()) + " bytes in all)";
+    return out;
+}
+
+constexpr size_t kShownLineBytes = 200;
+constexpr size_t kShownErrorBytes = 2000;
+
 } // namespace
 
 // Defined in the class's scope: the handlers are private.
@@ -177,8 +207,10 @@ int ScriptDriver::runText(const std::string& text, const std::string& sourceName
 
 void ScriptDriver::fail(const std::string& error) {
     const size_t number = next_; // the line just run, counted from 1
-    err_ << source_ << ":" << number << ": " << error << "\n    "
-         << (number > 0 && number <= lines_.size() ? trim(lines_[number - 1]) : std::string())
+    err_ << source_ << ":" << number << ": " << shownSafely(error, kShownErrorBytes) << "\n    "
+         << shownSafely(number > 0 && number <= lines_.size() ? trim(lines_[number - 1])
+                                                              : std::string(),
+                        kShownLineBytes)
          << "\n";
     status_ = 1;
     over_ = true;

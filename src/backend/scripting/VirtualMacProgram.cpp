@@ -106,7 +106,9 @@ int runOnVirtualMac(QApplication& app, const LaunchOptions& options) {
         owner = std::make_unique<ProfileOwner>(QString::fromStdString(machine.profileDir));
         auto start = ProfileOwner::Start::first;
         std::string ownerError;
-        if (!owner->start(start, ownerError)) {
+        const bool started = owner->start(start, ownerError);
+        if (!owner->note().empty()) std::cerr << "nightlid: " << owner->note() << "\n";
+        if (!started) {
             std::cerr << "nightlid: " << ownerError << "\n";
             return 1;
         }

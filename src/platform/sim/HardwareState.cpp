@@ -4,10 +4,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <cmath>
-#include <sys/stat.h>
 
 namespace sim {
 
@@ -94,7 +92,7 @@ HardwareState readHardwareState(const std::string& path, std::string& problems) 
     return state;
 }
 
-bool writeHardwareState(const std::string& path, const HardwareState& state) {
+bool writeHardwareState(const std::string& path, const HardwareState& state, std::string& error) {
     QJsonObject monitors, panels, keyboards;
     for (const auto& [id, codes] : state.vcp) {
         QJsonObject values;
@@ -106,15 +104,13 @@ bool writeHardwareState(const std::string& path, const HardwareState& state) {
         panels[QString::number(id)] = double(value);
     for (const auto& [id, value] : state.keyboards)
         keyboards[QString::number(id)] = double(value);
-    // Through a link the save would replace its target: never a device or a FIFO.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
-    QSaveFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(QJsonDocument(
-                QJsonObject{{"monitors", monitors}, {"panels", panels}, {"keyboards", keyboards}})
-                .toJson(QJsonDocument::Compact));
-    return f.commit();
+    return platform::writeOutsideFile(
+        path,
+        QJsonDocument(
+            QJsonObject{{"monitors", monitors}, {"panels", panels}, {"keyboards", keyboards}})
+            .toJson(QJsonDocument::Compact)
+            .toStdString(),
+        error);
 }
 
 } // namespace sim

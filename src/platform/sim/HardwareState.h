@@ -22,6 +22,7 @@ inline constexpr size_t kMaxHardwareStateBytes = 1024 * 1024;
 // Reads the file; what cannot be read is left out and described in problems. A file that is
 // not a JSON object (damaged, endless, a FIFO or a device) is moved aside.
 HardwareState readHardwareState(const std::string& path, std::string& problems);
-bool writeHardwareState(const std::string& path, const HardwareState& state);
+// Written whole, never through a link nor into a FIFO or a device; false with the reason.
+bool writeHardwareState(const std::string& path, const HardwareState& state, std::string& error);
 
 } // namespace sim

@@ -1,29 +1,33 @@
 #include "platform/sim/MachineFiles.h"
 
+#include "platform/OutsideFiles.h"
 #include "platform/PropertyList.h"
+#include "platform/SystemLog.h"
 #include "platform/SystemPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace sim {
 
 namespace {
+
+// A helper build is a few megabytes; nothing near this.
+constexpr size_t kMaxHelperBytes = 256 * 1024 * 1024;
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-void writeFile(const std::string& path, const std::string& text, bool executable = false) {
+void writeFile(const std::string& path, const std::string& text, platform::SystemLog& log,
+               bool executable = false) {
     QDir().mkpath(QFileInfo(q(path)).absolutePath());
-    QFile file(q(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-    file.write(QByteArray::fromStdString(text));
-    file.close();
-    if (executable)
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
-                            QFileDevice::ExeOther);
+    std::string error;
+    if (!platform::writeOutsideFile(path, text, error, executable ? 0755 : 0644))
+        log.write("Virtual Mac: " + error);
 }
 
 // What "system_profiler SPPowerDataType" prints about the battery.
@@ -39,7 +43,8 @@ std::string profilerScript(const BatteryDescription& b) {
 
 } // namespace
 
-void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths& paths) {
+void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths& paths,
+                       platform::SystemLog& log) {
     // The system folders every Mac has.
     for (const char* folder : {"/Library/LaunchDaemons", "/Library/Application Support",
                                "/Library/Preferences/SystemConfiguration", "/usr/sbin"})
@@ -47,11 +52,16 @@ void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths&
     // The bundle carries the helper built with this program.
     const std::string helperInBundle = paths.map(d.bundlePath + "/Contents/MacOS/nightlid-helper");
     QDir().mkpath(QFileInfo(q(helperInBundle)).absolutePath());
-    if (!QFileInfo::exists(q(helperInBundle))) QFile::copy(NIGHTLID_HELPER_PATH, q(helperInBundle));
+    struct stat st {};
+    std::string error;
+    if (::lstat(helperInBundle.c_str(), &st) != 0 &&
+        !platform::copyOutsideFile(NIGHTLID_HELPER_PATH, helperInBundle, kMaxHelperBytes, 0755,
+                                   error))
+        log.write("Virtual Mac: the bundle's helper is not copied: " + error);
 
     const std::string profiler = paths.map("/usr/sbin/system_profiler");
     if (d.battery && d.battery->hasProfiler)
-        writeFile(profiler, profilerScript(*d.battery), true);
+        writeFile(profiler, profilerScript(*d.battery), log, true);
     else
         QFile::remove(q(profiler));
 
@@ -65,7 +75,8 @@ void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths&
     // Binary, as a Mac keeps it, unless the machine asks for the XML form.
     const bool xml = d.battery && d.battery->powerSettingsXML;
     writeFile(paths.map("/Library/Preferences/SystemConfiguration/com.apple.PowerManagement.plist"),
-              xml ? platform::xmlPropertyList(settings) : platform::binaryPropertyList(settings));
+              xml ? platform::xmlPropertyList(settings) : platform::binaryPropertyList(settings),
+              log);
 }
 
 } // namespace sim

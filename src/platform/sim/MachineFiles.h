@@ -5,11 +5,15 @@
 #include "platform/sim/MachineDescription.h"
 
 namespace platform {
+class SystemLog;
 class SystemPaths;
-}
+} // namespace platform
 
 namespace sim {
 
-void writeMachineFiles(const MachineDescription& description, const platform::SystemPaths& paths);
+// Each file is written whole and never through a link; one that is not a regular file (a FIFO, a
+// device, a folder, a link) is left as it is and said in the log.
+void writeMachineFiles(const MachineDescription& description, const platform::SystemPaths& paths,
+                       platform::SystemLog& log);
 
 } // namespace sim

@@ -18,7 +18,6 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QProcess>
-#include <QSaveFile>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
@@ -53,6 +52,8 @@ namespace {
 constexpr const char* kLaunchDaemons = "/Library/LaunchDaemons";
 constexpr const char* kHelperFolder = "/Library/Application Support/Nightlid";
 constexpr const char* kChargingController = "/private/var/db/nightlid-charging";
+// What the installer copies is a helper build of a few megabytes.
+constexpr size_t kMaxCopyBytes = 256 * 1024 * 1024;
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
@@ -153,10 +154,11 @@ bool SimPrivileges::runCommand(const std::vector<std::string>& w, const std::str
         ok = pathsOk({w[2]}) && QDir().mkpath(q(paths_.map(w[2])));
     } else if (w.size() == 3 && w[0] == "cp" && redirectTo.empty()) {
         if (!pathsOk({w[1], w[2]})) return false;
-        const QString from = q(paths_.map(w[1])), to = q(paths_.map(w[2]));
-        QFile::remove(to);
-        ok = QFile::copy(from, to);
-        if (!ok) error = "cp: " + w[1] + ": No such file or directory";
+        // Never waiting on a FIFO nor copying an endless file; never writing through a link.
+        std::string why;
+        ok =
+            platform::copyOutsideFile(paths_.map(w[1]), paths_.map(w[2]), kMaxCopyBytes, 0644, why);
+        if (!ok) error = "cp: " + why;
     } else if (w.size() == 3 && w[0] == "chmod" && w[1] == "+x" && redirectTo.empty()) {
         if (!pathsOk({w[2]})) return false;
         QFile file(q(paths_.map(w[2])));
@@ -164,9 +166,9 @@ bool SimPrivileges::runCommand(const std::vector<std::string>& w, const std::str
                                  QFileDevice::ExeGroup | QFileDevice::ExeOther);
     } else if (w.size() == 2 && w[0] == "echo" && !redirectTo.empty()) {
         if (!pathsOk({redirectTo})) return false;
-        QSaveFile file(q(paths_.map(redirectTo)));
-        ok = file.open(QIODevice::WriteOnly) &&
-             file.write(QByteArray::fromStdString(w[1] + "\n")) >= 0 && file.commit();
+        std::string why;
+        ok = platform::writeOutsideFile(paths_.map(redirectTo), w[1] + "\n", why, 0644);
+        if (!ok) error = "sh: " + why;
     } else if (w.size() == 4 && w[0] == "launchctl" && w[1] == "load" && w[2] == "-w" &&
                redirectTo.empty()) {
         if (!pathsOk({w[3]})) return false;
@@ -240,11 +242,10 @@ void SimPrivileges::startHelper(const std::string& program) {
         coreTimer_ = loop_.scheduleRepeating(2.0, [this](platform::Timer&) { helperTick(); });
     } else {
         QDir().mkpath(q(paths_.map(kChargingController)));
-        QSaveFile keys(q(paths_.map(std::string(kChargingController) + "/keys")));
-        if (keys.open(QIODevice::WriteOnly)) {
-            keys.write(smcFirmwareName(firmwareOf(battery_)));
-            keys.commit();
-        }
+        std::string error;
+        if (!platform::writeOutsideFile(paths_.map(std::string(kChargingController) + "/keys"),
+                                        smcFirmwareName(firmwareOf(battery_)), error))
+            log_("Virtual Mac: " + error);
         process_ = new QProcess;
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("NIGHTLID_SYSTEM_ROOT", q(paths_.root()));
@@ -305,12 +306,12 @@ void SimPrivileges::helperTick() {
 
 void SimPrivileges::writeBatteryForHelper() {
     if (virtualTime_ || !process_) return;
-    QSaveFile file(q(paths_.map(std::string(kChargingController) + "/battery")));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(QByteArray::number(battery_.percent()) + " " +
-                   (battery_.adapterConnected() ? "1" : "0"));
-        file.commit();
-    }
+    std::string error;
+    if (!platform::writeOutsideFile(paths_.map(std::string(kChargingController) + "/battery"),
+                                    std::to_string(battery_.percent()) + " " +
+                                        (battery_.adapterConnected() ? "1" : "0"),
+                                    error))
+        log_("Virtual Mac: " + error);
 }
 
 void SimPrivileges::readHelperControl() {

@@ -1,12 +1,33 @@
 #include "platform/sim/VirtualMacImpl.h"
 
+#include "platform/OutsideFiles.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <map>
+#include <sys/stat.h>
 
 namespace sim {
+
+namespace {
+
+// A link (or a file) where the machine keeps a folder: everything written there would land in
+// its target, so it is moved aside, and said.
+void setAsideUnlessFolder(const std::string& path, platform::SystemLog& log) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return;
+    const std::string what =
+        S_ISLNK(st.st_mode) ? "is a symbolic link, which is not followed" : "is not a folder";
+    std::string error;
+    if (auto aside = platform::setAsideOutsideFile(path, "not-a-folder", error))
+        log.write("Virtual Mac: " + path + " " + what + "; it is moved to " + *aside);
+    else
+        log.write("Virtual Mac: " + path + " " + what + "; it cannot be moved aside: " + error);
+}
+
+} // namespace
 
 VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options)
     : impl_(std::make_unique<Impl>()) {
@@ -26,8 +47,11 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
         m.profile = options.profileDir;
         QDir().mkpath(QString::fromStdString(m.profile));
     }
-    QDir().mkpath(QString::fromStdString(m.profile + "/root"));
     m.log.setEcho(options.echoLog);
+    // The machine's system and home folders are its own: never taken through a link.
+    setAsideUnlessFolder(m.profile + "/root", m.log);
+    setAsideUnlessFolder(m.profile + "/home", m.log);
+    QDir().mkpath(QString::fromStdString(m.profile + "/root"));
     if (options.virtualTime) {
         auto manual = std::make_unique<ManualRunLoop>();
         m.manual = manual.get();
@@ -86,7 +110,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
                                              m.d.keyboardLayout, [this] { notifyChanged(); });
     m.input->setHotkeys(m.hotkeys.get());
     m.paths->setBundlePath(m.d.bundlePath);
-    writeMachineFiles(m.d, *m.paths);
+    writeMachineFiles(m.d, *m.paths, m.log);
     m.battery = std::make_unique<SimBattery>(m.d.battery, *m.loop, [this] {
         if (impl_->privileges) impl_->privileges->writeBatteryForHelper();
         notifyChanged();

@@ -134,8 +134,9 @@ struct VirtualMac::Impl : Displays,
             if (x.builtIn) state.panels[x.id] = x.brightness;
         for (const auto& k : d.keyboardBacklights)
             state.keyboards[k.id] = k.level;
-        if (!writeHardwareState(hardwarePath, state))
-            log.write("Virtual Mac: cannot write " + hardwarePath);
+        std::string error;
+        if (!writeHardwareState(hardwarePath, state, error))
+            log.write("Virtual Mac: cannot write the hardware state: " + error);
     }
 
     const DisplayDescription* display(DisplayID id) const {

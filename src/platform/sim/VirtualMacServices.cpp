@@ -1,10 +1,13 @@
 #include "platform/sim/VirtualMacImpl.h"
 
-#include <QProcess>
+#include "platform/BoundedTool.h"
 
 namespace sim {
 
 namespace {
+
+constexpr size_t kMaxToolOutput = 1024 * 1024;
+constexpr int kToolSeconds = 30;
 
 class SimRunningApplication : public RunningApplication {
   public:
@@ -68,21 +71,18 @@ VirtualMac::Impl::runningApplications(const std::string& bundleIdentifier) {
 
 std::optional<std::string> VirtualMac::Impl::runTool(const std::string& path,
                                                      const std::vector<std::string>& arguments) {
-    // A real child process, run from the machine's own folders.
-    QProcess process;
-    QStringList list;
-    for (const auto& a : arguments)
-        list << QString::fromStdString(a);
-    // Virtual time waits for it: its answer lands at the same moment every run.
-    process.start(QString::fromStdString(paths->map(path)), list);
-    if (!process.waitForStarted(5000)) return std::nullopt;
-    process.waitForFinished(120000);
-    if (process.exitStatus() != QProcess::NormalExit) return std::nullopt;
+    // A real child process, run from the machine's own folders. Virtual time waits for it: its
+    // answer lands at the same moment every run. A tool prints a few hundred bytes: one that goes
+    // on is stopped, never read without end.
+    auto run = platform::runBoundedTool(paths->map(path), arguments, kToolSeconds, kMaxToolOutput);
+    if (!run.stopped.empty())
+        log.write("Virtual Mac: " + path + " " + run.stopped + "; it is stopped");
+    if (!run.output) return std::nullopt;
     // The machine's profiler takes its time in the machine's time: a script run goes on meanwhile
     // instead of waiting for it on the wall clock.
     if (path == "/usr/sbin/system_profiler" && d.battery && d.battery->profilerSeconds > 0)
         clock.sleepMicroseconds(uint32_t(d.battery->profilerSeconds * 1e6));
-    return process.readAllStandardOutput().toStdString();
+    return run.output;
 }
 
 std::shared_ptr<UpdaterController>

@@ -118,6 +118,8 @@ class VirtualFolderAccess : public helper::FolderAccess {
                 why = "missing";
             else if (S_ISLNK(st.st_mode))
                 why = "it was a symbolic link";
+            else if (S_ISDIR(st.st_mode))
+                why = "it was a folder, moved aside";
             else if (!S_ISREG(st.st_mode))
                 why = "it was not a regular file";
             else if (st.st_nlink != 1)
@@ -125,6 +127,11 @@ class VirtualFolderAccess : public helper::FolderAccess {
             else if (table.ownerOf(path) != VirtualOwner{false, 0644})
                 why = table.ownerOf(path).root ? "it was root's" : "it had another mode";
             if (why.empty()) continue;
+            // A folder cannot be renamed over: it goes aside as it is.
+            if (S_ISDIR(st.st_mode) && !dir.moveAside(name, error)) {
+                ok = false;
+                continue;
+            }
             std::string content = neutral;
             if (why != "missing" && S_ISREG(st.st_mode) && st.st_nlink == 1) {
                 std::string readError;
@@ -149,6 +156,10 @@ class VirtualFolderAccess : public helper::FolderAccess {
         OwnershipTable table(root_);
         return dir.write(name, text, error) &&
                table.set(folder_ + "/" + name, {false, 0644}, error);
+    }
+
+    int open(std::string& error) override {
+        return helper::openFolderBeneath(root_, folder_, false, error);
     }
 
   private:

@@ -135,6 +135,9 @@ TEST(MacToolRunner, OutputIsReadWholeAndAToolPastItsLimitGivesNothing) {
     EXPECT_EQ(*output, big) << "its complaints are not its output; its exit code does not matter";
     EXPECT_FALSE(mac::runToolWithin("/bin/sh", {"-c", "sleep 5"}, 0.2));
     EXPECT_FALSE(mac::runToolWithin("/nonexistent/system_profiler", {"SPPowerDataType"}, 1));
+    // A tool that prints without end is stopped at the output limit, not read whole.
+    EXPECT_FALSE(mac::runToolWithin("/bin/sh", {"-c", "head -c 2000000 /dev/zero"}, 10));
+    EXPECT_FALSE(mac::runToolWithin("/bin/sh", {"-c", "exec yes"}, 120));
 }
 
 #ifndef __APPLE__

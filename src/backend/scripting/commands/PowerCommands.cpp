@@ -6,6 +6,7 @@
 #include "backend/scripting/Arguments.h"
 #include "backend/scripting/Session.h"
 #include "helper/HelperFileFormat.h"
+#include "platform/OutsideFiles.h"
 #include "platform/SystemPaths.h"
 #include "platform/sim/SimBattery.h"
 #include "platform/sim/SimPrivileges.h"
@@ -79,10 +80,10 @@ bool writeSystemFile(Session& session, const std::string& rest, std::string& err
         return true;
     }
     QDir().mkpath(QFileInfo(real).absolutePath());
-    QFile file(real);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(QByteArray::fromStdString(text)) < 0) {
-        error = "system-file: " + path + " cannot be written";
+    // As root writes it: whole, never through a link nor into a FIFO.
+    std::string why;
+    if (!platform::writeOutsideFile(real.toStdString(), text, why, 0644)) {
+        error = "system-file: " + path + " cannot be written: " + why;
         return false;
     }
     return true;

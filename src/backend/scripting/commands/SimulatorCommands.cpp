@@ -215,13 +215,7 @@ bool screenshotCommand(CommandCall& call) {
         return false;
     }
     const QImage image = shownSimulator(call.session).snapshot();
-    QFileInfo info(QString::fromStdString(call.rest));
-    QDir().mkpath(info.absolutePath());
-    if (!image.save(info.absoluteFilePath())) {
-        call.error = "cannot write " + call.rest;
-        return false;
-    }
-    return true;
+    return saveImage(image, call.rest, call.error);
 }
 
 // The commands of this file: name, arguments, help (the README's driver table), handler.

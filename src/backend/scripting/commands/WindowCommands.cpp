@@ -291,13 +291,7 @@ bool screenshotWindowCommand(CommandCall& call) {
     }
     for (auto* window : programWindows())
         if (window->title() == title && window->isVisible()) {
-            QFileInfo info(QString::fromStdString(file));
-            QDir().mkpath(info.absolutePath());
-            if (!window->snapshot().save(info.absoluteFilePath())) {
-                call.error = "cannot write " + file;
-                return false;
-            }
-            return true;
+            return saveImage(window->snapshot(), file, call.error);
         }
     call.error = "no open window is titled \"" + title + "\"";
     return false;
