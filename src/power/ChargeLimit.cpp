@@ -14,10 +14,10 @@
 
 #include <QFile>
 #include <QLabel>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cmath>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -93,8 +93,8 @@ namespace {
 
 // Whether launchd has a helper to start: its program and its definition are in place.
 bool helperInPlace() {
-    struct stat program {
-    }, definition{};
+    struct stat program {};
+    struct stat definition {};
     return ::lstat(mapped(kInstalledHelper).c_str(), &program) == 0 && S_ISREG(program.st_mode) &&
            ::lstat(mapped(kDaemonDefinition).c_str(), &definition) == 0 &&
            S_ISREG(definition.st_mode);
