@@ -17,7 +17,7 @@ class Layouts : public platform::KeyboardLayout {
     std::optional<std::vector<uint8_t>> layout;
     sim::SimHotkeys* translator = nullptr;
     std::optional<std::vector<uint8_t>> currentASCIICapableLayoutData() override { return layout; }
-    uint32_t keyboardLayoutType() override { return 0; }
+    uint32_t keyboardType() override { return 0; }
     platform::OSStatus keyTranslate(const std::vector<uint8_t>& data, uint16_t keyCode,
                                     uint16_t keyAction, uint32_t modifiers, uint32_t type,
                                     uint32_t options, uint32_t& deadKeyState, size_t maxLength,
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform.keyboardLayout = &layouts;
     platform::setCurrent(&platform);
     static platform::ManualRunLoop loop;
-    static sim::SimHotkeys translator(loop, {}, "US", [] {});
+    static sim::SimHotkeys translator(loop, {}, "US", sim::SimHotkeys::kAnsiKeyboard, [] {});
     layouts.translator = &translator;
 
     const std::string name = BlackoutController::hotkeyString(keyCode, modifiers);

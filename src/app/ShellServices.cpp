@@ -53,9 +53,9 @@ void BlackoutController::autoLaunchToggled(appkit::Button& checkbox) {
     if (error) {
         platform::logf("Failed to toggle login item service: %s", error->c_str());
         checkbox.setState(on ? appkit::ControlState::off : appkit::ControlState::on);
-        return;
     }
-    // Registered, but macOS launches it only once the person allows it: say where.
+    // Registered but not allowed yet, or refused because the person switched Nightlid off in
+    // Login Items: macOS launches it only once it is allowed there, so say where.
     if (on && loginItems->mainAppStatus() == platform::LoginItemStatus::requiresApproval) {
         appkit::Alert alert;
         alert.messageText = t("로그인 항목 허용 필요", "Login Item Needs Approval");

@@ -23,6 +23,10 @@ struct HelperBackend {
 // it cannot tell.
 std::string helperSystemRoot(const std::function<void(const std::string&)>& log);
 
+// One line of the helper's log, where this system keeps it: a Mac's unified log (launchd throws
+// a daemon's standard error away) and standard error, for a helper started by hand.
+void writeHelperLog(const std::string& line);
+
 // log receives a line when nothing can be enforced. Empty hardware: the helper cannot run.
 HelperBackend makeHelperBackend(const std::function<void(const std::string&)>& log);
 

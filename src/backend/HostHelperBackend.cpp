@@ -2,8 +2,11 @@
 
 #ifdef NIGHTLID_MAC_BACKEND
 #include "platform/mac/MacSmc.h"
+
+#include <os/log.h>
 #endif
 
+#include <cstdio>
 #include <optional>
 
 namespace backend {
@@ -29,6 +32,15 @@ class NoChargingHardware : public helper::ChargingHardware {
 #endif
 
 } // namespace
+
+void writeHelperLog(const std::string& line) {
+#ifdef NIGHTLID_MAC_BACKEND
+    static os_log_t log = os_log_create("com.nightlid.helper", "charging");
+    os_log_with_type(log, OS_LOG_TYPE_DEFAULT, "%{public}s", line.c_str());
+#endif
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
 
 std::string helperSystemRoot(const std::function<void(const std::string&)>&) {
     return "/";

@@ -3,6 +3,7 @@
 #include "platform/sim/VirtualChargingHardware.h"
 #include "platform/sim/VirtualOwnership.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace backend {
@@ -12,6 +13,12 @@ namespace {
 const char* const kHelperFolder = "/Library/Application Support/Nightlid";
 
 } // namespace
+
+// The tests and the virtual Mac read what the helper says on its standard error.
+void writeHelperLog(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
 
 // A virtual Mac's launchd names the machine's root folder, where its system folders and its
 // charging controller live.

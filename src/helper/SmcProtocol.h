@@ -134,8 +134,8 @@ class Client {
 
 // How this controller orders the bytes of its numbers, told by the key count it reports
 // ('#KEY', a ui32) read both ways: the right reading is the one whose last index names a key
-// while the next index names none. None when neither or both readings fit; detail says what
-// was found either way.
+// while the next index names none (refused, or the call failing). None when neither or both
+// readings fit; detail says what was found either way.
 std::optional<ByteOrder> detectByteOrder(Client& client, std::string& detail);
 
 } // namespace smc

@@ -1,8 +1,9 @@
-// nightlid-helper: the charge-limit daemon. launchd starts it as root and keeps it alive; it
-// takes no arguments. Every two seconds it reads the battery and the two files the user's
-// program writes, and sets the charging controller accordingly. Only one runs at a time, and
-// when it is stopped (launchd's SIGTERM at unload, shutdown or an uninstall) it leaves the battery
-// charging from the adapter.
+// nightlid-helper: the charge-limit daemon. launchd starts it as root and keeps it alive, with
+// no arguments; the uninstaller runs it once with --restore-charging, to switch charging back on
+// whatever a helper that was killed left behind. Every two seconds it reads the battery and the two
+// files the user's program writes, and sets the charging controller accordingly. Only one runs at a
+// time, and when it is stopped (launchd's SIGTERM at unload, shutdown or an uninstall) it leaves
+// the battery charging from the adapter.
 
 #include "backend/HelperBackend.h"
 #include "helper/HelperCore.h"
@@ -27,15 +28,15 @@ void stop(int) {
 }
 
 void logLine(const std::string& line) {
-    std::fprintf(stderr, "%s\n", line.c_str());
-    std::fflush(stderr);
+    backend::writeHelperLog(line);
 }
 
 } // namespace
 
-int main(int argc, char**) {
-    if (argc > 1) {
-        std::fprintf(stderr, "nightlid-helper takes no arguments\n");
+int main(int argc, char** argv) {
+    const bool restoreOnly = argc == 2 && std::string(argv[1]) == "--restore-charging";
+    if (argc > 1 && !restoreOnly) {
+        std::fprintf(stderr, "nightlid-helper takes no arguments (or only --restore-charging)\n");
         return 64;
     }
     std::signal(SIGTERM, stop);
@@ -50,12 +51,23 @@ int main(int argc, char**) {
     }
     auto chosen = backend::makeHelperBackend(logLine);
     if (!chosen.hardware || !chosen.access) return 78; // EX_CONFIG
+    if (restoreOnly) {
+        std::string error;
+        if (!chosen.hardware->restoreNormalCharging(error)) {
+            logLine("nightlid-helper: charging could not be switched back on: " + error);
+            return 1;
+        }
+        logLine("nightlid-helper: charging restored; the battery charges from the adapter");
+        return 0;
+    }
     helper::HelperCore core(chosen.root, chosen.folder, logLine, std::move(chosen.access));
     helper::HelperLoop loop(core, *chosen.hardware, logLine);
     while (!stopping) {
         loop.poll(int64_t(std::time(nullptr)));
-        for (int i = 0; i < helper::HelperLoop::pollSeconds * 10 && !stopping; ++i)
-            ::usleep(100000);
+        // One wake-up a poll on a laptop that runs for days: a stop signal cuts the sleep short
+        // (nanosleep is never restarted after a handler).
+        timespec wait{helper::HelperLoop::pollSeconds, 0};
+        if (!stopping) ::nanosleep(&wait, nullptr);
     }
     std::string error;
     if (chosen.hardware->restoreNormalCharging(error))

@@ -150,9 +150,8 @@ std::string BlackoutController::keyName(uint16_t keyCode) {
     if (!layout) return fallback;
     uint32_t deadKeyState = 0;
     std::u16string typed;
-    const auto status =
-        layouts->keyTranslate(*layout, keyCode, platform::kUCKeyActionDown, 0,
-                              layouts->keyboardLayoutType(), 0, deadKeyState, 4, typed);
+    const auto status = layouts->keyTranslate(*layout, keyCode, platform::kUCKeyActionDown, 0,
+                                              layouts->keyboardType(), 0, deadKeyState, 4, typed);
     if (status != platform::noErr) return fallback;
     return hotkeys::typedKeyName(typed).value_or(fallback);
 }

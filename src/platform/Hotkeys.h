@@ -13,6 +13,8 @@ namespace platform {
 constexpr OSStatus noErr = 0;
 constexpr OSStatus eventHotKeyExistsErr = -9878;
 constexpr OSStatus eventHotKeyInvalidErr = -9879;
+// Registration option: no other process may register the combination while it is held.
+constexpr uint32_t kEventHotKeyExclusive = 1u << 0;
 constexpr OSStatus eventParameterNotFoundErr = -9870;
 
 // Carbon modifier bits.
@@ -40,7 +42,9 @@ class Hotkeys {
   public:
     using Handler = std::function<OSStatus(const HotkeyPressedEvent&)>;
     virtual ~Hotkeys() = default;
-    // On the application event target; a combination held by anyone is eventHotKeyExistsErr.
+    // On the application event target. eventHotKeyExistsErr for a combination this process
+    // holds, or one another process holds exclusively (any other's, asked with
+    // kEventHotKeyExclusive); another's plain registration refuses nothing.
     virtual OSStatus registerEventHotKey(uint32_t keyCode, uint32_t modifiers, EventHotKeyID id,
                                          uint32_t options, EventHotKeyRef& outRef) = 0;
     virtual OSStatus unregisterEventHotKey(EventHotKeyRef ref) = 0;

@@ -215,12 +215,17 @@ bool BlackoutController::installHelper() {
     }
     std::string definition = launchDaemonDefinition();
     std::erase(definition, '\n');
-    // Every path is one quoted word, whatever it holds.
+    // Every path is one quoted word, whatever it holds. A helper already there is stopped first
+    // (it switches charging back on as it ends; launchd would not load its label again), and the
+    // new build goes in under a new inode: a signed binary rewritten in place is killed at exec.
+    const std::string staged = std::string(kInstalledHelper) + ".new";
     const std::string command =
-        "mkdir -p " + shellQuoted("/Library/PrivilegedHelperTools") + " && cp " +
-        shellQuoted(source) + " " + shellQuoted(kInstalledHelper) + " && chmod +x " +
-        shellQuoted(kInstalledHelper) + " && echo " + shellQuoted(definition) + " > " +
-        shellQuoted(kDaemonDefinition) + " && launchctl load -w " + shellQuoted(kDaemonDefinition);
+        "launchctl unload " + shellQuoted(kDaemonDefinition) + " ; mkdir -p " +
+        shellQuoted("/Library/PrivilegedHelperTools") + " && cp " + shellQuoted(source) + " " +
+        shellQuoted(staged) + " && chmod +x " + shellQuoted(staged) + " && mv -f " +
+        shellQuoted(staged) + " " + shellQuoted(kInstalledHelper) + " && echo " +
+        shellQuoted(definition) + " > " + shellQuoted(kDaemonDefinition) +
+        " && launchctl load -w " + shellQuoted(kDaemonDefinition);
     const std::string script =
         "do shell script \"" + appleScriptEscaped(command) + "\" with administrator privileges";
     std::string error;

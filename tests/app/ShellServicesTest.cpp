@@ -79,6 +79,22 @@ TEST_F(AppTest, ALoginItemAwaitingApprovalSaysWhereToAllowIt) {
     EXPECT_FALSE(mac().loginItemEnabled());
 }
 
+TEST_F(AppTest, ALoginItemTheUserSwitchedOffIsRefusedAndSaysWhereToAllowIt) {
+    auto refused = laptopWithTwoMonitors();
+    refused.loginItemDisabledByUser = true;
+    boot(refused);
+    defaults().set("appLanguage", "en");
+    appkit::Button box(appkit::ButtonType::checkbox, "Launch at Login");
+    box.setAction([](appkit::Button& b) { BlackoutController::shared().autoLaunchToggled(b); });
+    mac().alerts().queueAnswers({0});
+    box.performClick();
+    EXPECT_EQ(box.state(), appkit::ControlState::off) << "not registered";
+    EXPECT_TRUE(logHasLineStartingWith(log(), "Failed to toggle login item service: "));
+    ASSERT_EQ(mac().alerts().shown().size(), 1u);
+    EXPECT_EQ(mac().alerts().shown()[0].messageText, "Login Item Needs Approval");
+    EXPECT_EQ(mac().loginItemsSettingsOpened(), 1);
+}
+
 TEST_F(AppTest, OlderSystemsOnlyRememberTheLaunchAtLoginChoice) {
     auto old = laptopWithTwoMonitors();
     old.hasMainAppService = false;

@@ -94,11 +94,11 @@ struct VirtualRoot {
     QString controller = root.path() + "/private/var/db/nightlid-charging";
     QString folder = root.path() + "/Library/Application Support/Nightlid";
     VirtualRoot() { QDir().mkpath(root.path() + "/Library/Application Support"); }
-    void start(QProcess& helper) {
+    void start(QProcess& helper, const QStringList& arguments = {}) {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert("NIGHTLID_SYSTEM_ROOT", root.path());
         helper.setProcessEnvironment(env);
-        helper.start(NIGHTLID_HELPER_EXE, {});
+        helper.start(NIGHTLID_HELPER_EXE, arguments);
     }
 };
 
@@ -141,6 +141,27 @@ TEST(HelperLoop, TheExecutableEnforcesTheLimitRunsOnceAndLeavesChargingOnWhenSto
     EXPECT_EQ(get(mac.controller + "/control"), "0 0");
     EXPECT_TRUE(QString::fromUtf8(helper.readAllStandardError())
                     .contains("nightlid-helper: stopped; the battery charges from the adapter"));
+
+    // Killed outright, a helper leaves charging stopped: the uninstaller's restore switches it
+    // back on, once no helper runs.
+    QProcess killed;
+    mac.start(killed);
+    EXPECT_TRUE(waitFor([&] { return get(mac.controller + "/control") == "1 0"; }));
+    QProcess refused;
+    mac.start(refused, {"--restore-charging"});
+    ASSERT_TRUE(refused.waitForFinished(10000));
+    EXPECT_EQ(refused.exitCode(), 75);
+    killed.kill();
+    ASSERT_TRUE(killed.waitForFinished(5000));
+    EXPECT_EQ(get(mac.controller + "/control"), "1 0");
+    QProcess restore;
+    mac.start(restore, {"--restore-charging"});
+    ASSERT_TRUE(restore.waitForFinished(10000));
+    EXPECT_EQ(restore.exitCode(), 0);
+    EXPECT_EQ(get(mac.controller + "/control"), "0 0");
+    EXPECT_TRUE(QString::fromUtf8(restore.readAllStandardError())
+                    .contains("nightlid-helper: charging restored; the battery charges from the "
+                              "adapter"));
 }
 
 TEST(HelperLoop, TheExecutableOnAMachineWithoutChargingKeysSaysSoAndEnforcesNothing) {

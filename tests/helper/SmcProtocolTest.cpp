@@ -172,6 +172,28 @@ TEST(SmcProtocol, TheByteOrderIsToldByWhereTheKeyListEnds) {
         std::string detail;
         EXPECT_EQ(smc::detectByteOrder(client, detail), order) << detail;
     }
+    // A user client whose call fails past the last key, instead of refusing the index.
+    struct FailingPastTheEnd : smc::Transport {
+        sim::VirtualSmc inner{sim::SmcFirmware::newer};
+        uint32_t count = 0;
+        bool call(const smc::Parameters& in, smc::Parameters& out, std::string& error) override {
+            if (in.command == 8 && count && in.data32 >= count) {
+                error = "the call returned 0xe00002c2";
+                return false;
+            }
+            return inner.call(in, out, error);
+        }
+    } failing;
+    {
+        smc::Client probe(failing.inner);
+        smc::Failure failure;
+        const auto keys = probe.read(smc::fourCC("#KEY"), failure);
+        ASSERT_TRUE(keys);
+        failing.count = *smc::decodeUnsigned(*keys, smc::ByteOrder::little);
+        smc::Client client(failing);
+        std::string detail;
+        EXPECT_EQ(smc::detectByteOrder(client, detail), smc::ByteOrder::little) << detail;
+    }
     // A controller that cannot be asked: no order, and why.
     sim::VirtualSmc silent(sim::SmcFirmware::newer);
     silent.setAnswering(false);

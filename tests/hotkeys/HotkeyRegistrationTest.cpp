@@ -85,7 +85,8 @@ TEST_F(HotkeyTest, EleventhDisplayStoredZeroAndUnusableStoredPairs) {
 
 TEST_F(HotkeyTest, CombinationsAlreadyHeldAreRefusedAndLoggedTheRestStillRegister) {
     auto m = sim::VirtualMac::defaultDescription(); // monitors 2 and 3 share a name
-    m.otherApplicationHotkeys = {{49, 256, "Spotlight"}};
+    // Only a combination held exclusively refuses ours; a plain registration elsewhere does not.
+    m.otherApplicationHotkeys = {{49, 256, "Spotlight", true}, {18, 6400, "Clipboard", false}};
     boot(m);
     defaults().set("hotkeyCode.DELL U2723QE", int64_t(40));
     defaults().set("hotkeyModifiers.DELL U2723QE", int64_t(768));
@@ -96,6 +97,10 @@ TEST_F(HotkeyTest, CombinationsAlreadyHeldAreRefusedAndLoggedTheRestStillRegiste
     EXPECT_EQ(held(), (std::vector<std::string>{"1:18/6400", "2:40/768", "3:20/6400"}));
     EXPECT_FALSE(log().contains("Failed to register global hotkey for DELL U2723QE, error: -9878"));
     EXPECT_TRUE(log().contains("Failed to register global hotkey for LG TV SSCR2, error: -9878"));
+    int refusals = 0;
+    for (const auto& line : log().lines())
+        refusals += line.rfind("Failed to register global hotkey", 0) == 0;
+    EXPECT_EQ(refusals, 1);
     // Every pill shows what works: the refused one is marked, with the reason as its tip.
     EXPECT_EQ(button(2).title(), "⇧⌘K");
     EXPECT_EQ(button(3).title(), "⌃⌥⌘3");

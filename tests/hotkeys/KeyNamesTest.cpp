@@ -42,6 +42,12 @@ TEST_F(HotkeyTest, UnlistedKeysAreNamedThroughTheCurrentLayout) {
     EXPECT_NE(mac().hotkeys().keyTranslate({1, 2, 3}, 0, 0, 0, 0, 0, dead, 4, out),
               platform::noErr);
     EXPECT_TRUE(out.empty());
+
+    // The translation is asked with the physical keyboard's type: an ISO keyboard's table.
+    auto iso = laptopWithTwoMonitors();
+    iso.keyboardType = sim::SimHotkeys::kIsoKeyboard;
+    boot(iso);
+    EXPECT_EQ(BlackoutController::keyName(10), "`");
 }
 
 TEST(KeyPad, ReadsCombinationsAsPeopleWriteThem) {

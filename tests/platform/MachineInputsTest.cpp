@@ -17,16 +17,20 @@ TEST(SimShell, AdministratorScriptsAreReadAsShWouldAndNothingExtraRuns) {
     EXPECT_FALSE(sim::administratorShellCommand(R"(tell application "Finder" to quit)", error));
 
     auto parsed = sim::parseShellCommands(
-        R"(mkdir -p '/A B' && cp '/It'\''s $(x).app/h' "/d\"q" && echo 'x' > '/f')", error);
+        R"(launchctl unload '/p';mkdir -p '/A B' && cp '/It'\''s $(x).app/h' "/d\"q" && echo 'x' > '/f')",
+        error);
     ASSERT_TRUE(parsed) << error;
-    ASSERT_EQ(parsed->size(), 3u);
-    EXPECT_EQ((*parsed)[0].words, (std::vector<std::string>{"mkdir", "-p", "/A B"}));
-    EXPECT_EQ((*parsed)[1].words, (std::vector<std::string>{"cp", "/It's $(x).app/h", "/d\"q"}));
-    EXPECT_EQ((*parsed)[2].redirectTo, "/f");
+    ASSERT_EQ(parsed->size(), 4u);
+    EXPECT_EQ((*parsed)[0].words, (std::vector<std::string>{"launchctl", "unload", "/p"}));
+    EXPECT_EQ((*parsed)[1].words, (std::vector<std::string>{"mkdir", "-p", "/A B"}));
+    EXPECT_TRUE((*parsed)[1].afterSemicolon);
+    EXPECT_EQ((*parsed)[2].words, (std::vector<std::string>{"cp", "/It's $(x).app/h", "/d\"q"}));
+    EXPECT_FALSE((*parsed)[2].afterSemicolon);
+    EXPECT_EQ((*parsed)[3].redirectTo, "/f");
 
     // What a badly quoted path would let sh do is refused, never run.
     for (const std::string bad : {"cp '/It's' /x", "cp /a $(touch pwned)", "cp /a `id`",
-                                  "cp \"$HOME\" /x", "mkdir /a; rm /b", "cp /a /b | sh",
+                                  "cp \"$HOME\" /x", "mkdir /a || rm /b", "; ls", "cp /a /b | sh",
                                   "echo x > /a > /b", "echo x >", "&& ls", "cp /a /b &", "ls *"}) {
         EXPECT_FALSE(sim::parseShellCommands(bad, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;

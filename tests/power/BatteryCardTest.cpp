@@ -166,12 +166,15 @@ TEST_F(BatteryCardTest, InstallerQuotesABundlePathThatWouldFoolTheShell) {
     m.bundlePath = "/Applications/Night'lid $(touch pwned) \\ `id` \"q\".app";
     start(m);
     switchOn();
+    // Nothing to unload on a first installation: that command fails and the rest runs.
     const auto& run = mac().privileges().commandsRun();
-    ASSERT_EQ(run.size(), 5u);
+    ASSERT_EQ(run.size(), 6u);
     EXPECT_EQ(run[1], "cp " + m.bundlePath +
                           "/Contents/MacOS/nightlid-helper "
-                          "/Library/PrivilegedHelperTools/nightlid-helper");
-    EXPECT_EQ(run[4], "launchctl load -w /Library/LaunchDaemons/com.nightlid.helper.plist");
+                          "/Library/PrivilegedHelperTools/nightlid-helper.new");
+    EXPECT_EQ(run[3], "mv -f /Library/PrivilegedHelperTools/nightlid-helper.new "
+                      "/Library/PrivilegedHelperTools/nightlid-helper");
+    EXPECT_EQ(run[5], "launchctl load -w /Library/LaunchDaemons/com.nightlid.helper.plist");
     EXPECT_TRUE(mac().privileges().helperRunning());
     EXPECT_TRUE(controller().isHelperInstalled());
     EXPECT_EQ(file("limit.txt"), "80");
@@ -230,9 +233,50 @@ TEST_F(BatteryCardTest, SliderApplyRowOffAndANewHelperBuild) {
     bundled.write("x");
     bundled.close();
     EXPECT_FALSE(c.isHelperInstalled());
+    const size_t ranBefore = mac().privileges().commandsRun().size();
     switchOn();
     EXPECT_EQ(mac().alerts().shown().back().messageText, "Helper Tool Required");
     EXPECT_TRUE(c.isHelperInstalled());
+    // The running helper is stopped before its file is replaced, and the new one started.
+    const auto& run = mac().privileges().commandsRun();
+    ASSERT_GT(run.size(), ranBefore);
+    EXPECT_EQ(run[ranBefore], "launchctl unload /Library/LaunchDaemons/com.nightlid.helper.plist");
+    EXPECT_EQ(run.back(), "launchctl load -w /Library/LaunchDaemons/com.nightlid.helper.plist");
+    EXPECT_EQ(c.chargeLimitCheckbox->state(), appkit::ControlState::on);
+    EXPECT_TRUE(mac().privileges().helperRunning());
+    for (const auto& line : log().lines())
+        EXPECT_EQ(line.find("code signature invalid"), std::string::npos) << line;
+}
+
+TEST_F(BatteryCardTest, TheVirtualLaunchdKeepsALoadedHelperAndKillsOneRewrittenInPlace) {
+    // What an installer that skips the unload, or copies over the file, meets on a Mac.
+    start();
+    switchOn();
+    ASSERT_TRUE(mac().privileges().helperRunning());
+    auto& privileges = mac().privileges();
+    const std::string plist = "/Library/LaunchDaemons/com.nightlid.helper.plist";
+    const std::string helper = "/Library/PrivilegedHelperTools/nightlid-helper";
+    const std::string bundled = platform().paths->bundlePath() + "/Contents/MacOS/nightlid-helper";
+    auto asRoot = [&](const std::string& command) {
+        std::string error;
+        privileges.queuePromptAnswers({true});
+        const bool ok = privileges.runAppleScript(
+            "do shell script \"" + command + "\" with administrator privileges", error);
+        return ok ? std::string("ok") : error;
+    };
+    EXPECT_NE(asRoot("launchctl load -w " + plist).find("service already loaded"),
+              std::string::npos);
+    EXPECT_EQ(asRoot("cp " + bundled + " " + helper + " && launchctl unload " + plist +
+                     " && launchctl load -w " + plist),
+              "ok");
+    EXPECT_FALSE(privileges.helperRunning());
+    EXPECT_TRUE(log().contains("Virtual Mac: launchd: com.nightlid.helper killed: code signature "
+                               "invalid (" +
+                               helper + " was rewritten in place)"));
+    // A command no installer runs stops the script, even after a ;.
+    EXPECT_NE(asRoot("launchctl unload " + plist + " ; rm -rf /").find("not a command"),
+              std::string::npos);
+    EXPECT_EQ(asRoot("launchctl unload " + plist + " ; mkdir -p /tmp/x"), "ok");
 }
 
 TEST_F(BatteryCardTest, OptimizedChargingOnTheBatteryProfileAloneIsWarnedOfInEitherForm) {

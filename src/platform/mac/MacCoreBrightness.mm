@@ -7,6 +7,8 @@
 #include "platform/mac/ObjCClasses.h"
 #include "platform/mac/SymbolLibrary.h"
 
+#include <cstring>
+
 // The private classes' methods the program calls, declared for the compiler only: each is
 // checked on the class before it is sent.
 @protocol NLKeyboardBrightnessClient
@@ -75,7 +77,13 @@ class MacBlueLightClient : public platform::BlueLightClient {
         }];
     }
     bool getBlueLightStatus(platform::BlueLightStatus* status) override {
-        return status && type_.has("getBlueLightStatus:") && [client_ getBlueLightStatus:status];
+        if (!status || !type_.has("getBlueLightStatus:")) return false;
+        // The record's size is undocumented and described differently by different releases:
+        // the system writes into ample zeroed room, and only our 32 bytes are taken from it.
+        alignas(8) unsigned char room[128] = {};
+        if (![client_ getBlueLightStatus:room]) return false;
+        std::memcpy(status, room, sizeof *status);
+        return true;
     }
     bool getStrength(float* strength) override {
         return strength && type_.has("getStrength:") && [client_ getStrength:strength];

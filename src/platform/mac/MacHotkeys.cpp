@@ -45,7 +45,7 @@ class MacHotkeys : public platform::Hotkeys {
                                            platform::EventHotKeyRef& outRef) override {
         outRef = 0;
         EventHotKeyRef ref = nullptr;
-        // A combination another application holds is eventHotKeyExistsErr, passed on as it is.
+        // eventHotKeyExistsErr (ours already, or another's held exclusively) passed on as it is.
         const OSStatus status = RegisterEventHotKey(keyCode, modifiers, {id.signature, id.id},
                                                     GetApplicationEventTarget(), options, &ref);
         if (status == noErr && ref) outRef = hotkeys_.add(ref);
@@ -105,7 +105,7 @@ class MacKeyboardLayout : public platform::KeyboardLayout {
         if (!bytes || length <= 0) return std::nullopt;
         return std::vector<uint8_t>(bytes, bytes + length);
     }
-    uint32_t keyboardLayoutType() override { return KBGetLayoutType(SInt16(LMGetKbdType())); }
+    uint32_t keyboardType() override { return LMGetKbdType(); }
     platform::OSStatus keyTranslate(const std::vector<uint8_t>& layout, uint16_t keyCode,
                                     uint16_t keyAction, uint32_t modifierKeyState,
                                     uint32_t keyboardType, uint32_t options, uint32_t& deadKeyState,

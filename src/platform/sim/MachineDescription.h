@@ -94,6 +94,7 @@ struct ForeignHotkey {
     uint16_t code = 0;
     uint32_t modifiers = 0; // Carbon mask
     std::string application;
+    bool exclusive = false; // registered with kEventHotKeyExclusive: others are refused it
 };
 
 // The laptop's battery and power adapter.
@@ -152,6 +153,8 @@ struct MachineDescription {
     bool loginItemEnabled = false;
     bool loginItemFails = false;         // register and unregister report an error
     bool loginItemNeedsApproval = false; // a registered item waits for the person's approval
+    // Switched off by the person in Login Items: registering is refused, approval required.
+    bool loginItemDisabledByUser = false;
     bool hasStatusItemButton = true;
     bool notificationsGranted = true; // the person's answer to the notification permission
     bool hasDisplayServices = true;
@@ -177,6 +180,7 @@ struct MachineDescription {
     // The current ASCII-capable keyboard layout ("US", "German", "French"); empty: none with
     // layout data.
     std::string keyboardLayout = "US";
+    uint32_t keyboardType = 40; // SimHotkeys' ANSI, ISO or JIS keyboard
     std::vector<ForeignHotkey> otherApplicationHotkeys;
     std::optional<BatteryDescription> battery = BatteryDescription{}; // none: a desktop Mac
     // Where the application bundle lies on the machine.

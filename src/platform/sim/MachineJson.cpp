@@ -332,6 +332,7 @@ MachineDescription parseMachine(const QJsonObject& root) {
     d.loginItemEnabled = boolField(login, "enabled", false, "machine.loginItems");
     d.loginItemFails = boolField(login, "fails", false, "machine.loginItems");
     d.loginItemNeedsApproval = boolField(login, "requiresApproval", false, "machine.loginItems");
+    d.loginItemDisabledByUser = boolField(login, "disabledByUser", false, "machine.loginItems");
     d.hasDisplayServices = boolField(root, "displayServices", true, "machine");
     d.hasCoreBrightness = boolField(root, "coreBrightness", true, "machine");
     d.autoBrightnessRefused = boolField(root, "autoBrightnessRefused", false, "machine");
@@ -405,6 +406,17 @@ MachineDescription parseMachine(const QJsonObject& root) {
                          "\" is no known layout (US, German, French or null)");
         }
     }
+    if (root.contains("keyboardType")) {
+        const std::string type = stringField(root, "keyboardType", "ANSI", "machine");
+        if (type == "ANSI")
+            d.keyboardType = SimHotkeys::kAnsiKeyboard;
+        else if (type == "ISO")
+            d.keyboardType = SimHotkeys::kIsoKeyboard;
+        else if (type == "JIS")
+            d.keyboardType = SimHotkeys::kJisKeyboard;
+        else
+            fail("machine.keyboardType", "\"" + type + "\" is no keyboard type (ANSI, ISO or JIS)");
+    }
     if (root.contains("battery")) {
         if (root.value("battery").isNull()) {
             d.battery.reset();
@@ -476,6 +488,7 @@ MachineDescription parseMachine(const QJsonObject& root) {
         f.code = uint16_t(intField(o, "code", 0, 0, 0xFFFF, at));
         f.modifiers = uint32_t(intField(o, "modifiers", 0, 0, 0xFFFF, at));
         f.application = stringField(o, "application", "", at);
+        f.exclusive = boolField(o, "exclusive", false, at);
         if (f.application.empty()) fail(at + ".application", "must name the application");
         d.otherApplicationHotkeys.push_back(f);
     }

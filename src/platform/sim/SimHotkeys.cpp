@@ -105,17 +105,21 @@ std::optional<uint16_t> usKeyCode(const std::string& text) {
 }
 
 SimHotkeys::SimHotkeys(platform::RunLoop& loop, std::vector<ForeignHotkey> foreign,
-                       std::string layoutName, std::function<void()> changed)
-    : loop_(loop), foreign_(std::move(foreign)), layout_(std::move(layoutName)),
-      changed_(std::move(changed)) {}
+                       std::string layoutName, uint32_t keyboardType, std::function<void()> changed)
+    : loop_(loop), foreign_(std::move(foreign)), keyboardType_(keyboardType),
+      layout_(std::move(layoutName)), changed_(std::move(changed)) {}
 
 OSStatus SimHotkeys::registerEventHotKey(uint32_t keyCode, uint32_t modifiers,
-                                         platform::EventHotKeyID id, uint32_t,
+                                         platform::EventHotKeyID id, uint32_t options,
                                          platform::EventHotKeyRef& outRef) {
     outRef = 0;
     if (keyCode > 0xFFFF) return platform::eventHotKeyInvalidErr;
+    // As Carbon: another application's combination refuses ours only when one side asked for it
+    // alone.
+    const bool exclusive = options & platform::kEventHotKeyExclusive;
     for (const auto& f : foreign_)
-        if (f.code == keyCode && f.modifiers == modifiers) return platform::eventHotKeyExistsErr;
+        if (f.code == keyCode && f.modifiers == modifiers && (f.exclusive || exclusive))
+            return platform::eventHotKeyExistsErr;
     for (const auto& [ref, r] : own_)
         if (r.code == keyCode && r.modifiers == modifiers) return platform::eventHotKeyExistsErr;
     outRef = next_++;
@@ -140,6 +144,8 @@ void SimHotkeys::removeEventHandler(uint64_t handlerRef) {
 }
 
 bool SimHotkeys::press(uint16_t code, uint32_t modifiers) {
+    // Held twice, the press goes to the application that held it first (which one a Mac picks is
+    // not documented).
     for (const auto& f : foreign_)
         if (f.code == code && f.modifiers == modifiers) {
             foreignPresses_.push_back(f.application + ": " + std::to_string(code) + " " +
@@ -197,8 +203,9 @@ std::optional<std::vector<uint8_t>> SimHotkeys::currentASCIICapableLayoutData() 
 }
 
 OSStatus SimHotkeys::keyTranslate(const std::vector<uint8_t>& layout, uint16_t keyCode,
-                                  uint16_t keyAction, uint32_t modifierKeyState, uint32_t, uint32_t,
-                                  uint32_t& deadKeyState, size_t maxLength, std::u16string& out) {
+                                  uint16_t keyAction, uint32_t modifierKeyState,
+                                  uint32_t keyboardType, uint32_t, uint32_t& deadKeyState,
+                                  size_t maxLength, std::u16string& out) {
     out.clear();
     if (layout.size() < 4 || !std::equal(kLayoutMagic, kLayoutMagic + 4, layout.begin()))
         return paramErr;
@@ -208,6 +215,9 @@ OSStatus SimHotkeys::keyTranslate(const std::vector<uint8_t>& layout, uint16_t k
         if (layout.size() - at < 4 || layout.size() - at - 4 < layout[at + 3]) return paramErr;
         at += 4 + layout[at + 3];
     }
+    // The ISO table; any type the layout does not list gets the first (ANSI) one.
+    if (keyboardType == kIsoKeyboard && (keyCode == 10 || keyCode == 50))
+        keyCode = keyCode == 10 ? 50 : 10;
     for (size_t at = 4; at < layout.size();) {
         const uint16_t code = uint16_t(layout[at] << 8 | layout[at + 1]);
         const bool dead = layout[at + 2] != 0;

@@ -40,8 +40,11 @@ class SimHotkeys : public platform::Hotkeys, public platform::KeyboardLayout {
     };
 
     // layoutName empty: no layout data.
+    // The virtual Mac's keyboard types (a Mac knows many more); the layouts' ISO table differs
+    // from the ANSI one in the two keys whose places the keyboards swap (codes 10 and 50).
+    static constexpr uint32_t kAnsiKeyboard = 40, kIsoKeyboard = 41, kJisKeyboard = 42;
     SimHotkeys(platform::RunLoop& loop, std::vector<ForeignHotkey> foreign, std::string layoutName,
-               std::function<void()> changed);
+               uint32_t keyboardType, std::function<void()> changed);
 
     platform::OSStatus registerEventHotKey(uint32_t keyCode, uint32_t modifiers,
                                            platform::EventHotKeyID id, uint32_t options,
@@ -51,7 +54,7 @@ class SimHotkeys : public platform::Hotkeys, public platform::KeyboardLayout {
     void removeEventHandler(uint64_t handlerRef) override;
 
     std::optional<std::vector<uint8_t>> currentASCIICapableLayoutData() override;
-    uint32_t keyboardLayoutType() override { return 0; } // ANSI
+    uint32_t keyboardType() override { return keyboardType_; }
     platform::OSStatus keyTranslate(const std::vector<uint8_t>& layout, uint16_t keyCode,
                                     uint16_t keyAction, uint32_t modifierKeyState,
                                     uint32_t keyboardType, uint32_t options, uint32_t& deadKeyState,
@@ -73,6 +76,7 @@ class SimHotkeys : public platform::Hotkeys, public platform::KeyboardLayout {
   private:
     platform::RunLoop& loop_;
     std::vector<ForeignHotkey> foreign_;
+    uint32_t keyboardType_;
     std::string layout_;
     std::function<void()> changed_;
     std::map<platform::EventHotKeyRef, Registration> own_;

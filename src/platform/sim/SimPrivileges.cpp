@@ -127,19 +127,24 @@ bool SimPrivileges::runAppleScript(const std::string& source, std::string& error
             "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" + error + "\";}";
         return false;
     }
+    // As sh: a failure skips the && commands after it, up to the next ;. The script's answer is
+    // the last command's. A command an installer never runs stops everything.
+    Ran last = Ran::ok;
     for (const auto& c : *commands) {
-        if (!runCommand(c.words, c.redirectTo, error)) {
-            errorDescription =
-                "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" + error + "\";}";
-            return false;
-        }
+        if (last != Ran::ok && !c.afterSemicolon) continue;
+        error.clear();
+        last = runCommand(c.words, c.redirectTo, error);
+        if (last == Ran::refused) break;
     }
     if (changed_) changed_();
-    return true;
+    if (last == Ran::ok) return true;
+    errorDescription =
+        "{NSAppleScriptErrorNumber = 1; NSAppleScriptErrorMessage = \"" + error + "\";}";
+    return false;
 }
 
-bool SimPrivileges::runCommand(const std::vector<std::string>& w, const std::string& redirectTo,
-                               std::string& error) {
+SimPrivileges::Ran SimPrivileges::runCommand(const std::vector<std::string>& w,
+                                             const std::string& redirectTo, std::string& error) {
     const std::string line = joined(w) + (redirectTo.empty() ? "" : " > " + redirectTo);
     auto pathsOk = [&](std::initializer_list<std::string> list) {
         for (const auto& p : list)
@@ -149,41 +154,60 @@ bool SimPrivileges::runCommand(const std::vector<std::string>& w, const std::str
             }
         return true;
     };
+    auto plain = [&](size_t words, const char* name) {
+        return w.size() == words && w[0] == name && redirectTo.empty();
+    };
     bool ok = false;
-    if (w.size() == 3 && w[0] == "mkdir" && w[1] == "-p" && redirectTo.empty()) {
+    if (plain(3, "mkdir") && w[1] == "-p") {
         ok = pathsOk({w[2]}) && QDir().mkpath(q(paths_.map(w[2])));
-    } else if (w.size() == 3 && w[0] == "cp" && redirectTo.empty()) {
-        if (!pathsOk({w[1], w[2]})) return false;
+    } else if (plain(3, "cp")) {
+        if (!pathsOk({w[1], w[2]})) return Ran::failed;
+        // cp writes into the file that is there: one launchd has started keeps its inode, and
+        // the kernel's record of its signature no longer matches what is in it.
+        if (started_.count(w[2]) && QFile::exists(q(paths_.map(w[2]))))
+            rewrittenInPlace_.insert(w[2]);
         // Never waiting on a FIFO nor copying an endless file; never writing through a link.
         std::string why;
         ok =
             platform::copyOutsideFile(paths_.map(w[1]), paths_.map(w[2]), kMaxCopyBytes, 0644, why);
         if (!ok) error = "cp: " + why;
-    } else if (w.size() == 3 && w[0] == "chmod" && w[1] == "+x" && redirectTo.empty()) {
-        if (!pathsOk({w[2]})) return false;
+    } else if (plain(4, "mv") && w[1] == "-f") {
+        if (!pathsOk({w[2], w[3]})) return Ran::failed;
+        // A new file under the old name: nothing known of the old one applies to it.
+        const QString from = q(paths_.map(w[2])), to = q(paths_.map(w[3]));
+        ok = QFileInfo::exists(from) && (!QFile::exists(to) || QFile::remove(to)) &&
+             QFile::rename(from, to);
+        if (!ok) error = "mv: " + w[2] + ": No such file or directory";
+        started_.erase(w[3]);
+        rewrittenInPlace_.erase(w[3]);
+    } else if (plain(3, "chmod") && w[1] == "+x") {
+        if (!pathsOk({w[2]})) return Ran::failed;
         QFile file(q(paths_.map(w[2])));
         ok = file.setPermissions(file.permissions() | QFileDevice::ExeOwner |
                                  QFileDevice::ExeGroup | QFileDevice::ExeOther);
     } else if (w.size() == 2 && w[0] == "echo" && !redirectTo.empty()) {
-        if (!pathsOk({redirectTo})) return false;
+        if (!pathsOk({redirectTo})) return Ran::failed;
         std::string why;
         ok = platform::writeOutsideFile(paths_.map(redirectTo), w[1] + "\n", why, 0644);
         if (!ok) error = "sh: " + why;
-    } else if (w.size() == 4 && w[0] == "launchctl" && w[1] == "load" && w[2] == "-w" &&
-               redirectTo.empty()) {
-        if (!pathsOk({w[3]})) return false;
+    } else if (plain(4, "launchctl") && w[1] == "load" && w[2] == "-w") {
+        if (!pathsOk({w[3]})) return Ran::failed;
         ok = loadDaemon(w[3], error);
+    } else if (plain(3, "launchctl") && w[1] == "unload") {
+        if (!pathsOk({w[2]})) return Ran::failed;
+        ok = unloadDaemon(w[2], error);
     } else {
         log_("Virtual Mac: refused to run as root: " + line);
         error = "not a command an installer runs: " + line;
-        return false;
+        return Ran::refused;
     }
     if (!ok && error.empty()) error = line + " failed";
     if (ok) commandsRun_.push_back(line);
-    return ok;
+    return ok ? Ran::ok : Ran::failed;
 }
 
-bool SimPrivileges::loadDaemon(const std::string& plistPath, std::string& error) {
+std::optional<SimPrivileges::Daemon> SimPrivileges::readDaemon(const std::string& plistPath,
+                                                               std::string& error) const {
     platform::OutsideFileRules rules;
     rules.maxBytes = 1024 * 1024;
     const auto file = platform::readOutsideFile(paths_.map(plistPath), rules);
@@ -191,28 +215,57 @@ bool SimPrivileges::loadDaemon(const std::string& plistPath, std::string& error)
         error =
             "launchctl: " + plistPath + ": " +
             (file.status == platform::OutsideFile::Status::missing ? "No such file" : file.problem);
-        return false;
+        return std::nullopt;
     }
     auto plist = platform::parsePropertyList(file.bytes, error);
     if (!plist) {
         error = "launchctl: " + plistPath + ": " + error;
-        return false;
+        return std::nullopt;
     }
     const auto* label = plist->find("Label");
     const auto* arguments = plist->find("ProgramArguments");
     if (!label || !label->string() || !arguments || !arguments->array() ||
         arguments->array()->empty() || !arguments->array()->front().string()) {
         error = "launchctl: " + plistPath + ": no Label or ProgramArguments";
+        return std::nullopt;
+    }
+    return Daemon{*label->string(), *arguments->array()->front().string()};
+}
+
+bool SimPrivileges::loadDaemon(const std::string& plistPath, std::string& error) {
+    const auto daemon = readDaemon(plistPath, error);
+    if (!daemon) return false;
+    // launchd keeps what it runs: loading a label again changes nothing, and says so.
+    if (daemon->label == loadedLabel_) {
+        error = "launchctl: " + plistPath + ": service already loaded";
         return false;
     }
-    const std::string program = *arguments->array()->front().string();
-    if (!safePath(program) || !QFileInfo(q(paths_.map(program))).isExecutable()) {
-        error = "launchctl: " + program + " is not an executable";
+    if (!safePath(daemon->program) || !QFileInfo(q(paths_.map(daemon->program))).isExecutable()) {
+        error = "launchctl: " + daemon->program + " is not an executable";
+        return false;
+    }
+    loadedLabel_ = daemon->label;
+    if (rewrittenInPlace_.count(daemon->program)) {
+        log_("Virtual Mac: launchd: " + daemon->label + " killed: code signature invalid (" +
+             daemon->program + " was rewritten in place)");
+        return true;
+    }
+    started_.insert(daemon->program);
+    stopHelper(); // one helper slot: another label's goes
+    startHelper(paths_.map(daemon->program));
+    return true;
+}
+
+bool SimPrivileges::unloadDaemon(const std::string& plistPath, std::string& error) {
+    const auto daemon = readDaemon(plistPath, error);
+    if (!daemon) return false;
+    if (daemon->label != loadedLabel_) {
+        error = "launchctl: " + plistPath + ": Could not find specified service";
         return false;
     }
     stopHelper();
-    loadedLabel_ = *label->string();
-    startHelper(paths_.map(program));
+    loadedLabel_.clear();
+    log_("Virtual Mac: launchd stopped " + daemon->label);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,16 @@ class SimPrivileges : public platform::Privileges {
     void writeBatteryForHelper();
 
   private:
-    bool runCommand(const std::vector<std::string>& words, const std::string& redirectTo,
-                    std::string& error);
+    enum class Ran { ok, failed, refused };
+    struct Daemon {
+        std::string label;
+        std::string program; // inside the system, as the definition names it
+    };
+    Ran runCommand(const std::vector<std::string>& words, const std::string& redirectTo,
+                   std::string& error);
+    std::optional<Daemon> readDaemon(const std::string& plistPath, std::string& error) const;
     bool loadDaemon(const std::string& plistPath, std::string& error);
+    bool unloadDaemon(const std::string& plistPath, std::string& error);
     void startHelper(const std::string& program);
     void helperTick();
     void readHelperControl();
@@ -76,6 +84,9 @@ class SimPrivileges : public platform::Privileges {
     int prompts_ = 0;
     std::vector<std::string> commandsRun_;
     std::string loadedLabel_;
+    // Programs launchd has started, and those of them cp has since written over.
+    std::set<std::string> started_;
+    std::set<std::string> rewrittenInPlace_;
     std::unique_ptr<helper::HelperCore> core_;
     std::unique_ptr<helper::ChargingHardware> hardware_;
     std::unique_ptr<helper::HelperLoop> helperLoop_;

@@ -103,12 +103,16 @@ std::optional<std::vector<ShellCommand>> parseShellCommands(const std::string& l
             if (commands.back().words.empty()) return refuse("&& without a command before it");
             commands.emplace_back();
             ++i;
+        } else if (c == ';') {
+            endWord();
+            if (commands.back().words.empty()) return refuse("; without a command before it");
+            commands.emplace_back().afterSemicolon = true;
         } else if (c == '>') {
             endWord();
             if (redirectNext || !commands.back().redirectTo.empty())
                 return refuse("more than one redirection");
             redirectNext = true;
-        } else if (std::string(";|&<()*?{}#~").find(c) != std::string::npos) {
+        } else if (std::string("|&<()*?{}#~").find(c) != std::string::npos) {
             return refuse(std::string("the operator or pattern character ") + c);
         } else {
             word += c;

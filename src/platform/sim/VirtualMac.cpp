@@ -106,8 +106,9 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     m.audio = std::make_unique<SimAudio>(
         m.d, [this] { impl_->loop->async([this] { notifyChanged(); }); });
     m.input = std::make_unique<SimInput>(*m.loop, *m.windowServer, [this] { notifyChanged(); });
-    m.hotkeys = std::make_unique<SimHotkeys>(*m.loop, m.d.otherApplicationHotkeys,
-                                             m.d.keyboardLayout, [this] { notifyChanged(); });
+    m.hotkeys =
+        std::make_unique<SimHotkeys>(*m.loop, m.d.otherApplicationHotkeys, m.d.keyboardLayout,
+                                     m.d.keyboardType, [this] { notifyChanged(); });
     m.input->setHotkeys(m.hotkeys.get());
     m.paths->setBundlePath(m.d.bundlePath);
     writeMachineFiles(m.d, *m.paths, m.log);

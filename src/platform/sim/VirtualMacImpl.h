@@ -337,13 +337,15 @@ struct VirtualMac::Impl : Displays,
     // LoginItems
     bool hasMainAppService() const override { return d.hasMainAppService; }
     LoginItemStatus mainAppStatus() const override {
+        if (d.loginItemDisabledByUser) return LoginItemStatus::requiresApproval;
         if (!d.loginItemEnabled) return LoginItemStatus::notRegistered;
         // Registered, but the person has not allowed it in System Settings yet.
         return d.loginItemNeedsApproval ? LoginItemStatus::requiresApproval
                                         : LoginItemStatus::enabled;
     }
     std::optional<std::string> registerMainApp() override {
-        if (d.loginItemFails) return "The operation couldn’t be completed. Operation not permitted";
+        if (d.loginItemFails || d.loginItemDisabledByUser)
+            return "The operation couldn’t be completed. Operation not permitted";
         d.loginItemEnabled = true;
         return std::nullopt;
     }

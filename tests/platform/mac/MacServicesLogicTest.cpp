@@ -199,7 +199,7 @@ TEST(MacKeyboardLayout, LayoutBytesOutliveTheirSourceAndOnlyALayoutIsTranslated)
     ASSERT_TRUE(data);
     EXPECT_EQ(*data, uchr);
     EXPECT_EQ(fakecf::liveObjects(), before + 1) << "the source released, its data the system's";
-    EXPECT_EQ(layouts->keyboardLayoutType(), 0u);
+    EXPECT_EQ(layouts->keyboardType(), 40u) << "the physical type, as UCKeyTranslate takes it";
 
     uint32_t dead = 0;
     std::u16string out;
