@@ -2,6 +2,7 @@
 
 #include "app/BlackoutController.h"
 #include "app/ControlWindowParts.h"
+#include "appkit/Scroller.h"
 #include "appkit/StackView.h"
 #include "appkit/Window.h"
 #include "display/DisplayEngine.h"
@@ -87,6 +88,7 @@ void BlackoutController::showControlWindow() {
     stack->addWidget(column, 0, Qt::AlignHCenter | Qt::AlignTop);
     stack->addStretch(1);
     auto* scroll = new QScrollArea;
+    scroll->setVerticalScrollBar(new appkit::Scroller);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

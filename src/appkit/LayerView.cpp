@@ -1,7 +1,6 @@
 #include "appkit/LayerView.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace appkit {
 
@@ -29,16 +28,9 @@ void LayerView::setLayerBackgroundColor(DynamicColor color) {
 
 void LayerView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const double inset = borderWidth_ / 2;
-    QRectF r = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
-    QPainterPath path;
-    path.addRoundedRect(r, cornerRadius_, cornerRadius_);
-    p.fillPath(path, background_.resolve(*this));
-    if (borderWidth_ > 0) {
-        p.setPen(QPen(borderColor_.resolve(*this), borderWidth_));
-        p.drawPath(path);
-    }
+    plate_.paint(
+        p, rect(), devicePixelRatioF(),
+        {cornerRadius_, background_.resolve(*this), borderColor_.resolve(*this), borderWidth_});
 }
 
 } // namespace appkit

@@ -3,6 +3,7 @@
 // subviews are placed by frame.
 
 #include "appkit/Colors.h"
+#include "appkit/RoundedPlate.h"
 
 #include <QWidget>
 
@@ -29,6 +30,7 @@ class LayerView : public QWidget {
     double borderWidth_ = 0;
     DynamicColor borderColor_{SystemColor::clear, 1};
     DynamicColor background_{SystemColor::clear, 1};
+    RoundedPlate plate_;
 };
 
 } // namespace appkit

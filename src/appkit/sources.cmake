@@ -6,6 +6,8 @@ list(APPEND CORE_SOURCES
   appkit/LayerView.cpp
   appkit/Panel.cpp
   appkit/PopUpButton.cpp
+  appkit/RoundedPlate.cpp
+  appkit/Scroller.cpp
   appkit/SegmentedControl.cpp
   appkit/Slider.cpp
   appkit/WheelScrolls.cpp

@@ -3,8 +3,8 @@
 #include "appkit/Colors.h"
 #include "appkit/ImageView.h"
 #include "appkit/LayerView.h"
-#include "platform/SymbolImages.h"
 #include "hotkeys/HotkeyButton.h"
+#include "platform/SymbolImages.h"
 #include "ui/InteractiveImageView.h"
 
 #include <QPainter>
@@ -64,8 +64,16 @@ static QImage drawToggleSwitch(bool isOff, bool dark) {
 }
 
 appkit::Image BlackoutController::toggleSwitchImage(bool isOff) {
-    return appkit::Image{
-        QSizeF(36, 20), drawToggleSwitch(isOff, false), false, {}, drawToggleSwitch(isOff, true)};
+    // Every tile update asks again; its four looks are drawn once (each antialiased knob is a
+    // fill Qt splits across its thread pool).
+    static std::map<std::pair<bool, bool>, QImage> drawn;
+    const auto look = [](bool off, bool dark) {
+        auto it = drawn.find({off, dark});
+        if (it == drawn.end())
+            it = drawn.emplace(std::pair{off, dark}, drawToggleSwitch(off, dark)).first;
+        return it->second;
+    };
+    return appkit::Image{QSizeF(36, 20), look(isOff, false), false, {}, look(isOff, true)};
 }
 
 std::optional<appkit::Image> BlackoutController::powerIconImage(const ControlledDisplay& display) {

@@ -21,10 +21,10 @@ CardView::CardView(QWidget* parent) : appkit::StackView(appkit::Orientation::ver
 void CardView::paintEvent(QPaintEvent*) {
     const bool dark = appkit::drawsDark(*this);
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(dark ? QColor::fromRgbF(1, 1, 1, 0.12) : QColor::fromRgbF(0, 0, 0, 0.08), 1));
-    p.setBrush(dark ? QColor::fromRgbF(0.16, 0.16, 0.16, 1.0) : QColor::fromRgbF(0, 0, 0, 0.03));
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
+    plate_.paint(p, rect(), devicePixelRatioF(),
+                 {kCornerRadius,
+                  dark ? QColor::fromRgbF(0.16, 0.16, 0.16, 1.0) : QColor::fromRgbF(0, 0, 0, 0.03),
+                  dark ? QColor::fromRgbF(1, 1, 1, 0.12) : QColor::fromRgbF(0, 0, 0, 0.08), 1});
 }
 
 CollapsibleCard::CollapsibleCard(std::string key, QWidget* parent)

@@ -3,6 +3,7 @@
 // and remembers it under a preference key.
 
 #include "appkit/Button.h"
+#include "appkit/RoundedPlate.h"
 #include "appkit/StackView.h"
 
 #include <QPointer>
@@ -20,6 +21,9 @@ class CardView : public appkit::StackView {
   protected:
     // Resolved on every paint, so an appearance change repaints it without a rebuild.
     void paintEvent(QPaintEvent* event) override;
+
+  private:
+    appkit::RoundedPlate plate_;
 };
 
 class ClickableTitleStackView;
