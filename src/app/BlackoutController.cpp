@@ -47,10 +47,6 @@ BlackoutController::BlackoutController()
     auto& p = platform::current();
     if (p.coreBrightness) cbClient = p.coreBrightness->createBlueLightClient();
     recoveryJournal = std::make_shared<RecoveryJournal>(p.paths->map(recoveryJournalPath), p.log);
-    // A monitor first heard while dark may have taken the darkening: its light is waited for.
-    displayEngine.onFirstAnswer = [](DisplayID id) {
-        if (hasShared() && shared().recoveryJournal) shared().recoveryJournal->markAnswered(id);
-    };
     // The panel protector mode darkens is one more display of the one owner.
     brightnessController->holdPanel = [](DisplayID id, float now) {
         auto& c = shared();

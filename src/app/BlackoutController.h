@@ -136,6 +136,13 @@ class BlackoutController {
     static std::string volumePreferenceKey(const ControlledDisplay& display);
     // A stored brightness as a fraction from 0 to 1; the fallback when absent or no number.
     static float storedBrightness(const std::string& key, float fallback);
+    // The name's keys are shared by same-named monitors: each display also keeps its own
+    // (KEY@ID|identity), and reads the name's only when no other monitor of the name could
+    // have written it.
+    std::string ownBrightnessKey(const std::string& key, const ControlledDisplay& display) const;
+    void storeBrightness(const std::string& key, const ControlledDisplay& display, float value);
+    float ownStoredBrightness(const std::string& key, const ControlledDisplay& display,
+                              float fallback);
     void updateSlider(const ControlledDisplay& display, float value);
     // What a display shows as a Zen or Pomodoro run starts: the known value, else a DDC read,
     // else the stored one, else 0.5.
@@ -202,6 +209,10 @@ class BlackoutController {
     uint64_t darkChange(DisplayID id) const;
     // Which monitor a display is (maker, model and serial where the system tells them).
     std::string displayIdentity(const ControlledDisplay& display) const;
+    // An identity as it compares (a journal of an earlier version wrote the name before it).
+    static std::string sameIdentity(const std::string& identity);
+    // Whether the identity can tell a monitor from its twins (a serial other than 0).
+    static bool identityTellsApart(const std::string& identity);
     // Another connected display has the same name, so the name's stored values are not its own.
     bool hasTwin(const ControlledDisplay& display) const;
     // Lets go of a display that is not plugged in: it is lit when it comes back.
@@ -215,6 +226,8 @@ class BlackoutController {
     // At launch: every display of the journal gets its brightness back; later (a display was
     // plugged in): those of an earlier run, and those whose light is still owed.
     void recoverFromUncleanExit();
+    // A record whose monitor is connected under another ID goes with it there.
+    void followMonitorsToTheirIDs(bool atLaunch);
     // A damaged journal says nothing of these displays: one found dark or dimmed gets its stored
     // brightness back.
     void recoverWithoutJournal(const std::vector<ControlledDisplay>& displays);

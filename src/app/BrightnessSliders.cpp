@@ -65,12 +65,11 @@ void BlackoutController::brightnessChanged(appkit::Slider& sender) {
     } else {
         displayEngine.setBrightness(value, display);
     }
-    auto& defaults = *platform::current().defaults;
     currentBrightnesses[display.id] = value;
-    defaults.set(brightnessPreferenceKey(display), value);
+    storeBrightness(brightnessPreferenceKey(display), display, value);
     if (value > kNearZero) {
         lastKnownBrightnesses[display.id] = value;
-        defaults.set(lastKnownBrightnessPreferenceKey(display), value);
+        storeBrightness(lastKnownBrightnessPreferenceKey(display), display, value);
     }
     updateBrightnessLabel(sender.tag(), value);
     // The baseline follows the panel's slider, so the sync sees no change of its own; a panel
@@ -229,7 +228,7 @@ void BlackoutController::applyRelativeBrightnessChange(float from, float to) {
         const float target =
             std::clamp(proportional ? base * (to / from) : base + (to - from), 0.0f, 1.0f);
         displayEngine.setBrightness(target, display);
-        platform::current().defaults->set(brightnessPreferenceKey(display), target);
+        storeBrightness(brightnessPreferenceKey(display), display, target);
         updateSlider(display, target);
     }
 }

@@ -40,6 +40,31 @@ std::string BlackoutController::lastKnownBrightnessPreferenceKey(const Controlle
     return "lastKnownDisplayBrightness." + display.name;
 }
 
+std::string BlackoutController::ownBrightnessKey(const std::string& key,
+                                                 const ControlledDisplay& display) const {
+    return key + "@" + std::to_string(display.id) + "|" + displayIdentity(display);
+}
+
+void BlackoutController::storeBrightness(const std::string& key, const ControlledDisplay& display,
+                                         float value) {
+    auto& defaults = *platform::current().defaults;
+    defaults.set(key, value);
+    defaults.set(ownBrightnessKey(key, display), value);
+}
+
+float BlackoutController::ownStoredBrightness(const std::string& key,
+                                              const ControlledDisplay& display, float fallback) {
+    auto& defaults = *platform::current().defaults;
+    const std::string own = ownBrightnessKey(key, display);
+    if (defaults.number(own)) return storedBrightness(own, fallback);
+    // The name's key is shared by twins: it speaks for this display only while no twin is
+    // connected and no other monitor of the name ever kept a value of its own.
+    if (hasTwin(display)) return fallback;
+    for (const auto& [name, value] : defaults.all())
+        if (name.rfind(key + "@", 0) == 0) return fallback;
+    return storedBrightness(key, fallback);
+}
+
 std::string BlackoutController::volumePreferenceKey(const ControlledDisplay& display) {
     return "volume_" + std::to_string(display.id);
 }
@@ -51,11 +76,27 @@ void BlackoutController::updateBrightnessLabel(int tag, float value) {
 }
 
 float BlackoutController::startingBrightness(const ControlledDisplay& display) {
+    if (!display.isBuiltIn && display.ddcService) {
+        // What the monitor holds, never a value it was asked for and may have refused (or
+        // acknowledged without taking): read now, else what it last told.
+        auto held = displayEngine.brightness(display);
+        if (!held) held = displayEngine.knownBrightness(display.id);
+        if (held) {
+            // The value last set, where the monitor holds it (within a step of its scale): the
+            // slider comes back where it was.
+            const auto set = currentBrightnesses.find(display.id);
+            const uint16_t maximum = displayEngine.linkKnowledge(display.id).maximum;
+            const float step = 1.0f / float(maximum > 0 ? maximum : 100);
+            if (set != currentBrightnesses.end() && std::fabs(set->second - *held) <= step)
+                return set->second;
+            return *held;
+        }
+    }
     if (auto it = currentBrightnesses.find(display.id); it != currentBrightnesses.end())
         return it->second;
-    if (auto read = displayEngine.brightness(display)) return *read;
-    // A twin's stored value is not this display's.
-    return hasTwin(display) ? 0.5f : storedBrightness(brightnessPreferenceKey(display), 0.5f);
+    if (display.isBuiltIn)
+        if (auto read = displayEngine.brightness(display)) return *read;
+    return ownStoredBrightness(brightnessPreferenceKey(display), display, 0.5f);
 }
 
 void BlackoutController::updateSlider(const ControlledDisplay& display, float value) {
@@ -79,7 +120,7 @@ void BlackoutController::updateSlider(const ControlledDisplay& display, float va
     // A value some feature darkened the display to is not one to come back to.
     if (value > kNearZero && !isDarkened(display.id)) {
         lastKnownBrightnesses[display.id] = value;
-        platform::current().defaults->set(lastKnownBrightnessPreferenceKey(display), value);
+        storeBrightness(lastKnownBrightnessPreferenceKey(display), display, value);
     }
     updateBrightnessLabel(*tag, value);
 }
@@ -94,9 +135,9 @@ void BlackoutController::loadBrightnessValues() {
         // written it last).
         const bool ownKnown = valueOr(lastKnownBrightnesses, display.id, 0.0f) > kNearZero;
         const float stored =
-            hasTwin(display) || ownKnown
+            ownKnown
                 ? 0.0f
-                : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
+                : ownStoredBrightness(lastKnownBrightnessPreferenceKey(display), display, 0.0f);
         auto* content = controlWindow ? controlWindow->contentView() : nullptr;
 
         if (poweredOffBrightnesses.count(display.id)) {
@@ -143,11 +184,12 @@ void BlackoutController::loadBrightnessValues() {
                 value = readValue > kNearZero ? readValue : fallback;
             } else if (fallback > kNearZero) {
                 value = fallback;
-            } else if (c.hasTwin(display)) {
-                value = 0.5f;
-                guess = true;
             } else {
-                value = storedBrightness(brightnessPreferenceKey(display), 0.5f);
+                value = c.ownStoredBrightness(brightnessPreferenceKey(display), display, -1.0f);
+                if (value < 0) {
+                    value = 0.5f;
+                    guess = true;
+                }
             }
             if (slider) slider->setDoubleValue(value);
             if (guess) {
@@ -157,7 +199,7 @@ void BlackoutController::loadBrightnessValues() {
             c.currentBrightnesses[display.id] = value;
             if (value > kNearZero && !c.isDarkened(display.id)) {
                 c.lastKnownBrightnesses[display.id] = value;
-                platform::current().defaults->set(lastKnownBrightnessPreferenceKey(display), value);
+                c.storeBrightness(lastKnownBrightnessPreferenceKey(display), display, value);
             } else if (stored > kNearZero) {
                 c.lastKnownBrightnesses[display.id] = stored;
             }

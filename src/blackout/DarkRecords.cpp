@@ -31,12 +31,30 @@ float BlackoutController::holdDark(const ControlledDisplay& display, const char*
     // Whatever was on its way back is called off: the display is dark again.
     owedLights.erase(display.id);
     ++darkChanges[display.id];
-    // A monitor that has never answered on its link cannot take the darkening over it either.
-    const bool mayTake =
-        display.isBuiltIn || (display.ddcService && displayEngine.hasAnswered(display.id));
-    return recoveryJournal->recordDisplay({display.id, display.name, display.isBuiltIn,
-                                           brightnessNow, reason, displayIdentity(display),
-                                           mayTake});
+    const bool link = !display.isBuiltIn && display.ddcService;
+    // A monitor is lowered over its link only when what it holds is known (read, or a value it
+    // acknowledged); the record says so before the first frame goes, so a kill at any instant
+    // leaves what the next start needs. One whose value is a guess keeps its own brightness:
+    // the overlay and the gamma table darken it, and nothing is guessed back onto it.
+    bool mayTake;
+    if (recoveryJournal->hasRecord(display.id))
+        mayTake = recoveryJournal->mayHaveTakenDark(display.id);
+    else
+        mayTake =
+            display.isBuiltIn || (link && displayEngine.knownBrightness(display.id).has_value());
+    if (link && !mayTake) displayEngine.setLinkUntouched(display.id, true);
+    RecoveryJournal::DarkDisplay entry{display.id,    display.name, display.isBuiltIn,
+                                       brightnessNow, reason,       displayIdentity(display),
+                                       mayTake};
+    const auto known = displayEngine.linkKnowledge(display.id);
+    entry.maximum = known.maximum;
+    entry.readable = known.readable;
+    entry.ambiguous =
+        std::any_of(displayEngine.displays.begin(), displayEngine.displays.end(),
+                    [&](const ControlledDisplay& d) {
+                        return d.id != display.id && displayIdentity(d) == entry.identity;
+                    });
+    return recoveryJournal->recordDisplay(entry);
 }
 
 std::optional<float> BlackoutController::releaseDark(DisplayID id, const char* reason) {
@@ -74,9 +92,26 @@ std::string BlackoutController::displayIdentity(const ControlledDisplay& display
         auto n = v ? v->integer() : std::nullopt;
         return n ? std::to_string(*n) : std::string("?");
     };
+    // The screen's name is not part of it: the system numbers same-named screens, and names
+    // follow the language.
     if (!info) return display.name;
-    return display.name + "|" + number("DisplayVendorID") + ":" + number("DisplayProductID") + ":" +
+    return number("DisplayVendorID") + ":" + number("DisplayProductID") + ":" +
            number("DisplaySerialNumber");
+}
+
+std::string BlackoutController::sameIdentity(const std::string& identity) {
+    // An earlier version put the screen's name first.
+    const auto bar = identity.rfind('|');
+    return bar == std::string::npos ? identity : identity.substr(bar + 1);
+}
+
+bool BlackoutController::identityTellsApart(const std::string& identity) {
+    // Maker, model and a serial: many monitors report serial 0, and then twins look alike.
+    const std::string id = sameIdentity(identity);
+    const auto colon = id.rfind(':');
+    if (colon == std::string::npos || id.find(':') == colon) return false;
+    const std::string serial = id.substr(colon + 1);
+    return !serial.empty() && serial != "?" && serial != "0";
 }
 
 bool BlackoutController::hasTwin(const ControlledDisplay& display) const {
@@ -93,8 +128,19 @@ void BlackoutController::bringBack(const ControlledDisplay& display, float value
         displayEngine.setBrightness(value, display);
         return;
     }
+    const bool hadRecord = recoveryJournal->hasRecord(display.id);
+    if (auto record = recoveryJournal->record(display.id))
+        displayEngine.rememberLink(display.id, {uint16_t(record->maximum), record->readable});
+    // Nothing of it went over its link: the overlay and the gamma table were all there was, and
+    // its own brightness is not written over with a guess.
+    if (hadRecord && !display.isBuiltIn && display.ddcService &&
+        !recoveryJournal->mayHaveTakenDark(display.id)) {
+        displayEngine.setLinkUntouched(display.id, true);
+        landedLog.clear();
+    }
     recoveryJournal->owe({display.id, display.name, display.isBuiltIn, value,
-                          RecoveryJournal::restoreReason, displayIdentity(display)});
+                          RecoveryJournal::restoreReason, displayIdentity(display),
+                          !hadRecord || recoveryJournal->mayHaveTakenDark(display.id)});
     // What the program last set, also for a display without a slider (unplugged meanwhile): a
     // value some feature dimmed it to is not what it shows from now on.
     currentBrightnesses[display.id] = value;
@@ -102,7 +148,8 @@ void BlackoutController::bringBack(const ControlledDisplay& display, float value
     owed.display = display;
     owed.value = value;
     owed.failures = 0;
-    if (!landedLog.empty() || owed.landedLog.empty()) owed.landedLog = std::move(landedLog);
+    if (!landedLog.empty() || owed.landedLog.empty() || displayEngine.isLinkUntouched(display.id))
+        owed.landedLog = std::move(landedLog);
     sendOwedLight(display.id);
 }
 
@@ -128,17 +175,10 @@ void BlackoutController::lightLanded(DisplayID id, uint64_t attempt, bool landed
         const std::string log = owed.landedLog;
         owedLights.erase(it);
         if (recoveryJournal->landed(id)) ++darkChanges[id];
+        if (!recoveryJournal->hasRecord(id)) displayEngine.setLinkUntouched(id, false);
         if (!log.empty()) platform::logf(log.c_str(), name.c_str(), double(value));
         // The panel was just read back: the sync takes its baseline from there.
         if (builtIn && !isDarkened(id) && value > 0.001f) lastBuiltInBrightness = value;
-        return;
-    }
-    if (!owed.display.isBuiltIn && !recoveryJournal->mayHaveTakenDark(id) &&
-        !displayEngine.hasAnswered(id)) {
-        // It never answered while dark, so nothing of it was darkened over its link: the overlay
-        // and the gamma table, already undone, were all there was.
-        owedLights.erase(it);
-        if (recoveryJournal->landed(id)) ++darkChanges[id];
         return;
     }
     ++owed.failures;

@@ -21,37 +21,26 @@ constexpr float kFallbackRestore = 0.5f;
 } // namespace
 
 void BlackoutController::powerOffDisplay(const ControlledDisplay& display) {
-    // The stored keys are shared by monitors of the same name: they speak for this display only
-    // when no twin is connected.
-    const bool ownKeys = !hasTwin(display);
     float restoreTo;
     if (isDarkened(display.id)) {
         // Already darkened by another feature: what it shows now is not what to come back to.
         restoreTo = brightnessBeforeDark(display);
     } else {
-        float current = 0.0f;
-        if (auto it = currentBrightnesses.find(display.id); it != currentBrightnesses.end())
-            current = it->second;
-        else if (auto read = displayEngine.brightness(display))
-            current = *read;
-        else if (ownKeys)
-            current = storedBrightness(brightnessPreferenceKey(display), 0.0f);
-        auto known = lastKnownBrightnesses.find(display.id);
-        const float rememberedLastKnown =
-            known != lastKnownBrightnesses.end() ? known->second : 0.0f;
-        // ... and only when nothing is remembered for it (after a restart).
-        const float storedLastKnown =
-            rememberedLastKnown > kNearZero || !ownKeys
-                ? 0.0f
-                : storedBrightness(lastKnownBrightnessPreferenceKey(display), 0.0f);
-        const float currentAboveZero = current > kNearZero ? current : 0.0f;
-        restoreTo = std::max({storedLastKnown, rememberedLastKnown, currentAboveZero});
+        // What it holds (for a monitor: known from its link, or read now), else what it was
+        // last known at.
+        restoreTo = startingBrightness(display);
+        if (restoreTo <= kNearZero) {
+            auto known = lastKnownBrightnesses.find(display.id);
+            restoreTo =
+                known != lastKnownBrightnesses.end() && known->second > kNearZero
+                    ? known->second
+                    : ownStoredBrightness(lastKnownBrightnessPreferenceKey(display), display, 0.0f);
+        }
     }
     // Nothing known (a monitor that never answers, a panel already at 0): switching it on must
     // still bring light back, never a black screen that counts as on.
     if (restoreTo <= kNearZero) {
-        const float stored =
-            ownKeys ? storedBrightness(brightnessPreferenceKey(display), 0.0f) : 0.0f;
+        const float stored = ownStoredBrightness(brightnessPreferenceKey(display), display, 0.0f);
         restoreTo = stored > kNearZero ? std::min(stored, 1.0f) : kFallbackRestore;
     }
     poweredOffBrightnesses[display.id] = holdDark(display, darkOff, restoreTo);
@@ -98,9 +87,11 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
         restoreDisplayViaGamma(display.id);
         // Its record stays until the monitor has the value.
         bringBack(display, value);
+        // Nothing went over its link (its own value was not known): nothing to send again.
+        const bool overLink = !displayEngine.isLinkUntouched(display.id);
         // The first write may land while the monitor is still settling.
-        platform::mainQueue().asyncAfter(kSecondSend, [display, value] {
-            if (!hasShared()) return;
+        platform::mainQueue().asyncAfter(kSecondSend, [display, value, overLink] {
+            if (!hasShared() || !overLink) return;
             auto& c = shared();
             // Not over a switch-off or a dimming that came since, nor over a newer value.
             auto now = c.currentBrightnesses.find(display.id);
@@ -110,7 +101,7 @@ void BlackoutController::restorePoweredOffDisplay(const ControlledDisplay& displ
             c.displayEngine.setBrightness(value, display);
         });
         currentBrightnesses[display.id] = value;
-        platform::current().defaults->set(brightnessPreferenceKey(display), value);
+        storeBrightness(brightnessPreferenceKey(display), display, value);
         updateSlider(display, value);
         updatePowerButton(display, false);
         platform::mainQueue().asyncAfter(kSliderReload, [] {

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr float kNearZero = 0.001f;
+constexpr DisplayID kSetAsideIDs = 0xFFFF0000u;
 constexpr float kFallback = 0.5f;
 constexpr float kOverlayTop = 0.1f;
 // Below the value to come back to by more than a step of the monitor's range: dimmed.
@@ -27,10 +28,57 @@ constexpr const char* kAfterPlugIn = "Recovery: display %s brought back to %.2f 
 
 } // namespace
 
+void BlackoutController::followMonitorsToTheirIDs(bool atLaunch) {
+    if (recoveryJournal->empty()) return;
+    displayEngine.refreshDisplays();
+    const std::vector<ControlledDisplay> connected = displayEngine.displays;
+    auto identityAt = [&](DisplayID id) -> std::optional<std::string> {
+        for (const auto& d : connected)
+            if (d.id == id) return displayIdentity(d);
+        return std::nullopt;
+    };
+    std::vector<DisplayID> ids;
+    for (const auto& e : recoveryJournal->displays())
+        if (std::find(ids.begin(), ids.end(), e.id) == ids.end()) ids.push_back(e.id);
+    for (const DisplayID id : ids) {
+        const auto record = recoveryJournal->record(id);
+        // Later on, a display held by a feature under way stays that feature's.
+        if (!record || (!atLaunch && recoveryJournal->isHeld(id))) continue;
+        const std::string identity = sameIdentity(record->identity);
+        const auto here = identityAt(id);
+        if (identity.empty() || (here && *here == identity)) continue;
+        if (record->home && !recoveryJournal->hasRecord(record->home) &&
+            identityAt(record->home) == identity) {
+            // Set aside while another monitor had its ID, and back on it.
+            recoveryJournal->moveDisplay(id, record->home);
+            if (recoveryPending.erase(id)) recoveryPending.insert(record->home);
+            continue;
+        }
+        // Only an identity that tells its monitor from any twin is followed, and only to the one
+        // display that has it; a look-alike is never taken for it.
+        if (!identityTellsApart(identity) || record->ambiguous) continue;
+        std::vector<DisplayID> same;
+        for (const auto& d : connected)
+            if (displayIdentity(d) == identity) same.push_back(d.id);
+        if (same.size() != 1) continue;
+        const DisplayID to = same[0];
+        const auto theirs = recoveryJournal->record(to);
+        if (theirs && (sameIdentity(theirs->identity) == identity ||
+                       (!atLaunch && recoveryJournal->isHeld(to))))
+            continue;
+        // Its own ID is free, or holds the record of another monitor (twins that traded IDs).
+        recoveryJournal->swapDisplays(id, to);
+        const bool pendingHere = recoveryPending.erase(id) > 0;
+        if (recoveryPending.erase(to)) recoveryPending.insert(id);
+        if (pendingHere) recoveryPending.insert(to);
+    }
+}
+
 void BlackoutController::recoverFromUncleanExit() {
     if (!recoveryJournal) return;
     const bool atLaunch = recoveringAtLaunch;
     recoveringAtLaunch = false;
+    followMonitorsToTheirIDs(atLaunch);
     std::map<DisplayID, float> owed;
     for (const auto& entry : recoveryJournal->displays()) {
         // Later on, a display held by a feature under way is that feature's to bring back.
@@ -56,27 +104,22 @@ void BlackoutController::recoverFromUncleanExit() {
         if (atLaunch) recoveryJournal->releaseAll(id);
         auto online = std::find_if(connected.begin(), connected.end(),
                                    [id = id](const ControlledDisplay& d) { return d.id == id; });
-        const std::string identity = recoveryJournal->identity(id);
+        const std::string identity = sameIdentity(recoveryJournal->identity(id));
+        DisplayID waiting = id;
         if (online != connected.end() && !identity.empty() &&
             displayIdentity(*online) != identity) {
-            // Another monitor has this ID now: the record waits for its own.
+            // Another monitor has this ID now: the record waits for its own, set aside under an
+            // ID no display has, so nothing done to this one joins or spends it.
+            waiting = kSetAsideIDs;
+            while (recoveryJournal->hasRecord(waiting))
+                ++waiting;
+            recoveryJournal->moveDisplay(id, waiting, id);
+            if (recoveryPending.erase(id) || atLaunch) recoveryPending.insert(waiting);
             online = connected.end();
-        }
-        if (online == connected.end() && !identity.empty()) {
-            // The same monitor may have come back under another ID.
-            auto same =
-                std::find_if(connected.begin(), connected.end(), [&](const ControlledDisplay& d) {
-                    return !recoveryJournal->hasRecord(d.id) && displayIdentity(d) == identity;
-                });
-            if (same != connected.end()) {
-                recoveryJournal->moveDisplay(id, same->id);
-                if (recoveryPending.erase(id)) recoveryPending.insert(same->id);
-                online = same;
-            }
         }
         if (online == connected.end()) {
             // Kept for when it is plugged in again.
-            if (atLaunch) recoveryPending.insert(id);
+            if (atLaunch) recoveryPending.insert(waiting);
             owedLights.erase(id);
             continue;
         }
@@ -119,11 +162,14 @@ void BlackoutController::recoverFromUncleanExit() {
 
 void BlackoutController::recoverWithoutJournal(const std::vector<ControlledDisplay>& displays) {
     for (const auto& d : displays) {
-        // Each display once, when it is first seen: at launch, or when it is plugged in later.
-        if (!damageChecked.insert(d.id).second || recoveryJournal->hasRecord(d.id)) continue;
+        // Each display once, when it is first seen (at launch, or plugged in later) and read.
+        if (damageChecked.count(d.id) || recoveryJournal->hasRecord(d.id)) continue;
         const auto now = displayEngine.brightness(d);
+        // Not answering now: looked at again when displays change or it is plugged in.
         if (!now) continue;
-        const float lastKnown = storedBrightness(lastKnownBrightnessPreferenceKey(d), 0.0f);
+        damageChecked.insert(d.id);
+        // Only this display's own stored values: a twin's would light it at another brightness.
+        const float lastKnown = ownStoredBrightness(lastKnownBrightnessPreferenceKey(d), d, 0.0f);
         // A monitor's luminance 0 reads as the top of the overlay's range.
         const float darkAt = d.isBuiltIn ? kNearZero : kOverlayTop + kNearZero;
         float back = 0;
@@ -132,7 +178,7 @@ void BlackoutController::recoverWithoutJournal(const std::vector<ControlledDispl
             back = lastKnown;
             how = *now > darkAt ? "dimmed" : "dark";
         } else if (*now <= darkAt) {
-            back = storedBrightness(brightnessPreferenceKey(d), 0.0f);
+            back = ownStoredBrightness(brightnessPreferenceKey(d), d, 0.0f);
             if (back <= kNearZero) back = kFallback;
             how = "dark";
         }

@@ -125,11 +125,14 @@ bool RecoveryJournal::parse(const QByteArray& bytes) {
             whole = false;
             continue;
         }
-        displays_.push_back({platform::DisplayID(*id), o.value("name").toString().toStdString(),
-                             o.value("builtIn").toBool(), *brightness,
-                             reason == olderRestoreReason ? restoreReason : reason,
-                             o.value("identity").toString().left(256).toStdString(),
-                             o.value("answered").toBool(true)});
+        displays_.push_back(
+            {platform::DisplayID(*id), o.value("name").toString().toStdString(),
+             o.value("builtIn").toBool(), *brightness,
+             reason == olderRestoreReason ? restoreReason : reason,
+             o.value("identity").toString().left(256).toStdString(),
+             o.value("answered").toBool(true), std::clamp(o.value("maximum").toInt(0), 0, 65535),
+             o.value("readable").toBool(false), o.value("ambiguous").toBool(false),
+             platform::DisplayID(wholeFromString(o.value("home"), 0xFFFFFFFFu).value_or(0))});
     }
     for (qsizetype i = 0; i < keyboards.size() && keyboards_.size() < maxEntries; ++i) {
         const auto o = keyboards.at(i).toObject();
@@ -185,7 +188,11 @@ void RecoveryJournal::write() {
                                     {"brightness", double(d.brightness)},
                                     {"reason", QString::fromStdString(d.reason)},
                                     {"identity", QString::fromStdString(d.identity)},
-                                    {"answered", d.answered}});
+                                    {"answered", d.answered},
+                                    {"maximum", d.maximum},
+                                    {"readable", d.readable},
+                                    {"ambiguous", d.ambiguous},
+                                    {"home", QString::number(d.home)}});
     QJsonArray keyboards;
     for (const auto& [id, level] : keyboards_)
         keyboards.append(QJsonObject{{"id", QString::number(id)}, {"level", double(level)}});
@@ -208,8 +215,14 @@ float RecoveryJournal::recordDisplay(const DarkDisplay& entry) {
     kept.brightness =
         std::isfinite(kept.brightness) ? std::clamp(kept.brightness, 0.0f, 1.0f) : 0.5f;
     if (kept.identity.empty()) kept.identity = identity(entry.id);
-    // Joining a record that may have been taken keeps it so.
-    if (mayHaveTakenDark(entry.id)) kept.answered = true;
+    // Joining a record keeps what it says: taken or not, its monitor's link, its twins.
+    if (auto earlier = record(entry.id)) {
+        kept.answered = mayHaveTakenDark(entry.id);
+        if (kept.maximum == 0) kept.maximum = earlier->maximum;
+        kept.readable = kept.readable || earlier->readable;
+        kept.ambiguous = kept.ambiguous || earlier->ambiguous;
+        if (!earlier->identity.empty()) kept.identity = earlier->identity;
+    }
     if (first && *first > kNearZero) {
         kept.brightness = *first;
     } else if (first) {
@@ -292,15 +305,28 @@ bool RecoveryJournal::landed(platform::DisplayID id) {
     return true;
 }
 
-void RecoveryJournal::moveDisplay(platform::DisplayID from, platform::DisplayID to) {
+void RecoveryJournal::moveDisplay(platform::DisplayID from, platform::DisplayID to,
+                                  platform::DisplayID home) {
     if (from == to || hasRecord(to)) return;
     bool moved = false;
     for (auto& d : displays_)
         if (d.id == from) {
             d.id = to;
+            d.home = home;
             moved = true;
         }
     if (moved) write();
+}
+
+void RecoveryJournal::swapDisplays(platform::DisplayID a, platform::DisplayID b) {
+    if (a == b) return;
+    bool changed = false;
+    for (auto& d : displays_)
+        if (d.id == a || d.id == b) {
+            d.id = d.id == a ? b : a;
+            changed = true;
+        }
+    if (changed) write();
 }
 
 std::optional<float> RecoveryJournal::preDarkBrightness(platform::DisplayID id) const {
@@ -317,6 +343,22 @@ void RecoveryJournal::markAnswered(platform::DisplayID id) {
     for (auto& d : displays_)
         if (d.id == id && !d.answered) d.answered = changed = true;
     if (changed) write();
+}
+
+void RecoveryJournal::learnLink(platform::DisplayID id, int maximum, bool readable) {
+    bool changed = false;
+    for (auto& d : displays_) {
+        if (d.id != id) continue;
+        if (maximum > 0 && d.maximum != maximum) d.maximum = maximum, changed = true;
+        if (readable && !d.readable) d.readable = changed = true;
+    }
+    if (changed) write();
+}
+
+std::optional<RecoveryJournal::DarkDisplay> RecoveryJournal::record(platform::DisplayID id) const {
+    for (const auto& d : displays_)
+        if (d.id == id) return d;
+    return std::nullopt;
 }
 
 bool RecoveryJournal::mayHaveTakenDark(platform::DisplayID id) const {

@@ -37,6 +37,16 @@ class RecoveryJournal {
         // on its link. One that never answered was never darkened over it, and its light is
         // not waited for.
         bool answered = true;
+        // What the run that darkened it knew of the monitor's link: its brightness maximum
+        // (0: not known) and whether it answered reads, so its restore is written on its own
+        // scale and seen back also after a restart.
+        int maximum = 0;
+        bool readable = false;
+        // Another connected display had the same identity when it was darkened: the identity
+        // cannot tell them apart, so the record never follows it to another ID.
+        bool ambiguous = false;
+        // Set aside while another monitor has its ID: the ID it had (0: it has its own).
+        platform::DisplayID home = 0;
     };
     // No feature holds the display any more, but its light is not known to be back yet.
     static constexpr const char* restoreReason = "restore";
@@ -63,10 +73,17 @@ class RecoveryJournal {
     // The display has its light back: its restore goes (never a hold). True when one went.
     bool landed(platform::DisplayID id);
     // The display's records are those of another ID now (the same monitor came back under it).
-    void moveDisplay(platform::DisplayID from, platform::DisplayID to);
+    void moveDisplay(platform::DisplayID from, platform::DisplayID to,
+                     platform::DisplayID home = 0);
+    // The records of two IDs trade places (either may have none).
+    void swapDisplays(platform::DisplayID a, platform::DisplayID b);
     std::optional<float> preDarkBrightness(platform::DisplayID id) const;
     // The monitor answered on its link while darkened: its light must be seen back.
     void markAnswered(platform::DisplayID id);
+    // What is known of the monitor's link now, kept with its records.
+    void learnLink(platform::DisplayID id, int maximum, bool readable);
+    // The record of a display (its first entry), if any.
+    std::optional<DarkDisplay> record(platform::DisplayID id) const;
     bool mayHaveTakenDark(platform::DisplayID id) const;
     std::string identity(platform::DisplayID id) const;
     bool holds(platform::DisplayID id, const std::string& reason) const;

@@ -9,6 +9,7 @@
 #include "platform/RunLoop.h"
 #include "platform/SystemLog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -19,6 +20,7 @@ constexpr int kWriteCycles = 2;
 constexpr uint32_t kWriteSettleMicros = 10'000; // the transport's sleep before each frame
 constexpr uint32_t kWaitStepMicros = 5'000;     // a frame not yet due waits this long at a time
 constexpr uint16_t kPercentScale = 100;
+constexpr float kSoftwareRange = 0.1f;
 
 // Halves round away from zero, which is what lround does.
 uint16_t scaled(float fraction, uint16_t maximum) {
@@ -88,7 +90,8 @@ bool DisplayEngine::readsBack(DisplayID id, const platform::AVServiceRef& servic
     settings.numOfRetryAttemps = 2;
     auto reply = Arm64DDC::read(service, code, settings);
     if (!reply || reply->max == 0) {
-        // A monitor that has never answered a read has only its acknowledgement to go by.
+        // A monitor never known to answer a read (in this run or the one that darkened it) has
+        // only its acknowledgement to go by.
         std::lock_guard lock(monitorsMutex_);
         return !readable_.count(id);
     }
@@ -97,6 +100,7 @@ bool DisplayEngine::readsBack(DisplayID id, const platform::AVServiceRef& servic
         readable_.insert(id);
         if (code == kLuminance) maxima_[id] = reply->max;
     }
+    if (code == kLuminance) knowValue(id, float(reply->current) / float(reply->max));
     answered(id);
     const uint16_t wanted = scaled(fraction, code == kLuminance ? reply->max : kPercentScale);
     if (std::abs(int(reply->current) - int(wanted)) <= 1) return true;
@@ -169,6 +173,15 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
             unanswered_.insert(key.first);
     }
     if (ok) answered(key.first);
+    if (key.second == kLuminance) {
+        if (ok) {
+            knowValue(key.first, frame.fraction);
+        } else {
+            // It may or may not have taken the value: the next darkening reads it first.
+            std::lock_guard lock(monitorsMutex_);
+            known_.erase(key.first);
+        }
+    }
     for (auto fraction : frame.unlogged)
         platform::logf(key.second == kLuminance
                            ? "DisplayEngine DDC write display=%s value=%d success=%d"
@@ -227,6 +240,52 @@ void DisplayEngine::answered(DisplayID id) {
 bool DisplayEngine::hasAnswered(DisplayID id) const {
     std::lock_guard lock(monitorsMutex_);
     return answered_.count(id) > 0;
+}
+
+void DisplayEngine::knowValue(DisplayID id, float ddcFraction) {
+    ddcFraction = std::clamp(ddcFraction, 0.0f, 1.0f);
+    float value = kSoftwareRange + ddcFraction * (1.0f - kSoftwareRange);
+    if (ddcFraction <= 0.0f) {
+        // At its lowest the overlay says how far below the tenth it is.
+        std::lock_guard lock(softwareDimmingMutex_);
+        if (auto it = softwareDimming_.find(id); it != softwareDimming_.end()) value = it->second;
+    }
+    std::lock_guard lock(monitorsMutex_);
+    known_[id] = value;
+}
+
+std::optional<float> DisplayEngine::knownBrightness(DisplayID id) const {
+    std::lock_guard lock(monitorsMutex_);
+    auto it = known_.find(id);
+    if (it == known_.end()) return std::nullopt;
+    return it->second;
+}
+
+DisplayEngine::LinkKnowledge DisplayEngine::linkKnowledge(DisplayID id) const {
+    std::lock_guard lock(monitorsMutex_);
+    LinkKnowledge out;
+    if (auto it = maxima_.find(id); it != maxima_.end()) out.maximum = it->second;
+    out.readable = readable_.count(id) > 0;
+    return out;
+}
+
+void DisplayEngine::rememberLink(DisplayID id, LinkKnowledge known) {
+    std::lock_guard lock(monitorsMutex_);
+    if (known.maximum > 0 && !maxima_.count(id)) maxima_[id] = known.maximum;
+    if (known.readable) readable_.insert(id);
+}
+
+void DisplayEngine::setLinkUntouched(DisplayID id, bool untouched) {
+    std::lock_guard lock(monitorsMutex_);
+    if (untouched)
+        untouched_.insert(id);
+    else
+        untouched_.erase(id);
+}
+
+bool DisplayEngine::isLinkUntouched(DisplayID id) const {
+    std::lock_guard lock(monitorsMutex_);
+    return untouched_.count(id) > 0;
 }
 
 void DisplayEngine::tellLanding(std::vector<LandingHandler> handlers, bool landed) {

@@ -58,6 +58,7 @@ std::optional<float> DisplayEngine::brightness(const ControlledDisplay& display)
         maxima_[display.id] = reply->max;
         readable_.insert(display.id);
     }
+    knowValue(display.id, float(reply->current) / float(reply->max));
     answered(display.id);
     const float ddcFraction = std::clamp(float(reply->current) / float(reply->max), 0.0f, 1.0f);
     // Read back on the scale it was set on, or every off/on or reload would lower it a step.
@@ -103,7 +104,7 @@ void DisplayEngine::setBrightness(float value, const ControlledDisplay& passed,
     else
         ddcFraction = (value - kSoftwareRange) / (1.0f - kSoftwareRange);
 
-    if (display.ddcService)
+    if (display.ddcService && !isLinkUntouched(display.id))
         queueWrite(display, kLuminance, ddcFraction, true, std::move(onLanded));
     else if (onLanded)
         // Nothing to send: the overlay below, on the main queue, is all there is of it.

@@ -65,6 +65,23 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     bool hasAnswered(DisplayID id) const;
     std::function<void(DisplayID)> onFirstAnswer;
 
+    // The brightness a monitor is known to hold: read from it, or a value it acknowledged since
+    // it last refused one. Nothing while that is not known.
+    std::optional<float> knownBrightness(DisplayID id) const;
+    // What is known of a monitor's link: its brightness maximum (0: not known) and whether it
+    // answers reads. An earlier run's knowledge, kept with a record, is taken where this run
+    // has none, so a read-back that fails is a failure and a write goes out on the right scale.
+    struct LinkKnowledge {
+        uint16_t maximum = 0;
+        bool readable = false;
+    };
+    LinkKnowledge linkKnowledge(DisplayID id) const;
+    void rememberLink(DisplayID id, LinkKnowledge known);
+    // A monitor whose own brightness is not known is never lowered over its link: what a
+    // feature asks of it is the overlay alone, and nothing is guessed back onto it.
+    void setLinkUntouched(DisplayID id, bool untouched);
+    bool isLinkUntouched(DisplayID id) const;
+
     // Runs at once the landing handlers whose outcome is known (the main queue would run them
     // on its next turn): shut-down waits for the DDC queues and then takes them.
     void deliverLandings();
@@ -126,7 +143,11 @@ class DisplayEngine : public std::enable_shared_from_this<DisplayEngine> {
     std::map<DisplayID, uint16_t> maxima_;
     std::set<DisplayID> readable_;
     std::set<DisplayID> answered_;
+    std::map<DisplayID, float> known_;
+    std::set<DisplayID> untouched_;
     void answered(DisplayID id);
+    // A value read from the monitor or acknowledged by it, on the fractions the program uses.
+    void knowValue(DisplayID id, float ddcFraction);
     // Landing outcomes waiting for the main queue.
     std::mutex landingsMutex_;
     std::deque<std::pair<std::vector<LandingHandler>, bool>> landed_;

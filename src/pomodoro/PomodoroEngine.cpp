@@ -4,6 +4,7 @@
 #include "app/BlackoutController.h"
 #include "appkit/Button.h"
 #include "appkit/Window.h"
+#include "blackout/RecoveryJournal.h"
 #include "display/DisplayEngine.h"
 #include "platform/Applications.h"
 #include "platform/Platform.h"
@@ -201,6 +202,12 @@ void BlackoutController::enterPomodoroBreakPhase() {
             bringBack(d, it->second);
             updateSlider(d, it->second);
         }
+    }
+    // A panel offline now (the lid closed) is lit when it comes online.
+    for (const auto& [id, b] : pomodoroOriginalBrightnesses) {
+        const auto record = recoveryJournal->record(id);
+        if (record && record->builtIn && !isConnected(id))
+            releaseWhileUnplugged(id, {darkPomodoro});
     }
 
     const DisplayID primary = primaryScreenDisplayID(*this);

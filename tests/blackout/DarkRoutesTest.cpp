@@ -136,7 +136,8 @@ TEST_F(AppTest, ADamagedJournalNeverLeavesADisplayDark) {
         auto m = sim::VirtualMac::defaultDescription();
         m.displays[1].monitor->vcp[0x10].current = 0; // left dark by the run that wrote it
         boot(m);
-        defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.64f);
+        // Kept by this monitor itself (its twin is connected: the name's key is not its own).
+        defaults().set("lastKnownDisplayBrightness.DELL U2723QE@2|4268:16826:810504012", 0.64f);
         const auto path =
             QString::fromStdString(platform().paths->map(BlackoutController::recoveryJournalPath));
         QDir().mkpath(QFileInfo(path).absolutePath());

@@ -1,17 +1,19 @@
 #include "appkit/Button.h"
 #include "appkit/ImageView.h"
 #include "appkit/LayerView.h"
+#include "appkit/Slider.h"
+#include "appkit/Window.h"
 #include "blackout/RecoveryJournal.h"
 #include "support/PowerTestSupport.h"
 
 TEST_F(PowerTest, MonitorOffAtSixTenthsComesBackToSixTenths) {
     auto& c = controller();
-    c.currentBrightnesses[2] = 0.6f; // what its slider last set
     const uint16_t atSixTenths = 56; // (0.6 - 0.1) / 0.9 of the DDC range
+    monitor(2).setVcp(0x10, {atSixTenths, 100});
 
     c.toggleDisplayPowerByID(2);
     advance();
-    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(2), 0.6f);
+    EXPECT_NEAR(c.poweredOffBrightnesses.at(2), 0.6f, 0.005f);
     EXPECT_EQ(luminance(2), 0);
     EXPECT_EQ(gamma(2), "black");
     EXPECT_TRUE(hasOverlay(2));
@@ -26,7 +28,7 @@ TEST_F(PowerTest, MonitorOffAtSixTenthsComesBackToSixTenths) {
     EXPECT_EQ(gamma(2), "identity");
     EXPECT_EQ(luminance(2), atSixTenths);
     EXPECT_FALSE(hasOverlay(2));
-    EXPECT_EQ(defaults().number("displayBrightness.DELL U2723QE"), 0.6f);
+    EXPECT_NEAR(defaults().number("displayBrightness.DELL U2723QE").value_or(0), 0.6, 0.005);
     EXPECT_EQ(tip(2), "DELL U2723QE 화면 끄기");
     // The brightness is sent again 0.15 s later, for a monitor still settling.
     advance(0.2);
@@ -37,7 +39,11 @@ TEST_F(PowerTest, MonitorOffAtSixTenthsComesBackToSixTenths) {
 TEST_F(PowerTest, RestoreValueIsTheLargestBrightnessKnownAboveZero) {
     auto& c = controller();
     // Dragged to 0 by hand: the current value does not count, the last known ones do.
-    c.currentBrightnesses[2] = 0.0f;
+    auto* slider = appkit::viewWithTag<appkit::Slider>(c.controlWindow->contentView(), 1001);
+    ASSERT_TRUE(slider);
+    slider->setDoubleValue(0.0);
+    c.brightnessChanged(*slider);
+    advance(0.4);
     defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.45f);
     c.lastKnownBrightnesses[2] = 0.7f;
     c.toggleDisplayPowerByID(2);
@@ -60,7 +66,7 @@ TEST_F(PowerTest, RestoreValueIsTheLargestBrightnessKnownAboveZero) {
     EXPECT_EQ(gamma(4), "identity");
     EXPECT_EQ(defaults().number("displayBrightness.LG TV SSCR2"), 0.5f);
     // ... or at its stored brightness when one above zero is stored.
-    defaults().set("displayBrightness.LG TV SSCR2", 0.3f);
+    c.storeBrightness("displayBrightness.LG TV SSCR2", c.displayRecord(4, false), 0.3f);
     defaults().remove("lastKnownDisplayBrightness.LG TV SSCR2");
     c.currentBrightnesses.erase(4);
     c.lastKnownBrightnesses.erase(4);
@@ -147,35 +153,26 @@ TEST_F(PowerTest, SwitchImageShowsTheKnobOnTheSideOfItsState) {
 
 TEST_F(PowerTest, IdenticalMonitorsComeBackAtTheirOwnBrightness) {
     auto& c = controller();
-    // The twins share their stored keys; each has its own remembered value.
-    c.currentBrightnesses[2] = 0.3f;
-    c.lastKnownBrightnesses[2] = 0.3f;
-    c.currentBrightnesses[3] = 0.9f;
-    c.lastKnownBrightnesses[3] = 0.9f;
-    defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.9f); // written by the second
+    // The twins share the name's stored keys; each comes back at what it held.
+    monitor(2).setVcp(0x10, {22, 100});
+    monitor(3).setVcp(0x10, {89, 100});
+    c.toggleDisplayPowerByID(2);
+    EXPECT_NEAR(c.poweredOffBrightnesses.at(2), 0.298f, 0.001f);
+    c.toggleDisplayPowerByID(2);
+    advance(0.4);
+    EXPECT_EQ(luminance(2), 22) << "not the other monitor's 89";
 
-    c.toggleDisplayPowerByID(2);
-    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(2), 0.3f);
-    c.toggleDisplayPowerByID(2);
+    // Dragged to 0 by hand, nothing remembered: its own kept value, not the name's, which its
+    // twin wrote last.
+    auto* slider = appkit::viewWithTag<appkit::Slider>(c.controlWindow->contentView(), 1001);
+    ASSERT_TRUE(slider);
+    slider->setDoubleValue(0.0);
+    c.brightnessChanged(*slider);
     advance(0.4);
-    EXPECT_EQ(luminance(2), 22) << "0.3, not the other monitor's 0.9";
-
-    // After a restart nothing is remembered: the stored key speaks for the display only while
-    // its twin, who may have written it, is not connected.
-    defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.9f);
     c.lastKnownBrightnesses.clear();
-    c.currentBrightnesses[2] = 0.0f;
-    c.toggleDisplayPowerByID(2);
-    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(2), 0.5f) << "not the twin's 0.9";
-    c.toggleDisplayPowerByID(2);
-    advance(0.4);
-    mac().unplug(3);
-    advance(0.4);
     defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.9f);
-    c.lastKnownBrightnesses.clear();
-    c.currentBrightnesses[2] = 0.0f;
     c.toggleDisplayPowerByID(2);
-    EXPECT_FLOAT_EQ(c.poweredOffBrightnesses.at(2), 0.9f);
+    EXPECT_NEAR(c.poweredOffBrightnesses.at(2), 0.298f, 0.001f) << "not the twin's 0.9";
 }
 
 TEST_F(PowerTest, SwitchedOffDisplayThatLeftKeepsItsTileAndCardAndComesBackOn) {

@@ -47,7 +47,11 @@
 
 namespace {
 
-const std::string kMachine = std::string(NIGHTLID_MACHINES) + "/dark-mix.json";
+// Every third sequence runs on twins that report serial 0, so their identity cannot tell them
+// apart.
+std::string machineFor(unsigned seed) {
+    return std::string(seed % 3 == 0 ? "dark-twins.json" : "dark-mix.json");
+}
 constexpr DisplayID kPanel = 1;
 const std::vector<DisplayID> kAnswering = {2, 3, 5};    // 2 and 3 are twins, 5 counts to 255
 const std::vector<DisplayID> kExternals = {2, 3, 4, 5}; // 4 is a TV that never answers
@@ -65,14 +69,17 @@ std::string quoted(const std::string& s) {
 // every display must come back to.
 struct Progress {
     int step = 0, steps = 0, runs = 0;
+    // A journal was damaged: a display the killed run left dark with nothing of its own stored
+    // may come back at the fallback (0.5) instead.
+    bool damaged = false;
     std::map<DisplayID, int> ddc;
     double panel = 0, keyboard = 0;
     std::string rng;
 
     void save(const std::string& path) const {
         std::ostringstream o;
-        o << "steps " << steps << "\nstep " << step << "\nruns " << runs << "\npanel " << panel
-          << "\nkeyboard " << keyboard << "\n";
+        o << "steps " << steps << "\nstep " << step << "\nruns " << runs << "\ndamaged " << damaged
+          << "\npanel " << panel << "\nkeyboard " << keyboard << "\n";
         for (const auto& [id, v] : ddc)
             o << "ddc " << id << " " << v << "\n";
         o << "rng " << rng << "\n";
@@ -89,6 +96,7 @@ struct Progress {
             if (key == "steps") in >> steps;
             if (key == "step") in >> step;
             if (key == "runs") in >> runs;
+            if (key == "damaged") in >> damaged;
             if (key == "panel") in >> panel;
             if (key == "keyboard") in >> keyboard;
             if (key == "ddc") {
@@ -176,6 +184,7 @@ class Run {
     bool quit_ = false;
     std::optional<DisplayID> chose_; // the display whose brightness the person chose
     std::set<DisplayID> userOff_;    // switched off by the person's own hotkey or tile
+    std::set<DisplayID> dropping_;   // monitors acknowledging writes without taking them
 };
 
 bool Run::run(const std::vector<std::string>& lines) {
@@ -201,7 +210,7 @@ void Run::lookNow() {
 std::vector<std::string> Run::next() {
     auto& k = c();
     chose_.reset();
-    const int kind = std::uniform_int_distribution<int>(0, 29)(rng_);
+    const int kind = std::uniform_int_distribution<int>(0, 30)(rng_);
     const DisplayID any = pick(rng_, std::vector<DisplayID>{1, 2, 3, 4, 5});
     const bool breakTime =
         k.isPomodoroActive && k.pomodoroPhase == BlackoutController::PomodoroPhase::breakTime;
@@ -339,6 +348,22 @@ std::vector<std::string> Run::next() {
         if (!k.isPomodoroActive || !statusReachable()) break;
         return {"click-status-item right",
                 "menu " + (t("포모도로 타이머 중단", "Stop Pomodoro Timer"))};
+    case 30: {
+        // A monitor that acknowledges writes without taking them, or its replies go wrong for
+        // a while (bad checksums, replies without a value of the code asked).
+        const DisplayID id = pick(rng_, kAnswering);
+        const int n = std::uniform_int_distribution<int>(1, 12)(rng_);
+        switch (rng_() % 3) {
+        case 0:
+            if (dropping_.erase(id)) return {"ddc-fault " + std::to_string(id) + " takes-writes"};
+            dropping_.insert(id);
+            return {"ddc-fault " + std::to_string(id) + " drops-writes"};
+        case 1:
+            return {"ddc-fault " + std::to_string(id) + " bad-checksums " + std::to_string(n)};
+        default:
+            return {"ddc-fault " + std::to_string(id) + " stray-replies " + std::to_string(n)};
+        }
+    }
     }
     return {};
 }
@@ -368,6 +393,8 @@ int Run::endEverything() {
     for (auto id : kAnswering)
         if (!mac().monitor(id)->answers())
             lines.push_back("ddc-answers " + std::to_string(id) + " on");
+    for (auto id : dropping_)
+        lines.push_back("ddc-fault " + std::to_string(id) + " takes-writes");
     if (mac().lidClosed()) lines.push_back("lid open");
     for (auto id : kExternals)
         if (!online(id)) lines.push_back("plug " + std::to_string(id));
@@ -399,12 +426,14 @@ std::string Run::broken() {
     std::ostringstream out;
     auto& k = c();
     for (auto id : kAnswering) {
-        const int now = mac().monitor(id)->vcp(0x10)->current;
-        if (std::abs(now - p_.ddc[id]) > 1)
-            out << "monitor " << id << " at DDC " << now << ", was " << p_.ddc[id] << "\n";
+        const auto vcp = *mac().monitor(id)->vcp(0x10);
+        const int fallback = int(std::lround((0.5 - 0.1) / 0.9 * vcp.maximum));
+        if (std::abs(vcp.current - p_.ddc[id]) > 1 &&
+            !(p_.damaged && std::abs(vcp.current - fallback) <= 1))
+            out << "monitor " << id << " at DDC " << vcp.current << ", was " << p_.ddc[id] << "\n";
     }
     const double panel = mac().description().displays[0].brightness;
-    if (std::fabs(panel - p_.panel) > 0.011)
+    if (std::fabs(panel - p_.panel) > 0.011 && !(p_.damaged && std::fabs(panel - 0.5) < 0.011))
         out << "panel at " << panel << ", was " << p_.panel << "\n";
     const double keyboard = mac().brightness().keyboards()[0].level;
     if (std::fabs(keyboard - p_.keyboard) > 0.001)
@@ -435,13 +464,25 @@ std::string Run::broken() {
 
 int Run::go() {
     std::string error;
-    auto machine = sim::VirtualMac::load(kMachine, &error);
+    auto machine =
+        sim::VirtualMac::load(std::string(NIGHTLID_MACHINES) + "/" + machineFor(seed_), &error);
     if (!machine) {
         std::ofstream(path("report")) << error << "\n";
         return kRefused;
     }
     const bool first = !p_.load(path("progress"));
     ++p_.runs;
+    if (!first) {
+        std::istringstream(p_.rng) >> rng_;
+        // Now and then what the last run left of the journal is damaged before the start.
+        const std::string journal =
+            path("profile") + "/home/Library/Application Support/Nightlid/recovery.json";
+        if (rng_() % 6 == 0 && QFile::exists(QString::fromStdString(journal))) {
+            std::ofstream(path("trace.nls"), std::ios::app) << "# damage-journal\n";
+            std::ofstream(journal) << "{\"displays\":[";
+            p_.damaged = true;
+        }
+    }
     session_ =
         std::make_unique<scripting::Session>(*machine, sim::VirtualMacOptions{path("profile")});
     driver_ = std::make_unique<scripting::ScriptDriver>(*session_, out_, err_);
@@ -458,7 +499,6 @@ int Run::go() {
         if (!run(setup)) return kRefused;
         lookNow();
     } else {
-        std::istringstream(p_.rng) >> rng_;
         std::ofstream(path("trace.nls"), std::ios::app)
             << "# --- run " << p_.runs << ": the program starts again on the same profile ---\n";
         if (!run({"advance 0.5"})) return kRefused;
@@ -534,7 +574,8 @@ std::string runSequence(unsigned seed) {
             QDir::tempPath().toStdString() + "/nightlid-dark-seed-" + std::to_string(seed) + ".nls";
         std::ofstream(saved) << trace;
         return "seed " + std::to_string(seed) + ":\n" + why + "replay: scripts/replay-runs " +
-               "build/src/nightlid resources/machines/dark-mix.json " + saved + "\n" + trace;
+               "build/src/nightlid resources/machines/" + machineFor(seed) + " " + saved + "\n" +
+               trace;
     }
     return "seed " + std::to_string(seed) + ": more than 200 runs\n";
 }

@@ -24,14 +24,13 @@ void writeJournal(const QByteArray& text) {
 
 TEST_F(PowerTest, JournalHoldsEveryDarkDisplayUntilItIsLitAgain) {
     auto& c = controller();
-    c.currentBrightnesses[2] = 0.6f;
     c.toggleDisplayPowerByID(2);
     c.brightnessController->dim(1, c.externalDisplayIDs());
     {
         RecoveryJournal onDisk(journalPath(), nullptr);
         ASSERT_EQ(onDisk.displays().size(), 2u) << "on disk before the hardware is touched";
         EXPECT_EQ(onDisk.displays()[0].id, 2u);
-        EXPECT_FLOAT_EQ(onDisk.displays()[0].brightness, 0.6f);
+        EXPECT_FLOAT_EQ(onDisk.displays()[0].brightness, 0.55f) << "as read from the monitor";
         EXPECT_EQ(onDisk.displays()[1].reason, "dim");
         EXPECT_FLOAT_EQ(onDisk.displays()[1].brightness, 0.8f);
     }
@@ -87,6 +86,9 @@ TEST_F(AppTest, ADamagedJournalLightsDimmedDisplaysAndThosePluggedInLater) {
     m.displays[2].online = false;
     boot(m);
     defaults().set("lastKnownDisplayBrightness.DELL U2723QE", 0.64f);
+    // Each twin's own, as this version keeps them.
+    defaults().set("lastKnownDisplayBrightness.DELL U2723QE@2|4268:16826:810504012", 0.64f);
+    defaults().set("lastKnownDisplayBrightness.DELL U2723QE@3|4268:16826:810504013", 0.64f);
     writeJournal("{\"displays\":[{\"id\":");
     launch();
     advance(1);

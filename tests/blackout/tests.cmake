@@ -3,6 +3,7 @@ list(APPEND TEST_SOURCES
   blackout/DisplayPowerTest.cpp
   blackout/GammaBlackoutTest.cpp
   blackout/LandingTest.cpp
+  blackout/OwnRecordTest.cpp
   blackout/DarkRoutesTest.cpp
   blackout/ProtectorModeTest.cpp
   blackout/RandomDarkStateTest.cpp

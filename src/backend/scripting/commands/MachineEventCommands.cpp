@@ -46,6 +46,35 @@ bool ddcAnswersCommand(CommandCall& call) {
     return true;
 }
 
+bool ddcFaultCommand(CommandCall& call) {
+    std::istringstream in(call.rest);
+    std::string idText, kind, extra;
+    int count = 0;
+    in >> idText >> kind;
+    const bool counted = kind == "bad-checksums" || kind == "stray-replies";
+    if (counted && !(in >> count)) count = -1;
+    in >> extra;
+    auto id = displayIDArg(idText);
+    if (!id || !extra.empty() || count < 0 || count > 1'000'000 ||
+        (!counted && kind != "drops-writes" && kind != "takes-writes")) {
+        call.error = "ddc-fault takes a display ID and drops-writes, takes-writes, "
+                     "bad-checksums N or stray-replies N, e.g. ddc-fault 2 bad-checksums 6";
+        return false;
+    }
+    auto* monitor = call.session.mac().monitor(*id);
+    if (!monitor) {
+        call.error = "display " + idText + " has no monitor on a DDC/CI link";
+        return false;
+    }
+    if (kind == "drops-writes" || kind == "takes-writes")
+        monitor->setDropsWrites(kind == "drops-writes");
+    else if (kind == "bad-checksums")
+        monitor->setBadChecksums(count);
+    else
+        monitor->setStrayReplies(count);
+    return true;
+}
+
 bool wakeCommand(CommandCall& call) {
     call.session.mac().wake();
     return true;
@@ -59,6 +88,10 @@ const Command kMachineEventCommands[] = {
      "a monitor stops answering on its DDC/CI link (every write and read fails), or answers "
      "again",
      ddcAnswersCommand},
+    {"ddc-fault", "ID drops-writes|takes-writes|bad-checksums N|stray-replies N",
+     "a monitor acknowledges writes without taking them (or takes them again), or its next N "
+     "replies carry a bad checksum or no value of the code asked",
+     ddcFaultCommand},
     {"wake", "", "the machine wakes from sleep: the system's wake notification", wakeCommand},
 };
 
