@@ -173,12 +173,17 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
             unanswered_.insert(key.first);
     }
     if (ok) answered(key.first);
+    // A monitor that answers reads may acknowledge a value without taking it: only its read-back
+    // says what it holds. One that never answers a read has its acknowledgement to go by.
+    bool confirmByReading = false;
     if (key.second == kLuminance) {
-        if (ok) {
+        std::unique_lock lock(monitorsMutex_);
+        confirmByReading = ok && readable_.count(key.first) > 0;
+        if (ok && !confirmByReading) {
+            lock.unlock();
             knowValue(key.first, frame.fraction);
         } else {
             // It may or may not have taken the value: the next darkening reads it first.
-            std::lock_guard lock(monitorsMutex_);
             known_.erase(key.first);
         }
     }
@@ -219,7 +224,11 @@ void DisplayEngine::sendNextFrame(WriteKey key) {
         requeueFrame(key);
         return;
     }
-    if (landings.empty()) return;
+    if (landings.empty()) {
+        if (confirmByReading)
+            readsBack(key.first, frame.service, key.second, frame.fraction, frame.name);
+        return;
+    }
     const bool landed =
         ok && readsBack(key.first, frame.service, key.second, frame.fraction, frame.name);
     tellLanding(std::move(landings), landed);

@@ -196,6 +196,21 @@ TEST_F(PowerTest, AValueTheMonitorRefusedIsNeverItsRecord) {
     EXPECT_EQ(luminance(2), 50);
     EXPECT_FALSE(hasOverlay(2));
     EXPECT_TRUE(c.recoveryJournal->empty());
+
+    // Acknowledged without being taken, and the switch-off's read fails: the acknowledgement is
+    // no record of a monitor that answers reads; it comes back at what it held.
+    monitor(2).setDropsWrites(true);
+    moveSlider(c, 2, 0.9f);
+    advance(1);
+    monitor(2).setBadChecksums(20);
+    c.toggleDisplayPowerByID(2);
+    advance(0.5);
+    monitor(2).setDropsWrites(false);
+    monitor(2).setBadChecksums(0);
+    c.toggleDisplayPowerByID(2);
+    advance(2);
+    EXPECT_EQ(luminance(2), 50);
+    EXPECT_EQ(mac().brightness().gamma(2).kind(), "identity");
 }
 
 TEST_F(AppTest, AMonitorThatCouldNotBeReadKeepsItsOwnBrightness) {

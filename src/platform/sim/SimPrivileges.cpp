@@ -166,10 +166,10 @@ SimPrivileges::Ran SimPrivileges::runCommand(const std::vector<std::string>& w,
         // the kernel's record of its signature no longer matches what is in it.
         if (started_.count(w[2]) && QFile::exists(q(paths_.map(w[2]))))
             rewrittenInPlace_.insert(w[2]);
-        // Never waiting on a FIFO nor copying an endless file; never writing through a link.
+        // Never waiting on a FIFO nor copying an endless file; never writing through a link. A file
+        // already there keeps its mode, as cp leaves it.
         std::string why;
-        ok =
-            platform::copyOutsideFile(paths_.map(w[1]), paths_.map(w[2]), kMaxCopyBytes, 0644, why);
+        ok = platform::copyOutsideFile(paths_.map(w[1]), paths_.map(w[2]), kMaxCopyBytes, -1, why);
         if (!ok) error = "cp: " + why;
     } else if (plain(4, "mv") && w[1] == "-f") {
         if (!pathsOk({w[2], w[3]})) return Ran::failed;

@@ -45,8 +45,9 @@ QJsonValue limitShown() {
 
 QJsonValue fileOwner(Session& session, const std::string& path) {
     auto& paths = *session.mac().platform().paths;
-    if (!QFileInfo::exists(QString::fromStdString(paths.map(path))))
-        return QJsonValue(QJsonValue::Null);
+    // Whatever is at the name, a link too (dangling or not): never the file it points at.
+    const QFileInfo at(QString::fromStdString(paths.map(path)));
+    if (!at.exists() && !at.isSymLink()) return QJsonValue(QJsonValue::Null);
     return sim::OwnershipTable(paths.root()).ownerOf(path).root ? "root" : "user";
 }
 
