@@ -70,6 +70,7 @@ class HostFolderAccess : public FolderAccess {
         : folder_(std::move(folder)), consoleUser_(std::move(consoleUser)) {}
 
     bool prepare(std::string& error, const Note& note) override {
+        if (!clearFolderName(error, note)) return false;
         const int dir = openFolder(error);
         if (dir < 0) return false;
         const uid_t user = consoleUser();
@@ -96,6 +97,13 @@ class HostFolderAccess : public FolderAccess {
         if (consoleUser_) return consoleUser_();
         struct stat st {};
         return ::stat("/dev/console", &st) == 0 ? st.st_uid : 0;
+    }
+
+    bool clearFolderName(std::string& error, const Note& note) const {
+        std::string moved;
+        if (!moveAsideWhatIsNotAFolder("/", folder_, trustedFolder, moved, error)) return false;
+        if (!moved.empty()) note(moved);
+        return true;
     }
 
     // The folder, made when missing, root's with mode 0755; every folder above it walked from /

@@ -164,6 +164,27 @@ bool SafeDirectory::write(const std::string& name, const std::string& text, std:
     return ok;
 }
 
+bool moveAsideWhatIsNotAFolder(const std::string& root, const std::string& beneath,
+                               const FolderCheck& check, std::string& moved, std::string& error) {
+    moved.clear();
+    const auto slash = beneath.find_last_of('/');
+    const std::string above = slash == std::string::npos ? "" : beneath.substr(0, slash);
+    const std::string name = slash == std::string::npos ? beneath : beneath.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..") return true; // the opening says what is wrong
+    std::string why;
+    const int parent = openFolderBeneath(root, above, false, why, check);
+    if (parent < 0) return true; // the opening says why
+    const SafeDirectory dir(parent);
+    struct stat st {};
+    if (::fstatat(dir.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode))
+        return true;
+    const auto aside = dir.moveAside(name, error);
+    if (!aside) return false;
+    moved = beneath + " was " + (S_ISLNK(st.st_mode) ? "a symbolic link" : "not a folder") +
+            ", moved aside to " + *aside;
+    return true;
+}
+
 std::optional<std::string> SafeDirectory::moveAside(const std::string& name,
                                                     std::string& error) const {
     static std::mt19937_64 random{std::random_device{}()};

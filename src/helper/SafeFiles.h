@@ -22,6 +22,14 @@ using FolderCheck = std::function<bool(const std::string& path, const struct sta
 int openFolderBeneath(const std::string& root, const std::string& beneath, bool create,
                       std::string& error, const FolderCheck& check = {});
 
+// Something other than a folder at beneath's last name (a file, a link, a FIFO planted while the
+// folder above could be written) would keep that folder from ever being made: it is moved aside
+// as it is, within the folder above once that is opened and trusted as openFolderBeneath does.
+// moved says what was done (empty when nothing was there to move); false with the reason when it
+// could not be moved.
+bool moveAsideWhatIsNotAFolder(const std::string& root, const std::string& beneath,
+                               const FolderCheck& check, std::string& moved, std::string& error);
+
 class SafeDirectory {
   public:
     // Opens the directory itself without following a link; invalid when that fails.

@@ -200,7 +200,6 @@ TEST_F(HelperFolderAsRoot, NoLinkIsFollowedOnTheWayFromTheRootAndNoFolderOthersM
     const std::vector<std::pair<std::string, std::string>> links = {
         {base + "/Library", elsewhere},
         {base + "/Library/Application Support", elsewhere + "/Application Support"},
-        {folder, elsewhere + "/Application Support/Nightlid"},
     };
     for (const auto& [path, target] : links) {
         std::filesystem::remove_all(base + "/Library"); // the link, not what it leads to
@@ -213,6 +212,29 @@ TEST_F(HelperFolderAsRoot, NoLinkIsFollowedOnTheWayFromTheRootAndNoFolderOthersM
         EXPECT_EQ(entry(elsewhere + "/Application Support/Nightlid/calibration.txt").uid, uid_t(-1))
             << path << ": nothing is created through it";
     }
+
+    // Something else at the folder's own name is moved aside as it is, and the folder made.
+    for (bool asLink : {true, false}) {
+        std::filesystem::remove_all(base + "/Library");
+        QDir().mkpath(QString::fromStdString(base + "/Library/Application Support"));
+        if (asLink)
+            ASSERT_EQ(
+                ::symlink((elsewhere + "/Application Support/Nightlid").c_str(), folder.c_str()),
+                0);
+        else
+            std::ofstream(folder) << "planted";
+        logged.clear();
+        EXPECT_EQ(tick(90), charge);
+        EXPECT_TRUE(loggedSomething(folder + " was " +
+                                    (asLink ? "a symbolic link" : "not a folder") +
+                                    ", moved aside to .Nightlid.aside-"));
+        EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::symlink_status(folder)));
+        EXPECT_EQ(entry(limit).uid, 501u) << "the helper's own folder works again";
+        EXPECT_EQ(entry(elsewhere + "/Application Support/Nightlid/limit.txt").uid, 0u);
+        EXPECT_EQ(entry(elsewhere + "/Application Support/Nightlid/calibration.txt").uid,
+                  uid_t(-1));
+    }
+    EXPECT_EQ(slurp(elsewhere + "/Application Support/Nightlid/limit.txt"), "85");
 
     // A folder on the way that others may write, or that another user owns, is not built on.
     std::filesystem::remove_all(base + "/Library");

@@ -102,6 +102,9 @@ class VirtualFolderAccess : public helper::FolderAccess {
     // The host's steps, with owners in the machine's table: the logged-in user of a virtual Mac
     // is always there.
     bool prepare(std::string& error, const Note& note) override {
+        std::string moved;
+        if (!helper::moveAsideWhatIsNotAFolder(root_, folder_, {}, moved, error)) return false;
+        if (!moved.empty()) note(moved);
         const int fd = helper::openFolderBeneath(root_, folder_, true, error);
         if (fd < 0) return false;
         const helper::SafeDirectory dir(fd);
