@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +51,11 @@ RecoveryJournal::RecoveryJournal(std::string path, platform::SystemLog* log)
 }
 
 void RecoveryJournal::load() {
+    loadJournal();
+    if (!keepOut_) takeBackSetAside();
+}
+
+void RecoveryJournal::loadJournal() {
     if (QFileInfo(QString::fromStdString(path_)).isDir()) {
         damaged_ = true;
         if (log_)
@@ -104,6 +110,50 @@ void RecoveryJournal::load() {
         keepDamagedCopy("is damaged");
         // What could be read is written back whole.
         write();
+    }
+}
+
+void RecoveryJournal::takeBackSetAside() {
+    const QFileInfo journal(QString::fromStdString(path_));
+    const auto asides = QDir(journal.absolutePath())
+                            .entryInfoList({journal.fileName() + ".unreadable-*"},
+                                           QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const auto& aside : asides) {
+        const std::string asidePath = aside.absoluteFilePath().toStdString();
+        platform::OutsideFileRules rules;
+        rules.maxBytes = size_t(maxFileBytes);
+        const auto file = platform::readOutsideFile(asidePath, rules);
+        if (!file.ok()) continue; // still not ours to read: kept for a run that may
+        // Read on its own, then only what the journal does not hold already is added.
+        auto current = std::move(displays_);
+        auto currentKeyboards = std::move(keyboards_);
+        displays_.clear();
+        keyboards_.clear();
+        const bool whole = parse(QByteArray::fromStdString(file.bytes));
+        auto found = std::move(displays_);
+        auto foundKeyboards = std::move(keyboards_);
+        displays_ = std::move(current);
+        keyboards_ = std::move(currentKeyboards);
+        if (!whole) {
+            if (log_)
+                log_->write(platform::format("Recovery: journal %s can be read now but is "
+                                             "damaged; it is left as it is",
+                                             asidePath.c_str()));
+            continue;
+        }
+        std::set<platform::DisplayID> held;
+        for (const auto& d : displays_)
+            held.insert(d.id);
+        for (const auto& d : found)
+            if (!held.count(d.id) && displays_.size() < maxEntries) displays_.push_back(d);
+        for (const auto& [id, level] : foundKeyboards)
+            keyboards_.emplace(id, level);
+        write();
+        if (log_)
+            log_->write(platform::format("Recovery: journal %s can be read now; its records are "
+                                         "taken back",
+                                         asidePath.c_str()));
+        ::unlink(asidePath.c_str());
     }
 }
 

@@ -106,7 +106,10 @@ class RecoveryJournal {
 
   private:
     void load();
+    void loadJournal();
     bool parse(const QByteArray& bytes);
+    // A journal set aside unread by an earlier run, readable now: its records come back.
+    void takeBackSetAside();
     void keepDamagedCopy(const std::string& why);
     void write();
 

@@ -107,3 +107,28 @@ TEST_F(AppTest, ADamagedJournalLightsDimmedDisplaysAndThosePluggedInLater) {
     EXPECT_EQ(monitor(3).vcp(0x10)->current, 60);
     EXPECT_TRUE(controller().recoveryJournal->empty());
 }
+
+TEST_F(AppTest, AJournalSetAsideUnreadIsTakenBackOnceARunCanReadIt) {
+    // An earlier run could not read the journal and set it aside; this run can.
+    auto m = sim::VirtualMac::defaultDescription();
+    m.displays[1].monitor->vcp[0x10].current = 0;
+    boot(m);
+    const auto aside = QString::fromStdString(journalPath()) + ".unreadable-20261208101010000";
+    const auto damaged = QString::fromStdString(journalPath()) + ".unreadable-20261208111111000";
+    QDir().mkpath(QFileInfo(aside).absolutePath());
+    for (const auto& [path, text] :
+         {std::pair{aside, QByteArray(R"({"displays":[{"id":"2","name":"DELL U2723QE",)"
+                                      R"("builtIn":false,"brightness":0.55,"reason":"off"}]})")},
+          std::pair{damaged, QByteArray(R"({"displays":[{"id":"3",)")}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    launch();
+
+    EXPECT_EQ(monitor(2).vcp(0x10)->current, 50);
+    EXPECT_FALSE(QFile::exists(aside)) << "its records are in the journal now";
+    EXPECT_TRUE(QFile::exists(damaged)) << "what cannot be read whole is left for a person";
+    EXPECT_EQ(monitor(3).vcp(0x10)->current, 70);
+    EXPECT_TRUE(controller().recoveryJournal->empty());
+}
