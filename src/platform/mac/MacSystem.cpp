@@ -100,21 +100,7 @@ class MacPropertyLists : public platform::PropertyListFiles {
                                         std::string& error) override {
         auto bytes = platform::readPropertyListBytes(systemPath, error);
         if (!bytes) return std::nullopt;
-        CFRef<CFDataRef> data(CFDataCreate(kCFAllocatorDefault,
-                                           reinterpret_cast<const UInt8*>(bytes->data()),
-                                           CFIndex(bytes->size())));
-        CFErrorRef failure = nullptr;
-        CFRef<CFPropertyListRef> list(
-            data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data.get(),
-                                                kCFPropertyListImmutable, nullptr, &failure)
-                 : nullptr);
-        if (!list) {
-            CFRef<CFErrorRef> owned(failure);
-            CFRef<CFStringRef> why(owned ? CFErrorCopyDescription(owned.get()) : nullptr);
-            error = toString(why.get()).value_or("no property list");
-            return std::nullopt;
-        }
-        return toValue(list.get());
+        return readPropertyList(*bytes, error);
     }
 };
 

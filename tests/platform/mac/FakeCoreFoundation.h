@@ -7,6 +7,8 @@ namespace fakecf {
 
 // Objects created and not yet released to zero (the shared Booleans not counted).
 int liveObjects();
+// Releases of objects already gone (a Get result released as if it were a Copy).
+int overReleases();
 // A string dictionary key that is no string, as some registry dictionaries hold.
 CFTypeRef makeNumberKeyDictionary();
 
