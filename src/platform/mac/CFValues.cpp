@@ -1,7 +1,7 @@
 #include "platform/mac/CFValues.h"
+#include "platform/PropertyList.h"
 
 #include <cmath>
-#include <ctime>
 #include <vector>
 
 namespace mac {
@@ -23,8 +23,6 @@ std::optional<std::string> toString(CFStringRef string) {
 
 namespace {
 
-// Seconds from 1970 to 2001, when Core Foundation's absolute time starts.
-constexpr double kAbsoluteTimeEpoch = 978307200.0;
 // As deep as the portable reader goes.
 constexpr int kMaxDepth = 32;
 
@@ -84,17 +82,10 @@ class Converter {
         return platform::Value(i);
     }
 
-    // As the portable reader writes a date: whole seconds, UTC, years 1 to 9999.
     std::optional<platform::Value> date(CFDateRef date) {
-        const double since1970 = std::floor(CFDateGetAbsoluteTime(date)) + kAbsoluteTimeEpoch;
-        if (!std::isfinite(since1970) || since1970 < -62135596800.0 || since1970 > 253402300799.0)
-            return refuse("a date is out of range");
-        const std::time_t t = std::time_t(since1970);
-        std::tm utc{};
-        gmtime_r(&t, &utc);
-        char text[32];
-        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-        return platform::Value(std::string(text));
+        auto text = platform::propertyListDate(CFDateGetAbsoluteTime(date));
+        if (!text) return refuse("a date is out of range");
+        return platform::Value(std::move(*text));
     }
 
     std::optional<platform::Value> array(CFArrayRef array, int depth) {

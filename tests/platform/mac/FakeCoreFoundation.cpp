@@ -388,4 +388,8 @@ CFTypeRef makeNumberKeyDictionary() {
     return d;
 }
 
+std::string text(CFStringRef s) {
+    return obj(s)->text;
+}
+
 } // namespace fakecf

@@ -3,6 +3,8 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
+#include <string>
+
 namespace fakecf {
 
 // Objects created and not yet released to zero (the shared Booleans not counted).
@@ -11,5 +13,7 @@ int liveObjects();
 int overReleases();
 // A string dictionary key that is no string, as some registry dictionaries hold.
 CFTypeRef makeNumberKeyDictionary();
+// A string's text, for the other fakes.
+std::string text(CFStringRef s);
 
 } // namespace fakecf

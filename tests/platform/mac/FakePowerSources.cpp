@@ -1,4 +1,5 @@
 #include "FakePowerSources.h"
+#include "FakeCoreFoundation.h"
 
 #include <IOKit/ps/IOPowerSources.h>
 #include <IOKit/pwr_mgt/IOPMLib.h>
@@ -30,12 +31,7 @@ CFTypeRef field(const fakeps::Field& value) {
     return string(std::get<std::string>(value));
 }
 
-std::string text(CFStringRef s) {
-    std::vector<char> buffer(size_t(CFStringGetLength(s)) * 3 + 1);
-    return CFStringGetCString(s, buffer.data(), CFIndex(buffer.size()), kCFStringEncodingUTF8)
-               ? buffer.data()
-               : "";
-}
+using fakecf::text;
 
 } // namespace
 
