@@ -19,7 +19,7 @@ std::optional<platform::DefaultsDomain::Stored> stored(const platform::Value& va
     if (auto i = value.integer(); value.isInteger() && i) return *i;
     if (value.isDouble()) return *value.number();
     if (auto s = value.string()) return *s;
-    return std::nullopt; // dates, data and collections are not this store's
+    return std::nullopt; // data and collections are not this store's (a date comes as its text)
 }
 
 platform::Value asValue(const platform::DefaultsDomain::Stored& stored) {
