@@ -168,16 +168,9 @@ class Reader {
         const uint64_t bits = unsignedAt(at, 8);
         double seconds = 0;
         std::memcpy(&seconds, &bits, 8);
-        const double since1970 = std::floor(seconds) + kDateEpoch;
-        // Years 1 to 9999, as the text form can write them.
-        if (!std::isfinite(since1970) || since1970 < -62135596800.0 || since1970 > 253402300799.0)
-            return fail("a date is out of range", error);
-        const std::time_t t = std::time_t(since1970);
-        std::tm utc{};
-        gmtime_r(&t, &utc);
-        char text[32];
-        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-        return Value(std::string(text));
+        auto text = propertyListDate(seconds);
+        if (!text) return fail("a date is out of range", error);
+        return Value(std::move(*text));
     }
 
     std::optional<Value> ascii(size_t at, uint8_t marker, std::string& error) {
@@ -357,6 +350,19 @@ class Writer {
 };
 
 } // namespace
+
+std::optional<std::string> propertyListDate(double secondsSince2001) {
+    const double since1970 = std::floor(secondsSince2001) + kDateEpoch;
+    // Years 1 to 9999, as the text form can write them.
+    if (!std::isfinite(since1970) || since1970 < -62135596800.0 || since1970 > 253402300799.0)
+        return std::nullopt;
+    const std::time_t t = std::time_t(since1970);
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return std::string(text);
+}
 
 std::optional<Value> parseBinaryPropertyList(const std::string& bytes, std::string& error) {
     return Reader(bytes).read(error);

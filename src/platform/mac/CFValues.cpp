@@ -1,5 +1,7 @@
 #include "platform/mac/CFValues.h"
+#include "platform/PropertyList.h"
 
+#include <cmath>
 #include <vector>
 
 namespace mac {
@@ -21,62 +23,130 @@ std::optional<std::string> toString(CFStringRef string) {
 
 namespace {
 
-platform::Value numberValue(CFNumberRef number) {
-    if (CFNumberIsFloatType(number)) {
-        double d = 0;
-        CFNumberGetValue(number, kCFNumberDoubleType, &d);
-        return platform::Value(d);
-    }
-    int64_t i = 0;
-    CFNumberGetValue(number, kCFNumberSInt64Type, &i);
-    return platform::Value(i);
-}
+// As deep as the portable reader goes.
+constexpr int kMaxDepth = 32;
 
-platform::Value arrayValue(CFArrayRef array) {
-    platform::ValueArray out;
-    const CFIndex count = CFArrayGetCount(array);
-    out.reserve(size_t(count));
-    for (CFIndex i = 0; i < count; ++i)
-        out.push_back(toValue(CFArrayGetValueAtIndex(array, i)));
-    return platform::Value(std::move(out));
-}
+// One conversion for both uses: lenient (no error sink) turns what no value holds into a null
+// value; strict (a whole file) refuses it with the error set.
+class Converter {
+  public:
+    explicit Converter(std::string* error) : error_(error) {}
 
-platform::Value dictionaryValue(CFDictionaryRef dictionary) {
-    const CFIndex count = CFDictionaryGetCount(dictionary);
-    std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
-    if (count > 0) CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
-    platform::ValueDict out;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        // Registry and CoreDisplay dictionaries are keyed by strings; other keys say nothing.
-        if (!keys[i] || CFGetTypeID(keys[i]) != CFStringGetTypeID()) continue;
-        if (auto key = toString(static_cast<CFStringRef>(keys[i])))
-            out.emplace_back(*key, toValue(values[i]));
+    std::optional<platform::Value> convert(CFTypeRef object, int depth) {
+        if (!object) return refuse("a value is missing");
+        if (error_ && depth > kMaxDepth)
+            return refuse("nested deeper than " + std::to_string(kMaxDepth) + " levels");
+        const CFTypeID type = CFGetTypeID(object);
+        if (type == CFStringGetTypeID()) {
+            auto text = toString(static_cast<CFStringRef>(object));
+            if (!text) return refuse("a string is not UTF-8");
+            return platform::Value(*text);
+        }
+        if (type == CFBooleanGetTypeID())
+            return platform::Value(bool(CFBooleanGetValue(static_cast<CFBooleanRef>(object))));
+        if (type == CFNumberGetTypeID()) return number(static_cast<CFNumberRef>(object));
+        if (type == CFDateGetTypeID()) return date(static_cast<CFDateRef>(object));
+        if (type == CFDataGetTypeID()) {
+            auto data = static_cast<CFDataRef>(object);
+            const UInt8* bytes = CFDataGetBytePtr(data);
+            const CFIndex length = CFDataGetLength(data);
+            return platform::Value(
+                platform::Bytes(bytes, bytes + (bytes && length > 0 ? length : 0)));
+        }
+        if (type == CFArrayGetTypeID()) return array(static_cast<CFArrayRef>(object), depth);
+        if (type == CFDictionaryGetTypeID())
+            return dictionary(static_cast<CFDictionaryRef>(object), depth);
+        return refuse("a value is of a kind property lists do not hold");
     }
-    return platform::Value(std::move(out));
-}
+
+  private:
+    std::optional<platform::Value> refuse(const std::string& why) {
+        if (!error_) return platform::Value();
+        *error_ = why;
+        return std::nullopt;
+    }
+
+    std::optional<platform::Value> number(CFNumberRef number) {
+        if (CFNumberIsFloatType(number)) {
+            double d = 0;
+            CFNumberGetValue(number, kCFNumberDoubleType, &d);
+            // Nothing the program reads is meant to be infinite or not a number.
+            if (error_ && !std::isfinite(d)) return refuse("a real is not finite");
+            return platform::Value(d);
+        }
+        // An unsigned value above the signed range is reported as a lossy conversion, where
+        // a cast would hand back a wrapped number.
+        int64_t i = 0;
+        if (!CFNumberGetValue(number, kCFNumberSInt64Type, &i))
+            return refuse("an integer does not fit 64 bits");
+        return platform::Value(i);
+    }
+
+    std::optional<platform::Value> date(CFDateRef date) {
+        auto text = platform::propertyListDate(CFDateGetAbsoluteTime(date));
+        if (!text) return refuse("a date is out of range");
+        return platform::Value(std::move(*text));
+    }
+
+    std::optional<platform::Value> array(CFArrayRef array, int depth) {
+        platform::ValueArray out;
+        const CFIndex count = CFArrayGetCount(array);
+        out.reserve(size_t(count > 0 ? count : 0));
+        for (CFIndex i = 0; i < count; ++i) {
+            auto item = convert(CFArrayGetValueAtIndex(array, i), depth + 1);
+            if (!item) return std::nullopt;
+            out.push_back(std::move(*item));
+        }
+        return platform::Value(std::move(out));
+    }
+
+    std::optional<platform::Value> dictionary(CFDictionaryRef dictionary, int depth) {
+        const CFIndex count = CFDictionaryGetCount(dictionary);
+        std::vector<const void*> keys(size_t(count > 0 ? count : 0)), values(keys.size());
+        if (count > 0) CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
+        platform::ValueDict out;
+        for (size_t i = 0; i < keys.size(); ++i) {
+            // Registry and CoreDisplay dictionaries are keyed by strings and other keys say
+            // nothing there; a file with one is refused, as the portable reader refuses it.
+            std::optional<std::string> key;
+            if (keys[i] && CFGetTypeID(keys[i]) == CFStringGetTypeID())
+                key = toString(static_cast<CFStringRef>(keys[i]));
+            if (!key) {
+                if (error_) return refuse("a dictionary key is no string");
+                continue;
+            }
+            auto value = convert(values[i], depth + 1);
+            if (!value) return std::nullopt;
+            out.emplace_back(*key, std::move(*value));
+        }
+        return platform::Value(std::move(out));
+    }
+
+    std::string* error_;
+};
 
 } // namespace
 
 platform::Value toValue(CFTypeRef object) {
     if (!object) return {};
-    const CFTypeID type = CFGetTypeID(object);
-    if (type == CFStringGetTypeID()) {
-        auto text = toString(static_cast<CFStringRef>(object));
-        return text ? platform::Value(*text) : platform::Value();
+    return *Converter(nullptr).convert(object, 0);
+}
+
+std::optional<platform::Value> readPropertyList(const std::string& bytes, std::string& error) {
+    CFRef<CFDataRef> data(CFDataCreate(
+        kCFAllocatorDefault, reinterpret_cast<const UInt8*>(bytes.data()), CFIndex(bytes.size())));
+    CFErrorRef failure = nullptr;
+    CFRef<CFPropertyListRef> list(
+        data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data.get(),
+                                            kCFPropertyListImmutable, nullptr, &failure)
+             : nullptr);
+    if (!list) {
+        CFRef<CFErrorRef> owned(failure);
+        CFRef<CFStringRef> why(owned ? CFErrorCopyDescription(owned.get()) : nullptr);
+        error = toString(why.get()).value_or("no property list");
+        return std::nullopt;
     }
-    if (type == CFBooleanGetTypeID())
-        return platform::Value(bool(CFBooleanGetValue(static_cast<CFBooleanRef>(object))));
-    if (type == CFNumberGetTypeID()) return numberValue(static_cast<CFNumberRef>(object));
-    if (type == CFDataGetTypeID()) {
-        auto data = static_cast<CFDataRef>(object);
-        const UInt8* bytes = CFDataGetBytePtr(data);
-        const CFIndex length = CFDataGetLength(data);
-        return platform::Value(platform::Bytes(bytes, bytes + (bytes && length > 0 ? length : 0)));
-    }
-    if (type == CFArrayGetTypeID()) return arrayValue(static_cast<CFArrayRef>(object));
-    if (type == CFDictionaryGetTypeID())
-        return dictionaryValue(static_cast<CFDictionaryRef>(object));
-    return {};
+    return Converter(&error).convert(list.get(), 0);
 }
 
 namespace {

@@ -44,9 +44,14 @@ template <class Ref> class CFRef {
 CFRef<CFStringRef> makeString(const std::string& text);
 std::optional<std::string> toString(CFStringRef string);
 
-// Strings, numbers (integers stay integers), Booleans, data, arrays and dictionaries with
-// string keys; anything else is a null value.
+// Strings, numbers (integers stay integers), Booleans, data, dates (as UTC text,
+// "2026-03-01T07:30:00Z"), arrays and dictionaries with string keys; anything else, and an
+// integer no 64-bit signed integer holds, is a null value.
 platform::Value toValue(CFTypeRef object);
+// A property list file's bytes read by Core Foundation into the value the portable reader gives
+// for the same file; absent with error set when they hold no property list, or a value the
+// portable reader refuses too (an integer beyond 64 signed bits, a real that is not finite).
+std::optional<platform::Value> readPropertyList(const std::string& bytes, std::string& error);
 // The reverse, for preferences and options; null for a null value.
 CFRef<CFTypeRef> fromValue(const platform::Value& value);
 

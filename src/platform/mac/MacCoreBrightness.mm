@@ -6,6 +6,7 @@
 #include "platform/mac/ObjCBridge.h"
 #include "platform/mac/ObjCClasses.h"
 #include "platform/mac/SymbolLibrary.h"
+#include "platform/mac/SystemAnswers.h"
 
 #include <cstring>
 
@@ -41,15 +42,16 @@ class MacKeyboardClient : public platform::KeyboardBrightnessClient {
     platform::Value copyKeyboardBacklightIDs() override {
         if (!type_.has("copyKeyboardBacklightIDs")) return {};
         NSArray* ids = [client_ copyKeyboardBacklightIDs];
-        if (!ids || ![ids isKindOfClass:[NSArray class]]) return {};
-        platform::ValueArray out;
+        if (!ids || ![ids isKindOfClass:[NSArray class]]) return keyboardBacklightIDs(std::nullopt);
+        std::vector<std::optional<uint64_t>> items;
         for (NSUInteger i = 0; i < ids.count; ++i) {
             id item = [ids objectAtIndex:i];
-            // Anything but a number leaves the list for what it is: no list of numbers.
-            if (![item isKindOfClass:[NSNumber class]]) return platform::Value("not a number");
-            out.push_back(platform::Value(int64_t([(NSNumber*)item unsignedLongLongValue])));
+            if ([item isKindOfClass:[NSNumber class]])
+                items.push_back([(NSNumber*)item unsignedLongLongValue]);
+            else
+                items.push_back(std::nullopt);
         }
-        return platform::Value(std::move(out));
+        return keyboardBacklightIDs(items);
     }
     float brightnessForKeyboard(uint64_t keyboardID) override {
         if (!type_.has("brightnessForKeyboard:")) return 0;

@@ -1,8 +1,8 @@
 // User notifications. The system answers on its own queue; the program hears back on the main one.
-// A process outside an application bundle has no notification centre at all (asking for it
-// raises), so such a build says so instead of asking.
+// A build outside an application bundle refuses them itself (NoBundleNotifications).
 
 #include "platform/mac/MacServices.h"
+#include "platform/mac/NoBundleNotifications.h"
 #include "platform/mac/ObjCBridge.h"
 
 #include <UserNotifications/UserNotifications.h>
@@ -19,13 +19,6 @@ class MacNotifications : public platform::Notifications {
   public:
     void requestAuthorization(platform::AuthorizationOptions options,
                               std::function<void(bool)> completion) override {
-        if (!inBundle()) {
-            if (completion)
-                onMain(^{
-                  completion(false);
-                });
-            return;
-        }
         UNAuthorizationOptions wanted = 0;
         if (options.alert) wanted |= UNAuthorizationOptionAlert;
         if (options.sound) wanted |= UNAuthorizationOptionSound;
@@ -42,13 +35,6 @@ class MacNotifications : public platform::Notifications {
     }
     void add(const platform::NotificationRequest& request,
              std::function<void(std::optional<std::string>)> completion) override {
-        if (!inBundle()) {
-            if (completion)
-                onMain(^{
-                  completion(std::string(kNoBundle));
-                });
-            return;
-        }
         UNMutableNotificationContent* content = [[UNMutableNotificationContent alloc] init];
         content.title = ns(request.title);
         content.body = ns(request.body);
@@ -70,16 +56,18 @@ class MacNotifications : public platform::Notifications {
                    });
              }];
     }
-
-  private:
-    static constexpr const char* kNoBundle =
-        "notifications need the application bundle; this build runs outside one";
-    static bool inBundle() { return NSBundle.mainBundle.bundleIdentifier != nil; }
 };
 
 } // namespace
 
 std::unique_ptr<platform::Notifications> makeNotifications() {
+    // The bundle a process runs from does not change while it runs.
+    if (NSBundle.mainBundle.bundleIdentifier == nil)
+        return std::make_unique<NoBundleNotifications>([](std::function<void()> work) {
+            onMain(^{
+              work();
+            });
+        });
     return std::make_unique<MacNotifications>();
 }
 

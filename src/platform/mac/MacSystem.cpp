@@ -19,7 +19,7 @@ std::optional<platform::DefaultsDomain::Stored> stored(const platform::Value& va
     if (auto i = value.integer(); value.isInteger() && i) return *i;
     if (value.isDouble()) return *value.number();
     if (auto s = value.string()) return *s;
-    return std::nullopt; // dates, data and collections are not this store's
+    return std::nullopt; // data and collections are not this store's (a date comes as its text)
 }
 
 platform::Value asValue(const platform::DefaultsDomain::Stored& stored) {
@@ -100,21 +100,7 @@ class MacPropertyLists : public platform::PropertyListFiles {
                                         std::string& error) override {
         auto bytes = platform::readPropertyListBytes(systemPath, error);
         if (!bytes) return std::nullopt;
-        CFRef<CFDataRef> data(CFDataCreate(kCFAllocatorDefault,
-                                           reinterpret_cast<const UInt8*>(bytes->data()),
-                                           CFIndex(bytes->size())));
-        CFErrorRef failure = nullptr;
-        CFRef<CFPropertyListRef> list(
-            data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data.get(),
-                                                kCFPropertyListImmutable, nullptr, &failure)
-                 : nullptr);
-        if (!list) {
-            CFRef<CFErrorRef> owned(failure);
-            CFRef<CFStringRef> why(owned ? CFErrorCopyDescription(owned.get()) : nullptr);
-            error = toString(why.get()).value_or("no property list");
-            return std::nullopt;
-        }
-        return toValue(list.get());
+        return readPropertyList(*bytes, error);
     }
 };
 

@@ -32,4 +32,15 @@ bool launchdReportsRunning(const std::string& printOutput) {
     return false;
 }
 
+platform::Value
+keyboardBacklightIDs(const std::optional<std::vector<std::optional<uint64_t>>>& items) {
+    if (!items) return {};
+    platform::ValueArray out;
+    for (const auto& item : *items) {
+        if (!item) return platform::Value("not a number");
+        out.emplace_back(int64_t(*item));
+    }
+    return platform::Value(std::move(out));
+}
+
 } // namespace mac

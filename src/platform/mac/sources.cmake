@@ -12,6 +12,7 @@ foreach(f
     MacPower.cpp
     MacPrivateDisplay.cpp
     MacSystem.cpp
+    NoBundleNotifications.cpp
     ObjCClasses.cpp
     PlacedWindowBehaviour.cpp
     SparkleUpdater.cpp

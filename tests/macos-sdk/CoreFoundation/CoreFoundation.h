@@ -105,6 +105,11 @@ CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef allocator, CFInd
                                                  const CFDictionaryValueCallBacks* valueCallBacks);
 void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
 
+// Dates: seconds since 1 January 2001 00:00:00 UTC
+typedef const struct __CFDate* CFDateRef;
+CFTypeID CFDateGetTypeID(void);
+CFAbsoluteTime CFDateGetAbsoluteTime(CFDateRef theDate);
+
 // Property lists and errors
 typedef struct __CFError* CFErrorRef;
 typedef CFIndex CFPropertyListFormat;

@@ -1,4 +1,5 @@
 #include "FakeIOKit.h"
+#include "FakeCoreFoundation.h"
 
 #include <mach/mach.h>
 
@@ -11,12 +12,7 @@ fakeiokit::State current;
 constexpr io_service_t kSmc = 101, kBattery = 102;
 constexpr io_connect_t kConnection = 201;
 
-std::string text(CFStringRef s) {
-    std::vector<char> buffer(size_t(CFStringGetLength(s)) * 3 + 1);
-    return CFStringGetCString(s, buffer.data(), CFIndex(buffer.size()), kCFStringEncodingUTF8)
-               ? buffer.data()
-               : "";
-}
+using fakecf::text;
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // What the macOS backend's adapters do beyond one call, run here against fakes of the few
 // system functions they use.
 
+#include "platform/PropertyList.h"
 #include "platform/mac/CFValues.h"
 #include "platform/mac/ScreenCoordinates.h"
 #include "platform/mac/SymbolLibrary.h"
@@ -11,9 +12,35 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 
 namespace {
+
+// Core Foundation's dictionaries keep no order; the portable reader keeps the file's.
+platform::Value byKey(const platform::Value& value) {
+    if (const auto* dict = value.dict()) {
+        platform::ValueDict out;
+        for (const auto& [key, item] : *dict)
+            out.emplace_back(key, byKey(item));
+        std::sort(out.begin(), out.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        return platform::Value(std::move(out));
+    }
+    if (const auto* array = value.array()) {
+        platform::ValueArray out;
+        for (const auto& item : *array)
+            out.push_back(byKey(item));
+        return platform::Value(std::move(out));
+    }
+    return value;
+}
+
+std::string plistFile(const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body +
+           "\n</plist>\n";
+}
 
 int answer() {
     return 42;
@@ -90,6 +117,69 @@ TEST(MacCFValues, PropertiesKeepTheirKindsAndEveryReferenceIsReleased) {
     EXPECT_EQ(fakecf::liveObjects(), 0);
 #endif
     EXPECT_TRUE(mac::toValue(nullptr).isNull());
+}
+
+TEST(MacPropertyLists, CoreFoundationReadsTheSameFileAsThePortableReader) {
+    const std::string settings = plistFile(R"(<dict>
+  <key>SystemPowerSettings</key>
+  <dict>
+    <key>Update</key><date>2026-03-01T07:30:00Z</date>
+    <key>Installed</key><date>1999-12-31T23:59:59Z</date>
+    <key>Generation</key><integer>9223372036854775807</integer>
+    <key>Offset</key><integer>-42</integer>
+    <key>Threshold</key><real>0.5</real>
+    <key>DarkWakeBackgroundTasks</key><true/>
+    <key>Hash</key><data>AP8Q</data>
+  </dict>
+  <key>Custom Profile</key>
+  <dict>
+    <key>AC Power</key><dict><key>Display Sleep Timer</key><integer>10</integer></dict>
+    <key>Order</key><array><string>Battery Power</string><integer>3</integer></array>
+  </dict>
+</dict>)");
+    {
+        std::string cfError, portableError;
+        auto viaCF = mac::readPropertyList(settings, cfError);
+        auto portable = platform::parsePropertyList(settings, portableError);
+        ASSERT_TRUE(viaCF) << cfError;
+        ASSERT_TRUE(portable) << portableError;
+        EXPECT_EQ(byKey(*viaCF), byKey(*portable));
+        const platform::Value* power = viaCF->find("SystemPowerSettings");
+        ASSERT_NE(power, nullptr);
+        EXPECT_EQ(*power->find("Update"), platform::Value("2026-03-01T07:30:00Z"));
+        EXPECT_EQ(*power->find("Installed"), platform::Value("1999-12-31T23:59:59Z"));
+        EXPECT_EQ(*power->find("Generation"), platform::Value(INT64_MAX)) << "kept whole";
+    }
+
+    // What the portable reader refuses, Core Foundation's reading refuses too, and says why.
+    const std::map<std::string, std::string> refused{
+        {"<integer>18446744073709551615</integer>", "64 bits"},
+        {"<integer>9223372036854775808</integer>", "64 bits"},
+        {"<real>nan</real>", "finite"},
+        {"<dict><key>Sleep</key></dict>", ""},
+        {"<dict><key>Sleep</key><integer>1</integer>", ""}};
+    for (const auto& [body, why] : refused) {
+        const std::string bytes = plistFile("<dict><key>Value</key>" + body + "</dict>");
+        std::string cfError, portableError;
+        EXPECT_FALSE(mac::readPropertyList(bytes, cfError)) << body;
+        EXPECT_FALSE(platform::parsePropertyList(bytes, portableError)) << body;
+        EXPECT_FALSE(cfError.empty()) << body;
+        EXPECT_NE(cfError.find(why), std::string::npos) << body << ": " << cfError;
+    }
+
+    // Elsewhere (the registry) a number no value holds is left out rather than wrapped.
+    const std::string wide = plistFile("<integer>18446744073709551615</integer>");
+    mac::CFRef<CFDataRef> data(CFDataCreate(
+        kCFAllocatorDefault, reinterpret_cast<const UInt8*>(wide.data()), CFIndex(wide.size())));
+    mac::CFRef<CFPropertyListRef> number(CFPropertyListCreateWithData(
+        kCFAllocatorDefault, data.get(), kCFPropertyListImmutable, nullptr, nullptr));
+    ASSERT_TRUE(number);
+    EXPECT_TRUE(mac::toValue(number.get()).isNull());
+    number.reset();
+    data.reset();
+#ifndef __APPLE__
+    EXPECT_EQ(fakecf::liveObjects(), 0) << "every list, error and description released";
+#endif
 }
 
 TEST(MacScreenCoordinates, ScreensAboveAndBelowThePrimaryKeepTheirPlaces) {

@@ -3,6 +3,7 @@
 // with a time limit).
 
 #include "platform/mac/MacServices.h"
+#include "platform/mac/NoBundleNotifications.h"
 #include "platform/mac/ObjCClasses.h"
 #include "platform/mac/SparkleUpdater.h"
 #include "platform/mac/SystemAnswers.h"
@@ -125,6 +126,46 @@ TEST(MacSystemAnswers, LoginItemStatesAndLaunchdReportsMeanWhatTheySay) {
     EXPECT_FALSE(mac::launchdReportsRunning(waiting)) << "a nested section is not the daemon";
     EXPECT_FALSE(mac::launchdReportsRunning("Could not find service \"x\" in domain for system"));
     EXPECT_FALSE(mac::launchdReportsRunning(""));
+}
+
+TEST(MacCoreBrightness, BacklightIDsComeWholeOrNotAsAListAtAll) {
+    const uint64_t large = 0xF000000000000001; // beyond the signed range
+    const auto ids = mac::keyboardBacklightIDs(std::vector<std::optional<uint64_t>>{1, large});
+    ASSERT_NE(ids.array(), nullptr);
+    std::vector<uint64_t> keyboards; // as the backlight code reads them
+    for (const auto& id : *ids.array())
+        keyboards.push_back(uint64_t(*id.integer()));
+    EXPECT_EQ(keyboards, (std::vector<uint64_t>{1, large}));
+
+    // One item that is no number and the list is none: no keyboard is dimmed on half a list.
+    const auto mixed =
+        mac::keyboardBacklightIDs(std::vector<std::optional<uint64_t>>{1, std::nullopt, 3});
+    EXPECT_EQ(mixed, platform::Value("not a number"));
+    EXPECT_EQ(mixed.array(), nullptr);
+    EXPECT_TRUE(mac::keyboardBacklightIDs(std::nullopt).isNull());
+    EXPECT_EQ(mac::keyboardBacklightIDs(std::vector<std::optional<uint64_t>>{}),
+              platform::Value(platform::ValueArray{}));
+}
+
+TEST(MacNotifications, OutsideABundleEveryRequestIsRefusedLaterWithItsReason) {
+    std::vector<std::function<void()>> mainQueue;
+    mac::NoBundleNotifications notifications(
+        [&](std::function<void()> work) { mainQueue.push_back(std::move(work)); });
+    std::optional<bool> granted;
+    std::optional<std::optional<std::string>> added;
+    notifications.requestAuthorization({true, true, false}, [&](bool g) { granted = g; });
+    notifications.add({"pomodoro", "1분 남았습니다", "", true},
+                      [&](std::optional<std::string> error) { added = error; });
+    notifications.add({"pomodoro", "", "", false}, nullptr);
+    EXPECT_FALSE(granted) << "never answered inside the call";
+    EXPECT_FALSE(added);
+    ASSERT_EQ(mainQueue.size(), 2u) << "a request nobody waits for posts nothing";
+
+    for (auto& work : mainQueue)
+        work();
+    EXPECT_EQ(granted, false);
+    ASSERT_TRUE(added && *added) << "refused, not delivered";
+    EXPECT_EQ(**added, "notifications need the application bundle; this build runs outside one");
 }
 
 TEST(MacToolRunner, OutputIsReadWholeAndAToolPastItsLimitGivesNothing) {
