@@ -122,6 +122,8 @@ void RecoveryJournal::takeBackSetAside() {
         const std::string asidePath = aside.absoluteFilePath().toStdString();
         platform::OutsideFileRules rules;
         rules.maxBytes = size_t(maxFileBytes);
+        // A link set aside as it was stays a link: only a journal file of its own is taken back.
+        rules.followLinks = false;
         const auto file = platform::readOutsideFile(asidePath, rules);
         if (!file.ok()) continue; // still not ours to read: kept for a run that may
         // Read on its own, then only what the journal does not hold already is added.

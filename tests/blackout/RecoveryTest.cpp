@@ -124,9 +124,18 @@ TEST_F(AppTest, AJournalSetAsideUnreadIsTakenBackOnceARunCanReadIt) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(text);
     }
+    // One set aside as a link still leads elsewhere: it is not read through.
+    const auto linked = QString::fromStdString(journalPath()) + ".unreadable-20261208121212000";
+    const auto elsewhere = QFileInfo(aside).absolutePath() + "/elsewhere.json";
+    QFile other(elsewhere);
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(R"({"displays":[{"id":"3","brightness":0.2,"reason":"off"}]})");
+    other.close();
+    ASSERT_TRUE(QFile::link(elsewhere, linked));
     launch();
 
     EXPECT_EQ(monitor(2).vcp(0x10)->current, 50);
+    EXPECT_TRUE(QFileInfo(linked).isSymLink());
     EXPECT_FALSE(QFile::exists(aside)) << "its records are in the journal now";
     EXPECT_TRUE(QFile::exists(damaged)) << "what cannot be read whole is left for a person";
     EXPECT_EQ(monitor(3).vcp(0x10)->current, 70);
