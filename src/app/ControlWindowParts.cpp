@@ -1,4 +1,5 @@
 #include "app/ControlWindowParts.h"
+#include "ui/OneLineLabel.h"
 #include "ui/WrappedLabel.h"
 
 #include "appkit/StackView.h"
@@ -23,7 +24,7 @@ void SymbolView::paintEvent(QPaintEvent*) {
 }
 
 QLabel* label(const std::string& text, int pointSize, bool semibold) {
-    return styled(new QLabel(QString::fromStdString(text)), pointSize, semibold);
+    return styled(new ui::OneLineLabel(QString::fromStdString(text)), pointSize, semibold);
 }
 
 QLabel* wrappedLabel(const std::string& text, int width, int pointSize) {

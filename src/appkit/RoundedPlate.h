@@ -1,6 +1,6 @@
 #pragma once
-// A rounded rectangle, filled and outlined, drawn once for its size and colours and copied on
-// every later paint. Qt splits any fill of more than about a hundred spans (a card's rows) across
+// A rounded rectangle, filled and outlined, drawn once for its colours and copied on every later
+// paint. Qt splits any fill of more than about a hundred spans (a card's rows) across
 // its thread pool and waits for it: drawn directly, a window of cards paid that thread hand-off on
 // every repaint, and at launch many times over.
 
@@ -28,7 +28,6 @@ class RoundedPlate {
   private:
     QImage image_;
     Look look_;
-    QSize size_;
     qreal scale_ = 0;
 };
 

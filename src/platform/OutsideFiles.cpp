@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -82,15 +83,27 @@ OutsideFile tooLong(size_t maxBytes) {
 // A regular file (or what the system shows as one, as /proc's are with no size) to its end.
 OutsideFile readToEnd(int fd, size_t maxBytes) {
     OutsideFile file = outcome(OutsideFile::Status::read);
-    char buffer[kChunk];
+    // Read straight into room for what the file says it holds (one byte more to see its end): a
+    // buffer grown chunk by chunk copied a large file over and over, each time into fresh pages.
+    const size_t limit = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;
+    struct stat status {};
+    size_t room = kChunk;
+    if (::fstat(fd, &status) == 0 && status.st_size > 0)
+        room = std::max(room, std::min(size_t(status.st_size) + 1, limit));
+    size_t used = 0;
+    file.bytes.resize(room);
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        // A file that grew while it was read takes more room.
+        if (used == file.bytes.size()) file.bytes.resize(std::min(2 * used, limit));
+        const ssize_t n = ::read(fd, file.bytes.data() + used, file.bytes.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return outcome(OutsideFile::Status::unreadable, "cannot be read: " + reason());
-        if (n == 0) return file;
-        file.bytes.append(buffer, size_t(n));
-        if (file.bytes.size() > maxBytes) return tooLong(maxBytes);
+        if (n == 0) break;
+        used += size_t(n);
+        if (used > maxBytes) return tooLong(maxBytes);
     }
+    file.bytes.resize(used);
+    return file;
 }
 
 // A pipe until its writer closes it: never waiting on it for longer than the rules allow.

@@ -3,6 +3,7 @@ list(APPEND CORE_SOURCES
   ui/CardView.cpp
   ui/ClickableTitleStackView.cpp
   ui/InteractiveImageView.cpp
+  ui/OneLineLabel.cpp
   ui/StyledPopUpButton.cpp
   ui/WrappedLabel.cpp
 )

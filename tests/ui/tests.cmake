@@ -1,3 +1,4 @@
 list(APPEND TEST_SOURCES
+  ui/DrawingTest.cpp
   ui/WidgetKitTest.cpp
 )
