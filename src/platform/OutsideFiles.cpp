@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <random>
 
 namespace platform {
@@ -46,6 +47,10 @@ class Descriptor {
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
+    void reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
 
   private:
     int fd_;
@@ -165,7 +170,7 @@ std::optional<std::string> notWritable(const struct stat& st) {
     return "is not a regular file";
 }
 
-bool writeAll(int fd, const std::string& bytes) {
+bool writeAll(int fd, std::string_view bytes) {
     for (size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
@@ -196,7 +201,12 @@ std::string sizeText(unsigned long long bytes) {
     return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
 }
 
-OutsideFile readOutsideFile(int dirFd, const std::string& path, const OutsideFileRules& rules) {
+namespace {
+
+// Opens what readOutsideFile reads: none, with the outcome, when it may not or cannot be.
+std::optional<OutsideFile> openChecked(int dirFd, const std::string& path,
+                                       const OutsideFileRules& rules, Descriptor& fd,
+                                       struct stat& opened) {
     using Status = OutsideFile::Status;
     struct stat before {};
     if (::fstatat(dirFd, path.c_str(), &before, rules.followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
@@ -205,21 +215,29 @@ OutsideFile readOutsideFile(int dirFd, const std::string& path, const OutsideFil
         return outcome(Status::unreadable, "cannot be examined: " + reason());
     }
     if (auto refused = unusable(before, rules)) return *refused;
-    const Descriptor fd(::openat(dirFd, path.c_str(),
-                                 O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
-                                     (rules.followLinks ? 0 : O_NOFOLLOW)));
+    fd.reset(::openat(dirFd, path.c_str(),
+                      O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                          (rules.followLinks ? 0 : O_NOFOLLOW)));
     if (fd.get() < 0) {
         if (errno == ENOENT) return outcome(Status::missing);
         if (errno == ELOOP) return outcome(Status::refused, "is a symbolic link");
         return outcome(Status::unreadable, "cannot be opened: " + reason());
     }
-    struct stat opened {};
     if (::fstat(fd.get(), &opened) != 0)
         return outcome(Status::unreadable, "cannot be examined: " + reason());
     // Swapped between the look and the open: judged by what was opened.
     if (opened.st_dev != before.st_dev || opened.st_ino != before.st_ino)
         return outcome(Status::refused, "changed while it was opened");
     if (auto refused = unusable(opened, rules)) return *refused;
+    return std::nullopt;
+}
+
+} // namespace
+
+OutsideFile readOutsideFile(int dirFd, const std::string& path, const OutsideFileRules& rules) {
+    Descriptor fd(-1);
+    struct stat opened {};
+    if (auto failed = openChecked(dirFd, path, rules, fd, opened)) return *failed;
     if (S_ISFIFO(opened.st_mode)) return readPipe(fd.get(), rules);
     return readToEnd(fd.get(), rules.maxBytes);
 }
@@ -304,8 +322,12 @@ std::optional<std::string> setAsideOutsideFile(const std::string& path, const st
     return aside;
 }
 
-bool writeOutsideFile(const std::string& path, const std::string& bytes, std::string& error,
-                      int mode) {
+namespace {
+
+// writeOutsideFile with the content written by `fill` into the fresh file; false from it leaves
+// the name as it was, with error as fill set it or else the system's reason.
+bool writeOutsideFileWith(const std::string& path, std::string& error, int mode,
+                          const std::function<bool(int fd)>& fill) {
     const auto slash = path.find_last_of('/');
     const std::string folder =
         slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
@@ -344,8 +366,9 @@ bool writeOutsideFile(const std::string& path, const std::string& bytes, std::st
         error = path + " cannot be written: no temporary file beside it: " + reason();
         return false;
     }
-    bool ok = writeAll(fd, bytes) && ::fchmod(fd, kept) == 0 && ::fsync(fd) == 0;
-    if (!ok) error = path + " cannot be written: " + reason();
+    error.clear();
+    bool ok = fill(fd) && ::fchmod(fd, kept) == 0 && ::fsync(fd) == 0;
+    if (!ok && error.empty()) error = path + " cannot be written: " + reason();
     ::close(fd);
     // The rename replaces the entry itself: whatever took the name meanwhile is never followed.
     if (ok && ::renameat(dir.get(), temporary.c_str(), dir.get(), name.c_str()) != 0) {
@@ -354,6 +377,53 @@ bool writeOutsideFile(const std::string& path, const std::string& bytes, std::st
     }
     if (!ok) ::unlinkat(dir.get(), temporary.c_str(), 0);
     return ok;
+}
+
+// Up to limit bytes from one file to another, in the kernel where it can: a helper of megabytes
+// read into memory and written out again cost the virtual Mac's start-up more than its window.
+// The count copied, or none with errno set and readFailed saying which side failed.
+std::optional<size_t> copyBytes(int from, int to, size_t limit, bool& readFailed) {
+    size_t copied = 0;
+    bool inKernel = true;
+    char buffer[kChunk];
+    while (copied < limit) {
+        const size_t want = std::min<size_t>(limit - copied, 1 << 30);
+        ssize_t n = -1;
+        if (inKernel) {
+            n = ::copy_file_range(from, nullptr, to, nullptr, want, 0);
+            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                          errno == EOPNOTSUPP || errno == EBADF) &&
+                copied == 0) {
+                inKernel = false;
+                continue;
+            }
+        } else {
+            n = ::read(from, buffer, std::min(want, sizeof buffer));
+            readFailed = n < 0;
+            if (n > 0 && !writeAll(to, std::string_view(buffer, size_t(n)))) return std::nullopt;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            // The kernel's copy says only that it failed: the side is found by reading.
+            if (inKernel) {
+                const int why = errno;
+                char probe;
+                readFailed = ::pread(from, &probe, 1, 0) < 0;
+                errno = why;
+            }
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        copied += size_t(n);
+    }
+    return copied;
+}
+
+} // namespace
+
+bool writeOutsideFile(const std::string& path, const std::string& bytes, std::string& error,
+                      int mode) {
+    return writeOutsideFileWith(path, error, mode, [&](int fd) { return writeAll(fd, bytes); });
 }
 
 bool appendToOutsideFile(const std::string& path, const std::string& bytes, std::string& error) {
@@ -392,13 +462,27 @@ bool copyOutsideFile(const std::string& from, const std::string& to, size_t maxB
                      std::string& error) {
     OutsideFileRules rules;
     rules.maxBytes = maxBytes;
-    const auto file = readOutsideFile(from, rules);
-    if (!file.ok()) {
+    auto refused = [&](const OutsideFile& file) {
         error = from + " " +
                 (file.status == OutsideFile::Status::missing ? "does not exist" : file.problem);
         return false;
+    };
+    Descriptor source(-1);
+    struct stat opened {};
+    if (auto failed = openChecked(AT_FDCWD, from, rules, source, opened)) return refused(*failed);
+    if (S_ISFIFO(opened.st_mode)) {
+        const auto file = readPipe(source.get(), rules);
+        return file.ok() ? writeOutsideFile(to, file.bytes, error, mode) : refused(file);
     }
-    return writeOutsideFile(to, file.bytes, error, mode);
+    const size_t limit = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;
+    return writeOutsideFileWith(to, error, mode, [&](int fd) {
+        bool readFailed = false;
+        const auto copied = copyBytes(source.get(), fd, limit, readFailed);
+        if (!copied && readFailed)
+            return refused(outcome(OutsideFile::Status::unreadable, "cannot be read: " + reason()));
+        if (!copied) return false;
+        return *copied > maxBytes ? refused(tooLong(maxBytes)) : true;
+    });
 }
 
 } // namespace platform

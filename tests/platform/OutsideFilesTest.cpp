@@ -180,4 +180,23 @@ TEST(OutsideFiles, WritesGoToAPlainFileNeverThroughALinkNorIntoAFifo) {
     EXPECT_EQ(sizeOf(base + "/copy"), -1);
     EXPECT_TRUE(platform::copyOutsideFile(base + "/precious", base + "/copy", 1024, 0644, error));
     EXPECT_EQ(slurp(base + "/copy"), "keep me!");
+
+    // A large file is copied whole, with the mode asked for, up to its limit and not a byte over;
+    // a file read whole keeps its every byte too.
+    std::string large;
+    for (int i = 0; large.size() < 300'000; ++i)
+        large += std::to_string(i) + (i % 7 == 0 ? std::string(1, '\0') : "\n");
+    ASSERT_TRUE(platform::writeOutsideFile(base + "/large", large, error)) << error;
+    EXPECT_TRUE(
+        platform::copyOutsideFile(base + "/large", base + "/copy", large.size(), 0755, error))
+        << error;
+    EXPECT_EQ(slurp(base + "/copy"), large);
+    struct stat copied {};
+    ASSERT_EQ(::stat((base + "/copy").c_str(), &copied), 0);
+    EXPECT_EQ(copied.st_mode & 07777, 0755u);
+    EXPECT_EQ(platform::readOutsideFile(base + "/large", platform::OutsideFileRules{}).bytes, large);
+    EXPECT_FALSE(
+        platform::copyOutsideFile(base + "/large", base + "/copy", large.size() - 1, 0644, error));
+    EXPECT_EQ(error, base + "/large is 293 KiB long; at most 293 KiB is read");
+    EXPECT_EQ(slurp(base + "/copy"), large);
 }
