@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace appkit {
 
@@ -37,43 +38,65 @@ QImage rasterize(QSize pixels, QSizeF points, qreal scale, const RoundedPlate::L
 
 // A plate is four corners with straight edges between them: every row of a side edge and every
 // column of the top and bottom edges is alike. So only a plate just big enough for its corners is
-// rasterized, and a large one is put together from its nine parts on every paint: rasterizing a
-// card's whole outline band after band cost more than everything else its paint did, and keeping
-// a whole card's picture cost its memory.
+// rasterized (as wide or as tall as the plate where it is narrower), and the plate is put together
+// from its parts on every paint: rasterizing a card's or a scroller's whole outline band after
+// band cost more than everything else its paint did, and keeping a whole card's picture cost its
+// memory.
 void RoundedPlate::paint(QPainter& painter, const QRect& rect, qreal scale, const Look& look) {
     if (rect.isEmpty()) return;
     const QSizeF exact = QSizeF(rect.size()) * scale;
     const int corner = int(std::ceil((look.radius + look.borderWidth) * scale)) + 2;
     const int piece = 2 * corner + 1;
     // A plate that does not fill whole pixels would not line up with its parts.
-    const bool inParts = exact == QSizeF(exact.toSize()) && exact.width() >= piece &&
-                         exact.height() >= piece;
-    const QSize pixels = inParts ? QSize(piece, piece) : exact.toSize();
-    if (image_.isNull() || pixels != image_.size() || scale != scale_ || !(look == look_)) {
-        image_ = rasterize(pixels, inParts ? QSizeF(pixels) / scale : QSizeF(rect.size()), scale,
-                           look);
-        scale_ = scale;
-        look_ = look;
-    }
-    if (!inParts) {
+    const bool whole = exact == QSizeF(exact.toSize());
+    const bool wide = whole && exact.width() >= piece;
+    const bool tall = whole && exact.height() >= piece;
+    const QSize pixels(wide ? piece : int(std::lround(exact.width())),
+                       tall ? piece : int(std::lround(exact.height())));
+    if (!whole) {
+        if (image_.isNull() || image_.size() != exact.toSize() || scale != scale_ ||
+            !(look == look_) || points_ != QSizeF(rect.size())) {
+            image_ = rasterize(exact.toSize(), QSizeF(rect.size()), scale, look);
+            points_ = QSizeF(rect.size());
+            scale_ = scale;
+            look_ = look;
+        }
         painter.drawImage(rect.topLeft(), image_);
         return;
     }
-    const qreal side = corner / scale;
-    const qreal left = rect.x(), top = rect.y();
-    const qreal middleWidth = rect.width() - 2 * side, middleHeight = rect.height() - 2 * side;
-    const qreal xs[3] = {left, left + side, left + rect.width() - side};
-    const qreal ys[3] = {top, top + side, top + rect.height() - side};
-    const qreal widths[3] = {side, middleWidth, side};
-    const qreal heights[3] = {side, middleHeight, side};
-    const int from[3] = {0, corner, corner + 1};
-    const int span[3] = {corner, 1, corner};
+    const QSizeF points = QSizeF(pixels) / scale;
+    if (image_.isNull() || pixels != image_.size() || scale != scale_ || !(look == look_) ||
+        points_ != points) {
+        image_ = rasterize(pixels, points, scale, look);
+        points_ = points;
+        scale_ = scale;
+        look_ = look;
+    }
+    // Each way, three parts (the middle one stretched from a single line of pixels) or one.
+    struct Part {
+        qreal at, length;
+        int from, span;
+    };
+    auto parts = [&](bool split, qreal start, qreal length, int pixelsLong) {
+        std::vector<Part> out;
+        if (!split) {
+            out.push_back({start, length, 0, pixelsLong});
+            return out;
+        }
+        const qreal side = corner / scale;
+        out.push_back({start, side, 0, corner});
+        out.push_back({start + side, length - 2 * side, corner, 1});
+        out.push_back({start + length - side, side, corner + 1, corner});
+        return out;
+    };
+    const auto columns = parts(wide, rect.x(), rect.width(), pixels.width());
+    const auto rows = parts(tall, rect.y(), rect.height(), pixels.height());
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 3; ++column)
-            painter.drawImage(QRectF(xs[column], ys[row], widths[column], heights[row]), image_,
-                              QRectF(from[column], from[row], span[column], span[row]));
+    for (const Part& row : rows)
+        for (const Part& column : columns)
+            painter.drawImage(QRectF(column.at, row.at, column.length, row.length), image_,
+                              QRectF(column.from, row.from, column.span, row.span));
     painter.restore();
 }
 

@@ -28,6 +28,7 @@ class RoundedPlate {
   private:
     QImage image_;
     Look look_;
+    QSizeF points_;
     qreal scale_ = 0;
 };
 

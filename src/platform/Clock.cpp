@@ -65,7 +65,7 @@ void VirtualClock::sleepMicroseconds(uint32_t us) {
     if (realTime_) {
         // The machine going away ends the sleep: quitting must not wait out a slow device.
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::chrono::microseconds(us), [this] { return released_; });
+        realTimeEnds_.wait_for(lock, std::chrono::microseconds(us), [this] { return released_; });
         return;
     }
     if (!gated_) {
@@ -95,7 +95,7 @@ void VirtualClock::sleepMicroseconds(uint32_t us) {
     ++handBacks_;
     --active_;
     handBackLocked();
-    changed_.wait(lock, [&] { return running_ == me || !gated_; });
+    waitForTurnLocked(lock, me);
 }
 
 bool VirtualClock::goesOnLocked(uint64_t wake) const {
@@ -119,17 +119,31 @@ VirtualClock::PlanScope::~PlanScope() {
 
 void VirtualClock::handBackLocked() {
     running_ = nullptr;
-    changed_.notify_all();
+    mainTurn_.notify_all();
+}
+
+void VirtualClock::waitForTurnLocked(std::unique_lock<std::mutex>& lock, const void* owner) {
+    // Kept only while someone waits on it: queues come and go with the displays.
+    Turn& turn = turns_[owner];
+    ++turn.waiters;
+    turn.changed.wait(lock, [&] { return running_ == owner || !gated_; });
+    if (--turn.waiters == 0) turns_.erase(owner);
+}
+
+void VirtualClock::giveTurnLocked(const void* owner) {
+    running_ = owner;
+    if (auto waiting = turns_.find(owner); waiting != turns_.end())
+        waiting->second.changed.notify_all();
 }
 
 void VirtualClock::runReadyLocked(std::unique_lock<std::mutex>& lock,
                                   const std::function<bool()>& stop) {
     for (;;) {
-        changed_.wait(lock, [this] { return running_ == nullptr || !gated_; });
+        mainTurn_.wait(lock, [this] { return running_ == nullptr || !gated_; });
         if (!gated_ || ready_.empty() || (stop && stop())) return;
-        running_ = ready_.front();
+        const void* next = ready_.front();
         ready_.pop_front();
-        changed_.notify_all();
+        giveTurnLocked(next);
     }
 }
 
@@ -141,10 +155,10 @@ void VirtualClock::wakeEarliestLocked(std::unique_lock<std::mutex>&) {
     auto first = sleepers_.begin();
     if (first == sleepers_.end()) return;
     if (first->first.first > now_) now_ = first->first.first;
-    running_ = first->second; // its turn, before anyone else's
+    const void* sleeper = first->second;
     sleepers_.erase(first);
     ++active_; // counted for the sleeper before it runs
-    changed_.notify_all();
+    giveTurnLocked(sleeper); // its turn, before anyone else's
 }
 
 std::optional<uint64_t> VirtualClock::quiescentNextWake() {
@@ -169,7 +183,10 @@ void VirtualClock::ungate() {
     sleepers_.clear();
     ready_.clear();
     running_ = nullptr;
-    changed_.notify_all();
+    mainTurn_.notify_all();
+    for (auto& [owner, turn] : turns_)
+        turn.changed.notify_all();
+    realTimeEnds_.notify_all();
 }
 
 bool VirtualClock::hasWork() {
@@ -193,7 +210,7 @@ void VirtualClock::workDone(const void* owner) {
     else if (running_ == owner)
         running_ = nullptr;
     // Also the main thread waiting for this very task.
-    changed_.notify_all();
+    mainTurn_.notify_all();
 }
 
 void VirtualClock::blockBegins() {
@@ -210,7 +227,7 @@ void VirtualClock::unblock(const void* owner) {
 
 void VirtualClock::enter(const void* owner) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return running_ == owner || !gated_; });
+    waitForTurnLocked(lock, owner);
 }
 
 void VirtualClock::waitOnMain(const std::function<bool()>& done) {
@@ -219,7 +236,7 @@ void VirtualClock::waitOnMain(const std::function<bool()>& done) {
     const PlanSwap plan(plan_, [&done](uint64_t) { return !done(); });
     for (;;) {
         if (!gated_) {
-            changed_.wait_for(lock, std::chrono::milliseconds(1), done);
+            mainTurn_.wait_for(lock, std::chrono::milliseconds(1), done);
             if (done()) return;
             continue;
         }
@@ -228,7 +245,7 @@ void VirtualClock::waitOnMain(const std::function<bool()>& done) {
         if (done()) return;
         if (sleepers_.empty()) {
             // Nothing runs and nothing sleeps: what is awaited was queued elsewhere.
-            changed_.wait_for(lock, std::chrono::milliseconds(1));
+            mainTurn_.wait_for(lock, std::chrono::milliseconds(1));
             continue;
         }
         wakeEarliestLocked(lock);

@@ -118,6 +118,9 @@ class VirtualClock : public Clock, public WorkGate {
     // Gives the turn to each ready worker in order until none is ready (or stop() holds).
     void runReadyLocked(std::unique_lock<std::mutex>& lock, const std::function<bool()>& stop);
     void handBackLocked();
+    // A worker of owner's queue waits until it is its turn (or time is no longer shared).
+    void waitForTurnLocked(std::unique_lock<std::mutex>& lock, const void* owner);
+    void giveTurnLocked(const void* owner);
 
     std::atomic<uint64_t> slept_{0};
     std::atomic<uint64_t> handBacks_{0};
@@ -126,7 +129,15 @@ class VirtualClock : public Clock, public WorkGate {
     bool gated_ = false;
     bool released_ = false; // ungated for good: real-time sleeps end at once
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Each waiter is woken only when something it waits for changed: one shared condition woke
+    // every worker at every turn, a thread switch each that the turn never needed.
+    std::condition_variable mainTurn_;
+    struct Turn {
+        std::condition_variable changed;
+        int waiters = 0;
+    };
+    std::map<const void*, Turn> turns_; // the turns waited for, by queue
+    std::condition_variable realTimeEnds_;
     int active_ = 0;
     uint64_t sleeperSeq_ = 0;
     // (wake moment, order of falling asleep) -> the sleeping worker's queue.
