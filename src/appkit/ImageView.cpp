@@ -2,13 +2,23 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace appkit {
 
 QImage tinted(const QImage& bitmap, const QColor& color) {
     QImage out = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QPainter p(&out);
-    p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    p.fillRect(out.rect(), color);
+    const qreal scale = out.devicePixelRatio();
+    out.setDevicePixelRatio(1); // painted in pixels
+    {
+        QPainter p(&out);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        // A few rows at a time: Qt hands a fill of 96 rows or more to its thread pool and waits.
+        constexpr int kRows = 64;
+        for (int row = 0; row < out.height(); row += kRows)
+            p.fillRect(QRect(0, row, out.width(), std::min(kRows, out.height() - row)), color);
+    }
+    out.setDevicePixelRatio(scale);
     return out;
 }
 

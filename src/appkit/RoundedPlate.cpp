@@ -5,16 +5,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace appkit {
 
 namespace {
 
-// Fewer rows than Qt's threshold for a parallel fill, so each band is drawn on this thread.
-constexpr int kBandRows = 24;
+// Qt hands a blend of 96 spans or more to its thread pool and waits for it. A copied row is one
+// span; an antialiased row of a corner may be one span a pixel.
+constexpr int kMaxSpans = 90;
+constexpr int kMaxPieces = 32;
 
-// `pixels` of the image, the plate's own size in points.
+// `pixels` of the image, the plate's own size in points, drawn in bands of rows that each stay
+// on this thread.
 QImage rasterize(QSize pixels, QSizeF points, qreal scale, const RoundedPlate::Look& look) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
@@ -26,12 +31,24 @@ QImage rasterize(QSize pixels, QSizeF points, qreal scale, const RoundedPlate::L
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QPen pen(look.border, look.borderWidth);
-    for (int row = 0; row < image.height(); row += kBandRows) {
-        p.setClipRect(QRectF(0, row / scale, points.width(), kBandRows / scale));
+    const int rows = std::max(1, kMaxSpans / std::max(1, pixels.width()));
+    for (int row = 0; row < image.height(); row += rows) {
+        p.setClipRect(QRectF(0, row / scale, points.width(), rows / scale));
         p.fillPath(path, look.fill);
         if (look.borderWidth > 0) p.strokePath(path, pen);
     }
     return image;
+}
+
+// Plates of one look (every card's) share their corner piece: it is drawn once.
+const QImage& cornerPiece(QSize pixels, QSizeF points, qreal scale, const RoundedPlate::Look& look) {
+    using Key = std::tuple<int, int, double, double, double, double, QRgb, QRgb, double>;
+    static std::map<Key, QImage> drawn;
+    const Key key{pixels.width(), pixels.height(), points.width(), points.height(), scale,
+                  look.radius,    look.fill.rgba(), look.border.rgba(), look.borderWidth};
+    if (auto it = drawn.find(key); it != drawn.end()) return it->second;
+    if (drawn.size() >= kMaxPieces) drawn.clear();
+    return drawn.emplace(key, rasterize(pixels, points, scale, look)).first->second;
 }
 
 } // namespace
@@ -67,7 +84,7 @@ void RoundedPlate::paint(QPainter& painter, const QRect& rect, qreal scale, cons
     const QSizeF points = QSizeF(pixels) / scale;
     if (image_.isNull() || pixels != image_.size() || scale != scale_ || !(look == look_) ||
         points_ != points) {
-        image_ = rasterize(pixels, points, scale, look);
+        image_ = cornerPiece(pixels, points, scale, look);
         points_ = points;
         scale_ = scale;
         look_ = look;
@@ -90,7 +107,18 @@ void RoundedPlate::paint(QPainter& painter, const QRect& rect, qreal scale, cons
         return out;
     };
     const auto columns = parts(wide, rect.x(), rect.width(), pixels.width());
-    const auto rows = parts(tall, rect.y(), rect.height(), pixels.height());
+    std::vector<Part> rows;
+    for (const Part& row : parts(tall, rect.y(), rect.height(), pixels.height())) {
+        // A tall stretch is copied a few rows at a time, each copy on this thread.
+        const int deviceRows = int(std::lround(row.length * scale));
+        if (row.span != 1 || deviceRows <= kMaxSpans) {
+            rows.push_back(row);
+            continue;
+        }
+        for (int done = 0; done < deviceRows; done += kMaxSpans)
+            rows.push_back({row.at + done / scale, std::min(kMaxSpans, deviceRows - done) / scale,
+                            row.from, 1});
+    }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     for (const Part& row : rows)

@@ -89,10 +89,10 @@ void StyledPopUpButton::paintBezel() {
     p.setRenderHint(QPainter::Antialiasing);
     if (!box->isEnabled()) p.setOpacity(0.5);
     // The recessed bezel: a light grey plate in the light appearance, only its edge in the dark.
-    const QRectF plate = QRectF(box->rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    p.setPen(dark_ ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30));
-    p.setBrush(hasBezel_ ? QColor::fromRgbF(0.88, 0.88, 0.88) : QColor(Qt::transparent));
-    p.drawRoundedRect(plate, kCornerRadius, kCornerRadius);
+    bezel_.paint(p, box->rect(), box->devicePixelRatioF(),
+                 {kCornerRadius,
+                  hasBezel_ ? QColor::fromRgbF(0.88, 0.88, 0.88) : QColor(Qt::transparent),
+                  dark_ ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30), 1});
 
     const QColor text = box->palette().color(QPalette::ButtonText);
     const QRect textRect = box->rect().adjusted(kTextInset, 0, -kArrowRoom, 0);

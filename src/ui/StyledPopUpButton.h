@@ -5,6 +5,7 @@
 // rebuild.
 
 #include "appkit/PopUpButton.h"
+#include "appkit/RoundedPlate.h"
 
 namespace ui {
 
@@ -26,6 +27,7 @@ class StyledPopUpButton : public appkit::PopUpButton {
     bool hasBezel_ = false;
     bool dark_ = false;
     bool restyling_ = false;
+    appkit::RoundedPlate bezel_;
 };
 
 } // namespace ui
