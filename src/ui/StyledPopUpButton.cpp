@@ -51,6 +51,8 @@ bool StyledPopUpButton::eventFilter(QObject* watched, QEvent* event) {
         paintBezel();
         return true;
     }
+    // The menu, built as it first opens, is polished before it shows.
+    if (watched == comboBox() && event->type() == QEvent::ChildPolished) colourMenu();
     return appkit::PopUpButton::eventFilter(watched, event);
 }
 
@@ -64,14 +66,8 @@ void StyledPopUpButton::restyle() {
     if (font.pointSizeF() <= 0) font.setPointSize(kFallbackPointSize);
     if (font != box->font()) box->setFont(font);
     setColor(*box, QPalette::ButtonText, text);
-    // The menu is a window of its own and takes nothing from the control window, and Qt draws
-    // its items in the application's menu colours unless each item says otherwise: the label
-    // colour over the appearance's own background.
     const QColor background = palette().color(QPalette::Window);
-    for (QWidget* menu : {box->view()->window(), static_cast<QWidget*>(box->view())}) {
-        setColor(*menu, QPalette::Window, background);
-        setColor(*menu, QPalette::Base, background);
-    }
+    colourMenu();
     const QColor unavailable = appkit::color(appkit::SystemColor::tertiaryLabel).resolve(dark_);
     auto* model = box->model();
     for (int i = 0; i < box->count(); ++i) {
@@ -81,6 +77,21 @@ void StyledPopUpButton::restyle() {
     }
     box->update();
     restyling_ = false;
+}
+
+void StyledPopUpButton::colourMenu() {
+    // Qt builds the menu the first time it opens (asking for it builds it: seven pop-ups' menus
+    // were most of the widgets a launch made); until then there is nothing to colour.
+    auto* view = comboBox()->findChild<QAbstractItemView*>();
+    if (!view) return;
+    // The menu is a window of its own and takes nothing from the control window, and Qt draws
+    // its items in the application's menu colours unless each item says otherwise: the label
+    // colour over the appearance's own background.
+    const QColor background = palette().color(QPalette::Window);
+    for (QWidget* menu : {view->window(), static_cast<QWidget*>(view)}) {
+        setColor(*menu, QPalette::Window, background);
+        setColor(*menu, QPalette::Base, background);
+    }
 }
 
 void StyledPopUpButton::paintBezel() {

@@ -22,6 +22,7 @@ class StyledPopUpButton : public appkit::PopUpButton {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void colourMenu();
     void restyle();
     void paintBezel();
     bool hasBezel_ = false;

@@ -89,16 +89,17 @@ TEST_F(AppTest, PopUpsDrawTheirRecessedBezelAndMenusInTheAppearance) {
     ASSERT_GE(box->count(), 2);
     auto plate = [&] { return box->grab().toImage().pixelColor(4, box->height() / 2); };
     // The open menu, behind its second item's text.
-    auto menu = [&] {
-        box->showPopup();
+    auto menuOf = [&](QComboBox* of) {
+        of->showPopup();
         QCoreApplication::processEvents();
-        auto* viewport = box->view()->viewport();
-        const QRect item = box->view()->visualRect(box->model()->index(1, 0));
+        auto* viewport = of->view()->viewport();
+        const QRect item = of->view()->visualRect(of->model()->index(1, 0));
         const int y = viewport->mapTo(viewport->window(), item.center()).y();
         const QImage image = viewport->window()->grab().toImage();
-        box->hidePopup();
+        of->hidePopup();
         return image.pixelColor(image.width() - 8, y);
     };
+    auto menu = [&] { return menuOf(box); };
     const QColor darkLabel = appkit::color(appkit::SystemColor::label).resolve(true);
 
     window.setAppearance(appkit::Appearance::aqua);
@@ -110,6 +111,12 @@ TEST_F(AppTest, PopUpsDrawTheirRecessedBezelAndMenusInTheAppearance) {
     EXPECT_FALSE(popup->hasBezelColor());
     EXPECT_LT(plate().lightness(), 90) << "no plate over the dark window";
     EXPECT_LT(menu().lightness(), 90) << "a light menu would hide the light titles";
+    // A menu first opened in the dark appearance (built only then) is dark too.
+    QComboBox* second = nullptr;
+    for (auto* other : popups)
+        if (auto* b = other->findChild<QComboBox*>(); b && b != box && b->count() >= 2) second = b;
+    ASSERT_TRUE(second);
+    EXPECT_LT(menuOf(second).lightness(), 90);
     // Items added later take the label colour too; an unavailable one is dimmed.
     popup->addItem("Later");
     const int later = box->count() - 1;
