@@ -39,9 +39,17 @@ void ImageView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     QImage shown = image_->bitmap;
-    if (image_->isTemplate)
-        shown =
-            tinted(shown, tint_ ? tint_->resolve(*this) : color(SystemColor::label).resolve(*this));
+    if (image_->isTemplate) {
+        // Tinted once for its image and colour, not on every paint.
+        const QColor tint =
+            tint_ ? tint_->resolve(*this) : color(SystemColor::label).resolve(*this);
+        if (tinted_.isNull() || tintedFrom_ != shown.cacheKey() || tintedWith_ != tint.rgba()) {
+            tinted_ = tinted(shown, tint);
+            tintedFrom_ = shown.cacheKey();
+            tintedWith_ = tint.rgba();
+        }
+        shown = tinted_;
+    }
     QSizeF size = image_->size;
     QRectF target((width() - size.width()) / 2, (height() - size.height()) / 2, size.width(),
                   size.height());

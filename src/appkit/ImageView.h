@@ -25,6 +25,9 @@ class ImageView : public QWidget {
   private:
     std::optional<Image> image_;
     std::optional<DynamicColor> tint_;
+    QImage tinted_;
+    qint64 tintedFrom_ = 0;
+    QRgb tintedWith_ = 0;
 };
 
 } // namespace appkit

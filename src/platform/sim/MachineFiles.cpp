@@ -32,13 +32,15 @@ void writeFile(const std::string& path, const std::string& text, platform::Syste
 
 // What "system_profiler SPPowerDataType" prints about the battery.
 std::string profilerScript(const BatteryDescription& b) {
+    // Printed by the shell itself: a second program (cat) for a few lines doubled the cost of
+    // every start of the battery card.
     std::string out = "#!/bin/sh\n[ \"$1\" = \"SPPowerDataType\" ] || exit 1\n";
-    out += "cat <<'POWER'\nPower:\n\n    Battery Information:\n\n      Health Information:\n"
+    out += "printf '%s' 'Power:\n\n    Battery Information:\n\n      Health Information:\n"
            "          Cycle Count: " +
            std::to_string(b.cycleCount) + "\n          Condition: Normal\n";
     if (b.profilerMaxCapacity)
         out += "          Maximum Capacity: " + std::to_string(*b.profilerMaxCapacity) + "%\n";
-    return out + "POWER\n";
+    return out + "'\n";
 }
 
 } // namespace
