@@ -41,10 +41,11 @@ QImage rasterize(QSize pixels, QSizeF points, qreal scale, const RoundedPlate::L
 }
 
 // Plates of one look (every card's) share their corner piece: it is drawn once.
-const QImage& cornerPiece(QSize pixels, QSizeF points, qreal scale, const RoundedPlate::Look& look) {
+const QImage& cornerPiece(QSize pixels, QSizeF points, qreal scale,
+                          const RoundedPlate::Look& look) {
     using Key = std::tuple<int, int, double, double, double, double, QRgb, QRgb, double>;
     static std::map<Key, QImage> drawn;
-    const Key key{pixels.width(), pixels.height(), points.width(), points.height(), scale,
+    const Key key{pixels.width(), pixels.height(),  points.width(),     points.height(), scale,
                   look.radius,    look.fill.rgba(), look.border.rgba(), look.borderWidth};
     if (auto it = drawn.find(key); it != drawn.end()) return it->second;
     if (drawn.size() >= kMaxPieces) drawn.clear();

@@ -157,7 +157,7 @@ void VirtualClock::wakeEarliestLocked(std::unique_lock<std::mutex>&) {
     if (first->first.first > now_) now_ = first->first.first;
     const void* sleeper = first->second;
     sleepers_.erase(first);
-    ++active_; // counted for the sleeper before it runs
+    ++active_;               // counted for the sleeper before it runs
     giveTurnLocked(sleeper); // its turn, before anyone else's
 }
 

@@ -391,8 +391,9 @@ std::optional<size_t> copyBytes(int from, int to, size_t limit, bool& readFailed
         ssize_t n = -1;
         if (inKernel) {
             n = ::copy_file_range(from, nullptr, to, nullptr, want, 0);
-            if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                          errno == EOPNOTSUPP || errno == EBADF) &&
+            if (n < 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                 errno == EBADF) &&
                 copied == 0) {
                 inKernel = false;
                 continue;

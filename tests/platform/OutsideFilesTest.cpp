@@ -194,7 +194,8 @@ TEST(OutsideFiles, WritesGoToAPlainFileNeverThroughALinkNorIntoAFifo) {
     struct stat copied {};
     ASSERT_EQ(::stat((base + "/copy").c_str(), &copied), 0);
     EXPECT_EQ(copied.st_mode & 07777, 0755u);
-    EXPECT_EQ(platform::readOutsideFile(base + "/large", platform::OutsideFileRules{}).bytes, large);
+    EXPECT_EQ(platform::readOutsideFile(base + "/large", platform::OutsideFileRules{}).bytes,
+              large);
     EXPECT_FALSE(
         platform::copyOutsideFile(base + "/large", base + "/copy", large.size() - 1, 0644, error));
     EXPECT_EQ(error, base + "/large is 293 KiB long; at most 293 KiB is read");

@@ -77,8 +77,14 @@ TEST(Drawing, AOneLineLabelIsAsBigAsQtsOwnLabelForTheSameTextAndFollowsItsChange
     QFont title;
     title.setPointSize(13);
     title.setWeight(QFont::DemiBold);
-    const QStringList texts{"", "80%", "--%", "외장 디스플레이 (DELL U2723QE)", "🔋 배터리 충전 제한",
-                            "a & b", "1512 x 982 (120Hz)", "<b>not rich</b> text"};
+    const QStringList texts{"",
+                            "80%",
+                            "--%",
+                            "외장 디스플레이 (DELL U2723QE)",
+                            "🔋 배터리 충전 제한",
+                            "a & b",
+                            "1512 x 982 (120Hz)",
+                            "<b>not rich</b> text"};
     for (const QFont& font : {small, title})
         for (const auto& text : texts) {
             SCOPED_TRACE(text.toStdString());

@@ -4,11 +4,19 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QThread>
 
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace sim {
@@ -21,6 +29,33 @@ constexpr const char* kShown = "shown\n";
 constexpr int kAttempts = 40;
 constexpr int kPauseMs = 100;
 constexpr size_t kMaxLockBytes = 4096;
+constexpr size_t kMaxLine = 64; // what a later start says is one short line
+constexpr int kWriteMs = 2000;
+constexpr int kAnswerMs = 5000;
+
+// The socket's address; false when the path does not fit in one.
+bool addressOf(const QString& path, sockaddr_un& address) {
+    const QByteArray bytes = QFile::encodeName(path);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (size_t(bytes.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, bytes.constData(), size_t(bytes.size()));
+    return true;
+}
+
+std::string systemReason() {
+    return std::strerror(errno);
+}
+
+// Waits up to ms for fd to be ready for events; false on a timeout or an error.
+bool waitFor(int fd, short events, int ms) {
+    pollfd p{fd, events, 0};
+    for (;;) {
+        const int n = ::poll(&p, 1, ms);
+        if (n < 0 && errno == EINTR) continue;
+        return n > 0 && (p.revents & (events | POLLHUP)) != 0;
+    }
+}
 
 QString absoluteFolder(const QString& folder) {
     const QFileInfo info(folder);
@@ -37,7 +72,15 @@ ProfileOwner::ProfileOwner(const QString& profileFolder)
 }
 
 ProfileOwner::~ProfileOwner() {
-    if (server_) server_->close();
+    for (auto& [fd, caller] : callers_) {
+        delete caller.notifier;
+        ::close(fd);
+    }
+    delete listening_;
+    if (server_ >= 0) {
+        ::close(server_);
+        ::unlink(QFile::encodeName(serverPath_).constData());
+    }
 }
 
 QString ProfileOwner::serverName(const QString& profileFolder) {
@@ -47,6 +90,10 @@ QString ProfileOwner::serverName(const QString& profileFolder) {
             .toHex()
             .left(16);
     return QString("nightlid-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
+}
+
+QString ProfileOwner::serverPath(const QString& profileFolder) {
+    return QDir::tempPath() + "/" + serverName(profileFolder);
 }
 
 bool ProfileOwner::clearStrangeLock(std::string& error) {
@@ -99,47 +146,128 @@ bool ProfileOwner::start(Start& result, std::string& error) {
 }
 
 bool ProfileOwner::listen(std::string& error) {
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    const QString name = serverName(folder_);
-    // A socket left by a crash: the lock is ours, so nobody else listens on it.
-    QLocalServer::removeServer(name);
-    if (!server_->listen(name)) {
-        error = "cannot listen for later starts on this profile: " +
-                server_->errorString().toStdString();
+    serverPath_ = serverPath(folder_);
+    const QByteArray path = QFile::encodeName(serverPath_);
+    sockaddr_un address{};
+    auto fail = [&](const std::string& why) {
+        error = "cannot listen for later starts on this profile: " + why;
         return false;
+    };
+    if (!addressOf(serverPath_, address)) return fail(path.toStdString() + " is too long");
+    // The socket is made in a folder only this user may enter and renamed into place, so it is
+    // never open to others, not even for a moment.
+    QByteArray folder = path + ".XXXXXX";
+    if (!::mkdtemp(folder.data())) return fail(systemReason());
+    const QByteArray staged = folder + "/socket";
+    sockaddr_un stagedAddress{};
+    const bool fits = addressOf(QFile::decodeName(staged), stagedAddress);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const bool made =
+        fits && fd >= 0 &&
+        ::bind(fd, reinterpret_cast<sockaddr*>(&stagedAddress), sizeof stagedAddress) == 0 &&
+        ::chmod(staged.constData(), 0600) == 0 && ::listen(fd, 8) == 0 &&
+        // A socket left by a crash: the lock is ours, so nobody else listens on it.
+        ::rename(staged.constData(), path.constData()) == 0;
+    const std::string why = fits ? systemReason() : staged.toStdString() + " is too long";
+    ::unlink(staged.constData());
+    ::rmdir(folder.constData());
+    if (!made) {
+        if (fd >= 0) ::close(fd);
+        return fail(why);
     }
-    QObject::connect(server_.get(), &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            auto answer = [this, socket] {
-                if (!socket->canReadLine()) return;
-                const bool reopen = socket->readLine() == kReopen;
-                if (reopen && onReopen_) onReopen_();
-                socket->write(reopen ? kShown : "?\n");
-                socket->flush();
-                socket->disconnectFromServer();
-            };
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, answer);
-            answer();
-        }
-    });
+    server_ = fd;
+    listening_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    QObject::connect(listening_, &QSocketNotifier::activated, this, [this] { acceptStarts(); });
     return true;
 }
 
+void ProfileOwner::acceptStarts() {
+    for (;;) {
+        const int fd = ::accept4(server_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) return; // none waiting (or it went away)
+        Caller& caller = callers_[fd];
+        caller.notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        QObject::connect(caller.notifier, &QSocketNotifier::activated, this,
+                         [this, fd] { readStart(fd); });
+        readStart(fd);
+    }
+}
+
+void ProfileOwner::readStart(int fd) {
+    auto it = callers_.find(fd);
+    if (it == callers_.end()) return;
+    std::string& said = it->second.said;
+    char buffer[kMaxLine];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break; // more to come
+        if (n <= 0) return endStart(fd);                               // gone, or broken
+        said.append(buffer, size_t(n));
+        if (said.find('\n') != std::string::npos || said.size() > kMaxLine) break;
+    }
+    const auto end = said.find('\n');
+    if (end == std::string::npos) {
+        if (said.size() > kMaxLine) endStart(fd); // not one of ours
+        return;
+    }
+    const bool reopen = said.substr(0, end + 1) == kReopen;
+    if (reopen && onReopen_) onReopen_();
+    const std::string answer = reopen ? kShown : "?\n";
+    // A few bytes into an empty socket: written at once, or the caller is gone.
+    [[maybe_unused]] const ssize_t written = ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+    endStart(fd);
+}
+
+void ProfileOwner::endStart(int fd) {
+    auto it = callers_.find(fd);
+    if (it == callers_.end()) return;
+    // Called from its own notifier's signal: deleted once that returns.
+    it->second.notifier->setEnabled(false);
+    it->second.notifier->deleteLater();
+    callers_.erase(it);
+    ::close(fd);
+}
+
 bool ProfileOwner::askHolder(std::string& error) {
-    QLocalSocket socket;
-    socket.connectToServer(serverName(folder_));
-    if (!socket.waitForConnected(kPauseMs)) return false;
-    socket.write(kReopen);
+    sockaddr_un address{};
+    if (!addressOf(serverPath(folder_), address)) return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return false;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // Not listening yet (or no longer): the caller tries again shortly.
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
+        !(errno == EINPROGRESS && waitFor(fd, POLLOUT, kPauseMs)))
+        return false;
+    const std::string request = kReopen;
+    for (size_t done = 0; done < request.size();) {
+        if (!waitFor(fd, POLLOUT, kWriteMs)) return false;
+        const ssize_t n = ::send(fd, request.data() + done, request.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0) return false;
+        done += size_t(n);
+    }
     // The holder answers from its event loop, which may be busy for a moment.
-    if (!socket.waitForBytesWritten(2000)) return false;
-    while (!socket.canReadLine())
-        if (!socket.waitForReadyRead(5000)) {
+    std::string answer;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerMs);
+    while (answer.find('\n') == std::string::npos && answer.size() <= kMaxLine) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0 || !waitFor(fd, POLLIN, int(left))) {
             error = "the running Nightlid did not answer";
             return false;
         }
-    return socket.readLine() == kShown;
+        char buffer[kMaxLine];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0) break; // closed before a whole line
+        answer.append(buffer, size_t(n));
+    }
+    return answer.substr(0, answer.find('\n') + 1) == kShown;
 }
 
 } // namespace sim

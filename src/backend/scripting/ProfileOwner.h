@@ -8,10 +8,11 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace sim {
 
@@ -33,17 +34,30 @@ class ProfileOwner : public QObject {
     // What was found in the lock's place and moved aside, said by the caller; empty when nothing.
     const std::string& note() const { return note_; }
 
-    // The local socket's name for a profile folder (short, the same for every spelling of it).
+    // The local socket's name for a profile folder (short, the same for every spelling of it),
+    // and where it lies (the temporary folder).
     static QString serverName(const QString& profileFolder);
+    static QString serverPath(const QString& profileFolder);
 
   private:
     bool listen(std::string& error);
     bool askHolder(std::string& error);
     bool clearStrangeLock(std::string& error);
+    void acceptStarts();
+    void readStart(int fd);
+    void endStart(int fd);
 
     QString folder_;
     QLockFile lock_;
-    std::unique_ptr<QLocalServer> server_;
+    int server_ = -1;
+    QString serverPath_;
+    QSocketNotifier* listening_ = nullptr;
+    // A later start talking to this one: what it sent so far, and what tells when it sends more.
+    struct Caller {
+        std::string said;
+        QSocketNotifier* notifier = nullptr;
+    };
+    std::map<int, Caller> callers_;
     std::function<void()> onReopen_;
     std::string note_;
 };
