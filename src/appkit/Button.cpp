@@ -59,7 +59,9 @@ void Button::setBordered(bool bordered) {
     bordered_ = bordered;
     if (auto* push = qobject_cast<QPushButton*>(control_)) {
         push->setFlat(!bordered);
-        push->setStyleSheet(bordered ? QString() : "QPushButton { border: none; padding: 0; }");
+        // Setting a style sheet parses it and polishes the button again, even the same one.
+        const QString sheet = bordered ? QString() : "QPushButton { border: none; padding: 0; }";
+        if (sheet != push->styleSheet()) push->setStyleSheet(sheet);
     }
 }
 

@@ -41,15 +41,17 @@ void SegmentedControl::applyStyle() {
     for (int i = 0; i < buttons.size(); ++i) {
         auto* b = buttons[i];
         const bool first = i == 0, last = i == buttons.size() - 1;
-        b->setStyleSheet(QString("QPushButton { background: %1; color: %2; border: 1px solid %3; %4"
-                                 " border-top-left-radius: %5px; border-bottom-left-radius: %5px;"
-                                 " border-top-right-radius: %6px; border-bottom-right-radius: %6px;"
-                                 " padding: 3px 12px; }")
-                             .arg(b->isChecked() ? "#007aff" : plain,
-                                  b->isChecked() ? "white" : text, border,
-                                  first ? "" : "border-left: none;")
-                             .arg(first ? 6 : 0)
-                             .arg(last ? 6 : 0));
+        const QString sheet =
+            QString("QPushButton { background: %1; color: %2; border: 1px solid %3; %4"
+                    " border-top-left-radius: %5px; border-bottom-left-radius: %5px;"
+                    " border-top-right-radius: %6px; border-bottom-right-radius: %6px;"
+                    " padding: 3px 12px; }")
+                .arg(b->isChecked() ? "#007aff" : plain, b->isChecked() ? "white" : text, border,
+                     first ? "" : "border-left: none;")
+                .arg(first ? 6 : 0)
+                .arg(last ? 6 : 0);
+        // Parsed and polished again on every call, even for the same sheet.
+        if (sheet != b->styleSheet()) b->setStyleSheet(sheet);
     }
 }
 

@@ -113,10 +113,12 @@ void HotkeyButton::redraw() {
     QColor below = palette().color(QPalette::Window);
     if (auto* tile = dynamic_cast<appkit::LayerView*>(parentWidget()))
         below = over(tile->layerBackgroundColor().resolve(*this), below);
-    control()->setStyleSheet(
+    const QString sheet =
         QString("QPushButton { background: %1; color: %2; border: 1px solid %3;"
                 " border-radius: 5px; padding: 0; }")
-            .arg(rgba(over(fillColor(), below)), rgba(titleColor()), rgba(borderColor())));
+            .arg(rgba(over(fillColor(), below)), rgba(titleColor()), rgba(borderColor()));
+    // Setting a style sheet parses it and polishes the button again, even the same one.
+    if (sheet != control()->styleSheet()) control()->setStyleSheet(sheet);
     // It sits in the middle of its tile whatever its text.
     const QSize size = intrinsicContentSize();
     setFixedSize(size);
