@@ -384,13 +384,19 @@ bool writeOutsideFileWith(const std::string& path, std::string& error, int mode,
 // The count copied, or none with errno set and readFailed saying which side failed.
 std::optional<size_t> copyBytes(int from, int to, size_t limit, bool& readFailed) {
     size_t copied = 0;
+#ifdef __linux__
     bool inKernel = true;
+#else
+    bool inKernel = false; // a Mac has no copy_file_range
+#endif
     char buffer[kChunk];
     while (copied < limit) {
         const size_t want = std::min<size_t>(limit - copied, 1 << 30);
         ssize_t n = -1;
         if (inKernel) {
+#ifdef __linux__
             n = ::copy_file_range(from, nullptr, to, nullptr, want, 0);
+#endif
             if (n < 0 &&
                 (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
                  errno == EBADF) &&

@@ -47,6 +47,32 @@ std::string systemReason() {
     return std::strerror(errno);
 }
 
+// A local socket that is closed across exec, never blocks, and never raises SIGPIPE (a Mac has
+// neither SOCK_CLOEXEC nor MSG_NOSIGNAL: it takes fcntl and SO_NOSIGPIPE); -1 on failure.
+int prepared(int fd) {
+    if (fd < 0) return -1;
+    bool ok = ::fcntl(fd, F_SETFD, FD_CLOEXEC) == 0 &&
+              ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) == 0;
+#ifdef SO_NOSIGPIPE
+    const int on = 1;
+    ok = ok && ::setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof on) == 0;
+#endif
+    if (!ok) ::close(fd);
+    return ok ? fd : -1;
+}
+
+int localSocket() {
+    return prepared(::socket(AF_UNIX, SOCK_STREAM, 0));
+}
+
+ssize_t sendSome(int fd, const char* bytes, size_t count) {
+#ifdef MSG_NOSIGNAL
+    return ::send(fd, bytes, count, MSG_NOSIGNAL);
+#else
+    return ::send(fd, bytes, count, 0);
+#endif
+}
+
 // Waits up to ms for fd to be ready for events; false on a timeout or an error.
 bool waitFor(int fd, short events, int ms) {
     pollfd p{fd, events, 0};
@@ -161,7 +187,7 @@ bool ProfileOwner::listen(std::string& error) {
     const QByteArray staged = folder + "/socket";
     sockaddr_un stagedAddress{};
     const bool fits = addressOf(QFile::decodeName(staged), stagedAddress);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int fd = localSocket();
     const bool made =
         fits && fd >= 0 &&
         ::bind(fd, reinterpret_cast<sockaddr*>(&stagedAddress), sizeof stagedAddress) == 0 &&
@@ -183,7 +209,7 @@ bool ProfileOwner::listen(std::string& error) {
 
 void ProfileOwner::acceptStarts() {
     for (;;) {
-        const int fd = ::accept4(server_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int fd = prepared(::accept(server_, nullptr, nullptr));
         if (fd < 0) return; // none waiting (or it went away)
         Caller& caller = callers_[fd];
         caller.notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
@@ -215,7 +241,7 @@ void ProfileOwner::readStart(int fd) {
     if (reopen && onReopen_) onReopen_();
     const std::string answer = reopen ? kShown : "?\n";
     // A few bytes into an empty socket: written at once, or the caller is gone.
-    [[maybe_unused]] const ssize_t written = ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+    [[maybe_unused]] const ssize_t written = sendSome(fd, answer.data(), answer.size());
     endStart(fd);
 }
 
@@ -232,7 +258,7 @@ void ProfileOwner::endStart(int fd) {
 bool ProfileOwner::askHolder(std::string& error) {
     sockaddr_un address{};
     if (!addressOf(serverPath(folder_), address)) return false;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int fd = localSocket();
     if (fd < 0) return false;
     struct Closer {
         int fd;
@@ -245,7 +271,7 @@ bool ProfileOwner::askHolder(std::string& error) {
     const std::string request = kReopen;
     for (size_t done = 0; done < request.size();) {
         if (!waitFor(fd, POLLOUT, kWriteMs)) return false;
-        const ssize_t n = ::send(fd, request.data() + done, request.size() - done, MSG_NOSIGNAL);
+        const ssize_t n = sendSome(fd, request.data() + done, request.size() - done);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (n <= 0) return false;
         done += size_t(n);
