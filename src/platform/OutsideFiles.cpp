@@ -232,6 +232,53 @@ std::optional<OutsideFile> openChecked(int dirFd, const std::string& path,
     return std::nullopt;
 }
 
+// Up to limit bytes from one file to another, in the kernel where it can: a helper of megabytes
+// read into memory and written out again cost the virtual Mac's start-up more than its window.
+// The count copied, or none with errno set and readFailed saying which side failed.
+std::optional<size_t> copyBytes(int from, int to, size_t limit, bool& readFailed) {
+    size_t copied = 0;
+#ifdef __linux__
+    bool inKernel = true;
+#else
+    bool inKernel = false; // a Mac has no copy_file_range
+#endif
+    char buffer[kChunk];
+    while (copied < limit) {
+        const size_t want = std::min<size_t>(limit - copied, 1 << 30);
+        ssize_t n = -1;
+        if (inKernel) {
+#ifdef __linux__
+            n = ::copy_file_range(from, nullptr, to, nullptr, want, 0);
+#endif
+            if (n < 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                 errno == EBADF) &&
+                copied == 0) {
+                inKernel = false;
+                continue;
+            }
+        } else {
+            n = ::read(from, buffer, std::min(want, sizeof buffer));
+            readFailed = n < 0;
+            if (n > 0 && !writeAll(to, std::string_view(buffer, size_t(n)))) return std::nullopt;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            // The kernel's copy says only that it failed: the side is found by reading.
+            if (inKernel) {
+                const int why = errno;
+                char probe;
+                readFailed = ::pread(from, &probe, 1, 0) < 0;
+                errno = why;
+            }
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        copied += size_t(n);
+    }
+    return copied;
+}
+
 } // namespace
 
 OutsideFile readOutsideFile(int dirFd, const std::string& path, const OutsideFileRules& rules) {
@@ -266,27 +313,12 @@ bool copyOutsideFilePrefix(const std::string& path, const std::string& copyPath,
         error = copyPath + " cannot be created: " + reason();
         return false;
     }
-    char buffer[kChunk];
-    for (size_t copied = 0; copied < maxBytes;) {
-        const ssize_t n = ::read(from.get(), buffer, std::min(sizeof buffer, maxBytes - copied));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = path + " cannot be read: " + reason();
-            ::unlink(copyPath.c_str());
-            return false;
-        }
-        if (n == 0) break;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(to.get(), buffer + done, size_t(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w < 0) {
-                error = copyPath + " cannot be written: " + reason();
-                ::unlink(copyPath.c_str());
-                return false;
-            }
-            done += w;
-        }
-        copied += size_t(n);
+    bool readFailed = false;
+    if (!copyBytes(from.get(), to.get(), maxBytes, readFailed)) {
+        error = (readFailed ? path + " cannot be read: " : copyPath + " cannot be written: ") +
+                reason();
+        ::unlink(copyPath.c_str());
+        return false;
     }
     return true;
 }
@@ -377,53 +409,6 @@ bool writeOutsideFileWith(const std::string& path, std::string& error, int mode,
     }
     if (!ok) ::unlinkat(dir.get(), temporary.c_str(), 0);
     return ok;
-}
-
-// Up to limit bytes from one file to another, in the kernel where it can: a helper of megabytes
-// read into memory and written out again cost the virtual Mac's start-up more than its window.
-// The count copied, or none with errno set and readFailed saying which side failed.
-std::optional<size_t> copyBytes(int from, int to, size_t limit, bool& readFailed) {
-    size_t copied = 0;
-#ifdef __linux__
-    bool inKernel = true;
-#else
-    bool inKernel = false; // a Mac has no copy_file_range
-#endif
-    char buffer[kChunk];
-    while (copied < limit) {
-        const size_t want = std::min<size_t>(limit - copied, 1 << 30);
-        ssize_t n = -1;
-        if (inKernel) {
-#ifdef __linux__
-            n = ::copy_file_range(from, nullptr, to, nullptr, want, 0);
-#endif
-            if (n < 0 &&
-                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                 errno == EBADF) &&
-                copied == 0) {
-                inKernel = false;
-                continue;
-            }
-        } else {
-            n = ::read(from, buffer, std::min(want, sizeof buffer));
-            readFailed = n < 0;
-            if (n > 0 && !writeAll(to, std::string_view(buffer, size_t(n)))) return std::nullopt;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            // The kernel's copy says only that it failed: the side is found by reading.
-            if (inKernel) {
-                const int why = errno;
-                char probe;
-                readFailed = ::pread(from, &probe, 1, 0) < 0;
-                errno = why;
-            }
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        copied += size_t(n);
-    }
-    return copied;
 }
 
 } // namespace
