@@ -6,6 +6,7 @@
 #include "platform/Processes.h"
 #include "platform/Screens.h"
 #include "platform/SystemAppearance.h"
+#include "platform/SystemPaths.h"
 #include "platform/TransferTables.h"
 #include "platform/sim/SimRegistry.h"
 
@@ -272,4 +273,34 @@ TEST_F(SimMachineTest, ItsOwnFilesAreNeverWaitedOnNorWrittenThroughALinkAndItsTo
     struct stat st {};
     ASSERT_EQ(::lstat(root.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST_F(SimMachineTest, TheBundlesHelperIsCopiedInWhenTheBundleIsFirstLookedInto) {
+    const std::string helper = "/Contents/MacOS/nightlid-helper";
+    auto onDisk = [&] {
+        return platform().paths->root() + platform().paths->bundlePath() + helper;
+    };
+    // A throwaway machine: not there until something looks into the bundle, then there whole.
+    boot(sim::VirtualMac::defaultDescription());
+    struct stat st {};
+    EXPECT_NE(::lstat(onDisk().c_str(), &st), 0);
+    const std::string mapped = platform().paths->map(platform().paths->bundlePath());
+    EXPECT_EQ(mapped + helper, onDisk());
+    ASSERT_EQ(::lstat(onDisk().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_GT(st.st_size, 1000);
+    EXPECT_TRUE(st.st_mode & S_IXUSR);
+    // Copied once: what the bundle holds afterwards is not replaced by a later look.
+    std::ofstream(onDisk(), std::ios::trunc) << "another build";
+    platform().paths->map(platform().paths->bundlePath() + helper);
+    std::ifstream again(onDisk());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), "another build");
+
+    // A profile kept after the run holds it from the start.
+    QTemporaryDir scratch;
+    sim::VirtualMacOptions options;
+    options.profileDir = scratch.path().toStdString() + "/profile";
+    boot(sim::VirtualMac::defaultDescription(), options);
+    EXPECT_EQ(::lstat(onDisk().c_str(), &st), 0);
+    EXPECT_GT(st.st_size, 1000);
 }

@@ -45,21 +45,26 @@ std::string profilerScript(const BatteryDescription& b) {
 
 } // namespace
 
-void writeMachineFiles(const MachineDescription& d, const platform::SystemPaths& paths,
+void writeMachineFiles(const MachineDescription& d, platform::SystemPaths& paths,
                        platform::SystemLog& log) {
     // The system folders every Mac has.
     for (const char* folder : {"/Library/LaunchDaemons", "/Library/Application Support",
                                "/Library/Preferences/SystemConfiguration", "/usr/sbin"})
         QDir().mkpath(q(paths.map(folder)));
-    // The bundle carries the helper built with this program.
-    const std::string helperInBundle = paths.map(d.bundlePath + "/Contents/MacOS/nightlid-helper");
-    QDir().mkpath(QFileInfo(q(helperInBundle)).absolutePath());
-    struct stat st {};
-    std::string error;
-    if (::lstat(helperInBundle.c_str(), &st) != 0 &&
-        !platform::copyOutsideFile(NIGHTLID_HELPER_PATH, helperInBundle, kMaxHelperBytes, 0755,
-                                   error))
-        log.write("Virtual Mac: the bundle's helper is not copied: " + error);
+    // The bundle carries the helper built with this program: megabytes, copied in when something
+    // first looks into the bundle (installing the helper, a check of its build), not at every
+    // start.
+    const std::string bundled = d.bundlePath + "/Contents/MacOS/nightlid-helper";
+    const std::string helperInBundle = paths.map(bundled);
+    paths.provideOnFirstUse(bundled, [&log, helperInBundle] {
+        QDir().mkpath(QFileInfo(q(helperInBundle)).absolutePath());
+        struct stat st {};
+        std::string error;
+        if (::lstat(helperInBundle.c_str(), &st) != 0 &&
+            !platform::copyOutsideFile(NIGHTLID_HELPER_PATH, helperInBundle, kMaxHelperBytes, 0755,
+                                       error))
+            log.write("Virtual Mac: the bundle's helper is not copied: " + error);
+    });
 
     const std::string profiler = paths.map("/usr/sbin/system_profiler");
     if (d.battery && d.battery->hasProfiler)

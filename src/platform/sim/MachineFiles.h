@@ -12,8 +12,9 @@ class SystemPaths;
 namespace sim {
 
 // Each file is written whole and never through a link; one that is not a regular file (a FIFO, a
-// device, a folder, a link) is left as it is and said in the log.
-void writeMachineFiles(const MachineDescription& description, const platform::SystemPaths& paths,
+// device, a folder, a link) is left as it is and said in the log. The bundle's helper is copied in
+// when its path is first mapped.
+void writeMachineFiles(const MachineDescription& description, platform::SystemPaths& paths,
                        platform::SystemLog& log);
 
 } // namespace sim

@@ -112,6 +112,9 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
     m.input->setHotkeys(m.hotkeys.get());
     m.paths->setBundlePath(m.d.bundlePath);
     writeMachineFiles(m.d, *m.paths, m.log);
+    // A profile that outlives the run holds the bundle whole, as a user finds it on disk; a
+    // throwaway one gets the helper only when something looks into the bundle.
+    if (!options.profileDir.empty()) m.paths->map(m.d.bundlePath);
     m.battery = std::make_unique<SimBattery>(m.d.battery, *m.loop, [this] {
         if (impl_->privileges) impl_->privileges->writeBatteryForHelper();
         notifyChanged();
