@@ -359,7 +359,8 @@ namespace {
 // writeOutsideFile with the content written by `fill` into the fresh file; false from it leaves
 // the name as it was, with error as fill set it or else the system's reason.
 bool writeOutsideFileWith(const std::string& path, std::string& error, int mode,
-                          const std::function<bool(int fd)>& fill) {
+                          const std::function<bool(int fd)>& fill,
+                          Durability durability = Durability::synced) {
     const auto slash = path.find_last_of('/');
     const std::string folder =
         slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
@@ -399,7 +400,8 @@ bool writeOutsideFileWith(const std::string& path, std::string& error, int mode,
         return false;
     }
     error.clear();
-    bool ok = fill(fd) && ::fchmod(fd, kept) == 0 && ::fsync(fd) == 0;
+    bool ok = fill(fd) && ::fchmod(fd, kept) == 0 &&
+              (durability == Durability::unsynced || ::fsync(fd) == 0);
     if (!ok && error.empty()) error = path + " cannot be written: " + reason();
     ::close(fd);
     // The rename replaces the entry itself: whatever took the name meanwhile is never followed.
@@ -414,8 +416,9 @@ bool writeOutsideFileWith(const std::string& path, std::string& error, int mode,
 } // namespace
 
 bool writeOutsideFile(const std::string& path, const std::string& bytes, std::string& error,
-                      int mode) {
-    return writeOutsideFileWith(path, error, mode, [&](int fd) { return writeAll(fd, bytes); });
+                      int mode, Durability durability) {
+    return writeOutsideFileWith(
+        path, error, mode, [&](int fd) { return writeAll(fd, bytes); }, durability);
 }
 
 bool appendToOutsideFile(const std::string& path, const std::string& bytes, std::string& error) {

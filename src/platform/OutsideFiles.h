@@ -69,9 +69,11 @@ bool copyOutsideFilePrefix(const std::string& path, const std::string& copyPath,
 // link, flushed and renamed over the name, so a reader meets the old content or the new one. The
 // name must be missing or a regular file: a symbolic link is not followed, a FIFO or a device is
 // never opened, a folder never replaced; false with the reason ("PATH is a FIFO (named pipe), not
-// a file"). mode < 0: a file replaced keeps its permissions, a new one gets 0644.
+// a file"). mode < 0: a file replaced keeps its permissions, a new one gets 0644. Unsynced: not
+// waited onto the disk before the rename, for a file that goes with its folder when the run ends.
+enum class Durability { synced, unsynced };
 bool writeOutsideFile(const std::string& path, const std::string& bytes, std::string& error,
-                      int mode = -1);
+                      int mode = -1, Durability durability = Durability::synced);
 
 // Adds bytes at the end of path when it is a regular file, never following a link nor waiting on
 // a FIFO. False when it is missing (error left empty) or refused (error says why).

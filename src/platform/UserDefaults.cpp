@@ -151,7 +151,8 @@ bool UserDefaults::synchronize() {
     // Never through a link, never into a device or a FIFO put there since the start.
     std::string error;
     const bool ok = platform::writeOutsideFile(
-        path_, QJsonDocument(obj).toJson(QJsonDocument::Indented).toStdString(), error);
+        path_, QJsonDocument(obj).toJson(QJsonDocument::Indented).toStdString(), error, -1,
+        durability_);
     if (!ok) {
         dirty_ = true; // the next change tries again
         log(format("UserDefaults: cannot write the preferences: %s", error.c_str()));

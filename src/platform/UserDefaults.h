@@ -2,6 +2,7 @@
 // The application's user defaults: a typed key/value store kept as JSON in the profile folder.
 // Types are kept, so a stored value of the wrong type reads as absent.
 
+#include "platform/OutsideFiles.h"
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -57,6 +58,8 @@ class UserDefaults {
     void remove(const std::string& key);
     // Writes the store to disk now; false (and a log line) when the write failed.
     bool synchronize();
+    // For a file that goes with its folder when the run ends: written without waiting on the disk.
+    void setDurability(Durability durability) { durability_ = durability; }
     static constexpr double kFlushDelay = 1.0;
     // A store larger than this is not one this program wrote.
     static constexpr size_t kMaxFileBytes = 4 * 1024 * 1024;
@@ -82,6 +85,7 @@ class UserDefaults {
     bool flushQueued_ = false;
     // A file that could not be read nor moved aside is never overwritten.
     bool readOnly_ = false;
+    Durability durability_ = Durability::synced;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 

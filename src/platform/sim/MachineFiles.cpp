@@ -23,10 +23,10 @@ QString q(const std::string& s) {
 }
 
 void writeFile(const std::string& path, const std::string& text, platform::SystemLog& log,
-               bool executable = false) {
+               platform::Durability durability, bool executable = false) {
     QDir().mkpath(QFileInfo(q(path)).absolutePath());
     std::string error;
-    if (!platform::writeOutsideFile(path, text, error, executable ? 0755 : 0644))
+    if (!platform::writeOutsideFile(path, text, error, executable ? 0755 : 0644, durability))
         log.write("Virtual Mac: " + error);
 }
 
@@ -46,7 +46,10 @@ std::string profilerScript(const BatteryDescription& b) {
 } // namespace
 
 void writeMachineFiles(const MachineDescription& d, platform::SystemPaths& paths,
-                       platform::SystemLog& log) {
+                       platform::SystemLog& log, bool profileKept) {
+    // A throwaway profile's files go with it when the run ends: nothing waits on the disk.
+    const auto durability =
+        profileKept ? platform::Durability::synced : platform::Durability::unsynced;
     // The system folders every Mac has.
     for (const char* folder : {"/Library/LaunchDaemons", "/Library/Application Support",
                                "/Library/Preferences/SystemConfiguration", "/usr/sbin"})
@@ -65,10 +68,12 @@ void writeMachineFiles(const MachineDescription& d, platform::SystemPaths& paths
                                        error))
             log.write("Virtual Mac: the bundle's helper is not copied: " + error);
     });
+    // A profile that outlives the run holds the bundle whole, as a user finds it on disk.
+    if (profileKept) paths.map(d.bundlePath);
 
     const std::string profiler = paths.map("/usr/sbin/system_profiler");
     if (d.battery && d.battery->hasProfiler)
-        writeFile(profiler, profilerScript(*d.battery), log, true);
+        writeFile(profiler, profilerScript(*d.battery), log, durability, true);
     else
         QFile::remove(q(profiler));
 
@@ -83,7 +88,7 @@ void writeMachineFiles(const MachineDescription& d, platform::SystemPaths& paths
     const bool xml = d.battery && d.battery->powerSettingsXML;
     writeFile(paths.map("/Library/Preferences/SystemConfiguration/com.apple.PowerManagement.plist"),
               xml ? platform::xmlPropertyList(settings) : platform::binaryPropertyList(settings),
-              log);
+              log, durability);
 }
 
 } // namespace sim

@@ -15,6 +15,6 @@ namespace sim {
 // device, a folder, a link) is left as it is and said in the log. The bundle's helper is copied in
 // when its path is first mapped.
 void writeMachineFiles(const MachineDescription& description, platform::SystemPaths& paths,
-                       platform::SystemLog& log);
+                       platform::SystemLog& log, bool profileKept);
 
 } // namespace sim

@@ -69,6 +69,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
         m.loadHardware();
     }
     m.defaults = std::make_unique<UserDefaults>(m.profile + "/defaults.json", &m.log, m.loop.get());
+    if (options.profileDir.empty()) m.defaults->setDurability(platform::Durability::unsynced);
     m.paths = std::make_unique<SystemPaths>(m.profile + "/root", m.profile + "/home");
     m.sharedFiles = std::make_unique<SimSharedFiles>(*m.paths);
     for (const auto& x : m.d.displays)
@@ -111,10 +112,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
                                      m.d.keyboardType, [this] { notifyChanged(); });
     m.input->setHotkeys(m.hotkeys.get());
     m.paths->setBundlePath(m.d.bundlePath);
-    writeMachineFiles(m.d, *m.paths, m.log);
-    // A profile that outlives the run holds the bundle whole, as a user finds it on disk; a
-    // throwaway one gets the helper only when something looks into the bundle.
-    if (!options.profileDir.empty()) m.paths->map(m.d.bundlePath);
+    writeMachineFiles(m.d, *m.paths, m.log, !options.profileDir.empty());
     m.battery = std::make_unique<SimBattery>(m.d.battery, *m.loop, [this] {
         if (impl_->privileges) impl_->privileges->writeBatteryForHelper();
         notifyChanged();
