@@ -1,3 +1,4 @@
+#include "appkit/Image.h"
 #include "appkit/RoundedPlate.h"
 #include "ui/OneLineLabel.h"
 
@@ -117,4 +118,34 @@ TEST(Drawing, AOneLineLabelIsAsBigAsQtsOwnLabelForTheSameTextAndFollowsItsChange
     qts.setWordWrap(true);
     EXPECT_EQ(wrapped.sizeHint(), qts.sizeHint());
     EXPECT_EQ(wrapped.minimumSizeHint(), qts.minimumSizeHint());
+}
+
+TEST(Drawing, ATintedTemplateIsTheColourWhereTheImageIsAsQtWouldCompositeIt) {
+    // Every alpha, with colours in it that must not show through, at a Retina scale.
+    QImage symbol(256, 3, QImage::Format_ARGB32);
+    for (int x = 0; x < 256; ++x) {
+        symbol.setPixel(x, 0, qRgba(255 - x, x, 7, x));
+        symbol.setPixel(x, 1, qRgba(0, 0, 0, x));
+        symbol.setPixel(x, 2, qRgba(x, 255, x / 2, 255 - x));
+    }
+    symbol.setDevicePixelRatio(2);
+    for (const QColor tint : {QColor(10, 132, 255), QColor(255, 255, 255, 128), QColor(0, 0, 0),
+                              QColor(200, 40, 90, 3)}) {
+        QImage expected = symbol.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        expected.setDevicePixelRatio(1);
+        {
+            QPainter p(&expected);
+            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            p.fillRect(expected.rect(), tint);
+        }
+        const QImage shown = appkit::tinted(symbol, tint);
+        EXPECT_EQ(shown.devicePixelRatio(), 2);
+        ASSERT_EQ(shown.size(), expected.size());
+        ASSERT_EQ(shown.format(), QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                ASSERT_EQ(shown.pixel(x, y), expected.pixel(x, y))
+                    << "at " << x << "," << y << " tinted "
+                    << tint.name(QColor::HexArgb).toStdString();
+    }
 }
