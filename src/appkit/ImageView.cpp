@@ -4,29 +4,25 @@
 
 namespace appkit {
 
-namespace {
-
-// A premultiplied pixel scaled by alpha / 255, both channel pairs at once, rounded as Qt's own
-// composition rounds.
-inline QRgb byteMul(QRgb pixel, uint alpha) {
-    uint pair = (pixel & 0xff00ff) * alpha;
-    pair = ((pair + ((pair >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
-    uint other = ((pixel >> 8) & 0xff00ff) * alpha;
-    other = (other + ((other >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
-    return other | pair;
-}
-
-} // namespace
-
 // The colour where the image is, as opaque as the image there (the source-in composition),
-// written pixel by pixel: Qt's own composition for it is generic and many times slower.
+// rounded as Qt rounds it: its own composition for this is generic and several times slower.
 QImage tinted(const QImage& bitmap, const QColor& color) {
     QImage out = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QRgb premultiplied = qPremultiply(color.rgba());
-    for (int y = 0; y < out.height(); ++y) {
+    // Two channels at a time, each pair scaled by the pixel's alpha / 255.
+    const uint redBlue = premultiplied & 0xff00ff;
+    const uint alphaGreen = (premultiplied >> 8) & 0xff00ff;
+    const int width = out.width(), height = out.height();
+    for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x)
-            line[x] = byteMul(premultiplied, qAlpha(line[x]));
+        for (int x = 0; x < width; ++x) {
+            const uint alpha = qAlpha(line[x]);
+            uint low = redBlue * alpha;
+            low = ((low + ((low >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
+            uint high = alphaGreen * alpha;
+            high = (high + ((high >> 8) & 0xff00ff) + 0x800080) & 0xff00ff00;
+            line[x] = high | low;
+        }
     }
     return out;
 }
@@ -49,13 +45,24 @@ void ImageView::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     QImage shown = image_->bitmap;
     if (image_->isTemplate) {
-        // Tinted once for its image and colour, not on every paint.
+        // Tinted once for its image, colour and size, not on every paint; at the size it is shown,
+        // so a large symbol is tinted, and then drawn, as small as it is on screen.
         const QColor tint =
             tint_ ? tint_->resolve(*this) : color(SystemColor::label).resolve(*this);
-        if (tinted_.isNull() || tintedFrom_ != shown.cacheKey() || tintedWith_ != tint.rgba()) {
-            tinted_ = tinted(shown, tint);
+        const qreal scale = devicePixelRatioF();
+        const QSize onScreen = (image_->size * scale).toSize();
+        if (tinted_.isNull() || tintedFrom_ != shown.cacheKey() || tintedWith_ != tint.rgba() ||
+            tintedAt_ != onScreen) {
+            const bool smaller = !onScreen.isEmpty() && onScreen.width() < shown.width() &&
+                                 onScreen.height() < shown.height();
+            tinted_ = tinted(
+                smaller ? shown.scaled(onScreen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        : shown,
+                tint);
+            if (smaller) tinted_.setDevicePixelRatio(scale);
             tintedFrom_ = shown.cacheKey();
             tintedWith_ = tint.rgba();
+            tintedAt_ = onScreen;
         }
         shown = tinted_;
     }

@@ -28,6 +28,7 @@ class ImageView : public QWidget {
     QImage tinted_;
     qint64 tintedFrom_ = 0;
     QRgb tintedWith_ = 0;
+    QSize tintedAt_;
 };
 
 } // namespace appkit
