@@ -17,6 +17,8 @@ void WrappedLabel::validate() const {
 
 int WrappedLabel::heightForWidth(int width) const {
     validate();
+    // Its width is fixed: whatever width a layout asks about, it wraps at its own.
+    if (minimumWidth() == maximumWidth()) width = minimumWidth();
     auto it = heights_.find(width);
     // Lines set in a fallback font (Korean, emoji) run taller than the label's own font says.
     if (it == heights_.end())
