@@ -3,6 +3,7 @@
 // Types are kept, so a stored value of the wrong type reads as absent.
 
 #include "platform/OutsideFiles.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -40,7 +40,9 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
             x.currentMode = 0;
         }
     if (m.d.registryRoot.name.empty()) m.d.registryRoot = generateRegistry(m.d);
-    if (options.profileDir.empty()) {
+    // A profile of no folder is a throwaway one, removed with the machine.
+    const bool profileKept = !options.profileDir.empty();
+    if (!profileKept) {
         m.tempProfile = std::make_unique<QTemporaryDir>();
         m.profile = m.tempProfile->path().toStdString();
     } else {
@@ -64,12 +66,12 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
         // The monitors answer after their bus times, as hardware does.
         m.clock.setRealTime(true);
     }
-    if (!options.profileDir.empty()) {
+    if (profileKept) {
         m.hardwarePath = m.profile + "/hardware.json";
         m.loadHardware();
     }
     m.defaults = std::make_unique<UserDefaults>(m.profile + "/defaults.json", &m.log, m.loop.get());
-    if (options.profileDir.empty()) m.defaults->setDurability(platform::Durability::unsynced);
+    if (!profileKept) m.defaults->setDurability(platform::Durability::unsynced);
     m.paths = std::make_unique<SystemPaths>(m.profile + "/root", m.profile + "/home");
     m.sharedFiles = std::make_unique<SimSharedFiles>(*m.paths);
     for (const auto& x : m.d.displays)
@@ -112,7 +114,7 @@ VirtualMac::VirtualMac(MachineDescription description, VirtualMacOptions options
                                      m.d.keyboardType, [this] { notifyChanged(); });
     m.input->setHotkeys(m.hotkeys.get());
     m.paths->setBundlePath(m.d.bundlePath);
-    writeMachineFiles(m.d, *m.paths, m.log, !options.profileDir.empty());
+    writeMachineFiles(m.d, *m.paths, m.log, profileKept);
     m.battery = std::make_unique<SimBattery>(m.d.battery, *m.loop, [this] {
         if (impl_->privileges) impl_->privileges->writeBatteryForHelper();
         notifyChanged();
