@@ -1,6 +1,7 @@
 #include "appkit/Button.h"
 
 #include "appkit/Colors.h"
+#include "appkit/Pictographs.h"
 #include "platform/SymbolImages.h"
 
 #include <QCheckBox>
@@ -8,15 +9,91 @@
 #include <QHBoxLayout>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <algorithm>
 
 namespace appkit {
+
+namespace {
+
+// The last size measured, for the text and font it was measured in.
+struct MeasuredSize {
+    QString text;
+    QFont font;
+    QSize size;
+    bool holds(const QWidget& w, const QString& t) const {
+        return size.isValid() && text == t && font == w.font();
+    }
+};
+
+// A checkbox and a push button that measure a title's pictographs as the labels do (see
+// Pictographs.h); a title without any is measured by Qt.
+class CheckBox : public QCheckBox {
+  public:
+    using QCheckBox::QCheckBox;
+    QSize sizeHint() const override {
+        const auto plain = withoutPictographs(text());
+        if (plain.pictographs == 0) return QCheckBox::sizeHint();
+        if (measured_.holds(*this, text())) return measured_.size;
+        ensurePolished();
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        QSize contents =
+            style()
+                ->itemTextRect(fontMetrics(), QRect(), Qt::TextShowMnemonic, false, plain.text)
+                .size();
+        contents.rwidth() += plain.pictographs * pictographWidth(font());
+        if (!option.icon.isNull())
+            contents = QSize(contents.width() + option.iconSize.width() + 4,
+                             std::max(contents.height(), option.iconSize.height()));
+        measured_ = {text(), font(),
+                     style()->sizeFromContents(QStyle::CT_CheckBox, &option, contents, this)};
+        return measured_.size;
+    }
+
+  private:
+    mutable MeasuredSize measured_;
+};
+
+class PushButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+    QSize sizeHint() const override {
+        const auto plain = withoutPictographs(text());
+        if (plain.pictographs == 0) return QPushButton::sizeHint();
+        if (measured_.holds(*this, text())) return measured_.size;
+        ensurePolished();
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        int width = 0, height = 0;
+        if (!icon().isNull()) {
+            width = option.iconSize.width() + 4;
+            height = option.iconSize.height();
+        }
+        const QSize line = fontMetrics().size(Qt::TextShowMnemonic, plain.text);
+        width += line.width() + plain.pictographs * pictographWidth(font());
+        height = std::max(height, line.height());
+        option.rect.setSize(QSize(width, height));
+        measured_ = {
+            text(), font(),
+            style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(width, height), this)};
+        return measured_.size;
+    }
+
+  private:
+    mutable MeasuredSize measured_;
+};
+
+} // namespace
 
 Button::Button(ButtonType type, const std::string& title, QWidget* parent)
     : QWidget(parent), type_(type) {
     if (type == ButtonType::checkbox)
-        control_ = new QCheckBox(this);
+        control_ = new CheckBox(this);
     else
-        control_ = new QPushButton(this);
+        control_ = new PushButton(this);
     control_->setText(QString::fromStdString(title));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -5,6 +5,7 @@ list(APPEND CORE_SOURCES
   appkit/ImageView.cpp
   appkit/LayerView.cpp
   appkit/Panel.cpp
+  appkit/Pictographs.cpp
   appkit/PopUpButton.cpp
   appkit/RoundedPlate.cpp
   appkit/Scroller.cpp

@@ -1,5 +1,7 @@
 #include "ui/OneLineLabel.h"
 
+#include "appkit/Pictographs.h"
+
 #include <QStyle>
 #include <QTextDocument>
 
@@ -27,8 +29,10 @@ QSize OneLineLabel::sizeHint() const {
     const int extra = 2 * margin();
     // Centring is left out as QLabel does: it only rounds, and all that is wanted is the size.
     const int flags = align & ~(Qt::AlignVCenter | Qt::AlignHCenter);
-    const QRect box = fontMetrics().boundingRect(
-        0, 0, 2000 - extra - margins.left() - margins.right(), 2000, flags, text());
+    const auto plain = appkit::withoutPictographs(text());
+    QRect box = fontMetrics().boundingRect(0, 0, 2000 - extra - margins.left() - margins.right(),
+                                           2000, flags, plain.text);
+    box.setWidth(box.width() + plain.pictographs * appkit::pictographWidth(font()));
     measuredText_ = text();
     measuredFont_ = font();
     measuredAlignment_ = align;

@@ -1,10 +1,14 @@
+#include "appkit/Button.h"
 #include "appkit/Image.h"
 #include "appkit/RoundedPlate.h"
 #include "ui/OneLineLabel.h"
 
+#include <QCheckBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -82,7 +86,7 @@ TEST(Drawing, AOneLineLabelIsAsBigAsQtsOwnLabelForTheSameTextAndFollowsItsChange
                             "80%",
                             "--%",
                             "외장 디스플레이 (DELL U2723QE)",
-                            "🔋 배터리 충전 제한",
+                            "ℹ️ 밝기 ⌃⌥⌘1 ♂",
                             "a & b",
                             "1512 x 982 (120Hz)",
                             "<b>not rich</b> text"};
@@ -118,6 +122,49 @@ TEST(Drawing, AOneLineLabelIsAsBigAsQtsOwnLabelForTheSameTextAndFollowsItsChange
     qts.setWordWrap(true);
     EXPECT_EQ(wrapped.sizeHint(), qts.sizeHint());
     EXPECT_EQ(wrapped.minimumSizeHint(), qts.minimumSizeHint());
+}
+
+TEST(Drawing, PictographsGetAtLeastTheRoomTheyAreDrawnInAndTitlesKeepThem) {
+    QFont small;
+    small.setPointSize(9);
+    QFont title;
+    title.setPointSize(13);
+    title.setWeight(QFont::DemiBold);
+    const QStringList texts{"🔋 배터리 충전 제한", "🧘♂️ 명상", "🍅 Pomodoro", "A 🌙 between"};
+    // Qt's own measure, which reads the colour font: the room needed, with a little to spare.
+    auto fits = [](QSize ours, QSize qts, const QFont& font) {
+        EXPECT_EQ(ours.height(), qts.height());
+        EXPECT_GE(ours.width(), qts.width());
+        EXPECT_LE(ours.width(), qts.width() + QFontInfo(font).pixelSize() / 2);
+    };
+    for (const QFont& font : {small, title})
+        for (const auto& text : texts) {
+            SCOPED_TRACE(text.toStdString());
+            ui::OneLineLabel label(text);
+            QLabel qtsLabel(text);
+            label.setFont(font);
+            qtsLabel.setFont(font);
+            fits(label.sizeHint(), qtsLabel.sizeHint(), font);
+
+            appkit::Button checkbox(appkit::ButtonType::checkbox, text.toStdString());
+            QCheckBox qtsCheckbox(text);
+            checkbox.setFont(font);
+            qtsCheckbox.setFont(font);
+            fits(checkbox.sizeHint(), qtsCheckbox.sizeHint(), font);
+            EXPECT_EQ(checkbox.title(), text.toStdString());
+
+            appkit::Button push(appkit::ButtonType::push, "");
+            QPushButton qtsPush(text);
+            push.setTitle(text.toStdString());
+            push.setFont(font);
+            qtsPush.setFont(font);
+            fits(push.sizeHint(), qtsPush.sizeHint(), font);
+            EXPECT_EQ(push.title(), text.toStdString());
+            // A new title is measured again.
+            push.setTitle("🍅 진행 상태 및 설정");
+            qtsPush.setText("🍅 진행 상태 및 설정");
+            fits(push.sizeHint(), qtsPush.sizeHint(), font);
+        }
 }
 
 TEST(Drawing, ATintedTemplateIsTheColourWhereTheImageIsAsQtWouldCompositeIt) {
