@@ -18,7 +18,7 @@ namespace appkit {
 
 namespace {
 
-// The last size measured, for the text and font it was measured in.
+// The last size measured, for the text and font it was measured in (a new style forgets it).
 struct MeasuredSize {
     QString text;
     QFont font;
@@ -53,6 +53,12 @@ class CheckBox : public QCheckBox {
         return measured_.size;
     }
 
+  protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::StyleChange) measured_ = {};
+        QCheckBox::changeEvent(event);
+    }
+
   private:
     mutable MeasuredSize measured_;
 };
@@ -80,6 +86,12 @@ class PushButton : public QPushButton {
             text(), font(),
             style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(width, height), this)};
         return measured_.size;
+    }
+
+  protected:
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::StyleChange) measured_ = {};
+        QPushButton::changeEvent(event);
     }
 
   private:

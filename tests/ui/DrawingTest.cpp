@@ -164,6 +164,11 @@ TEST(Drawing, PictographsGetAtLeastTheRoomTheyAreDrawnInAndTitlesKeepThem) {
             push.setTitle("🍅 진행 상태 및 설정");
             qtsPush.setText("🍅 진행 상태 및 설정");
             fits(push.sizeHint(), qtsPush.sizeHint(), font);
+            // So is a borderless one, whose style sheet changes its padding.
+            push.setBordered(false);
+            qtsPush.setFlat(true);
+            qtsPush.setStyleSheet("QPushButton { border: none; padding: 0; }");
+            fits(push.sizeHint(), qtsPush.sizeHint(), font);
         }
 }
 
