@@ -28,75 +28,49 @@ struct MeasuredSize {
     }
 };
 
-// A checkbox and a push button that measure a title's pictographs as the labels do (see
-// Pictographs.h); a title without any is measured by Qt.
-class CheckBox : public QCheckBox {
+// A checkbox or push button that measures a title's pictographs as the labels do (see
+// Pictographs.h), by Qt's own arithmetic for its kind; a title without any is measured by Qt.
+template <typename Base, QStyle::ContentsType kind> class PictographTitled : public Base {
   public:
-    using QCheckBox::QCheckBox;
+    using Base::Base;
     QSize sizeHint() const override {
-        const auto plain = withoutPictographs(text());
-        if (plain.pictographs == 0) return QCheckBox::sizeHint();
-        if (measured_.holds(*this, text())) return measured_.size;
-        ensurePolished();
+        const auto plain = withoutPictographs(this->text());
+        if (plain.pictographs == 0) return Base::sizeHint();
+        if (measured_.holds(*this, this->text())) return measured_.size;
+        this->ensurePolished();
         QStyleOptionButton option;
-        initStyleOption(&option);
-        QSize contents =
-            style()
-                ->itemTextRect(fontMetrics(), QRect(), Qt::TextShowMnemonic, false, plain.text)
-                .size();
-        contents.rwidth() += plain.pictographs * pictographWidth(font());
+        this->initStyleOption(&option);
+        // Each kind's title measured as Qt measures it.
+        QSize contents = kind == QStyle::CT_CheckBox
+                             ? this->style()
+                                   ->itemTextRect(this->fontMetrics(), QRect(),
+                                                  Qt::TextShowMnemonic, false, plain.text)
+                                   .size()
+                             : this->fontMetrics().size(Qt::TextShowMnemonic, plain.text);
+        contents.rwidth() += plain.pictographs * pictographWidth(this->font());
+        // An icon stands before the title, 4 pixels apart.
         if (!option.icon.isNull())
             contents = QSize(contents.width() + option.iconSize.width() + 4,
                              std::max(contents.height(), option.iconSize.height()));
-        measured_ = {text(), font(),
-                     style()->sizeFromContents(QStyle::CT_CheckBox, &option, contents, this)};
+        // As Qt does for a push button only: its menu indicator is measured against that height.
+        if constexpr (kind == QStyle::CT_PushButton) option.rect.setSize(contents);
+        measured_ = {this->text(), this->font(),
+                     this->style()->sizeFromContents(kind, &option, contents, this)};
         return measured_.size;
     }
 
   protected:
     void changeEvent(QEvent* event) override {
         if (event->type() == QEvent::StyleChange) measured_ = {};
-        QCheckBox::changeEvent(event);
+        Base::changeEvent(event);
     }
 
   private:
     mutable MeasuredSize measured_;
 };
 
-class PushButton : public QPushButton {
-  public:
-    using QPushButton::QPushButton;
-    QSize sizeHint() const override {
-        const auto plain = withoutPictographs(text());
-        if (plain.pictographs == 0) return QPushButton::sizeHint();
-        if (measured_.holds(*this, text())) return measured_.size;
-        ensurePolished();
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        int width = 0, height = 0;
-        if (!icon().isNull()) {
-            width = option.iconSize.width() + 4;
-            height = option.iconSize.height();
-        }
-        const QSize line = fontMetrics().size(Qt::TextShowMnemonic, plain.text);
-        width += line.width() + plain.pictographs * pictographWidth(font());
-        height = std::max(height, line.height());
-        option.rect.setSize(QSize(width, height));
-        measured_ = {
-            text(), font(),
-            style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(width, height), this)};
-        return measured_.size;
-    }
-
-  protected:
-    void changeEvent(QEvent* event) override {
-        if (event->type() == QEvent::StyleChange) measured_ = {};
-        QPushButton::changeEvent(event);
-    }
-
-  private:
-    mutable MeasuredSize measured_;
-};
+using CheckBox = PictographTitled<QCheckBox, QStyle::CT_CheckBox>;
+using PushButton = PictographTitled<QPushButton, QStyle::CT_PushButton>;
 
 } // namespace
 
